@@ -1,0 +1,182 @@
+#include "kovrespuesta.h"
+
+#include <cmath>
+
+namespace {
+
+EntradaAcumulador entrada(const QString &atrib, double valor)
+{
+    EntradaAcumulador e;
+    e.insert(QStringLiteral("atrib"), atrib);
+    e.insert(QStringLiteral("valor"), KovRespuesta::textoValor(valor));
+    return e;
+}
+
+} // namespace
+
+KovRespuesta::KovRespuesta()
+    : numErrores(0), numEstado7(0), estado1Debe(0.0), estado1Haber(0.0), notAddLine(false), totalLineDetail(0)
+{
+}
+
+void KovRespuesta::addError(int cod, int col)
+{
+    ErrorRespuesta e;
+    e.insert(QStringLiteral("cod"), cod);
+    e.insert(QStringLiteral("col"), col);
+    errores.append(e);
+    ++numErrores;
+}
+
+void KovRespuesta::addError(int cod)
+{
+    addError(cod, 0);
+}
+
+void KovRespuesta::addError(const QString &descripcion, int col)
+{
+    ErrorRespuesta e;
+    e.insert(QStringLiteral("cod"), 666);
+    e.insert(QStringLiteral("col"), col);
+    e.insert(QStringLiteral("des"), descripcion);
+    errores.append(e);
+    ++numErrores;
+}
+
+bool KovRespuesta::hasErrores() const
+{
+    return numErrores > 0;
+}
+
+void KovRespuesta::addAcumulador(const QString &atrib, double valor)
+{
+    acumuladores.append(entrada(atrib, valor));
+}
+
+void KovRespuesta::addAgregado(const QString &atrib, double valor)
+{
+    agregados.append(entrada(atrib, valor));
+}
+
+void KovRespuesta::addCasillas(const QString &atrib, double valor)
+{
+    casillas.append(entrada(atrib, valor));
+}
+
+void KovRespuesta::addPerAcumulador(const QString &atrib, const QString &periodo, double valor)
+{
+    EntradaAcumulador e = entrada(atrib, valor);
+    e.insert(QStringLiteral("per"), periodo);
+    perAcumuladores.append(e);
+}
+
+bool KovRespuesta::hasAcumuladores() const
+{
+    return !acumuladores.isEmpty();
+}
+
+bool KovRespuesta::hasAgregados() const
+{
+    return !agregados.isEmpty();
+}
+
+bool KovRespuesta::hasCasillas() const
+{
+    return !casillas.isEmpty();
+}
+
+bool KovRespuesta::hasPerAcumuladores() const
+{
+    return !perAcumuladores.isEmpty();
+}
+
+void KovRespuesta::addCounterDetail()
+{
+    ++totalLineDetail;
+}
+
+int KovRespuesta::getTotalLineDetail() const
+{
+    // Only the low 32 bits travel on, as a two's-complement int.
+    return static_cast<qint32>(static_cast<quint32>(static_cast<quint64>(totalLineDetail) & 0xffffffffu));
+}
+
+void KovRespuesta::addEstado7()
+{
+    ++numEstado7;
+}
+
+int KovRespuesta::getNumeroEstado7() const
+{
+    return numEstado7;
+}
+
+void KovRespuesta::addEstado1Debe(double valor)
+{
+    estado1Debe += valorFinito(valor);
+}
+
+void KovRespuesta::addEstado1Haber(double valor)
+{
+    estado1Haber += valorFinito(valor);
+}
+
+double KovRespuesta::getEstado1Debe() const
+{
+    return estado1Debe;
+}
+
+double KovRespuesta::getEstado1Haber() const
+{
+    return estado1Haber;
+}
+
+void KovRespuesta::setNotAddLine()
+{
+    notAddLine = true;
+}
+
+bool KovRespuesta::getNotAddLine() const
+{
+    return notAddLine;
+}
+
+int KovRespuesta::getNumErrores() const
+{
+    return numErrores;
+}
+
+QList<ErrorRespuesta> KovRespuesta::getErrores() const
+{
+    return errores;
+}
+
+QList<EntradaAcumulador> KovRespuesta::getAcumuladores() const
+{
+    return acumuladores;
+}
+
+QList<EntradaAcumulador> KovRespuesta::getAgregados() const
+{
+    return agregados;
+}
+
+QList<EntradaAcumulador> KovRespuesta::getCasillas() const
+{
+    return casillas;
+}
+
+QList<EntradaAcumulador> KovRespuesta::getPerAcumuladores() const
+{
+    return perAcumuladores;
+}
+
+QString KovRespuesta::textoValor(double valor)
+{
+    return QString::number(valorFinito(valor), 'f', 3);
+}
+
+double KovRespuesta::valorFinito(double valor)
+{
+    return std::isfinite(valor) ? valor : 0.0;
+}
