@@ -1,0 +1,205 @@
+#include "kovrules.h"
+
+#include <QAtomicInt>
+#include <QHash>
+#include <QMutex>
+#include <QMutexLocker>
+
+namespace {
+
+struct EntradaColumna
+{
+    const char *name;
+    FuncionColumna funcion;
+};
+
+struct EntradaRegistro
+{
+    const char *name;
+    FuncionRegistro funcion;
+    int columnaEstado;
+};
+
+// Every name stands in its place in the search order; a row whose function is not built yet (nullptr) finds
+// nothing until the function lands and is written into its row.
+static const EntradaColumna fx_columnas[] = {
+    { "fcIniciaAMC", nullptr },
+    { "fcFecha", nullptr },
+    { "fcPositivo", nullptr },
+    { "fcNegativo", nullptr },
+    { "fcSoloPositivo", nullptr },
+    { "fcIndicador", nullptr },
+    { "fcIndicadorVenta", nullptr },
+    { "fcIndicadorCompra", nullptr },
+};
+
+static const EntradaRegistro fx_registros[] = {
+    // Books 1 to 7.
+    { "f010100", nullptr, 19 },
+    { "f010200", nullptr, 15 },
+    { "f030100", nullptr, 5 },
+    { "f030200", nullptr, 8 },
+    { "f030300", nullptr, 9 },
+    { "f030400", nullptr, 9 },
+    { "f030500", nullptr, 9 },
+    { "f030600", nullptr, 12 },
+    { "f030700", nullptr, 12 },
+    { "f030800", nullptr, 12 },
+    { "f030900", nullptr, 9 },
+    { "f031100", nullptr, 10 },
+    { "f031200", nullptr, 9 },
+    { "f031300", nullptr, 10 },
+    { "f031400", nullptr, 8 },
+    { "f031500", nullptr, 12 },
+    { "f031601", nullptr, 6 },
+    { "f031602", nullptr, 8 },
+    { "f031700", nullptr, 19 },
+    { "f031800", nullptr, 5 },
+    { "f031900", nullptr, 16 },
+    { "f032000", nullptr, 5 },
+    { "f032300", nullptr, 5 },
+    { "f032400", nullptr, 5 },
+    { "f032500", nullptr, 5 },
+    { "f040100", nullptr, 10 },
+    { "f050100", nullptr, 21 },
+    { "f050200", nullptr, 21 },
+    { "f050300", nullptr, 8 },
+    { "f050400", nullptr, 8 },
+    { "f060100", nullptr, 21 },
+    { "f070100", nullptr, 36 },
+    { "f070300", nullptr, 15 },
+    { "f070400", nullptr, 11 },
+    // Purchase register 8.1.
+    { "f080100d", nullptr, 41 },
+    { "f080100g", nullptr, 41 },
+    // Purchase registers 8.2 and 8.3.
+    { "f080200d", nullptr, 36 },
+    { "f080200g", nullptr, 36 },
+    { "f080300d", nullptr, 31 },
+    { "f080300g", nullptr, 31 },
+    // Books 9 to 13.
+    { "f090100", nullptr, 22 },
+    { "f090200", nullptr, 21 },
+    { "f100100", nullptr, 6 },
+    { "f100200", nullptr, 8 },
+    { "f100300", nullptr, 13 },
+    { "f100400", nullptr, 7 },
+    { "f120100", nullptr, 18 },
+    { "f130100", nullptr, 26 },
+    // Sales registers 14.1 and 14.2.
+    { "f140100d", nullptr, 34 },
+    { "f140100g", nullptr, 34 },
+    { "f140200d", nullptr, 34 },
+    { "f140200g", nullptr, 34 },
+};
+
+static_assert(sizeof(fx_columnas) / sizeof(fx_columnas[0]) == 8, "fx_columnas holds the 8 column functions");
+static_assert(sizeof(fx_registros) / sizeof(fx_registros[0]) == 52, "fx_registros holds the 52 layouts");
+
+const int totalColumnas = int(sizeof(fx_columnas) / sizeof(fx_columnas[0]));
+const int totalRegistros = int(sizeof(fx_registros) / sizeof(fx_registros[0]));
+
+const EntradaRegistro *buscarRegistro(const QString &name)
+{
+    for (int i = 0; i < totalRegistros; ++i) {
+        if (fx_registros[i].funcion && name == QLatin1String(fx_registros[i].name))
+            return &fx_registros[i];
+    }
+    return nullptr;
+}
+
+// Test registrations; the flag keeps the service's lookups off the mutex while nothing was registered.
+struct Pruebas
+{
+    QMutex mutex;
+    QAtomicInt usadas;
+    QHash<QString, FuncionRegistro> registros;
+    QHash<QString, int> columnasEstado;
+    QHash<QString, FuncionColumna> columnas;
+};
+
+Pruebas &pruebas()
+{
+    static Pruebas p;
+    return p;
+}
+
+} // namespace
+
+FuncionRegistro KovRules::getFuncionRegistro(const QString &name)
+{
+    if (name.isEmpty())
+        return nullptr;
+    total = totalRegistros;
+    if (const EntradaRegistro *e = buscarRegistro(name))
+        return e->funcion;
+    Pruebas &p = pruebas();
+    if (!p.usadas.loadAcquire())
+        return nullptr;
+    QMutexLocker lock(&p.mutex);
+    return p.registros.value(name, nullptr);
+}
+
+FuncionColumna KovRules::getFuncionColumna(const QString &name)
+{
+    if (name.isEmpty())
+        return nullptr;
+    total = totalColumnas;
+    for (int i = 0; i < total; ++i) {
+        if (fx_columnas[i].funcion && name == QLatin1String(fx_columnas[i].name))
+            return fx_columnas[i].funcion;
+    }
+    Pruebas &p = pruebas();
+    if (!p.usadas.loadAcquire())
+        return nullptr;
+    QMutexLocker lock(&p.mutex);
+    return p.columnas.value(name, nullptr);
+}
+
+int KovRules::getColumnaEstado(const QString &name) const
+{
+    if (name.isEmpty())
+        return 0;
+    if (const EntradaRegistro *e = buscarRegistro(name))
+        return e->columnaEstado;
+    Pruebas &p = pruebas();
+    if (!p.usadas.loadAcquire())
+        return 0;
+    QMutexLocker lock(&p.mutex);
+    return p.columnasEstado.value(name, 0);
+}
+
+int KovRules::getTotal() const
+{
+    return total;
+}
+
+void KovRules::registrarFuncionRegistroPrueba(const QString &name, FuncionRegistro funcion, int columnaEstado)
+{
+    if (!funcion)
+        return;
+    Pruebas &p = pruebas();
+    QMutexLocker lock(&p.mutex);
+    p.registros.insert(name, funcion);
+    p.columnasEstado.insert(name, columnaEstado);
+    p.usadas.storeRelease(1);
+}
+
+void KovRules::registrarFuncionColumnaPrueba(const QString &name, FuncionColumna funcion)
+{
+    if (!funcion)
+        return;
+    Pruebas &p = pruebas();
+    QMutexLocker lock(&p.mutex);
+    p.columnas.insert(name, funcion);
+    p.usadas.storeRelease(1);
+}
+
+void KovRules::olvidarFuncionesPrueba()
+{
+    Pruebas &p = pruebas();
+    QMutexLocker lock(&p.mutex);
+    p.registros.clear();
+    p.columnasEstado.clear();
+    p.columnas.clear();
+}
