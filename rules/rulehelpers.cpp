@@ -1,0 +1,164 @@
+#include "rulehelpers.h"
+
+#include "kovcolumna.h"
+
+#include <QRegExp>
+
+#include <cmath>
+
+namespace {
+
+bool esDigito(QChar c)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+// Reads a numeral in the form QString::toDouble accepts in the C locale (sign, digits with an optional
+// decimal point, optional exponent, blanks around it), without converting it: the sign and whether a digit
+// other than 0 appears are known exactly however long the text is.
+bool leerNumeral(const QString &texto, bool *negativo, bool *distintoDeCero)
+{
+    const QString s = texto.trimmed();
+    const int n = s.size();
+    int i = 0;
+    *negativo = false;
+    *distintoDeCero = false;
+    if (i < n && (s.at(i) == QLatin1Char('+') || s.at(i) == QLatin1Char('-'))) {
+        *negativo = s.at(i) == QLatin1Char('-');
+        ++i;
+    }
+    int digitos = 0;
+    for (; i < n && esDigito(s.at(i)); ++i, ++digitos)
+        *distintoDeCero = *distintoDeCero || s.at(i) != QLatin1Char('0');
+    if (i < n && s.at(i) == QLatin1Char('.')) {
+        for (++i; i < n && esDigito(s.at(i)); ++i, ++digitos)
+            *distintoDeCero = *distintoDeCero || s.at(i) != QLatin1Char('0');
+    }
+    if (digitos == 0)
+        return false;
+    if (i < n && (s.at(i) == QLatin1Char('e') || s.at(i) == QLatin1Char('E'))) {
+        ++i;
+        if (i < n && (s.at(i) == QLatin1Char('+') || s.at(i) == QLatin1Char('-')))
+            ++i;
+        int exponente = 0;
+        for (; i < n && esDigito(s.at(i)); ++i)
+            ++exponente;
+        if (exponente == 0)
+            return false;
+    }
+    return i == n;
+}
+
+} // namespace
+
+bool inList(QString value, QStringList list)
+{
+    for (const QString &elemento : qAsConst(list)) {
+        if (elemento.compare(value, Qt::CaseSensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+QString getData(QList<KovColumna> *cols, int col)
+{
+    if (!cols || col < 1 || col > cols->size())
+        return QString();
+    return cols->at(col - 1).getData();
+}
+
+bool validarIngresoCasilla(QString value)
+{
+    if (value == QLatin1String("0") || value == QLatin1String("0.00"))
+        return true;
+    return signoNumero(value) != 0;
+}
+
+bool isValidRUC(QString value)
+{
+    static const int pesos[10] = {5, 4, 3, 2, 7, 6, 5, 4, 3, 2};
+    if (!esSoloDigitos(value) || value.size() != 11)
+        return false;
+    int suma = 0;
+    for (int i = 0; i < 10; ++i)
+        suma += pesos[i] * value.at(i).digitValue();
+    int verificador = 11 - suma % 11;
+    if (verificador >= 10)
+        verificador -= 10;
+    return verificador == value.at(10).digitValue();
+}
+
+double numeroTexto(const QString &texto)
+{
+    bool ok = false;
+    const double numero = texto.toDouble(&ok);
+    if (ok)
+        return std::isfinite(numero) ? numero : 0.0;
+    bool negativo, distintoDeCero;
+    // Qt refuses a numeral out of double range but still hands back its infinity (or 0 when it underflows).
+    if (leerNumeral(texto, &negativo, &distintoDeCero))
+        return numero;
+    return 0.0;
+}
+
+int signoNumero(const QString &texto)
+{
+    bool negativo, distintoDeCero;
+    if (leerNumeral(texto, &negativo, &distintoDeCero))
+        return distintoDeCero ? (negativo ? -1 : 1) : 0;
+    const double numero = numeroTexto(texto);
+    return numero > 0 ? 1 : (numero < 0 ? -1 : 0);
+}
+
+int enteroTexto(const QString &texto)
+{
+    return texto.toInt();
+}
+
+bool coincide(const QString &texto, const QString &patron)
+{
+    // A fresh QRegExp per call: exactMatch keeps match state, so one instance must not serve two threads.
+    QRegExp expresion(patron);
+    return expresion.exactMatch(texto);
+}
+
+bool esSoloDigitos(const QString &texto)
+{
+    if (texto.isEmpty())
+        return false;
+    for (const QChar c : texto) {
+        if (!esDigito(c))
+            return false;
+    }
+    return true;
+}
+
+QDate fechaTexto(const QString &texto)
+{
+    return QDate::fromString(texto, QStringLiteral("dd/MM/yyyy"));
+}
+
+QDate fechaPeriodo(const QString &periodo)
+{
+    return QDate::fromString(periodo, QStringLiteral("yyyyMMdd"));
+}
+
+int anioPeriodo(const QString &periodo)
+{
+    return periodo.mid(0, 4).toInt();
+}
+
+int mesPeriodo(const QString &periodo)
+{
+    return periodo.mid(4, 2).toInt();
+}
+
+int diaPeriodo(const QString &periodo)
+{
+    return periodo.mid(6).toInt();
+}
+
+qint64 numeroPeriodo(const QString &periodo)
+{
+    return periodo.toLongLong();
+}

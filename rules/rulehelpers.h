@@ -1,0 +1,56 @@
+#ifndef RULEHELPERS_H
+#define RULEHELPERS_H
+
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class KovColumna;
+
+// Membership in a fixed list of codes: whole text, case-sensitive, no trimming.
+bool inList(QString value, QStringList list);
+
+// The text of the 1-based column `col`; a column outside the list (or no list) reads as the empty text.
+QString getData(QList<KovColumna> *cols, int col);
+
+// Whether a box amount was really entered: "0" and "0.00" count as entered, any other zero does not.
+bool validarIngresoCasilla(QString value);
+
+// An 11-digit taxpayer number with a correct modulo-11 check digit.
+bool isValidRUC(QString value);
+
+// The number of a text, read as QString::toDouble reads it in the C locale. A text that is not a number,
+// and the texts "inf" and "nan", read as 0; a digit string too long for a double reads as +/- infinity,
+// never as 0.
+double numeroTexto(const QString &texto);
+
+// -1, 0 or 1: the sign of the number of a text. Exact for numerals of any length, so a long digit string is
+// never taken for zero (or a tiny one for nothing). A text that is not a number has sign 0.
+int signoNumero(const QString &texto);
+
+// The integer of a text as QString::toInt reads it; a text that is not an int reads as 0.
+int enteroTexto(const QString &texto);
+
+// Whether the whole text matches the regular expression (QRegExp, default syntax, case-sensitive).
+bool coincide(const QString &texto, const QString &patron);
+
+// Whether the text is one or more ASCII digits (never read as a number, so any length is fine).
+bool esSoloDigitos(const QString &texto);
+
+// A date field "dd/MM/yyyy"; anything else, or a day that does not exist, gives an invalid QDate.
+QDate fechaTexto(const QString &texto);
+
+// A period text "yyyyMMdd" read as a date; an annual or monthly period, or a day that does not exist,
+// gives an invalid QDate.
+QDate fechaPeriodo(const QString &periodo);
+
+// The pieces of a period text "yyyyMMdd": characters 1-4, 5-6 and 7 to the end, each read as an integer.
+int anioPeriodo(const QString &periodo);
+int mesPeriodo(const QString &periodo);
+int diaPeriodo(const QString &periodo);
+
+// The whole period as a number, so that periods compare in calendar order.
+qint64 numeroPeriodo(const QString &periodo);
+
+#endif // RULEHELPERS_H
