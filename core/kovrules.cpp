@@ -1,5 +1,7 @@
 #include "kovrules.h"
 
+#include "columnfunctions.h"
+
 #include <QAtomicInt>
 #include <QHash>
 #include <QMutex>
@@ -23,14 +25,14 @@ struct EntradaRegistro
 // Every name stands in its place in the search order; a row whose function is not built yet (nullptr) finds
 // nothing until the function lands and is written into its row.
 static const EntradaColumna fx_columnas[] = {
-    { "fcIniciaAMC", nullptr },
-    { "fcFecha", nullptr },
-    { "fcPositivo", nullptr },
-    { "fcNegativo", nullptr },
-    { "fcSoloPositivo", nullptr },
-    { "fcIndicador", nullptr },
-    { "fcIndicadorVenta", nullptr },
-    { "fcIndicadorCompra", nullptr },
+    { "fcIniciaAMC", fcIniciaAMC },
+    { "fcFecha", fcFecha },
+    { "fcPositivo", fcPositivo },
+    { "fcNegativo", fcNegativo },
+    { "fcSoloPositivo", fcSoloPositivo },
+    { "fcIndicador", fcIndicador },
+    { "fcIndicadorVenta", fcIndicadorVenta },
+    { "fcIndicadorCompra", fcIndicadorCompra },
 };
 
 static const EntradaRegistro fx_registros[] = {
