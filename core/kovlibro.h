@@ -1,0 +1,155 @@
+#ifndef KOVLIBRO_H
+#define KOVLIBRO_H
+
+#include "kovberkeley.h"
+#include "kovcache.h"
+#include "kovcolumna.h"
+#include "kovcolumnaext.h"
+#include "kovcontrol.h"
+#include "kovrespuesta.h"
+#include "kovrules.h"
+#include "kovtypes.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QFile>
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+// The book engine of one validation job: decodes the request and sets the book up, reads and checks the book line
+// by line, keeps the job's error list and totals, summarises, and writes the result files with their hashes.
+// It belongs to the job's thread and takes no lock.
+class KovLibro
+{
+public:
+    KovLibro();
+    ~KovLibro();
+
+    // Names the key-index file, so it comes before parse().
+    void setTicket(const QString &ticket);
+    // True when the book is ready to be read; otherwise getParseError() holds "900" to "910".
+    bool parse(const QString &request);
+    QString getParseError() const;
+    // The job's working record; not owned. Without one the engine writes into a record of its own.
+    void setControl(KovControl *control);
+    // Makes the two levels of the work folder below base (never outside it) and returns the second, without "/".
+    QString VerifieDirectory(const QString &base, const QString &ruc, const QString &periodo,
+                             const QString &prefijo);
+
+    // Reads and checks the next line; its length in bytes, or 0 once reading is over.
+    int readLine();
+    // The record validator on the current line, or an empty result when the layout has none.
+    KovRespuesta checkFuncion();
+
+    void addError(int cod, int fil, int col);
+    void addError(const KovRespuesta &respuesta, int fil, int col);
+    void addAcumulador(const KovRespuesta &respuesta);
+    void addPerAcumulador(const KovRespuesta &respuesta);
+    void addAgregador(const KovRespuesta &respuesta);
+    void addCasillas(const KovRespuesta &respuesta);
+
+    void generaResumen();
+    void recopilaPerAcumulador();
+
+    bool copyDetail();
+    void generaHash();
+    void generateHashDetail();
+    void createFileResumen(QList<QVariant> *lista);
+    void createFileAgregado(QList<QVariant> *lista);
+    void createFileCasillas(QList<QVariant> *lista);
+    bool closeHandles();
+    void completaInfoPdf();
+
+    qint64 getFileSize() const;
+    void setNumLinea(qint64 numLinea);
+    qint64 getNumLinea() const;
+    int getNumErrores() const;
+    bool isFilePDF() const;
+    int getNumEstado7() const;
+    QString getNameFileDetail() const;
+    QString getNameFileResumen() const;
+    QString getNameFileAgregado() const;
+    QString getNameFileCasillas() const;
+    QString getPathWork() const;
+
+private:
+    bool abreLibro();
+    bool siguienteLinea(const char **linea, int *largo);
+    bool tablaAdmite(int c, const KovColumna &columna, const QString &valor) const;
+    void fusiona(const QList<EntradaAcumulador> &entradas, QList<QVariant> *lista, QHash<QString, int> *indice,
+                 const QString &marca, bool nuevaConMarca);
+    bool dentroDeBase(const QString &ruta) const;
+    void escribeJson(QList<QVariant> *lista, int bandera, const QString &nombre, const QString &clave,
+                     QString *nombreGuardado);
+
+    KovCache cache;
+    KovBerkeley indice;
+    KovRules rules;
+    KovControl *control;
+    KovColumnaExt extendida;
+    QList<KovColumna> columnas;
+    QFile libro;
+    QString ticket;
+    QString codigo;
+    QString periodo;
+    QString path;
+    QString nameFileDetail;
+    QString nameFileResumen;
+    QString nameFileAgregado;
+    QString nameFileCasillas;
+    QString pathIndice;
+    FuncionRegistro funcionRegistro;
+    QString ruc;
+    QString hashLibro;
+    QString hashDetalle;
+    QString parseError;
+    QString descripcion;
+    qint32 ncolumnas;
+    qint32 nextendidas;
+    qint32 numEstado7;
+    qint64 totalLineDetail;
+    qint32 numErrores;
+    qint32 camposPrimeraLinea;
+    qint64 numLinea;
+    qint64 tamDetalle;
+    QString pathHacolKov;
+    QString pathWork;
+    qint32 filePDF;
+    qint32 withKeyKov;
+    qint32 generateDetail;
+    double estado1Debe;
+    double estado1Haber;
+    qint32 generateQVR;
+    qint32 tipoEnvioRcRvi;
+    qint32 numPerAcumuladores;
+    qint32 ricTipo;
+
+    // Engine state beyond the record: what keeps the hot path lean and the results safe.
+    KovControl propio;
+    ParametrosRegistro parametrosRegistro;
+    QByteArray lectura;
+    int inicioLectura;
+    int finLectura;
+    bool finDeArchivo;
+    bool lecturaTerminada;
+    qint64 tamLibro;
+    QHash<QString, int> indiceResumen;
+    QHash<QString, int> indiceAgregado;
+    QHash<QString, int> indiceCasillas;
+    QHash<QString, int> indicePeriodos;
+    // The hash taken while copying stands for the book's own while the book is unchanged since.
+    QString hashCopia;
+    qint64 tamCopia;
+    qint64 tamLibroCopiado;
+    QDateTime fechaLibroCopiado;
+    QDateTime fechaDetalleCopiado;
+    bool copiaHecha;
+};
+
+// True when some element of the list equals the text exactly.
+bool enLista(const QString &texto, const QStringList &lista);
+
+#endif // KOVLIBRO_H

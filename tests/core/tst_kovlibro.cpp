@@ -1,0 +1,895 @@
+#include "kovcontrol.h"
+#include "kovlibro.h"
+#include "kovrules.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sys/stat.h>
+#include <sys/types.h>
+
+namespace {
+
+const QString kRuc = QStringLiteral("20100066603");
+const QString kPeriodo = QStringLiteral("20240100");
+const QString kCodigo = QStringLiteral("080100");
+
+// Reports what the engine hands it: an error at column 0 on a line whose first field is "E", counts and totals
+// on every line, so the tests can see which lines reached the record step and how the totals merge.
+KovRespuesta validadorTotales(QList<KovColumna> *columnas, ParametrosRegistro *parametros)
+{
+    KovRespuesta r;
+    const QString primero = columnas->at(0).getData();
+    if (primero == QLatin1String("E"))
+        r.addError(55, 0);
+    if (primero == QLatin1String("T"))
+        r.addError(QStringLiteral("texto libre"), 2);
+    r.addAcumulador(QStringLiteral("cnt_reg_e1"), 1);
+    r.addAcumulador(QStringLiteral("mto_total"), columnas->at(1).getData().toDouble());
+    r.addAgregado(QStringLiteral("cdp_cnt_01"), 1);
+    r.addAgregado(QStringLiteral("mto_agr"), 100);
+    r.addCasillas(QStringLiteral("107"), -2.5);
+    r.addCasillas(QStringLiteral("102"), -2.5);
+    r.addCasillas(QStringLiteral("100"), -0.4);
+    r.addCasillas(QStringLiteral("200"), 1234.2496);
+    r.addPerAcumulador(QStringLiteral("mto_per"), parametros->value(QStringLiteral("periodo")).toString(), 1.25);
+    r.addCounterDetail();
+    r.addEstado7();
+    return r;
+}
+
+KovRespuesta validadorPeriodos(QList<KovColumna> *columnas, ParametrosRegistro *)
+{
+    KovRespuesta r;
+    r.addPerAcumulador(columnas->at(0).getData(), columnas->at(1).getData(), columnas->at(2).getData().toDouble());
+    return r;
+}
+
+KovRespuesta columnaFalla(ParametrosColumna *parametros)
+{
+    KovRespuesta r;
+    if (parametros->value(QStringLiteral("data")).toString() == QLatin1String("F"))
+        r.addError(77);
+    return r;
+}
+
+QJsonObject columna(const QString &longitud, const QJsonObject &extra = QJsonObject())
+{
+    QJsonObject c = extra;
+    c.insert(QStringLiteral("longitud"), longitud);
+    return c;
+}
+
+QJsonArray columnasLibres(int n)
+{
+    QJsonArray columnas;
+    for (int i = 0; i < n; ++i)
+        columnas.append(columna(QStringLiteral("0")));
+    return columnas;
+}
+
+QString codifica(const QByteArray &texto)
+{
+    return QString::fromLatin1(texto.toBase64());
+}
+
+QString codifica(const QJsonObject &peticion)
+{
+    return codifica(QJsonDocument(peticion).toJson(QJsonDocument::Compact));
+}
+
+QString compacta(const QVariant &error)
+{
+    const QVariantMap m = error.toMap();
+    return m.value(QStringLiteral("cod")).toString() + QLatin1Char('@') + m.value(QStringLiteral("fil")).toString()
+           + QLatin1Char(':') + m.value(QStringLiteral("col")).toString();
+}
+
+QStringList compacta(const QList<QVariant> &errores)
+{
+    QStringList lista;
+    for (const QVariant &e : errores)
+        lista.append(compacta(e));
+    return lista;
+}
+
+QString valorDe(const QList<QVariant> &lista, const QString &atrib)
+{
+    for (const QVariant &v : lista) {
+        const QVariantMap m = v.toMap();
+        if (m.value(QStringLiteral("atrib")).toString() == atrib)
+            return m.value(QStringLiteral("valor")).toString();
+    }
+    return QStringLiteral("<none>");
+}
+
+QStringList atribs(const QList<QVariant> &lista)
+{
+    QStringList nombres;
+    for (const QVariant &v : lista)
+        nombres.append(v.toMap().value(QStringLiteral("atrib")).toString());
+    return nombres;
+}
+
+QByteArray leeArchivo(const QString &ruta)
+{
+    QFile f(ruta);
+    if (!f.open(QIODevice::ReadOnly))
+        return QByteArray("<missing>");
+    return f.readAll();
+}
+
+// One book under test: its folder, request, engine and the record the engine writes into.
+struct Caso
+{
+    QTemporaryDir dir;
+    KovControl control;
+    KovLibro libro;
+    QString base;
+    QString book;
+
+    Caso()
+    {
+        static int serie = 0;
+        libro.setTicket(QStringLiteral("t%1x%2").arg(QCoreApplication::applicationPid()).arg(++serie));
+        base = dir.path() + QStringLiteral("/base");
+        QDir().mkpath(base);
+        book = dir.path() + QStringLiteral("/LE2010006660320240100080100001111.txt");
+    }
+
+    ~Caso() { libro.closeHandles(); }
+
+    QJsonObject peticion(const QJsonArray &columnas, const QJsonObject &extra = QJsonObject()) const
+    {
+        QJsonObject p;
+        p.insert(QStringLiteral("codigo"), kCodigo);
+        p.insert(QStringLiteral("ruc"), kRuc);
+        p.insert(QStringLiteral("periodo"), kPeriodo);
+        p.insert(QStringLiteral("path"), book);
+        p.insert(QStringLiteral("pathHacolKov"), base);
+        p.insert(QStringLiteral("ncolumnas"), columnas.size());
+        p.insert(QStringLiteral("nextendidas"), columnas.size());
+        p.insert(QStringLiteral("generateDetail"), 1);
+        p.insert(QStringLiteral("generateQVR"), 1);
+        p.insert(QStringLiteral("columnas"), columnas);
+        for (auto it = extra.begin(); it != extra.end(); ++it)
+            p.insert(it.key(), it.value());
+        return p;
+    }
+
+    void escribeLibro(const QByteArray &texto) const
+    {
+        QFile f(book);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(texto);
+    }
+
+    bool abre(const QByteArray &texto, const QJsonArray &columnas, const QJsonObject &extra = QJsonObject())
+    {
+        escribeLibro(texto);
+        const bool ok = libro.parse(codifica(peticion(columnas, extra)));
+        libro.setControl(&control);
+        return ok;
+    }
+
+    // Reads the whole book as the job does and returns the errors in the form "cod@fil:col".
+    QStringList lee()
+    {
+        int guard = 0;
+        while (libro.readLine() > 0 && ++guard < 100000) {
+        }
+        return compacta(control.errores);
+    }
+
+    // The job's closing road for a book read to its end.
+    void termina()
+    {
+        if (libro.getNumErrores() < 1)
+            libro.copyDetail();
+        libro.closeHandles();
+        libro.generaResumen();
+    }
+};
+
+} // namespace
+
+class TestKovLibro : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+
+    void setUpCodes_data();
+    void setUpCodes();
+    void setUpSpecialPaths_data();
+    void setUpSpecialPaths();
+    void requestReadingRules();
+    void workFolderAndDetailName();
+    void workFolderStaysInsideBase();
+
+    void lineChecks_data();
+    void lineChecks();
+    void tablesAfterPreviousColumn_data();
+    void tablesAfterPreviousColumn();
+    void accumulatorsKeepCountingOnTableFailure();
+    void sequenceAcrossLines();
+    void keysAcrossDistantLines();
+    void lineLengthsAndBytes();
+    void overlongLineEndsReading();
+    void errorLimit();
+
+    void recordStepMergesTotals();
+    void mergeRules();
+    void perPeriodFold();
+
+    void resultFilesOfCleanBook_data();
+    void resultFilesOfCleanBook();
+    void bookWithErrorsWritesNothing();
+    void resultFilesReplaced();
+    void unwritableResultFile();
+    void pdfJob();
+    void pdfNameLeavingBase();
+    void enListaExact();
+};
+
+void TestKovLibro::initTestCase()
+{
+    KovRules::registrarFuncionRegistroPrueba(QStringLiteral("tstTotales"), validadorTotales, 2);
+    KovRules::registrarFuncionRegistroPrueba(QStringLiteral("tstPeriodos"), validadorPeriodos, 3);
+    KovRules::registrarFuncionRegistroPrueba(QStringLiteral("tstAncho"), validadorTotales, 5);
+    KovRules::registrarFuncionColumnaPrueba(QStringLiteral("tstColumna"), columnaFalla);
+}
+
+void TestKovLibro::cleanupTestCase()
+{
+    KovRules::olvidarFuncionesPrueba();
+}
+
+// The first failing check decides, in the documented order.
+void TestKovLibro::setUpCodes_data()
+{
+    QTest::addColumn<QJsonObject>("cambios");
+    QTest::addColumn<QJsonArray>("columnas");
+    QTest::addColumn<QString>("codigo");
+
+    const QJsonArray tres = columnasLibres(3);
+    QJsonArray cuatro = columnasLibres(4);
+    QJsonArray cuatroMala = cuatro;
+    cuatroMala[1] = columna(QString());
+
+    QTest::newRow("ok") << QJsonObject() << tres << QString();
+    QTest::newRow("unregistered validator is no failure")
+        << QJsonObject{{"funcion", "f999999"}} << tres << QString();
+    QTest::newRow("901 before 902") << QJsonObject{{"codigo", ""}, {"periodo", ""}} << tres << "901";
+    QTest::newRow("902") << QJsonObject{{"periodo", ""}} << tres << "902";
+    QTest::newRow("903") << QJsonObject{{"path", ""}} << tres << "903";
+    QTest::newRow("904 before 909") << QJsonObject{{"ncolumnas", 0}} << cuatroMala << "904";
+    QTest::newRow("904 negative") << QJsonObject{{"ncolumnas", -3}} << tres << "904";
+    QTest::newRow("904 narrower than validator")
+        << QJsonObject{{"funcion", "tstAncho"}} << cuatro << "904";
+    QTest::newRow("validator state column reached")
+        << QJsonObject{{"funcion", "tstAncho"}} << QJsonArray(columnasLibres(5)) << QString();
+    QTest::newRow("909 before 905") << QJsonObject{{"ncolumnas", 3}} << cuatroMala << "909";
+    QTest::newRow("905 too many") << QJsonObject{{"ncolumnas", 3}} << cuatro << "905";
+    QTest::newRow("905 not an array") << QJsonObject{{"ncolumnas", 3}, {"columnas", "x"}} << tres << "905";
+    QTest::newRow("909 refused pattern") << QJsonObject() << QJsonArray{columna("8-8")} << "909";
+    QTest::newRow("906 missing book") << QJsonObject{{"path", "/nonexistent/book.txt"}} << tres << "906";
+}
+
+void TestKovLibro::setUpCodes()
+{
+    QFETCH(QJsonObject, cambios);
+    QFETCH(QJsonArray, columnas);
+    QFETCH(QString, codigo);
+
+    Caso caso;
+    caso.escribeLibro("a|b|c|\n");
+    QJsonObject peticion = caso.peticion(columnas);
+    for (auto it = cambios.begin(); it != cambios.end(); ++it)
+        peticion.insert(it.key(), it.value());
+    QCOMPARE(caso.libro.parse(codifica(peticion)), codigo.isEmpty());
+    QCOMPARE(caso.libro.getParseError(), codigo);
+}
+
+void TestKovLibro::setUpSpecialPaths_data()
+{
+    QTest::addColumn<QString>("clase");
+    QTest::addColumn<QString>("codigo");
+
+    QTest::newRow("not json") << "notjson" << "900";
+    QTest::newRow("json array") << "array" << "901";
+    QTest::newRow("empty book") << "empty" << "907";
+    QTest::newRow("directory") << "directory" << "906";
+    QTest::newRow("fifo") << "fifo" << "906";
+    QTest::newRow("device") << "device" << "906";
+    QTest::newRow("250 characters") << "long250" << "906";
+    QTest::newRow("251 characters") << "long251" << "910";
+}
+
+void TestKovLibro::setUpSpecialPaths()
+{
+    QFETCH(QString, clase);
+    QFETCH(QString, codigo);
+
+    Caso caso;
+    QString ruta = caso.book;
+    QString peticion;
+    if (clase == QLatin1String("empty")) {
+        caso.escribeLibro(QByteArray());
+    } else if (clase == QLatin1String("directory")) {
+        ruta = caso.dir.path();
+    } else if (clase == QLatin1String("fifo")) {
+        ruta = caso.dir.path() + QStringLiteral("/fifo");
+        QCOMPARE(::mkfifo(QFile::encodeName(ruta).constData(), 0600), 0);
+    } else if (clase == QLatin1String("device")) {
+        ruta = QStringLiteral("/dev/zero");
+    } else if (clase.startsWith(QLatin1String("long"))) {
+        const int largo = clase.mid(4).toInt();
+        ruta = QStringLiteral("/nonexistent/");
+        ruta += QString(largo - ruta.size(), QLatin1Char('x'));
+        QCOMPARE(ruta.size(), largo);
+    }
+    if (clase == QLatin1String("notjson"))
+        peticion = codifica(QByteArray("{\"codigo\": "));
+    else if (clase == QLatin1String("array"))
+        peticion = codifica(QByteArray("[1, 2]"));
+    else
+        peticion = codifica(caso.peticion(columnasLibres(1), QJsonObject{{"path", ruta}}));
+
+    QVERIFY(!caso.libro.parse(peticion));
+    QCOMPARE(caso.libro.getParseError(), codigo);
+}
+
+// Integer keys accept whole numbers, digit strings and true; a NUL cuts the decoded request.
+void TestKovLibro::requestReadingRules()
+{
+    Caso caso;
+    caso.escribeLibro("a|\n");
+    QJsonObject p = caso.peticion(columnasLibres(1));
+    p.insert(QStringLiteral("ncolumnas"), QStringLiteral("1"));
+    p.insert(QStringLiteral("nextendidas"), true);
+    p.insert(QStringLiteral("isFilePDF"), 1.5);
+    QByteArray texto = QJsonDocument(p).toJson(QJsonDocument::Compact);
+    texto.append('\0');
+    texto.append("garbage after the cut");
+    QVERIFY(caso.libro.parse(codifica(texto)));
+    QVERIFY(!caso.libro.isFilePDF());
+    caso.libro.setControl(&caso.control);
+    QCOMPARE(caso.lee(), QStringList());
+
+    Caso otro;
+    otro.escribeLibro("a|\n");
+    QJsonObject q = otro.peticion(columnasLibres(1));
+    q.insert(QStringLiteral("ncolumnas"), QStringLiteral("-1"));
+    QVERIFY(!otro.libro.parse(codifica(q)));
+    QCOMPARE(otro.libro.getParseError(), QStringLiteral("904"));
+}
+
+void TestKovLibro::workFolderAndDetailName()
+{
+    Caso caso;
+    QVERIFY(caso.abre("a|\n", columnasLibres(1)));
+    const QString esperado = caso.base + QLatin1Char('/') + kRuc + QLatin1Char('/') + kPeriodo
+                             + QStringLiteral("080000/");
+    QCOMPARE(caso.libro.getPathWork(), esperado);
+    QVERIFY(QFileInfo(esperado).isDir());
+    QCOMPARE(caso.libro.getNameFileDetail(), QStringLiteral("LE") + kRuc + kPeriodo + kCodigo
+                                                 + QStringLiteral("00111199.txt"));
+
+    // A missing base is never created, and set-up still succeeds.
+    Caso sinBase;
+    sinBase.escribeLibro("a|\n");
+    const QString falta = sinBase.dir.path() + QStringLiteral("/missing");
+    QVERIFY(sinBase.libro.parse(codifica(sinBase.peticion(columnasLibres(1), {{"pathHacolKov", falta}}))));
+    QVERIFY(!QFileInfo::exists(falta));
+
+    // A short path gives what exists of its cut.
+    Caso corto;
+    corto.escribeLibro("a|\n");
+    QFile::link(corto.book, QStringLiteral("/tmp/eng%1").arg(QCoreApplication::applicationPid() % 1000));
+    const QString ocho = QStringLiteral("/tmp/eng%1").arg(QCoreApplication::applicationPid() % 1000);
+    if (ocho.size() == 8) {
+        QVERIFY(corto.libro.parse(codifica(corto.peticion(columnasLibres(1), {{"path", ocho}}))));
+        QCOMPARE(corto.libro.getNameFileDetail(),
+                 QStringLiteral("LE") + kRuc + kPeriodo + kCodigo + ocho.left(4) + QStringLiteral("99.txt"));
+    }
+    QFile::remove(ocho);
+}
+
+// "ruc", "periodo" and "codigo" are joined into the base unchecked; nothing is made outside it.
+void TestKovLibro::workFolderStaysInsideBase()
+{
+    Caso caso;
+    caso.escribeLibro("a|\n");
+    const QJsonObject cambios{{"ruc", "../../escape"}, {"periodo", "x"}};
+    QVERIFY(caso.libro.parse(codifica(caso.peticion(columnasLibres(1), cambios))));
+    QVERIFY(!QFileInfo::exists(caso.dir.path() + QStringLiteral("/escape")));
+    QVERIFY(!QFileInfo::exists(QFileInfo(caso.dir.path()).path() + QStringLiteral("/escape")));
+    caso.libro.setControl(&caso.control);
+    QCOMPARE(caso.lee(), QStringList());
+    caso.termina();
+    // The copy and every result file would land outside: none is made, each refusal counts as error 999.
+    QCOMPARE(compacta(caso.control.errores), QStringList{QStringLiteral("999@0:0")});
+    QVERIFY(caso.libro.getNameFileResumen().isEmpty());
+}
+
+void TestKovLibro::lineChecks_data()
+{
+    QTest::addColumn<QByteArray>("libro");
+    QTest::addColumn<QJsonArray>("columnas");
+    QTest::addColumn<int>("nextendidas");
+    QTest::addColumn<QStringList>("errores");
+
+    const QJsonArray tres = columnasLibres(3);
+    const QJsonObject obligatorio{{"obligatorio", true}};
+    const QJsonObject clave{{"indice", true}};
+    const QJsonObject claveObligatoria{{"indice", true}, {"obligatorio", true}};
+    const QJsonObject digitos{{"patron", "[0-9]+"}};
+
+    QTest::newRow("well formed") << QByteArray("a|b|c|\nd|e|f|\n") << tres << 3 << QStringList();
+    QTest::newRow("text after the last separator") << QByteArray("a|b|c|stray\n") << tres << 3 << QStringList();
+    QTest::newRow("missing final separator") << QByteArray("a|b|c\n") << tres << 3 << QStringList{"001@1:0"};
+    QTest::newRow("short first line fixes the count")
+        << QByteArray("a|b|\na|b|c|\na|b|\n") << tres << 3 << QStringList{"001@1:0", "040@2:0", "001@3:0"};
+    QTest::newRow("blank first line fixes nothing")
+        << QByteArray("\na|b|c|\n\n") << tres << 3 << QStringList{"001@1:0", "040@3:0"};
+    QTest::newRow("too many fields") << QByteArray("a|b|c|d|\n") << tres << 3 << QStringList{"001@1:0"};
+    QTest::newRow("white space collapsed and trimmed")
+        << QByteArray("  a \t  b |\t c|x|\n")
+        << QJsonArray{columna("3", {{"patron", "a b"}}), columna("1"), columna("1")} << 3 << QStringList();
+    QTest::newRow("empty mandatory: only 002")
+        << QByteArray("|b|c|\n") << QJsonArray{columna("5", QJsonObject{{"obligatorio", true}, {"patron", "x"}}),
+                                                columna("0"), columna("0")}
+        << 3 << QStringList{"002@1:1"};
+    QTest::newRow("empty optional passes")
+        << QByteArray("|b|c|\n") << QJsonArray{columna("5", digitos), columna("0"), columna("0")} << 3
+        << QStringList();
+    QTest::newRow("marker passes a mandatory column")
+        << QByteArray("-|b|c|\n")
+        << QJsonArray{columna("5", QJsonObject{{"obligatorio", true}, {"cvacio", "-"}, {"patron", "[0-9]+"}}),
+                      columna("0"), columna("0")}
+        << 3 << QStringList();
+    QTest::newRow("marker in a key column discards the key")
+        << QByteArray("-|b|c|\n")
+        << QJsonArray{columna("5", QJsonObject{{"indice", true}, {"cvacio", "-"}}), columna("0"), columna("0")}
+        << 3 << QStringList{"032@1:0"};
+    QTest::newRow("pattern before length")
+        << QByteArray("abcdef|b|c|\n") << QJsonArray{columna("2", digitos), columna("0"), columna("0")} << 3
+        << QStringList{"003@1:1"};
+    QTest::newRow("length after pattern")
+        << QByteArray("123|b|c|\n") << QJsonArray{columna("2", digitos), columna("0"), columna("0")} << 3
+        << QStringList{"004@1:1"};
+    QTest::newRow("pattern failure skips table and function")
+        << QByteArray("F|b|c|\n")
+        << QJsonArray{columna("0", {{"patron", "[0-9]"}, {"parametro", "T1"}, {"funcion", "tstColumna"}}),
+                      columna("0"), columna("0")}
+        << 3 << QStringList{"003@1:1"};
+    QTest::newRow("function, table and key all report")
+        << QByteArray("F|b|c|\n")
+        << QJsonArray{columna("0", {{"parametro", "T1"}, {"funcion", "tstColumna"}, {"indice", true}}),
+                      columna("0"), columna("0")}
+        << 3 << QStringList{"077@1:1", "006@1:1", "032@1:0"};
+    QTest::newRow("table without values refuses")
+        << QByteArray("a|b|c|\n") << QJsonArray{columna("0"), columna("0", {{"parametro", "ZZ"}}), columna("0")}
+        << 3 << QStringList{"006@1:2"};
+    QTest::newRow("mandatory key empty") << QByteArray("|b|c|\n")
+                                          << QJsonArray{columna("0", claveObligatoria), columna("0"), columna("0")}
+                                          << 3 << QStringList{"002@1:1", "032@1:0"};
+    QTest::newRow("extended fields")
+        << QByteArray("a|b|c|ok|a/b|" + QByteArray(201, 'x') + "|a\\b||\n") << tres << 8
+        << QStringList{"003@1:5", "004@1:6", "003@1:7"};
+    QTest::newRow("extended fields without room")
+        << QByteArray("a|b|c|d|\n") << tres << 2 << QStringList{"001@1:0"};
+    QTest::newRow("NUL cuts the line") << QByteArray("a|b|c|\nx|y|", 11) + QByteArray("\0z|\n", 4) << tres << 3
+                                       << QStringList{"040@2:0"};
+    QTest::newRow("key parts joined safely")
+        << QByteArray("A-B|C|x|\nA|B-C|x|\n")
+        << QJsonArray{columna("0", clave), columna("0", clave), columna("0")} << 3 << QStringList();
+    QTest::newRow("empty optional key part left out")
+        << QByteArray("A||x|\nA||y|\n") << QJsonArray{columna("0", clave), columna("0", clave), columna("0")} << 3
+        << QStringList{"008@2:0"};
+    Q_UNUSED(obligatorio);
+}
+
+void TestKovLibro::lineChecks()
+{
+    QFETCH(QByteArray, libro);
+    QFETCH(QJsonArray, columnas);
+    QFETCH(int, nextendidas);
+    QFETCH(QStringList, errores);
+
+    Caso caso;
+    const QJsonObject extra{{"nextendidas", nextendidas},
+                            {"parametros", QJsonArray{QJsonObject{{"codigo", "T1"}, {"valor", "1,2"}}}}};
+    QVERIFY(caso.abre(libro, columnas, extra));
+    QCOMPARE(caso.lee(), errores);
+}
+
+// Tables "034" and "028" look at the previous column; a first column has none and reads it as empty.
+void TestKovLibro::tablesAfterPreviousColumn_data()
+{
+    QTest::addColumn<QByteArray>("libro");
+    QTest::addColumn<QString>("tabla");
+    QTest::addColumn<int>("columnaTabla");
+    QTest::addColumn<QStringList>("errores");
+
+    QTest::newRow("034 found") << QByteArray("01|123|\n") << "034" << 2 << QStringList();
+    QTest::newRow("034 missing") << QByteArray("01|124|\n") << "034" << 2 << QStringList{"006@1:2"};
+    QTest::newRow("034 after 09") << QByteArray("09|999|\n") << "034" << 2 << QStringList();
+    QTest::newRow("034 on column 1") << QByteArray("777|x|\n") << "034" << 1 << QStringList();
+    QTest::newRow("034 on column 1 missing") << QByteArray("778|x|\n") << "034" << 1 << QStringList{"006@1:1"};
+    QTest::newRow("028 plain") << QByteArray("01|A|\n") << "028" << 2 << QStringList();
+    QTest::newRow("028 after 09") << QByteArray("09|Z|\n") << "028" << 2 << QStringList();
+    QTest::newRow("028 missing") << QByteArray("01|Z|\n") << "028" << 2 << QStringList{"006@1:2"};
+}
+
+void TestKovLibro::tablesAfterPreviousColumn()
+{
+    QFETCH(QByteArray, libro);
+    QFETCH(QString, tabla);
+    QFETCH(int, columnaTabla);
+    QFETCH(QStringList, errores);
+
+    QJsonArray columnas = columnasLibres(2);
+    columnas[columnaTabla - 1] = columna(QStringLiteral("0"), {{"parametro", tabla}});
+    const QJsonArray tablas{QJsonObject{{"codigo", "034"}, {"valor", "01_080100_123,_080100_777"}},
+                            QJsonObject{{"codigo", "028"}, {"valor", "A"}}};
+    Caso caso;
+    QVERIFY(caso.abre(libro, columnas, {{"parametros", tablas}}));
+    QCOMPARE(caso.lee(), errores);
+}
+
+// A value failing only its table is still summed; a value failing its pattern is not; non-finite texts count 0.
+void TestKovLibro::accumulatorsKeepCountingOnTableFailure()
+{
+    Caso caso;
+    const QJsonArray columnas{columna("0", {{"acumulador", true}, {"parametro", "T"}, {"descripcion", "suma"}}),
+                              columna("0", {{"acumulador", true}, {"patron", "[-0-9.]+"}, {"descripcion", "otra"}})};
+    QVERIFY(caso.abre("10.5|abc|\n-4|-2|\ninf|nan|\n1e400|3|\n", columnas,
+                      {{"parametros", QJsonArray{QJsonObject{{"codigo", "T"}, {"valor", "10.5"}}}}}));
+    QCOMPARE(caso.lee(), (QStringList{"003@1:2", "006@2:1", "006@3:1", "003@3:2", "006@4:1"}));
+    caso.termina();
+    QCOMPARE(valorDe(caso.control.resumen, QStringLiteral("suma")), QStringLiteral("14.500"));
+    QCOMPARE(valorDe(caso.control.resumen, QStringLiteral("otra")), QStringLiteral("5.000"));
+
+    // With "ricTipo" set no column accumulates.
+    Caso ric;
+    QVERIFY(ric.abre("10|\n", QJsonArray{columna("0", {{"acumulador", true}, {"descripcion", "suma"}})},
+                     {{"ricTipo", 1}}));
+    ric.lee();
+    ric.termina();
+    QCOMPARE(valorDe(ric.control.resumen, QStringLiteral("suma")), QStringLiteral("<none>"));
+}
+
+void TestKovLibro::sequenceAcrossLines()
+{
+    Caso caso;
+    QVERIFY(caso.abre("5|\n6|\n8|\n9|\nx|\n1|\n",
+                      QJsonArray{columna("0", {{"correlativo", true}, {"patron", "[0-9]+"}})}));
+    QCOMPARE(caso.lee(), (QStringList{"007@3:1", "003@5:1", "007@6:1"}));
+}
+
+// The index lives for the whole book: a key repeated many lines later is still found.
+void TestKovLibro::keysAcrossDistantLines()
+{
+    QByteArray libro;
+    for (int i = 1; i <= 500; ++i)
+        libro += QByteArray::number(i) + "|v|\n";
+    libro += "7|v|\n";
+    Caso caso;
+    QVERIFY(caso.abre(libro, QJsonArray{columna("0", {{"indice", true}}), columna("0")}));
+    QCOMPARE(caso.lee(), QStringList{"008@501:0"});
+}
+
+void TestKovLibro::lineLengthsAndBytes()
+{
+    Caso caso;
+    QVERIFY(caso.abre(QByteArray("a|\r\nbb|\nc|"), columnasLibres(1)));
+    QCOMPARE(caso.libro.getFileSize(), qint64(10));
+    QCOMPARE(caso.libro.readLine(), 3);
+    QCOMPARE(caso.libro.readLine(), 4);
+    QCOMPARE(caso.libro.readLine(), 2);
+    QCOMPARE(caso.libro.readLine(), 0);
+    QCOMPARE(caso.libro.getNumLinea(), qint64(3));
+}
+
+// A book without line ends is not held in memory whole: past 16 MiB reading stops as on a failed read.
+void TestKovLibro::overlongLineEndsReading()
+{
+    Caso caso;
+    QByteArray libro = "a|\n";
+    libro += QByteArray(16 * 1024 * 1024 + 1, 'x');
+    libro += "\nb|\n";
+    QVERIFY(caso.abre(libro, columnasLibres(1)));
+    QCOMPARE(caso.libro.readLine(), 3);
+    QCOMPARE(caso.libro.readLine(), 0);
+    QCOMPARE(caso.libro.readLine(), 0);
+    QCOMPARE(caso.libro.getNumLinea(), qint64(1));
+
+    Caso limite;
+    QByteArray justo = QByteArray(16 * 1024 * 1024 - 2, 'y') + "|\nb|\n";
+    QVERIFY(limite.abre(justo, columnasLibres(1)));
+    QCOMPARE(limite.libro.readLine(), 16 * 1024 * 1024);
+    QCOMPARE(limite.libro.readLine(), 3);
+}
+
+// The line that crosses 1001 errors is finished, then error 10 closes the list.
+void TestKovLibro::errorLimit()
+{
+    QByteArray libro;
+    for (int i = 0; i < 333; ++i)
+        libro += "x|x|x|a|a|\n";
+    libro += "x|x|x|1|1|\nnever|read|\n";
+    QJsonArray columnas;
+    for (int i = 0; i < 5; ++i)
+        columnas.append(columna("0", {{"patron", i < 3 ? "[0-9]" : "[a-z]"}}));
+    Caso caso;
+    QVERIFY(caso.abre(libro, columnas));
+    for (int i = 0; i < 333; ++i)
+        QVERIFY(caso.libro.readLine() > 0);
+    QCOMPARE(caso.libro.getNumErrores(), 999);
+    QCOMPARE(caso.libro.readLine(), 0);
+    QCOMPARE(caso.control.errores.size(), 1005);
+    QCOMPARE(caso.libro.getNumErrores(), 1005);
+    QCOMPARE(compacta(caso.control.errores.at(1003)), QStringLiteral("003@334:5"));
+    QCOMPARE(compacta(caso.control.errores.last()), QStringLiteral("010@334:0"));
+    QCOMPARE(caso.libro.readLine(), 0);
+    QCOMPARE(caso.libro.getNumLinea(), qint64(334));
+}
+
+// The validator runs only on clean lines; its errors stay at their own column (0 for the line), its totals merge
+// by name and its counters add up.
+void TestKovLibro::recordStepMergesTotals()
+{
+    Caso caso;
+    QVERIFY(caso.abre("A|10.5|\nE|1|\nT|2.25|\n|x|\n",
+                      QJsonArray{columna("0", {{"obligatorio", true}}), columna("0")}, {{"funcion", "tstTotales"}}));
+    QVERIFY(caso.libro.readLine() > 0);
+    QCOMPARE(valorDe(caso.control.resumen, QStringLiteral("cnt_reg_e1")), QStringLiteral("1.000"));
+    QCOMPARE(valorDe(caso.control.agregado, QStringLiteral("cdp_cnt_01")), QStringLiteral("1"));
+    QCOMPARE(valorDe(caso.control.agregado, QStringLiteral("mto_agr")), QStringLiteral("100.000"));
+    QCOMPARE(valorDe(caso.control.casillas, QStringLiteral("107")), QStringLiteral("-2.500"));
+    QVERIFY(caso.libro.readLine() > 0);
+    QCOMPARE(valorDe(caso.control.resumen, QStringLiteral("cnt_reg_e1")), QStringLiteral("2"));
+    caso.lee();
+    QCOMPARE(compacta(caso.control.errores), (QStringList{"055@2:0", "666@3:2", "002@4:1"}));
+    QCOMPARE(caso.control.errores.at(1).toMap().value(QStringLiteral("des")).toString(), QStringLiteral("texto libre"));
+    QVERIFY(!caso.control.errores.at(0).toMap().contains(QStringLiteral("des")));
+    QCOMPARE(valorDe(caso.control.resumen, QStringLiteral("cnt_reg_e1")), QStringLiteral("3"));
+    QCOMPARE(valorDe(caso.control.resumen, QStringLiteral("mto_total")), QStringLiteral("13.750"));
+    QCOMPARE(valorDe(caso.control.agregado, QStringLiteral("cdp_cnt_01")), QStringLiteral("3"));
+    QCOMPARE(valorDe(caso.control.agregado, QStringLiteral("mto_agr")), QStringLiteral("300.000"));
+    QCOMPARE(valorDe(caso.control.casillas, QStringLiteral("107")), QStringLiteral("-7.500"));
+    QCOMPARE(caso.libro.getNumEstado7(), 3);
+    QCOMPARE(caso.libro.getNumLinea(), qint64(4));
+}
+
+void TestKovLibro::mergeRules()
+{
+    Caso caso;
+    QVERIFY(caso.abre("a|\n", columnasLibres(1)));
+    caso.libro.addError(7, 12, 3);
+    caso.libro.addError(44, 0, 0);
+    KovRespuesta r;
+    r.addError(QStringLiteral("m"), 5);
+    r.addError(28);
+    caso.libro.addError(r, 9, 4);
+    QCOMPARE(compacta(caso.control.errores), (QStringList{"007@12:3", "044@0:0", "666@9:5", "028@9:4"}));
+    QCOMPARE(caso.libro.getNumErrores(), 4);
+
+    KovRespuesta a;
+    a.addAcumulador(QStringLiteral("Mto"), 1);
+    a.addAcumulador(QStringLiteral("mto"), 2);
+    a.addAcumulador(QStringLiteral("mto"), 10.5);
+    caso.libro.addAcumulador(a);
+    QCOMPARE(atribs(caso.control.resumen), (QStringList{"Mto", "mto"}));
+    QCOMPARE(valorDe(caso.control.resumen, QStringLiteral("mto")), QStringLiteral("12.500"));
+}
+
+// Folded as they arrive, the per-period totals give the summary entry of the documented example; the list keeps
+// one element per name and period however many records report.
+void TestKovLibro::perPeriodFold()
+{
+    Caso caso;
+    QByteArray libro = "e8|20240100|10.5|\ne9|20240200|4|\ne8|20240300|5|\ne8|20240100|1.25|\n";
+    for (int i = 0; i < 200; ++i)
+        libro += "e9|20240200|0.001|\n";
+    QVERIFY(caso.abre(libro, columnasLibres(3), {{"funcion", "tstPeriodos"}}));
+    QCOMPARE(caso.lee(), QStringList());
+    QCOMPARE(caso.control.auxResumen.size(), 3);
+    caso.termina();
+    const QStringList nombres = atribs(caso.control.resumen);
+    QCOMPARE(nombres, (QStringList{"cod_hash", "e8", "e9", "cod_hash_det", "cnt_reg_det", "cnt_tam_det"}));
+    QCOMPARE(valorDe(caso.control.resumen, QStringLiteral("e8")), QStringLiteral("20240100=11.750_20240300=5.000"));
+    QCOMPARE(valorDe(caso.control.resumen, QStringLiteral("e9")), QStringLiteral("20240200=4.200"));
+}
+
+void TestKovLibro::resultFilesOfCleanBook_data()
+{
+    QTest::addColumn<int>("generateDetail");
+    QTest::addColumn<int>("generateQVR");
+
+    QTest::newRow("detail and boxes") << 1 << 1;
+    QTest::newRow("detail only") << 1 << 0;
+    QTest::newRow("flags count only as 1") << 2 << 2;
+}
+
+void TestKovLibro::resultFilesOfCleanBook()
+{
+    QFETCH(int, generateDetail);
+    QFETCH(int, generateQVR);
+
+    Caso caso;
+    const QByteArray libro = "A|10.5|\nB|1|\n";
+    QVERIFY(caso.abre(libro,
+                      QJsonArray{columna("0"), columna("0", {{"acumulador", true}, {"descripcion", "mto_col"}})},
+                      {{"funcion", "tstTotales"}, {"generateDetail", generateDetail}, {"generateQVR", generateQVR}}));
+    QCOMPARE(caso.lee(), QStringList());
+    caso.termina();
+    QCOMPARE(caso.libro.getNumErrores(), 0);
+
+    const QString prefijo = QStringLiteral("LE") + kRuc + kPeriodo + kCodigo;
+    const QString hash = QString::fromLatin1(QCryptographicHash::hash(libro, QCryptographicHash::Sha1).toHex());
+    QCOMPARE(caso.libro.getNameFileDetail(), prefijo + QStringLiteral("00111199.txt"));
+    QCOMPARE(leeArchivo(caso.libro.getPathWork() + caso.libro.getNameFileDetail()), libro);
+
+    QCOMPARE(atribs(caso.control.resumen),
+             (QStringList{"cnt_reg_e1", "mto_total", "mto_col", "cod_hash", "mto_per", "cod_hash_det", "cnt_reg_det",
+                          "cnt_tam_det"}));
+    QCOMPARE(valorDe(caso.control.resumen, QStringLiteral("mto_col")), QStringLiteral("11.500"));
+    QCOMPARE(valorDe(caso.control.resumen, QStringLiteral("cod_hash")), hash);
+    QCOMPARE(valorDe(caso.control.resumen, QStringLiteral("cod_hash_det")), hash);
+    QCOMPARE(valorDe(caso.control.resumen, QStringLiteral("mto_per")), kPeriodo + QStringLiteral("=2.500"));
+    QCOMPARE(valorDe(caso.control.resumen, QStringLiteral("cnt_reg_det")), QStringLiteral("2"));
+    QCOMPARE(valorDe(caso.control.resumen, QStringLiteral("cnt_tam_det")), QString::number(libro.size()));
+
+    // Boxes: rounded to whole numbers; listed boxes below zero become the text "0".
+    const QVariantMap c107 = caso.control.casillas.at(0).toMap();
+    QCOMPARE(c107.value(QStringLiteral("valor")), QVariant(QStringLiteral("0")));
+    QCOMPARE(caso.control.casillas.at(1).toMap().value(QStringLiteral("valor")).toDouble(), -5.0);
+    QCOMPARE(caso.control.casillas.at(2).toMap().value(QStringLiteral("valor")), QVariant(QStringLiteral("0")));
+    QCOMPARE(caso.control.casillas.at(3).toMap().value(QStringLiteral("valor")).toDouble(), 2469.0);
+
+    const QString work = caso.libro.getPathWork();
+    const QString resumen = prefijo + QStringLiteral("00011198.txt");
+    if (generateDetail == 1) {
+        QCOMPARE(caso.libro.getNameFileResumen(), resumen);
+        QCOMPARE(caso.libro.getNameFileAgregado(), prefijo + QStringLiteral("00111197.txt"));
+        const QByteArray agregado = leeArchivo(work + caso.libro.getNameFileAgregado());
+        QCOMPARE(agregado, QByteArray("{\n    \"agregado\": [\n        {\n            \"atrib\": \"cdp_cnt_01\",\n"
+                                      "            \"valor\": \"2\"\n        },\n        {\n"
+                                      "            \"atrib\": \"mto_agr\",\n            \"valor\": \"200.000\"\n"
+                                      "        }\n    ]\n}\n"));
+        const QByteArray textoResumen = leeArchivo(work + resumen);
+        QVERIFY(textoResumen.startsWith("{\n    \"resumen\": [\n        {\n            \"atrib\": \"cnt_reg_e1\",\n"
+                                        "            \"valor\": \"2\"\n        },"));
+        QVERIFY(textoResumen.contains("\"valor\": \"" + hash.toLatin1() + "\""));
+    } else {
+        QVERIFY(caso.libro.getNameFileResumen().isEmpty());
+        QVERIFY(caso.libro.getNameFileAgregado().isEmpty());
+        QVERIFY(!QFileInfo::exists(work + resumen));
+    }
+    if (generateQVR == 1) {
+        QCOMPARE(caso.libro.getNameFileCasillas(), prefijo + QStringLiteral("00111196.txt"));
+        QCOMPARE(leeArchivo(work + caso.libro.getNameFileCasillas()),
+                 QByteArray("{\n    \"casillas\": [\n        {\n            \"atrib\": \"107\",\n"
+                            "            \"valor\": \"0\"\n        },\n        {\n            \"atrib\": \"102\",\n"
+                            "            \"valor\": -5\n        },\n        {\n            \"atrib\": \"100\",\n"
+                            "            \"valor\": \"0\"\n        },\n        {\n            \"atrib\": \"200\",\n"
+                            "            \"valor\": 2469\n        }\n    ]\n}\n"));
+    } else {
+        QVERIFY(caso.libro.getNameFileCasillas().isEmpty());
+    }
+}
+
+void TestKovLibro::bookWithErrorsWritesNothing()
+{
+    Caso caso;
+    QVERIFY(caso.abre("E|2|\n", QJsonArray{columna("0"), columna("0")}, {{"funcion", "tstTotales"}}));
+    QCOMPARE(caso.lee(), QStringList{"055@1:0"});
+    caso.termina();
+    QCOMPARE(atribs(caso.control.resumen), (QStringList{"cnt_reg_e1", "mto_total"}));
+    QVERIFY(caso.libro.getNameFileResumen().isEmpty());
+    QVERIFY(caso.libro.getNameFileAgregado().isEmpty());
+    QVERIFY(caso.libro.getNameFileCasillas().isEmpty());
+    QVERIFY(QDir(caso.libro.getPathWork()).entryList(QDir::Files).isEmpty());
+    // Boxes are still rounded and clamped.
+    QCOMPARE(caso.control.casillas.at(0).toMap().value(QStringLiteral("valor")), QVariant(QStringLiteral("0")));
+    const QVariant cero = caso.control.casillas.at(2).toMap().value(QStringLiteral("valor"));
+    QCOMPARE(cero.userType(), int(QMetaType::Double));
+    QCOMPARE(QJsonDocument::fromVariant(QVariantMap{{"v", cero}}).toJson(QJsonDocument::Compact), QByteArray("{\"v\":0}"));
+}
+
+// A result file left by an earlier job is replaced, never extended.
+void TestKovLibro::resultFilesReplaced()
+{
+    Caso caso;
+    QVERIFY(caso.abre("a|\n", columnasLibres(1)));
+    const QString work = caso.libro.getPathWork();
+    const QString prefijo = QStringLiteral("LE") + kRuc + kPeriodo + kCodigo;
+    for (const QString &nombre : {QStringLiteral("00011198.txt"), QStringLiteral("00111197.txt"),
+                                  QStringLiteral("00111199.txt")}) {
+        QFile viejo(work + prefijo + nombre);
+        QVERIFY(viejo.open(QIODevice::WriteOnly));
+        viejo.write(QByteArray(5000, 'z'));
+    }
+    caso.lee();
+    caso.termina();
+    QCOMPARE(leeArchivo(work + prefijo + QStringLiteral("00111197.txt")), QByteArray("{\n    \"agregado\": [\n    ]\n}\n"));
+    QCOMPARE(leeArchivo(work + prefijo + QStringLiteral("00111199.txt")), QByteArray("a|\n"));
+    QVERIFY(!leeArchivo(work + prefijo + QStringLiteral("00011198.txt")).contains('z'));
+}
+
+// A result file that cannot be written keeps no name and counts as error 999.
+void TestKovLibro::unwritableResultFile()
+{
+    Caso caso;
+    QVERIFY(caso.abre("a|\n", columnasLibres(1)));
+    const QString prefijo = QStringLiteral("LE") + kRuc + kPeriodo + kCodigo;
+    // A directory standing where the boxes file goes cannot be replaced by a file.
+    QVERIFY(QDir().mkpath(caso.libro.getPathWork() + prefijo + QStringLiteral("00111196.txt/keep")));
+    caso.lee();
+    caso.termina();
+    QVERIFY(caso.libro.getNameFileCasillas().isEmpty());
+    QCOMPARE(caso.libro.getNameFileAgregado(), prefijo + QStringLiteral("00111197.txt"));
+    QCOMPARE(compacta(caso.control.errores), QStringList{QStringLiteral("999@0:0")});
+}
+
+void TestKovLibro::pdfJob()
+{
+    Caso caso;
+    const QByteArray pdf("%PDF-1.4 binary \0 content", 25);
+    QVERIFY(caso.abre(pdf, columnasLibres(1), {{"isFilePDF", 1}}));
+    QVERIFY(caso.libro.isFilePDF());
+    caso.libro.setNumLinea(1);
+    caso.libro.completaInfoPdf();
+    QCOMPARE(caso.libro.getNameFileDetail(), caso.book.right(37));
+    QVERIFY(caso.libro.copyDetail());
+    caso.libro.closeHandles();
+    caso.libro.generaResumen();
+    const QString hash = QString::fromLatin1(QCryptographicHash::hash(pdf, QCryptographicHash::Sha1).toHex());
+    QCOMPARE(valorDe(caso.control.resumen, QStringLiteral("cod_hash")), hash);
+    QCOMPARE(valorDe(caso.control.resumen, QStringLiteral("cod_hash_det")), hash);
+    QCOMPARE(valorDe(caso.control.resumen, QStringLiteral("cnt_reg_det")), QStringLiteral("0"));
+    QCOMPARE(valorDe(caso.control.resumen, QStringLiteral("cnt_tam_det")), QStringLiteral("25"));
+    QCOMPARE(leeArchivo(caso.libro.getPathWork() + caso.libro.getNameFileDetail()), pdf);
+}
+
+// The last 37 characters of a PDF path may climb out of the work folder: the copy is then refused.
+void TestKovLibro::pdfNameLeavingBase()
+{
+    Caso caso;
+    caso.book = caso.dir.path() + QStringLiteral("/b.pdf");
+    caso.escribeLibro("%PDF");
+    const QString hondo = QStringLiteral("/d/d/d/d/d/d/d/d/d/d/d/d");
+    QVERIFY(QDir().mkpath(caso.dir.path() + hondo));
+    const QString trepa = caso.dir.path() + hondo + QStringLiteral("/../../../../../../../../../../../..")
+                          + caso.book.mid(caso.dir.path().size());
+    QVERIFY(caso.libro.parse(codifica(caso.peticion(columnasLibres(1), {{"isFilePDF", 1}, {"path", trepa}}))));
+    caso.libro.setControl(&caso.control);
+    caso.libro.completaInfoPdf();
+    QVERIFY(caso.libro.getNameFileDetail().contains(QLatin1String("/../")));
+    QVERIFY(!caso.libro.copyDetail());
+    QCOMPARE(compacta(caso.control.errores), QStringList{QStringLiteral("999@0:0")});
+}
+
+void TestKovLibro::enListaExact()
+{
+    const QStringList lista{QStringLiteral("100"), QStringLiteral("107")};
+    QVERIFY(enLista(QStringLiteral("107"), lista));
+    QVERIFY(!enLista(QStringLiteral("10"), lista));
+    QVERIFY(!enLista(QStringLiteral("107 "), lista));
+    QVERIFY(!enLista(QStringLiteral("100"), QStringList()));
+}
+
+QTEST_GUILESS_MAIN(TestKovLibro)
+#include "tst_kovlibro.moc"
