@@ -1,0 +1,295 @@
+#include "librothread.h"
+
+#include "kovcontrol.h"
+#include "kovjobtable.h"
+#include "platform.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDeadlineTimer>
+#include <QDebug>
+#include <QFile>
+#include <QJsonDocument>
+#include <QTcpSocket>
+#include <QVariantMap>
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const int kReadWaitMs = 120000;
+const int kWriteWaitMs = 20000;
+const int kCloseWaitMs = 500;
+// Long waits are cut into slices of this length so that a shutdown never waits on an idle client.
+const int kSliceMs = 100;
+// A request line is a few kilobytes of Base64 at most; past this the peer is not a client of ours.
+const int kMaxRequestBytes = 64 * 1024 * 1024;
+const int kHashBlockBytes = 8192;
+
+const QString kNoReturn = QStringLiteral("NO-RETURN");
+const QByteArray kMarker = QByteArrayLiteral("#CQ#");
+
+// How many bytes the request text is made of: those before the first NUL. Only bytes from `from` on are new.
+int textLength(const QByteArray &buffer, int *nul, int from)
+{
+    if (*nul < 0)
+        *nul = buffer.indexOf('\0', from);
+    return *nul < 0 ? buffer.size() : *nul;
+}
+
+QString decodeRequest(const QByteArray &buffer)
+{
+    const int nul = buffer.indexOf('\0');
+    return QString::fromUtf8(buffer.constData(), nul < 0 ? buffer.size() : nul);
+}
+
+// Hands the whole answer to the kernel, so that a slow reader of a large answer still gets its tail. It is written
+// on the descriptor itself: the socket object would drop its pending bytes as soon as it noticed a peer that has
+// half-closed after its request. Gives up only when the peer has gone or has taken nothing for a whole wait.
+void writeAnswer(QTcpSocket *socket, const QString &answer)
+{
+    const QByteArray bytes = toLatin1Wire(answer);
+    const int fd = int(socket->socketDescriptor());
+    const char *data = bytes.constData();
+    size_t left = size_t(bytes.size());
+    while (left > 0 && fd >= 0) {
+        const ssize_t n = ::send(fd, data, left, MSG_NOSIGNAL);
+        if (n > 0) {
+            data += n;
+            left -= size_t(n);
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            pollfd writable = {fd, POLLOUT, 0};
+            const int ready = ::poll(&writable, 1, kWriteWaitMs);
+            if (ready == 0 || (ready < 0 && errno != EINTR))
+                return;
+        } else {
+            return;
+        }
+    }
+}
+
+// A FIFO or a device would block or never end; only regular files are hashed.
+bool openRegularFile(const QString &path, QFile *file)
+{
+    const QByteArray name = path.toUtf8();
+    if (name.isEmpty())
+        return false;
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)
+        || !file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+LibroThread::LibroThread(int socketDescriptor, QObject *parent)
+    : QThread(parent)
+    , socketDescriptor(socketDescriptor)
+{
+}
+
+void LibroThread::run()
+{
+    QTcpSocket socket;
+    if (!socket.setSocketDescriptor(socketDescriptor)) {
+        emit error(socket.error());
+        return;
+    }
+
+    QByteArray buffer;
+    QString reply;
+    switch (readRequest(&socket, &buffer)) {
+    case ReadDone:
+        reply = processRequest(decodeRequest(buffer), &socket);
+        break;
+    case ReadTooLong:
+        reply = formatResponse(QStringLiteral("96"), QString(), QString());
+        break;
+    case ReadInterrupted:
+        return;
+    }
+    if (reply == kNoReturn)
+        return;
+
+    writeAnswer(&socket, reply);
+    socket.disconnectFromHost();
+    if (socket.state() == QAbstractSocket::ConnectedState)
+        socket.waitForDisconnected(kCloseWaitMs);
+}
+
+LibroThread::ReadEnd LibroThread::readRequest(QTcpSocket *socket, QByteArray *buffer)
+{
+    bool stalled = false;
+    int nul = -1;
+    int previousLength = 0;
+    forever {
+        const int before = buffer->size();
+        waitReadable(socket, kReadWaitMs);
+        buffer->append(socket->readAll());
+        if (buffer->size() > kMaxRequestBytes)
+            return ReadTooLong;
+        if (buffer->isEmpty() || stalled)
+            break;
+        // Only the new bytes (and the three before them, for a marker split across pieces) need a look.
+        if (buffer->indexOf(kMarker, qMax(0, before - kMarker.size() + 1)) >= 0)
+            break;
+        if (isInterruptionRequested())
+            return ReadInterrupted;
+        const int length = textLength(*buffer, &nul, before);
+        if (length == previousLength) {
+            qDebug() << "Ocurrio una excepcion a la regla de lectura de socket";
+            stalled = true;
+        } else {
+            previousLength = length;
+        }
+    }
+    return ReadDone;
+}
+
+bool LibroThread::waitReadable(QTcpSocket *socket, int ms)
+{
+    QDeadlineTimer deadline(ms);
+    forever {
+        if (socket->bytesAvailable() > 0)
+            return true;
+        if (socket->state() != QAbstractSocket::ConnectedState || isInterruptionRequested())
+            return false;
+        const qint64 left = deadline.remainingTime();
+        if (left <= 0)
+            return false;
+        if (socket->waitForReadyRead(int(qMin<qint64>(left, kSliceMs))))
+            return true;
+    }
+}
+
+QString LibroThread::processRequest(QString request, QTcpSocket *socket)
+{
+    Q_UNUSED(socket);
+    const QString trimmed = request.trimmed();
+    if (trimmed.isEmpty())
+        return kNoReturn;
+    if (trimmed.size() <= 2)
+        return formatResponse(QStringLiteral("96"), QString(), QString());
+
+    const QStringList fields = request.split(QLatin1Char('|'));
+    typedef QString (LibroThread::*Transaction)(QStringList);
+    static const struct {
+        const char *code;
+        Transaction transaction;
+    } transactions[] = {
+        {"110", &LibroThread::txn110},
+        {"120", &LibroThread::txn120},
+        {"140", &LibroThread::txn140},
+        {"150", &LibroThread::txn150},
+        {"160", &LibroThread::txn160},
+        {"170", &LibroThread::txn170},
+        {"180", &LibroThread::txn180},
+    };
+    for (const auto &entry : transactions) {
+        if (fields.at(0) == QLatin1String(entry.code))
+            return (this->*entry.transaction)(fields);
+    }
+    return formatResponse(QStringLiteral("96"), QString(), QString());
+}
+
+QString LibroThread::formatResponse(QString status, QString code, QString payload)
+{
+    QString answer = status.trimmed();
+    if (!code.isEmpty()) {
+        answer += QLatin1Char('|') + code.trimmed();
+        if (!payload.isEmpty())
+            answer += QLatin1Char('|') + payload.trimmed();
+    }
+    return answer;
+}
+
+QString LibroThread::txn110(QStringList fields)
+{
+    const ChosenInterface chosen = chooseInterface(hostInterfaces());
+    QVariantMap handshake;
+    handshake.insert(QStringLiteral("version"), QStringLiteral("Win-4.0.0"));
+    handshake.insert(QStringLiteral("macAddress"), chosen.macAddress);
+    handshake.insert(QStringLiteral("ipAddress"), chosen.ipAddress);
+    const QString json = QString::fromUtf8(QJsonDocument::fromVariant(handshake).toJson());
+    return formatResponse(QStringLiteral("00"), fields.at(0), json);
+}
+
+QString LibroThread::txn120(QStringList fields)
+{
+    if (fields.size() < 2)
+        return formatResponse(QStringLiteral("95"), fields.at(0), QString());
+    if (!kovCancelJob(fields.at(1)))
+        return formatResponse(QStringLiteral("98"), fields.at(0), QString());
+    return formatResponse(QStringLiteral("00"), fields.at(0), QString());
+}
+
+QString LibroThread::txn140(QStringList fields)
+{
+    if (fields.size() < 2)
+        return formatResponse(QStringLiteral("95"), fields.at(0), QString());
+    KovControl record;
+    if (!kovGetJob(fields.at(1), &record))
+        return formatResponse(QStringLiteral("98"), fields.at(0), QString());
+    return formatResponse(QStringLiteral("00"), fields.at(0), record.getStatus().toJson());
+}
+
+QString LibroThread::txn150(QStringList fields)
+{
+    if (fields.size() < 2)
+        return formatResponse(QStringLiteral("95"), fields.at(0), QString());
+    KovControl record;
+    if (!kovGetJob(fields.at(1), &record))
+        return formatResponse(QStringLiteral("98"), fields.at(0), QString());
+    return formatResponse(QStringLiteral("00"), fields.at(0), record.toJson());
+}
+
+QString LibroThread::txn160(QStringList fields)
+{
+    if (fields.size() < 2)
+        return formatResponse(QStringLiteral("95"), fields.at(0), QString());
+    if (!kovRemoveJob(fields.at(1)))
+        return formatResponse(QStringLiteral("98"), fields.at(0), QString());
+    return formatResponse(QStringLiteral("00"), fields.at(0), QString());
+}
+
+QString LibroThread::txn170(QStringList fields)
+{
+    // The event loop belongs to the main thread; it is asked to stop there, never from this thread.
+    if (QCoreApplication *app = QCoreApplication::instance())
+        QMetaObject::invokeMethod(app, "quit", Qt::QueuedConnection);
+    return formatResponse(QStringLiteral("00"), fields.at(0), QString());
+}
+
+QString LibroThread::txn180(QStringList fields)
+{
+    if (fields.size() < 2)
+        return formatResponse(QStringLiteral("95"), fields.at(0), QString());
+    QFile file;
+    if (!openRegularFile(fields.at(1), &file))
+        return formatResponse(QStringLiteral("94"), fields.at(0), QString());
+    QCryptographicHash sha1(QCryptographicHash::Sha1);
+    QByteArray block(kHashBlockBytes, Qt::Uninitialized);
+    forever {
+        const qint64 n = file.read(block.data(), block.size());
+        if (n < 0)
+            return formatResponse(QStringLiteral("94"), fields.at(0), QString());
+        if (n == 0)
+            break;
+        sha1.addData(block.constData(), int(n));
+    }
+    return formatResponse(QStringLiteral("00"), fields.at(0), QString::fromLatin1(sha1.result().toHex()));
+}

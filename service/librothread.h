@@ -1,0 +1,47 @@
+#ifndef LIBROTHREAD_H
+#define LIBROTHREAD_H
+
+#include <QAbstractSocket>
+#include <QString>
+#include <QStringList>
+#include <QThread>
+
+class QTcpSocket;
+
+// Serves one connection: reads one request line, answers it and closes. A validation started on the
+// connection runs on this thread to its end.
+class LibroThread : public QThread
+{
+    Q_OBJECT
+
+public:
+    LibroThread(int socketDescriptor, QObject *parent);
+
+    void run() override;
+
+    // The reply to one request text; "NO-RETURN" means nothing is to be written.
+    QString processRequest(QString request, QTcpSocket *socket);
+    static QString formatResponse(QString status, QString code, QString payload);
+
+    QString txn110(QStringList fields);
+    QString txn120(QStringList fields);
+    QString txn140(QStringList fields);
+    QString txn150(QStringList fields);
+    QString txn160(QStringList fields);
+    QString txn170(QStringList fields);
+    QString txn180(QStringList fields);
+
+signals:
+    void error(QAbstractSocket::SocketError socketError);
+
+private:
+    enum ReadEnd { ReadDone, ReadTooLong, ReadInterrupted };
+
+    ReadEnd readRequest(QTcpSocket *socket, QByteArray *buffer);
+    // Waits up to ms for the socket to turn readable, in short slices so that a shutdown is noticed.
+    bool waitReadable(QTcpSocket *socket, int ms);
+
+    int socketDescriptor;
+};
+
+#endif // LIBROTHREAD_H

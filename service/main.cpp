@@ -1,0 +1,29 @@
+#include "dialog.h"
+#include "platform.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QSystemTrayIcon>
+
+int main(int argc, char **argv)
+{
+    // Inside an application bundle the plug-ins ship beside the program; elsewhere Qt's own folders serve.
+    const QString plugIns = bundlePlugInsFolder(argc > 0 ? QString::fromUtf8(argv[0]) : QString());
+    if (!plugIns.isEmpty())
+        QCoreApplication::setLibraryPaths(QStringList(plugIns));
+
+    QApplication app(argc, argv);
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        QMessageBox::critical(nullptr, QObject::tr("Orvantis"),
+                              QObject::tr("No se pudo colocar la aplicación en la barra de tareas"));
+        return 0;
+    }
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    Dialog *dialog = new Dialog;
+    dialog->hide();
+    const int status = app.exec();
+    // The dialog's server ends every connection thread before the process goes.
+    delete dialog;
+    return status;
+}

@@ -1,0 +1,51 @@
+#include "platform.h"
+
+#include <QDir>
+#include <QNetworkInterface>
+#include <QVector>
+
+QList<InterfaceInfo> hostInterfaces()
+{
+    QList<InterfaceInfo> result;
+    const QList<QNetworkInterface> interfaces = QNetworkInterface::allInterfaces();
+    for (const QNetworkInterface &iface : interfaces) {
+        InterfaceInfo info;
+        info.up = iface.flags().testFlag(QNetworkInterface::IsUp);
+        info.loopback = iface.flags().testFlag(QNetworkInterface::IsLoopBack);
+        info.hardwareAddress = iface.hardwareAddress();
+        const QList<QNetworkAddressEntry> entries = iface.addressEntries();
+        for (const QNetworkAddressEntry &entry : entries)
+            info.addresses.append(entry.ip().toString());
+        result.append(info);
+    }
+    return result;
+}
+
+ChosenInterface chooseInterface(const QList<InterfaceInfo> &interfaces)
+{
+    for (const InterfaceInfo &iface : interfaces) {
+        if (iface.up && !iface.loopback && !iface.addresses.isEmpty())
+            return ChosenInterface{iface.hardwareAddress, iface.addresses.first()};
+    }
+    return ChosenInterface{QStringLiteral("MAC-NOTFOUND"), QStringLiteral("0.0.0.0")};
+}
+
+QString bundlePlugInsFolder(const QString &programPath)
+{
+    QDir dir(programPath);
+    dir.cdUp();
+    dir.cdUp();
+    if (!dir.cd(QStringLiteral("PlugIns")))
+        return QString();
+    return dir.absolutePath();
+}
+
+QByteArray toLatin1Wire(const QString &text)
+{
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    const QVector<uint> codePoints = text.toUcs4();
+    for (uint c : codePoints)
+        bytes.append(c <= 0xFF ? char(c) : '?');
+    return bytes;
+}

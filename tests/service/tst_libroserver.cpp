@@ -1,0 +1,220 @@
+// The server on the loopback with real clients: reading the request line, writing the answer, closing.
+#include "kovjobtable.h"
+#include "libroserver.h"
+#include "testclient.h"
+
+#include <QElapsedTimer>
+#include <QHostAddress>
+#include <QMutexLocker>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QtTest>
+
+#include <sys/stat.h>
+
+namespace {
+
+// A server running its event loop on a thread of its own, so that the test thread can be a blocking client.
+class ServerFixture
+{
+public:
+    ServerFixture()
+    {
+        thread.start();
+        server = new LibroServer;
+        server->moveToThread(&thread);
+        QMetaObject::invokeMethod(
+            server, [this] { server->listen(QHostAddress(QHostAddress::LocalHost), 0); },
+            Qt::BlockingQueuedConnection);
+        port = server->serverPort();
+    }
+    ~ServerFixture()
+    {
+        shutDown();
+        thread.quit();
+        thread.wait();
+    }
+    void shutDown()
+    {
+        if (!server)
+            return;
+        QMetaObject::invokeMethod(server, [this] { delete server; }, Qt::BlockingQueuedConnection);
+        server = nullptr;
+    }
+
+    QThread thread;
+    LibroServer *server = nullptr;
+    quint16 port = 0;
+};
+
+} // namespace
+
+class TestLibroServer : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { fixture.reset(new ServerFixture); }
+    void cleanup() { fixture.reset(); }
+
+    void answersAndCloses();
+    void requestInPieces();
+    void halfClosedClientGetsAnswer();
+    void latin1Answer();
+    void largeAnswerToSlowReader();
+    void silentClientGetsNoAnswer();
+    void oversizedRequest();
+    void hashOverTheWire_data();
+    void hashOverTheWire();
+    void shutDownWithIdleConnection();
+
+private:
+    QScopedPointer<ServerFixture> fixture;
+};
+
+void TestLibroServer::answersAndCloses()
+{
+    TestClient client(fixture->port);
+    QVERIFY(client.connected);
+    QVERIFY(client.send("110|#CQ#"));
+    bool closed = false;
+    const QByteArray answer = client.receiveAll(30000, &closed);
+    QVERIFY(closed);
+    QVERIFY2(answer.startsWith("00|110|{\n    \"ipAddress\": "), answer.constData());
+    QVERIFY(answer.endsWith("\"version\": \"Win-4.0.0\"\n}"));
+
+    QCOMPARE(TestClient::exchange(fixture->port, "abc|#CQ#"), QByteArray("96"));
+    QCOMPARE(TestClient::exchange(fixture->port, "140|77|#CQ#"), QByteArray("98|140"));
+}
+
+void TestLibroServer::requestInPieces()
+{
+    TestClient client(fixture->port);
+    QVERIFY(client.connected);
+    // The marker itself arrives split across two pieces.
+    const QList<QByteArray> pieces = {"14", "0|nope|#C", "Q#"};
+    for (const QByteArray &piece : pieces) {
+        QVERIFY(client.send(piece));
+        QThread::msleep(150);
+    }
+    QCOMPARE(client.receiveAll(), QByteArray("98|140"));
+}
+
+void TestLibroServer::halfClosedClientGetsAnswer()
+{
+    TestClient client(fixture->port);
+    QVERIFY(client.connected);
+    QVERIFY(client.send("110|#CQ#"));
+    client.halfClose();
+    QVERIFY(client.receiveAll().startsWith("00|110|{"));
+}
+
+void TestLibroServer::latin1Answer()
+{
+    const QString ticket = kovNewJob();
+    {
+        QMutexLocker lock(&gMutex);
+        KovControl record = gMap.value(ticket);
+        record.status.setPathWork(QString::fromUtf8("/tmp/libró/€/"));
+        gMap.insert(ticket, record);
+    }
+    const QByteArray answer = TestClient::exchange(fixture->port, "150|" + ticket.toLatin1() + "|#CQ#");
+    QVERIFY2(answer.contains("\"directorio\": \"/tmp/libr\xF3/?/\""), answer.constData());
+    kovRemoveJob(ticket);
+}
+
+// A result far larger than the socket buffers, read by a client that starts reading late, arrives whole.
+void TestLibroServer::largeAnswerToSlowReader()
+{
+    const QString ticket = kovNewJob();
+    {
+        QMutexLocker lock(&gMutex);
+        KovControl record = gMap.value(ticket);
+        for (int line = 1; line <= 200000; ++line)
+            record.errores.append(QVariantMap({{"cod", "003"}, {"col", 2}, {"fil", line}}));
+        gMap.insert(ticket, record);
+    }
+    TestClient client(fixture->port);
+    QVERIFY(client.connected);
+    QVERIFY(client.send("150|" + ticket.toLatin1() + "|#CQ#"));
+    QThread::msleep(1500);
+    bool closed = false;
+    const QByteArray answer = client.receiveAll(60000, &closed);
+    QVERIFY(closed);
+    QVERIFY2(answer.size() > 10 * 1024 * 1024, QByteArray::number(answer.size()).constData());
+    QVERIFY(answer.endsWith("\"resumen\": [\n    ]\n}"));
+    QVERIFY(answer.contains("\"fil\": 200000\n"));
+    kovRemoveJob(ticket);
+}
+
+void TestLibroServer::silentClientGetsNoAnswer()
+{
+    TestClient client(fixture->port);
+    QVERIFY(client.connected);
+    client.halfClose();
+    bool closed = false;
+    QCOMPARE(client.receiveAll(30000, &closed), QByteArray());
+    QVERIFY(closed);
+
+    // White space only: the stall rule ends the reading once the peer has nothing more to say.
+    TestClient blank(fixture->port);
+    QVERIFY(blank.send("  \n"));
+    blank.halfClose();
+    QCOMPARE(blank.receiveAll(30000, &closed), QByteArray());
+    QVERIFY(closed);
+}
+
+void TestLibroServer::oversizedRequest()
+{
+    TestClient client(fixture->port);
+    QVERIFY(client.connected);
+    QVERIFY(client.send("140|" + QByteArray(64 * 1024 * 1024 - 3, 'A')));
+    bool closed = false;
+    QCOMPARE(client.receiveAll(60000, &closed), QByteArray("96"));
+    QVERIFY(closed);
+}
+
+void TestLibroServer::hashOverTheWire_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("file") << "file" << QByteArray("00|180|a9993e364706816aba3e25717850c26c9cd0d89d");
+    QTest::newRow("empty file") << "empty" << QByteArray("00|180|da39a3ee5e6b4b0d3255bfef95601890afd80709");
+    QTest::newRow("fifo") << "fifo" << QByteArray("94|180");
+}
+
+void TestLibroServer::hashOverTheWire()
+{
+    QFETCH(QString, kind);
+    QFETCH(QByteArray, expected);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("book.txt");
+    if (kind == "fifo") {
+        QVERIFY(::mkfifo(path.toUtf8().constData(), 0600) == 0);
+    } else {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(kind == "file" ? "abc" : "");
+    }
+    QCOMPARE(TestClient::exchange(fixture->port, "180|" + path.toUtf8() + "|#CQ#"), expected);
+}
+
+// A client that connected and sends nothing must not hold the service's exit for its 120 s wait.
+void TestLibroServer::shutDownWithIdleConnection()
+{
+    TestClient client(fixture->port);
+    QVERIFY(client.connected);
+    QVERIFY(client.send("110|"));
+    QThread::msleep(200);
+    QElapsedTimer timer;
+    timer.start();
+    fixture->shutDown();
+    QVERIFY2(timer.elapsed() < 5000, QByteArray::number(timer.elapsed()).constData());
+    bool closed = false;
+    QCOMPARE(client.receiveAll(5000, &closed), QByteArray());
+    QVERIFY(closed);
+    QCOMPARE(TestClient(fixture->port).connected, false);
+}
+
+QTEST_GUILESS_MAIN(TestLibroServer)
+#include "tst_libroserver.moc"

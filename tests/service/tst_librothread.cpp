@@ -1,0 +1,236 @@
+// The dispatcher and the transactions as plain functions of request text to answer text: no socket involved.
+#include "kovjobtable.h"
+#include "librothread.h"
+#include "platform.h"
+
+#include <QCryptographicHash>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMutexLocker>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sys/stat.h>
+
+class TestLibroThread : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void dispatch_data();
+    void dispatch();
+    void formatResponse_data();
+    void formatResponse();
+    void handshake();
+    void handshakeLoopbackOnly();
+    void ticketLifecycle();
+    void ticketsAreLookedUpUnchanged();
+    void hash_data();
+    void hash();
+
+private:
+    QString answer(const QString &request)
+    {
+        LibroThread thread(-1, nullptr);
+        return thread.processRequest(request, nullptr);
+    }
+};
+
+void TestLibroThread::dispatch_data()
+{
+    QTest::addColumn<QString>("request");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("blank") << "" << "NO-RETURN";
+    QTest::newRow("white space only") << " \t\r\n " << "NO-RETURN";
+    QTest::newRow("two characters") << "ab" << "96";
+    QTest::newRow("two after trimming") << "  9 \n" << "96";
+    QTest::newRow("one character") << "7" << "96";
+    QTest::newRow("no separator") << "110#CQ#" << "96";
+    QTest::newRow("leading blank") << " 110|#CQ#" << "96";
+    QTest::newRow("trailing blank in code") << "110 |#CQ#" << "96";
+    QTest::newRow("unknown code") << "abc|#CQ#" << "96";
+    QTest::newRow("longer code") << "1100|#CQ#" << "96";
+    QTest::newRow("code 190") << "190|x|#CQ#" << "96";
+    QTest::newRow("quit") << "170|#CQ#" << "00|170";
+    QTest::newRow("quit bare") << "170" << "00|170";
+    QTest::newRow("cancel without argument") << "120" << "95|120";
+    QTest::newRow("progress without argument") << "140" << "95|140";
+    QTest::newRow("results without argument") << "150" << "95|150";
+    QTest::newRow("release without argument") << "160" << "95|160";
+    QTest::newRow("hash without argument") << "180" << "95|180";
+    QTest::newRow("marker kept in the ticket") << "140|7#CQ#" << "98|140";
+    QTest::newRow("empty ticket") << "140||#CQ#" << "98|140";
+    QTest::newRow("blanks kept in the ticket") << "140| 5 |#CQ#" << "98|140";
+    QTest::newRow("unknown ticket cancel") << "120|nope|#CQ#" << "98|120";
+    QTest::newRow("unknown ticket results") << "150|nope|#CQ#" << "98|150";
+    QTest::newRow("unknown ticket release") << "160|nope|#CQ#" << "98|160";
+    QTest::newRow("hash of empty path") << "180||#CQ#" << "94|180";
+    QTest::newRow("hash of missing file") << "180|/nonexistent/file|#CQ#" << "94|180";
+}
+
+void TestLibroThread::dispatch()
+{
+    QFETCH(QString, request);
+    QFETCH(QString, expected);
+    QCOMPARE(answer(request), expected);
+}
+
+void TestLibroThread::formatResponse_data()
+{
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("payload");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("json loses its final line break") << "00" << "110" << "{\n    \"a\": 1\n}\n"
+                                                     << "00|110|{\n    \"a\": 1\n}";
+    QTest::newRow("no payload") << "98" << "140" << "" << "98|140";
+    QTest::newRow("bare status ignores payload") << "96" << "" << "anything" << "96";
+    QTest::newRow("every part trimmed") << " 00 " << " 130 " << " 17\n" << "00|130|17";
+}
+
+void TestLibroThread::formatResponse()
+{
+    QFETCH(QString, status);
+    QFETCH(QString, code);
+    QFETCH(QString, payload);
+    QFETCH(QString, expected);
+    QCOMPARE(LibroThread::formatResponse(status, code, payload), expected);
+}
+
+void TestLibroThread::handshake()
+{
+    const QString reply = answer(QStringLiteral("110|#CQ#"));
+    QVERIFY2(reply.startsWith(QLatin1String("00|110|{\n    \"ipAddress\": ")), qPrintable(reply));
+    QVERIFY(reply.endsWith(QLatin1Char('}')));
+
+    const QJsonObject json = QJsonDocument::fromJson(reply.mid(7).toUtf8()).object();
+    const ChosenInterface chosen = chooseInterface(hostInterfaces());
+    QCOMPARE(json.keys(), QStringList({"ipAddress", "macAddress", "version"}));
+    QCOMPARE(json.value("version").toString(), QStringLiteral("Win-4.0.0"));
+    QCOMPARE(json.value("macAddress").toString(), chosen.macAddress);
+    QCOMPARE(json.value("ipAddress").toString(), chosen.ipAddress);
+}
+
+// Run again inside a network namespace of its own whose only interface is the loopback.
+void TestLibroThread::handshakeLoopbackOnly()
+{
+    if (qEnvironmentVariableIsSet("ORVANTIS_LOOPBACK_ONLY")) {
+        const QJsonObject json = QJsonDocument::fromJson(answer(QStringLiteral("110|#CQ#")).mid(7).toUtf8()).object();
+        QCOMPARE(json.value("macAddress").toString(), QStringLiteral("MAC-NOTFOUND"));
+        QCOMPARE(json.value("ipAddress").toString(), QStringLiteral("0.0.0.0"));
+        return;
+    }
+    QProcess probe;
+    probe.start(QStringLiteral("unshare"), {QStringLiteral("-n"), QStringLiteral("true")});
+    if (!probe.waitForFinished(10000) || probe.exitStatus() != QProcess::NormalExit || probe.exitCode() != 0)
+        QSKIP("no network namespaces here");
+
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("ORVANTIS_LOOPBACK_ONLY"), QStringLiteral("1"));
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QStringLiteral("unshare"),
+                {QStringLiteral("-n"), QStringLiteral("sh"), QStringLiteral("-c"),
+                 QStringLiteral("ip link set lo up && exec \"$0\" handshakeLoopbackOnly"),
+                 QCoreApplication::applicationFilePath()});
+    QVERIFY(child.waitForFinished(60000));
+    QVERIFY2(child.exitCode() == 0, child.readAll().constData());
+}
+
+void TestLibroThread::ticketLifecycle()
+{
+    const QString ticket = kovNewJob();
+    {
+        QMutexLocker lock(&gMutex);
+        KovControl record = gMap.value(ticket);
+        record.status.setAvance(45);
+        record.status.setNerrores(2);
+        record.status.setRegistros(10);
+        record.errores.append(QVariantMap({{"cod", "003"}, {"col", 2}, {"fil", 4}}));
+        gMap.insert(ticket, record);
+    }
+    KovControl record;
+    QVERIFY(kovGetJob(ticket, &record));
+
+    QCOMPARE(answer("140|" + ticket + "|#CQ#"),
+             LibroThread::formatResponse("00", "140", record.getStatus().toJson()));
+    QCOMPARE(answer("150|" + ticket + "|#CQ#"), LibroThread::formatResponse("00", "150", record.toJson()));
+    QVERIFY(answer("150|" + ticket + "|#CQ#").contains("\"fil\": 4"));
+
+    QCOMPARE(answer("120|" + ticket + "|#CQ#"), QStringLiteral("00|120"));
+    QVERIFY(kovGetJob(ticket, &record));
+    QVERIFY(record.getStatus().isCancel());
+    QCOMPARE(record.getStatus().getAvance(), 45);
+
+    QCOMPARE(answer("160|" + ticket + "|#CQ#"), QStringLiteral("00|160"));
+    QCOMPARE(answer("160|" + ticket + "|#CQ#"), QStringLiteral("98|160"));
+    QCOMPARE(answer("140|" + ticket + "|#CQ#"), QStringLiteral("98|140"));
+    QCOMPARE(answer("120|" + ticket + "|#CQ#"), QStringLiteral("98|120"));
+}
+
+void TestLibroThread::ticketsAreLookedUpUnchanged()
+{
+    const QString ticket = kovNewJob();
+    QCOMPARE(answer("140|" + ticket + "#CQ#"), QStringLiteral("98|140"));
+    QCOMPARE(answer("140| " + ticket + "|#CQ#"), QStringLiteral("98|140"));
+    QVERIFY(answer("140|" + ticket + "|#CQ#").startsWith(QLatin1String("00|140|{")));
+    QVERIFY(answer("140|" + ticket).startsWith(QLatin1String("00|140|{")));
+    kovRemoveJob(ticket);
+}
+
+void TestLibroThread::hash_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("small file") << "abc" << "00|180|a9993e364706816aba3e25717850c26c9cd0d89d";
+    QTest::newRow("empty file") << "empty" << "00|180|da39a3ee5e6b4b0d3255bfef95601890afd80709";
+    QTest::newRow("several blocks") << "large" << "";
+    QTest::newRow("name outside ASCII") << "utf8 name" << "00|180|a9993e364706816aba3e25717850c26c9cd0d89d";
+    QTest::newRow("fifo") << "fifo" << "94|180";
+    QTest::newRow("folder") << "folder" << "94|180";
+    QTest::newRow("endless device") << "/dev/zero" << "94|180";
+    QTest::newRow("null device") << "/dev/null" << "94|180";
+}
+
+void TestLibroThread::hash()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, expected);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QString path = dir.filePath("book.txt");
+    auto writeFile = [](const QString &name, const QByteArray &bytes) {
+        QFile file(name);
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    };
+    if (kind == "abc") {
+        QVERIFY(writeFile(path, "abc"));
+    } else if (kind == "empty") {
+        QVERIFY(writeFile(path, QByteArray()));
+    } else if (kind == "large") {
+        QByteArray bytes;
+        for (int i = 0; i < 5000; ++i)
+            bytes += QByteArray::number(i) + "|x|\n";
+        QVERIFY(writeFile(path, bytes));
+        expected = "00|180|" + QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex());
+    } else if (kind == "utf8 name") {
+        path = dir.filePath(QString::fromUtf8("libró €.txt"));
+        QVERIFY(writeFile(path, "abc"));
+    } else if (kind == "fifo") {
+        QVERIFY(::mkfifo(path.toUtf8().constData(), 0600) == 0);
+    } else if (kind == "folder") {
+        path = dir.path();
+    } else {
+        path = kind;
+    }
+    QCOMPARE(answer("180|" + path + "|#CQ#"), expected);
+}
+
+QTEST_GUILESS_MAIN(TestLibroThread)
+#include "tst_librothread.moc"

@@ -1,0 +1,142 @@
+// The real Orvantis executable under a virtual X display with a tray host. It takes the fixed port, so these
+// tests never run beside another test of the executable: ORVANTIS_USES_PORT_1977.
+#include "testclient.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QThread>
+#include <QtTest>
+
+#include <functional>
+
+namespace {
+
+const quint16 kPort = 1977;
+
+QString script(const QString &name)
+{
+    return QDir::cleanPath(QStringLiteral(TESTS_DATA_DIR "/../../../scripts/") + name);
+}
+
+// The executable needs the real X platform, not the offscreen one the unit tests use.
+QProcessEnvironment serviceEnvironment()
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.remove(QStringLiteral("DISPLAY"));
+    return env;
+}
+
+bool portAnswers()
+{
+    return TestClient(kPort).connected;
+}
+
+bool waitUntil(const std::function<bool()> &condition, int ms)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > ms)
+            return false;
+        QThread::msleep(50);
+    }
+    return true;
+}
+
+} // namespace
+
+class TestOrvantis : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+    void servesAndQuits();
+    void secondInstanceEndsAtOnce();
+    void noTrayHost();
+
+private:
+    void startService();
+    void stopService();
+
+    QProcess service;
+};
+
+void TestOrvantis::initTestCase()
+{
+    QVERIFY2(QFileInfo(QStringLiteral(ORVANTIS_BINARY)).isExecutable(), ORVANTIS_BINARY);
+    QVERIFY2(!portAnswers(), "port 1977 is taken by another program");
+}
+
+void TestOrvantis::startService()
+{
+    service.setProcessEnvironment(serviceEnvironment());
+    service.setProcessChannelMode(QProcess::ForwardedChannels);
+    service.start(QStringLiteral("xvfb-run"), {QStringLiteral("-a"), script("with-tray"), QStringLiteral(ORVANTIS_BINARY)});
+    QVERIFY(service.waitForStarted(10000));
+    QVERIFY2(waitUntil(portAnswers, 30000), "the service never listened");
+}
+
+// Whatever a failed test left behind must not hold the port for the next one.
+void TestOrvantis::cleanup()
+{
+    if (service.state() == QProcess::NotRunning)
+        return;
+    TestClient::exchange(kPort, "170|#CQ#");
+    if (!service.waitForFinished(30000)) {
+        service.kill();
+        service.waitForFinished(5000);
+    }
+}
+
+void TestOrvantis::servesAndQuits()
+{
+    startService();
+    QVERIFY(TestClient::exchange(kPort, "110|#CQ#").startsWith("00|110|{"));
+    QCOMPARE(TestClient::exchange(kPort, "170|#CQ#"), QByteArray("00|170"));
+    QVERIFY(service.waitForFinished(30000));
+    QCOMPARE(service.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(service.exitCode(), 0);
+    QVERIFY(!portAnswers());
+}
+
+void TestOrvantis::secondInstanceEndsAtOnce()
+{
+    startService();
+    QProcess second;
+    second.setProcessEnvironment(serviceEnvironment());
+    second.start(QStringLiteral("xvfb-run"), {QStringLiteral("-a"), script("with-tray"), QStringLiteral(ORVANTIS_BINARY)});
+    QVERIFY(second.waitForFinished(30000));
+    QCOMPARE(second.exitCode(), 0);
+    // No window or message of the second one; the first one goes on serving.
+    QVERIFY(!second.readAllStandardError().contains("true"));
+    QVERIFY(TestClient::exchange(kPort, "110|#CQ#").startsWith("00|110|{"));
+}
+
+// Without a tray host the message box shows, the port is never taken, and dismissing the box ends with 0.
+void TestOrvantis::noTrayHost()
+{
+    const QString steps = QStringLiteral(
+        "\"$0\" & pid=$!\n"
+        "w=$(timeout 20 xdotool search --sync --onlyvisible --name '^Orvantis$' | head -1)\n"
+        "[ -n \"$w\" ] && echo box-shown\n"
+        "sleep 0.3\n"
+        "nc -z 127.0.0.1 1977 && echo listening\n"
+        "xdotool windowfocus --sync \"$w\" key Return\n"
+        "wait $pid\n"
+        "echo status=$?\n");
+    QProcess run;
+    run.setProcessEnvironment(serviceEnvironment());
+    run.start(QStringLiteral("xvfb-run"), {QStringLiteral("-a"), QStringLiteral("bash"), QStringLiteral("-c"), steps,
+                                           QStringLiteral(ORVANTIS_BINARY)});
+    QVERIFY(run.waitForFinished(60000));
+    const QByteArray out = run.readAllStandardOutput();
+    QVERIFY2(out.contains("box-shown\n"), out.constData());
+    QVERIFY2(!out.contains("listening"), out.constData());
+    QVERIFY2(out.contains("status=0\n"), out.constData());
+}
+
+QTEST_GUILESS_MAIN(TestOrvantis)
+#include "tst_orvantis.moc"
