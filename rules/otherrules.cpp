@@ -1,0 +1,49 @@
+#include "otherrules.h"
+
+#include "kovcolumna.h"
+#include "kovrespuesta.h"
+#include "rulehelpers.h"
+
+#include <QStringList>
+
+bool checkDatoEstructurado(KovRespuesta *resp, QList<KovColumna> *cols, int col)
+{
+    static const QStringList libros = {QStringLiteral("080100"), QStringLiteral("080200"), QStringLiteral("080300"),
+                                       QStringLiteral("140100"), QStringLiteral("140200")};
+    const QStringList partes = getData(cols, col).split(QLatin1Char('&'));
+    if (partes.size() == 4 && inList(partes.at(0), libros))
+        return true;
+    resp->addError(9, col);
+    return false;
+}
+
+bool checkObligaDesde(KovRespuesta *resp, QList<KovColumna> *cols, int col, QString periodo, int anio, QString vacio)
+{
+    if (anioPeriodo(periodo) < anio)
+        return true;
+    const QString dato = getData(cols, col);
+    if (!dato.isEmpty() && dato != vacio)
+        return true;
+    resp->addError(25, col);
+    return false;
+}
+
+bool checkTipoCambioFecha(KovRespuesta *, QList<KovColumna> *, int, int, int)
+{
+    return true;
+}
+
+bool checkRucNoHabido(KovRespuesta *, QList<KovColumna> *, int, int, int)
+{
+    return true;
+}
+
+bool checkProveedorExonera(KovRespuesta *, QList<KovColumna> *, int, int, int)
+{
+    return true;
+}
+
+bool checkDNIconRUC(KovRespuesta *, QList<KovColumna> *, int, int, int)
+{
+    return true;
+}

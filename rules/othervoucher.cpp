@@ -1,0 +1,352 @@
+#include "othervoucher.h"
+
+#include "codetables.h"
+#include "kovcolumna.h"
+#include "kovrespuesta.h"
+#include "rulehelpers.h"
+
+#include <QStringList>
+
+namespace {
+
+// The three texts of one voucher, read once, and the running result of the call that checks them.
+struct Comprobante
+{
+    Comprobante(KovRespuesta *resp, QList<KovColumna> *cols, int colTipo, int colSerie, int colNumero)
+        : tipo(getData(cols, colTipo)), serie(getData(cols, colSerie)), numero(getData(cols, colNumero)),
+          colTipo(colTipo), colSerie(colSerie), colNumero(colNumero), resp(resp)
+    {
+    }
+
+    void errorSerie(int codigo) { error(codigo, colSerie); }
+    void errorNumero(int codigo) { error(codigo, colNumero); }
+    void tipoNoValido()
+    {
+        resp->addError(QStringLiteral("Tipo de comprobante no valido"), colTipo);
+        ok = false;
+    }
+
+    const QString tipo;
+    const QString serie;
+    const QString numero;
+    const int colTipo;
+    const int colSerie;
+    const int colNumero;
+    bool ok = true;
+
+private:
+    void error(int codigo, int col)
+    {
+        resp->addError(codigo, col);
+        ok = false;
+    }
+
+    KovRespuesta *resp;
+};
+
+// A list of codes written as one text, separated by blanks.
+QStringList lista(const char *codigos)
+{
+    return QString::fromLatin1(codigos).split(QLatin1Char(' '));
+}
+
+// An empty series has no first letter.
+QString primeraLetra(const QString &serie)
+{
+    return serie.left(1).toUpper();
+}
+
+bool empiezaConLetra(const QString &serie)
+{
+    static const QStringList letras = lista("E F B");
+    return inList(primeraLetra(serie), letras);
+}
+
+typedef void (*ReglasGrupo)(Comprobante &);
+
+struct Grupo
+{
+    QStringList tipos;
+    ReglasGrupo reglas;
+};
+
+// Runs the rules of the first group whose list holds the type; false when none does.
+template <size_t N>
+bool aplicaGrupo(Comprobante &c, const Grupo (&grupos)[N])
+{
+    for (const Grupo &grupo : grupos) {
+        if (inList(c.tipo, grupo.tipos)) {
+            grupo.reglas(c);
+            return true;
+        }
+    }
+    return false;
+}
+
+// Types 23 and 25: a short series of digits.
+void serieCorta(Comprobante &c)
+{
+    if (c.serie.size() > 4)
+        c.errorSerie(4);
+    else if (!esSoloDigitos(c.serie))
+        c.errorSerie(5);
+    if (c.numero.size() > 7)
+        c.errorNumero(4);
+}
+
+// The large group whose series is free text; only type 11 fixes the number's length.
+void serieLibre(Comprobante &c)
+{
+    if (c.serie.size() > 20)
+        c.errorSerie(4);
+    const bool numeroMal = c.tipo == QLatin1String("11") ? c.numero.size() != 15 : c.numero.size() > 20;
+    if (numeroMal)
+        c.errorNumero(4);
+}
+
+// Types 05 and 55: a one-character series from a short list.
+void serieUnCaracter(Comprobante &c)
+{
+    if (c.serie.size() != 1) {
+        c.errorSerie(4);
+    } else {
+        static const QStringList series05 = lista("1 2 3 4");
+        static const QStringList series55 = lista("1 2");
+        if (!inList(c.serie, c.tipo == QLatin1String("05") ? series05 : series55))
+            c.errorSerie(5);
+    }
+    if (c.numero.size() > 11)
+        c.errorNumero(4);
+}
+
+// Types 10, 22 and 46: four digits, fixed for 10 and 22.
+void serieFija(Comprobante &c)
+{
+    if (c.serie.size() != 4)
+        c.errorSerie(4);
+    else if ((c.tipo == QLatin1String("10") && c.serie != QLatin1String("1683"))
+             || (c.tipo == QLatin1String("22") && c.serie != QLatin1String("0820")))
+        c.errorSerie(5);
+    else if (!esSoloDigitos(c.serie))
+        c.errorSerie(5);
+    if (c.numero.size() > 20)
+        c.errorNumero(4);
+}
+
+// Four digits; the types of conValor may not use the series of four zeros.
+void serieCuatroDigitos(Comprobante &c, const QStringList &conValor)
+{
+    if (c.serie.size() != 4)
+        c.errorSerie(4);
+    else if (!esSoloDigitos(c.serie))
+        c.errorSerie(5);
+    else if (inList(c.tipo, conValor) && numeroTexto(c.serie) < 1)
+        c.errorSerie(5);
+    static const QStringList limiteOcho = lista("06 36");
+    int limite = 7;
+    if (c.tipo == QLatin1String("56"))
+        limite = 11;
+    else if (inList(c.tipo, limiteOcho))
+        limite = 8;
+    if (c.numero.size() > limite)
+        c.errorNumero(4);
+}
+
+// Three digits; the number of type 54 may be longer than that of 50 to 53.
+void serieTresDigitos(Comprobante &c, bool tabla11)
+{
+    if (c.serie.size() != 3)
+        c.errorSerie(4);
+    else if (!esSoloDigitos(c.serie))
+        c.errorSerie(5);
+    else if (tabla11 && !checkHardcodeTabla11(c.serie))
+        c.errorSerie(6);
+    if (c.numero.size() > (c.tipo == QLatin1String("54") ? 20 : 6))
+        c.errorNumero(4);
+}
+
+// --- checkCdpTipSerNumOtros ---
+
+// Types 01, 02, 03, 04, 07 and 08: an electronic series by its letter, any other of four digits.
+void serieElectronicaOtros(Comprobante &c)
+{
+    if (c.serie.size() != 4) {
+        c.errorSerie(4);
+        return;
+    }
+    static const QStringList soloE001 = lista("02 04");
+    static const QStringList seriesE = lista("E001 EB01");
+    const QString letra = primeraLetra(c.serie);
+    if (empiezaConLetra(c.serie)) {
+        // Between them these rules report one error at most.
+        if (inList(c.tipo, soloE001) && c.serie != QLatin1String("E001"))
+            c.errorSerie(5);
+        if (c.ok && c.tipo == QLatin1String("03") && letra != QLatin1String("B") && c.serie != QLatin1String("EB01"))
+            c.errorSerie(5);
+        if (c.ok && c.tipo == QLatin1String("01") && letra != QLatin1String("F") && c.serie != QLatin1String("E001"))
+            c.errorSerie(5);
+        if (c.ok && letra == QLatin1String("E") && !inList(c.serie, seriesE))
+            c.errorSerie(5);
+    } else if (!esSoloDigitos(c.serie)) {
+        c.errorSerie(5);
+    }
+    if (c.ok && c.numero.size() > 8)
+        c.errorNumero(4);
+}
+
+void serieCuatroDigitosOtros(Comprobante &c)
+{
+    static const QStringList conValor = lista("06 48 56 89");
+    serieCuatroDigitos(c, conValor);
+}
+
+void serieTabla11(Comprobante &c)
+{
+    serieTresDigitos(c, true);
+}
+
+// Types 09, 20, 31, 33, 40 and 41: any four characters.
+void serieCuatroCaracteres(Comprobante &c)
+{
+    if (c.serie.size() != 4)
+        c.errorSerie(4);
+    if (c.numero.size() > 8)
+        c.errorNumero(4);
+}
+
+// The number's digits and value, by type alone, whichever group took the type.
+void numeroComunOtros(Comprobante &c)
+{
+    static const QStringList sinValor = lista("00 09 10 12 13 14 15 20 21 22 24 26 31 33 40 41 46 91 96 97 98");
+    static const QStringList soloDigitos = lista("10 22 46");
+    static const QStringList conSigno = lista("12 13 14 15 21 24 26 91 97 98");
+
+    if (!inList(c.tipo, sinValor)) {
+        if (!esSoloDigitos(c.numero))
+            c.errorNumero(3);
+        else if (signoNumero(c.numero) <= 0)
+            c.errorNumero(5);
+    } else if (inList(c.tipo, soloDigitos)) {
+        if (!esSoloDigitos(c.numero))
+            c.errorNumero(5);
+    } else if (inList(c.tipo, conSigno)) {
+        // A signed number must be above zero; any other text is left to the column's own checks.
+        if (coincide(c.numero, QStringLiteral("-?[0-9]+")) && signoNumero(c.numero) <= 0)
+            c.errorNumero(5);
+    }
+}
+
+// --- checkTipSerNum ---
+
+// Types 01, 02, 03, 04, 06, 07 and 08 of the second variant: letters refused by type, and a number limit that
+// grows by one for a series with a letter.
+void serieElectronicaVariante(Comprobante &c)
+{
+    static const struct
+    {
+        QString tipo;
+        QStringList rechazadas;
+    } letrasRechazadas[] = {
+        {QStringLiteral("01"), lista("B")},
+        {QStringLiteral("02"), lista("B F")},
+        {QStringLiteral("03"), lista("E F")},
+        {QStringLiteral("04"), lista("B F")},
+    };
+    static const QStringList limiteOcho = lista("01 03 04 07 08");
+
+    if (c.serie.size() != 4) {
+        c.errorSerie(4);
+    } else if (!empiezaConLetra(c.serie)) {
+        if (!esSoloDigitos(c.serie))
+            c.errorSerie(5);
+    } else if (c.tipo == QLatin1String("06")) {
+        c.errorSerie(5);
+    } else {
+        const QString letra = primeraLetra(c.serie);
+        for (const auto &regla : letrasRechazadas) {
+            if (c.tipo == regla.tipo && inList(letra, regla.rechazadas))
+                c.errorSerie(5);
+        }
+        if (c.ok && letra == QLatin1String("E") && c.serie != QLatin1String("E001"))
+            c.errorSerie(5);
+    }
+
+    int limite = 7;
+    if (c.tipo == QLatin1String("06") || (empiezaConLetra(c.serie) && inList(c.tipo, limiteOcho)))
+        limite = 8;
+    if (c.numero.size() > limite)
+        c.errorNumero(4);
+}
+
+void serieCuatroDigitosVariante(Comprobante &c)
+{
+    static const QStringList conValor = lista("56");
+    serieCuatroDigitos(c, conValor);
+}
+
+void serieTresDigitosVariante(Comprobante &c)
+{
+    serieTresDigitos(c, false);
+}
+
+} // namespace
+
+bool checkCdpTipSerNumOtros(KovRespuesta *resp, QList<KovColumna> *cols, int colTipo, int colSerie, int colNumero)
+{
+    static const Grupo grupos[] = {
+        {lista("01 02 03 04 07 08"),
+         serieElectronicaOtros},
+        {lista("23 25"), serieCorta},
+        {lista("00 11 12 13 14 15 16 17 18 19 21 24 26 27 28 29 30 32 37 42 43 44 45 49 87 88 91 96 97 98"),
+         serieLibre},
+        {lista("05 55"), serieUnCaracter},
+        {lista("10 22 46"), serieFija},
+        {lista("06 34 35 36 48 56 89"),
+         serieCuatroDigitosOtros},
+        {lista("50 51 52 53 54"),
+         serieTabla11},
+        {lista("09 20 31 33 40 41"),
+         serieCuatroCaracteres},
+    };
+
+    Comprobante c(resp, cols, colTipo, colSerie, colNumero);
+    const bool faltaSerie = c.serie.trimmed().isEmpty() && checkCdpSerieObliga(c.tipo);
+    if (faltaSerie)
+        resp->addError(51, colSerie);
+    if (c.numero.trimmed().isEmpty() && !checkCdpNumeroOpta(c.tipo)) {
+        resp->addError(52, colNumero);
+        return false;
+    }
+    if (faltaSerie)
+        return false;
+
+    if (!aplicaGrupo(c, grupos))
+        c.tipoNoValido();
+    numeroComunOtros(c);
+    return c.ok;
+}
+
+bool checkTipSerNum(KovRespuesta *resp, QList<KovColumna> *cols, int colTipo, int colSerie, int colNumero)
+{
+    static const Grupo grupos[] = {
+        {lista("01 02 03 04 06 07 08"),
+         serieElectronicaVariante},
+        {lista("23 25"), serieCorta},
+        {lista("00 11 12 13 14 15 16 17 18 19 21 24 26 27 28 29 30 32 37 42 43 44 45 49 87 88 96 97 98"),
+         serieLibre},
+        {lista("05 55"), serieUnCaracter},
+        {lista("50 51 52 53 54"),
+         serieTresDigitosVariante},
+        {lista("10 22 46"), serieFija},
+        {lista("34 35 36 48 56 89"),
+         serieCuatroDigitosVariante},
+    };
+
+    Comprobante c(resp, cols, colTipo, colSerie, colNumero);
+    if (!aplicaGrupo(c, grupos))
+        c.tipoNoValido();
+    // Only type 00 may carry a number that is not above zero.
+    if (c.tipo != QLatin1String("00") && signoNumero(c.numero) <= 0)
+        c.errorNumero(5);
+    return c.ok;
+}

@@ -1,0 +1,127 @@
+#include "kovcolumna.h"
+#include "kovrespuesta.h"
+#include "otherrules.h"
+
+#include <QtTest>
+
+namespace {
+
+const int kCol = 2;
+
+QList<KovColumna> registro(const QString &dato)
+{
+    QList<KovColumna> cols;
+    for (const QString &texto : {QStringLiteral("x"), dato, QStringLiteral("y")}) {
+        KovColumna col;
+        col.setData(texto);
+        cols.append(col);
+    }
+    return cols;
+}
+
+// Each error as "code@column".
+QStringList errores(const KovRespuesta &resp)
+{
+    QStringList salida;
+    for (const ErrorRespuesta &e : resp.getErrores())
+        salida << QStringLiteral("%1@%2").arg(e.value(QStringLiteral("cod")).toInt()).arg(e.value(QStringLiteral("col")).toInt());
+    return salida;
+}
+
+} // namespace
+
+class TstOtherRules : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void datoEstructurado_data();
+    void datoEstructurado();
+    void obligaDesde_data();
+    void obligaDesde();
+    void reglasQueSiempreSeCumplen();
+};
+
+void TstOtherRules::datoEstructurado_data()
+{
+    QTest::addColumn<QString>("dato");
+    QTest::addColumn<bool>("valido");
+
+    QTest::newRow("compras sin partes") << QStringLiteral("080100&&&") << true;
+    QTest::newRow("compras 8.3") << QStringLiteral("080300&A&B&C") << true;
+    QTest::newRow("ventas 14.2") << QStringLiteral("140200&1&&x") << true;
+    QTest::newRow("tres partes") << QStringLiteral("080100&A&B") << false;
+    QTest::newRow("cinco partes") << QStringLiteral("080100&A&B&C&D") << false;
+    QTest::newRow("cinco partes y libro ajeno") << QStringLiteral("999999&A&B&C&D") << false;
+    QTest::newRow("otro libro") << QStringLiteral("050100&A&B&C") << false;
+    QTest::newRow("blanco delante") << QStringLiteral(" 080100&A&B&C") << false;
+    QTest::newRow("blanco detras") << QStringLiteral("140100 &A&B&C") << false;
+    QTest::newRow("vacio") << QString() << false;
+}
+
+void TstOtherRules::datoEstructurado()
+{
+    QFETCH(QString, dato);
+    QFETCH(bool, valido);
+
+    QList<KovColumna> cols = registro(dato);
+    KovRespuesta resp;
+    QCOMPARE(checkDatoEstructurado(&resp, &cols, kCol), valido);
+    QCOMPARE(errores(resp), valido ? QStringList() : QStringList({"9@2"}));
+}
+
+void TstOtherRules::obligaDesde_data()
+{
+    QTest::addColumn<QString>("periodo");
+    QTest::addColumn<int>("anio");
+    QTest::addColumn<QString>("vacio");
+    QTest::addColumn<QString>("dato");
+    QTest::addColumn<bool>("falta");
+
+    QTest::newRow("antes del anio") << QStringLiteral("20131200") << 2014 << QStringLiteral("-") << QString() << false;
+    QTest::newRow("desde el anio, vacio") << QStringLiteral("20130100") << 2013 << QStringLiteral("-") << QString()
+                                          << true;
+    QTest::newRow("desde el anio, marca") << QStringLiteral("20140000") << 2013 << QStringLiteral("-")
+                                          << QStringLiteral("-") << true;
+    QTest::newRow("un blanco cuenta") << QStringLiteral("20130100") << 2013 << QStringLiteral("-")
+                                      << QStringLiteral(" ") << false;
+    QTest::newRow("con dato") << QStringLiteral("20130100") << 2013 << QStringLiteral("-") << QStringLiteral("A")
+                              << false;
+    QTest::newRow("la marca distingue mayusculas") << QStringLiteral("20130100") << 2013 << QStringLiteral("x")
+                                                        << QStringLiteral("X") << false;
+    QTest::newRow("marca vacia") << QStringLiteral("20130100") << 2013 << QString() << QString() << true;
+    QTest::newRow("periodo no numerico") << QStringLiteral("AAAA0100") << 2013 << QString() << QString() << false;
+    QTest::newRow("periodo no numerico, anio 0") << QStringLiteral("AAAA0100") << 0 << QString() << QString() << true;
+    QTest::newRow("periodo corto") << QStringLiteral("201") << 2013 << QString() << QString() << false;
+}
+
+void TstOtherRules::obligaDesde()
+{
+    QFETCH(QString, periodo);
+    QFETCH(int, anio);
+    QFETCH(QString, vacio);
+    QFETCH(QString, dato);
+    QFETCH(bool, falta);
+
+    QList<KovColumna> cols = registro(dato);
+    KovRespuesta resp;
+    QCOMPARE(checkObligaDesde(&resp, &cols, kCol, periodo, anio, vacio), !falta);
+    QCOMPARE(errores(resp), falta ? QStringList({"25@2"}) : QStringList());
+}
+
+void TstOtherRules::reglasQueSiempreSeCumplen()
+{
+    typedef bool (*Regla)(KovRespuesta *, QList<KovColumna> *, int, int, int);
+    const Regla reglas[] = {checkTipoCambioFecha, checkRucNoHabido, checkProveedorExonera, checkDNIconRUC};
+    QList<KovColumna> cols = registro(QStringLiteral("nada"));
+    for (Regla regla : reglas) {
+        KovRespuesta resp;
+        QVERIFY(regla(&resp, &cols, 1, 99, -1));
+        QVERIFY(regla(&resp, nullptr, 0, 0, 0));
+        QVERIFY(!resp.hasErrores());
+        QCOMPARE(cols.at(0).getData(), QStringLiteral("x"));
+    }
+}
+
+QTEST_APPLESS_MAIN(TstOtherRules)
+#include "tst_otherrules.moc"
