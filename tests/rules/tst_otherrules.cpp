@@ -1,6 +1,7 @@
 #include "kovcolumna.h"
 #include "kovrespuesta.h"
 #include "otherrules.h"
+#include "registrosprueba.h"
 
 #include <QtTest>
 
@@ -8,24 +9,9 @@ namespace {
 
 const int kCol = 2;
 
-QList<KovColumna> registro(const QString &dato)
+QList<KovColumna> conDato(const QString &dato)
 {
-    QList<KovColumna> cols;
-    for (const QString &texto : {QStringLiteral("x"), dato, QStringLiteral("y")}) {
-        KovColumna col;
-        col.setData(texto);
-        cols.append(col);
-    }
-    return cols;
-}
-
-// Each error as "code@column".
-QStringList errores(const KovRespuesta &resp)
-{
-    QStringList salida;
-    for (const ErrorRespuesta &e : resp.getErrores())
-        salida << QStringLiteral("%1@%2").arg(e.value(QStringLiteral("cod")).toInt()).arg(e.value(QStringLiteral("col")).toInt());
-    return salida;
+    return registro({QStringLiteral("x"), dato, QStringLiteral("y")});
 }
 
 } // namespace
@@ -64,10 +50,10 @@ void TstOtherRules::datoEstructurado()
     QFETCH(QString, dato);
     QFETCH(bool, valido);
 
-    QList<KovColumna> cols = registro(dato);
+    QList<KovColumna> cols = conDato(dato);
     KovRespuesta resp;
     QCOMPARE(checkDatoEstructurado(&resp, &cols, kCol), valido);
-    QCOMPARE(errores(resp), valido ? QStringList() : QStringList({"9@2"}));
+    QCOMPARE(errores(resp), valido ? QString() : QStringLiteral("9@2"));
 }
 
 void TstOtherRules::obligaDesde_data()
@@ -103,17 +89,17 @@ void TstOtherRules::obligaDesde()
     QFETCH(QString, dato);
     QFETCH(bool, falta);
 
-    QList<KovColumna> cols = registro(dato);
+    QList<KovColumna> cols = conDato(dato);
     KovRespuesta resp;
     QCOMPARE(checkObligaDesde(&resp, &cols, kCol, periodo, anio, vacio), !falta);
-    QCOMPARE(errores(resp), falta ? QStringList({"25@2"}) : QStringList());
+    QCOMPARE(errores(resp), falta ? QStringLiteral("25@2") : QString());
 }
 
 void TstOtherRules::reglasQueSiempreSeCumplen()
 {
     typedef bool (*Regla)(KovRespuesta *, QList<KovColumna> *, int, int, int);
     const Regla reglas[] = {checkTipoCambioFecha, checkRucNoHabido, checkProveedorExonera, checkDNIconRUC};
-    QList<KovColumna> cols = registro(QStringLiteral("nada"));
+    QList<KovColumna> cols = conDato(QStringLiteral("nada"));
     for (Regla regla : reglas) {
         KovRespuesta resp;
         QVERIFY(regla(&resp, &cols, 1, 99, -1));
