@@ -74,6 +74,10 @@ private slots:
     void resultCountsOnlyThisCall();
     void columnNumbersOutsideTheList_data();
     void columnNumbersOutsideTheList();
+    void everyTypeCode_data();
+    void everyTypeCode();
+    void oneCharacterSeries_data();
+    void oneCharacterSeries();
 };
 
 // Runs first, so the constant lists are built while several jobs call the rule at once.
@@ -126,6 +130,7 @@ void tst_SalesVoucher::rule_data()
     row("142 admits 12", L2, "1", "12", "A", "1", ok);
     row("141 empty type", L1, "1", "", "F001", "1", {SUBLIBRO});
     row("141 type with trailing blank", L1, "1", "01 ", "F001", "1", {SUBLIBRO});
+    row("141 type with leading blank", L1, "1", " 01", "F001", "1", {SUBLIBRO});
     row("141 one-character type", L1, "1", "1", "F001", "1", {SUBLIBRO});
     row("other book: 02 reaches the series stage", OTRO, "3", "02", "F001", "1", {TIPO});
     row("empty book: 02 reaches the state test", "", "1", "02", "F001", "1", {ESTADO});
@@ -230,6 +235,7 @@ void tst_SalesVoucher::rule_data()
     row("35 four zeros", L1, "1", "35", "0000", "1", ok);
     row("36 four zeros", L1, "1", "36", "0000", "1", ok);
     row("34 three digits", L1, "1", "34", "123", "1", {"4@7"});
+    row("35 three letters skip the digit test", L1, "1", "35", "ABC", "1", {"4@7"});
     row("36 five digits", L1, "1", "36", "12345", "1", {"4@7"});
     row("35 letter", L1, "1", "35", "12A4", "1", {"5@7"});
     row("48 leading blank", L1, "1", "48", " 123", "1", {"5@7"});
@@ -238,8 +244,10 @@ void tst_SalesVoucher::rule_data()
     row("56 number of 12", L1, "1", "56", "0001", veces('1', 12), {"4@8"});
     row("06 number of 8", L1, "1", "06", "0001", veces('1', 8), ok);
     row("06 number of 9", L1, "1", "06", "0001", veces('1', 9), {"4@8"});
+    row("36 number of 8", L1, "1", "36", "0001", veces('1', 8), ok);
     row("36 number of 9", L1, "1", "36", "0001", veces('1', 9), {"4@8"});
     row("34 number of 7", L1, "1", "34", "0001", veces('1', 7), ok);
+    row("35 number of 7", L1, "1", "35", "0001", veces('1', 7), ok);
     row("35 number of 8", L1, "1", "35", "0001", veces('1', 8), {"4@8"});
     row("48 number of 7", L1, "1", "48", "0001", veces('1', 7), ok);
     row("48 number of 8", L1, "1", "48", "0001", veces('1', 8), {"4@8"});
@@ -350,6 +358,142 @@ void tst_SalesVoucher::columnNumbersOutsideTheList()
     QCOMPARE(checkIndTipSerNumVentas(nullptr, sinLista ? nullptr : &cols, colEstado, colTipo, kSerie, colNumero,
                                      "140100"),
              pasa);
+}
+
+void tst_SalesVoucher::everyTypeCode_data()
+{
+    QTest::addColumn<QString>("libro");
+    QTest::addColumn<QString>("estado");
+    QTest::addColumn<QStringList>("sondas");
+    QTest::addColumn<QString>("filtro");
+    QTest::addColumn<QStringList>("clases");
+
+    const QString OTRO = QStringLiteral("080100");
+    const QStringList vacios{"|"};
+    const QString admitidos141 = QStringLiteral("00 01 03 04 05 06 07 08 11 12 13 14 15 16 17 18 19 21 23 24 25 26 27 28 "
+                                                "29 30 32 34 35 36 37 42 43 44 45 48 49 55 56 87 88");
+
+    // Admission: which codes get the message, with no other list in the way.
+    QTest::newRow("sub-book 140100") << "140100" << "" << vacios << "666"
+                                     << QStringList{" = " + admitidos141, SUBLIBRO + " = *"};
+    QTest::newRow("sub-book 140200") << "140200" << "" << vacios << "666"
+                                     << QStringList{" = 00 01 03 07 08 12", SUBLIBRO + " = *"};
+    QTest::newRow("state 0") << OTRO << "0" << vacios << "666"
+                             << QStringList{" = 00 23 25 27 28 29 30 32 34 35 42 44 45 48 49 56", ESTADO + " = *"};
+    for (const char *estado : {"1", "8", "9"}) {
+        QTest::addRow("state %s", estado) << OTRO << estado << vacios << "666"
+                                          << QStringList{" = " + admitidos141, ESTADO + " = *"};
+    }
+    QTest::newRow("state 2") << OTRO << "2" << vacios << "666"
+                             << QStringList{" = 00 01 03 04 05 07 08 11 12 13 14 15 16 17 18 19 21 23 24 25 26 27 28 29 "
+                                            "30 32 34 35 36 37 42 43 44 45 48 55 56 87 88",
+                                            ESTADO + " = *"};
+
+    // Series groups: series of one, two, five and three characters (the last with a number of twelve) tell
+    // every group apart, type 11 by its number length.
+    QTest::newRow("series groups")
+        << OTRO << "" << QStringList{"1|1", "12|1", "12345|1", "123|123456789012"} << "todo"
+        << QStringList{"4@7 / 4@7 / 4@7 / 4@7 = 01 03 04 07 08",
+                       " /  / 4@7 / 4@8 = 23 25",
+                       " /  /  /  = 00 12 13 14 15 16 17 18 19 21 24 26 27 28 29 30 32 37 42 43 44 45 49 87 88",
+                       "4@8 / 4@8 / 4@8 / 4@8 = 11",
+                       " / 4@7 / 4@7 / 4@7,4@8 = 05 55",
+                       "4@7 / 4@7 / 4@7 / 4@7,4@8 = 06 34 35 36 48 56",
+                       TIPO + " / " + TIPO + " / " + TIPO + " / " + TIPO + " = *"};
+
+    // Number lists: letters, zero and a negative number, judged by the type alone.
+    QTest::newRow("number lists")
+        << OTRO << "" << QStringList{"X|A1", "X|0", "X|-1"} << "numero"
+        << QStringList{"5@8 /  / 5@8 = 10 22 46",
+                       " / 5@8 / 5@8 = 12 13 14 15 21 24 26 91 97 98",
+                       " /  /  = 00 09 20 31 33 40 41 96",
+                       "3@8 / 5@8 / 3@8 = *"};
+}
+
+// Every code from 00 to 99 goes through the rule with each probe record; codes that the probes answer alike
+// form one class, so a code missing from a list, or put in the wrong one, shows.
+void tst_SalesVoucher::everyTypeCode()
+{
+    QFETCH(QString, libro);
+    QFETCH(QString, estado);
+    QFETCH(QStringList, sondas);
+    QFETCH(QString, filtro);
+    QFETCH(QStringList, clases);
+
+    QStringList todos;
+    for (int i = 0; i < 100; ++i)
+        todos << QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0'));
+
+    QMap<QString, QStringList> porFirma;
+    for (const QString &tipo : todos) {
+        QStringList firma;
+        for (const QString &sonda : sondas) {
+            const QStringList partes = sonda.split(QLatin1Char('|'));
+            QList<KovColumna> cols = registro(libro, estado, tipo, partes.value(0), partes.value(1));
+            KovRespuesta resp;
+            checkIndTipSerNumVentas(&resp, &cols, columnaEstado(libro), kTipo, kSerie, kNumero, libro);
+            QStringList vistos;
+            for (const QString &e : errores(resp)) {
+                const bool guarda = filtro == QLatin1String("todo")
+                    || (filtro == QLatin1String("666") && e.startsWith(QLatin1String("666@")))
+                    || (filtro == QLatin1String("numero") && (e == QLatin1String("3@8") || e == QLatin1String("5@8")));
+                if (guarda)
+                    vistos << e;
+            }
+            firma << vistos.join(QLatin1Char(','));
+        }
+        porFirma[firma.join(QStringLiteral(" / "))] << tipo;
+    }
+    QStringList obtenidas;
+    for (auto it = porFirma.cbegin(); it != porFirma.cend(); ++it)
+        obtenidas << it.key() + QStringLiteral(" = ") + it.value().join(QLatin1Char(' '));
+
+    QStringList nombrados;
+    for (const QString &clase : clases) {
+        if (!clase.endsWith(QLatin1String(" = *")))
+            nombrados += clase.section(QStringLiteral(" = "), -1).split(QLatin1Char(' '));
+    }
+    QStringList resto;
+    for (const QString &tipo : todos) {
+        if (!nombrados.contains(tipo))
+            resto << tipo;
+    }
+    QStringList esperadas;
+    for (QString clase : clases) {
+        if (clase.endsWith(QLatin1String(" = *")))
+            clase.replace(clase.size() - 1, 1, resto.join(QLatin1Char(' ')));
+        esperadas << clase;
+    }
+    obtenidas.sort();
+    esperadas.sort();
+    QCOMPARE(obtenidas, esperadas);
+}
+
+void tst_SalesVoucher::oneCharacterSeries_data()
+{
+    QTest::addColumn<QString>("tipo");
+    QTest::addColumn<QString>("admitidas");
+
+    QTest::newRow("05") << "05" << "12345";
+    QTest::newRow("55") << "55" << "125";
+}
+
+// Each one-character series on its own: only the type's own list passes.
+void tst_SalesVoucher::oneCharacterSeries()
+{
+    QFETCH(QString, tipo);
+    QFETCH(QString, admitidas);
+
+    QString vistas;
+    for (const QChar serie : QStringLiteral("0123456789AaEFB-.")) {
+        QList<KovColumna> cols = registro("140100", "1", tipo, QString(serie), "1");
+        KovRespuesta resp;
+        if (checkIndTipSerNumVentas(&resp, &cols, 34, kTipo, kSerie, kNumero, "140100"))
+            vistas += serie;
+        else
+            QCOMPARE(errores(resp), QStringList{"5@7"});
+    }
+    QCOMPARE(vistas, admitidas);
 }
 
 QTEST_APPLESS_MAIN(tst_SalesVoucher)
