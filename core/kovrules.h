@@ -22,7 +22,8 @@ public:
     int getTotal() const;
 
     // For tests only: a record validator or column function under a name of the test's own, found after the
-    // tables. Safe to call from several threads; never called by the service.
+    // tables. A stand-in under the name of a layout whose validator is not built takes that layout's state
+    // column, not the one given. Safe to call from several threads; never called by the service.
     static void registrarFuncionRegistroPrueba(const QString &name, FuncionRegistro funcion, int columnaEstado);
     static void registrarFuncionColumnaPrueba(const QString &name, FuncionColumna funcion);
     static void olvidarFuncionesPrueba();

@@ -19,6 +19,7 @@ private slots:
     void closeTwiceAndRemove();
     void openFailure();
     void copiesShareOneHandle();
+    void warningNamesFileAndFunction();
 
 private:
     QString ruta() const;
@@ -218,6 +219,39 @@ void TestKovBerkeley::copiesShareOneHandle()
     b.addKey(QStringLiteral("A"));
     QVERIFY(b.insert());
     b.removeFile();
+}
+
+namespace {
+
+QString ultimoArchivo;
+QString ultimaFuncion;
+QString ultimoTexto;
+
+void guardaContexto(QtMsgType, const QMessageLogContext &contexto, const QString &texto)
+{
+    ultimoArchivo = QString::fromUtf8(contexto.file ? contexto.file : "");
+    ultimaFuncion = QString::fromUtf8(contexto.function ? contexto.function : "");
+    ultimoTexto = texto;
+}
+
+} // namespace
+
+void TestKovBerkeley::warningNamesFileAndFunction()
+{
+    KovBerkeley b;
+    QVERIFY(b.open(ruta()));
+    b.addKey(QStringLiteral("A"));
+    QVERIFY(b.insert());
+    b.addKey(QStringLiteral("A"));
+    const QtMessageHandler anterior = qInstallMessageHandler(guardaContexto);
+    const bool insertado = b.insert();
+    qInstallMessageHandler(anterior);
+    b.removeFile();
+
+    QVERIFY(!insertado);
+    QCOMPARE(ultimoTexto, QStringLiteral("Llave ya existe"));
+    QVERIFY2(QFileInfo(ultimoArchivo).fileName() == QLatin1String("kovberkeley.cpp"), qPrintable(ultimoArchivo));
+    QVERIFY2(ultimaFuncion.contains(QLatin1String("KovBerkeley::insert")), qPrintable(ultimaFuncion));
 }
 
 QTEST_APPLESS_MAIN(TestKovBerkeley)

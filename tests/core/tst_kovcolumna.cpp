@@ -7,11 +7,15 @@
 
 namespace {
 
+// Hands back everything it was given to report, so that the column's result is seen to be the function's own.
 KovRespuesta marcaDato(ParametrosColumna *parametros)
 {
     KovRespuesta r;
+    if (parametros->keys() != QStringList { QStringLiteral("data") })
+        r.addError(18);
     if (parametros->value(QStringLiteral("data")).toString() != QLatin1String("ok"))
         r.addError(17);
+    r.addAcumulador(QStringLiteral("visto"), 1.0);
     return r;
 }
 
@@ -68,6 +72,8 @@ void TestKovColumna::sequence_data()
     QTest::newRow("largest value has no successor")
         << QStringList{ "9223372036854775807", "9223372036854775808", "-9223372036854775808" }
         << QList<bool>{ true, false, false };
+    QTest::newRow("nothing follows the largest value")
+        << QStringList{ "9223372036854775807", "-9223372036854775808" } << QList<bool>{ true, false };
     QTest::newRow("overflow reads as 0")
         << QStringList{ "99999999999999999999", "1" } << QList<bool>{ true, true };
 }
@@ -183,10 +189,13 @@ void TestKovColumna::lengthAndFunction()
 
     c.setFuncion(&marcaDato);
     c.setData(QStringLiteral("ok"));
-    QVERIFY(!c.checkFuncion().hasErrores());
+    const KovRespuesta bien = c.checkFuncion();
+    QVERIFY(!bien.hasErrores());
+    QCOMPARE(bien.getAcumuladores().size(), 1);
     c.setData(QStringLiteral("mal"));
     const KovRespuesta r = c.checkFuncion();
     QCOMPARE(r.getNumErrores(), 1);
+    QCOMPARE(r.getErrores().at(0).value(QStringLiteral("cod")).toInt(), 17);
     QCOMPARE(r.getErrores().at(0).value(QStringLiteral("col")).toInt(), 0);
 }
 

@@ -51,6 +51,68 @@ void fila(const char *nombre, const QString &libro, const QString &estado, const
     QTest::newRow(nombre) << libro << estado << tipo << serie << numero << esperados;
 }
 
+// Every voucher type "00" to "99" whose call, with the other fields fixed, reports (or, with `sin`, does not
+// report) the finding `hallazgo`.
+QStringList tiposCon(const QString &libro, const QString &estado, const QString &serie, const QString &numero,
+                     const QString &hallazgo, bool sin)
+{
+    QStringList tipos;
+    for (int n = 0; n < 100; ++n) {
+        const QString tipo = QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+        QList<KovColumna> cols = registro(estado, tipo, serie, numero);
+        KovRespuesta resp;
+        checkIndTipSerNumCompras(&resp, &cols, kEstado, kTipo, kSerie, kNumero, libro);
+        if (errores(resp).contains(hallazgo) != sin)
+            tipos << tipo;
+    }
+    return tipos;
+}
+
+const QStringList kLibro81 = {
+    "00", "01", "02", "03", "04", "05", "06", "07", "08", "10", "11", "12", "13", "14", "15", "16", "17", "18",
+    "19", "21", "22", "23", "24", "25", "26", "27", "28", "29", "30", "32", "34", "35", "36", "37", "42", "43",
+    "44", "45", "46", "48", "49", "50", "51", "52", "53", "54", "55", "56", "87", "88", "89", "96",
+};
+const QStringList kLibro83 = {
+    "00", "01", "03", "05", "06", "10", "11", "12", "13", "14", "15", "16", "17", "18", "19", "22", "23", "24",
+    "26", "27", "28", "29", "30", "32", "36", "37", "42", "43", "45", "46", "50", "51", "52", "53", "54", "55",
+    "56", "87", "88", "96",
+};
+const QStringList kEstado09 = {
+    "00", "01", "02", "03", "04", "05", "06", "07", "08", "10", "11", "12", "13", "14", "15", "16", "17", "18",
+    "19", "21", "22", "23", "24", "25", "26", "27", "28", "29", "30", "32", "34", "35", "36", "37", "42", "43",
+    "44", "45", "46", "48", "49", "50", "51", "52", "53", "54", "55", "56", "87", "88", "89", "91", "96", "97",
+    "98",
+};
+const QStringList kEstado167 = {
+    "00", "01", "04", "05", "06", "07", "08", "11", "12", "13", "14", "15", "16", "17", "18", "23", "24", "25",
+    "26", "27", "28", "29", "30", "32", "34", "35", "36", "37", "42", "43", "46", "48", "50", "51", "52", "53",
+    "54", "55", "56", "87", "88", "89", "96",
+};
+const QStringList kSoloSinDocumento = { "00", "91", "97", "98" };
+
+// Each group's types with a series the group accepts and the longest number each type takes.
+struct TipoDeGrupo {
+    const char *tipo;
+    const char *serie;
+    int numeroMaximo;
+};
+const TipoDeGrupo kTiposDeGrupo[] = {
+    { "01", "F001", 8 }, { "02", "E001", 8 }, { "03", "B001", 8 }, { "04", "E001", 8 }, { "07", "F001", 8 },
+    { "08", "B001", 8 },
+    { "23", "123", 7 }, { "25", "1", 7 }, { "48", "1234", 7 }, { "89", "0", 7 },
+    { "00", "X", 20 }, { "11", "X", 15 }, { "12", "X", 20 }, { "13", "X", 20 }, { "14", "X", 20 },
+    { "15", "X", 20 }, { "16", "X", 20 }, { "17", "X", 20 }, { "18", "X", 20 }, { "19", "X", 20 },
+    { "21", "X", 20 }, { "24", "X", 20 }, { "26", "X", 20 }, { "27", "X", 20 }, { "28", "X", 20 },
+    { "29", "X", 20 }, { "30", "X", 20 }, { "32", "X", 20 }, { "37", "X", 20 }, { "42", "X", 20 },
+    { "43", "X", 20 }, { "44", "X", 20 }, { "45", "X", 20 }, { "49", "X", 20 }, { "87", "X", 20 },
+    { "88", "X", 20 }, { "91", "X", 20 }, { "96", "X", 20 }, { "97", "X", 20 }, { "98", "X", 20 },
+    { "50", "019", 6 }, { "51", "028", 6 }, { "52", "046", 6 }, { "53", "055", 6 }, { "54", "965", 20 },
+    { "05", "4", 11 }, { "55", "2", 11 },
+    { "10", "1683", 20 }, { "22", "0820", 20 }, { "46", "1234", 20 },
+    { "06", "0001", 8 }, { "34", "0000", 7 }, { "35", "1234", 7 }, { "36", "0001", 8 }, { "56", "9999", 11 },
+};
+
 } // namespace
 
 class TestPurchaseVoucher : public QObject
@@ -64,6 +126,10 @@ private slots:
     void rule();
     void columnsOutsideTheList();
     void resultCountsOnlyThisCall();
+    void everyTypeThroughTheLists_data();
+    void everyTypeThroughTheLists();
+    void numberLimitOfEveryGroupType_data();
+    void numberLimitOfEveryGroupType();
 };
 
 void TestPurchaseVoucher::firstUseFromManyThreads()
@@ -286,6 +352,89 @@ void TestPurchaseVoucher::resultCountsOnlyThisCall()
     QVERIFY(!checkIndTipSerNumCompras(&resp, &cols, kEstado, kTipo, kSerie, 10, "080100"));
     QCOMPARE(errores(resp), (QStringList { "3@2", "3@10" }));
     QCOMPARE(resp.getNumErrores(), 2);
+}
+
+// Every type from "00" to "99" through each gate, the group chain and the number tail: a type added to or
+// dropped from any list shows here.
+void TestPurchaseVoucher::everyTypeThroughTheLists_data()
+{
+    QTest::addColumn<QString>("libro");
+    QTest::addColumn<QString>("estado");
+    QTest::addColumn<QString>("numero");
+    QTest::addColumn<QString>("hallazgo");
+    QTest::addColumn<bool>("sin");
+    QTest::addColumn<QStringList>("tipos");
+
+    const QString otro = "140100";
+    QStringList enGrupo;
+    for (const TipoDeGrupo &t : kTiposDeGrupo)
+        enGrupo << t.tipo;
+    enGrupo.sort();
+    const QStringList sinReglaGeneral = { "00", "09", "10", "12", "13", "14", "15", "20", "21", "22", "24",
+                                          "26", "31", "33", "40", "41", "46", "91", "96", "97", "98" };
+    QStringList conReglaGeneral;
+    for (int n = 0; n < 100; ++n) {
+        const QString tipo = QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+        if (!sinReglaGeneral.contains(tipo))
+            conReglaGeneral << tipo;
+    }
+    QStringList cero = conReglaGeneral
+        + QStringList { "12", "13", "14", "15", "21", "24", "26", "91", "97", "98" };
+    cero.sort();
+
+    QTest::newRow("sub-book 8.1") << "080100" << "5" << "1" << kSubLibro << true << kLibro81;
+    QTest::newRow("sub-book 8.2") << "080200" << "5" << "1" << kSubLibro << true << kSoloSinDocumento;
+    QTest::newRow("sub-book 8.3") << "080300" << "5" << "1" << kSubLibro << true << kLibro83;
+    QTest::newRow("state 0") << otro << "0" << "1" << kEstadoNo << true << kEstado09;
+    QTest::newRow("state 1") << otro << "1" << "1" << kEstadoNo << true << kEstado167;
+    QTest::newRow("state 6") << otro << "6" << "1" << kEstadoNo << true << kEstado167;
+    QTest::newRow("state 7") << otro << "7" << "1" << kEstadoNo << true << kEstado167;
+    QTest::newRow("state 8") << otro << "8" << "1" << kEstadoNo << true << kSoloSinDocumento;
+    QTest::newRow("state 9") << otro << "9" << "1" << kEstadoNo << true << kEstado09;
+    QTest::newRow("group chain") << otro << "5" << "1" << kSinGrupo << true << enGrupo;
+    QTest::newRow("tail: number not digits") << otro << "5" << "A" << "3@9" << false << conReglaGeneral;
+    QTest::newRow("tail: digits of 10 22 46") << otro << "5" << "A" << "5@9" << false
+                                              << QStringList { "10", "22", "46" };
+    QTest::newRow("tail: number zero") << otro << "5" << "0" << "5@9" << false << cero;
+}
+
+void TestPurchaseVoucher::everyTypeThroughTheLists()
+{
+    QFETCH(QString, libro);
+    QFETCH(QString, estado);
+    QFETCH(QString, numero);
+    QFETCH(QString, hallazgo);
+    QFETCH(bool, sin);
+    QFETCH(QStringList, tipos);
+
+    QCOMPARE(tiposCon(libro, estado, QStringLiteral("X"), numero, hallazgo, sin), tipos);
+}
+
+void TestPurchaseVoucher::numberLimitOfEveryGroupType_data()
+{
+    QTest::addColumn<QString>("tipo");
+    QTest::addColumn<QString>("serie");
+    QTest::addColumn<int>("numeroMaximo");
+
+    for (const TipoDeGrupo &t : kTiposDeGrupo)
+        QTest::newRow(t.tipo) << QString::fromLatin1(t.tipo) << QString::fromLatin1(t.serie) << t.numeroMaximo;
+}
+
+void TestPurchaseVoucher::numberLimitOfEveryGroupType()
+{
+    QFETCH(QString, tipo);
+    QFETCH(QString, serie);
+    QFETCH(int, numeroMaximo);
+
+    QList<KovColumna> cols = registro("5", tipo, serie, QString(numeroMaximo, QLatin1Char('7')));
+    KovRespuesta resp;
+    QVERIFY(checkIndTipSerNumCompras(&resp, &cols, kEstado, kTipo, kSerie, kNumero, "140100"));
+    QCOMPARE(errores(resp), QStringList());
+
+    cols = registro("5", tipo, serie, QString(numeroMaximo + 1, QLatin1Char('7')));
+    KovRespuesta largo;
+    QVERIFY(!checkIndTipSerNumCompras(&largo, &cols, kEstado, kTipo, kSerie, kNumero, "140100"));
+    QCOMPARE(errores(largo), QStringList { "4@9" });
 }
 
 QTEST_APPLESS_MAIN(TestPurchaseVoucher)
