@@ -1,0 +1,143 @@
+#include "kovvalidator.h"
+
+#include "kovcontrol.h"
+#include "kovjobtable.h"
+
+#include <QDebug>
+#include <QMutex>
+#include <QMutexLocker>
+
+KovValidator::KovValidator(const QString &ticket, const QString &request)
+    : QObject(nullptr), ticket(ticket), request(request), progress(0), total(0), done(0), ready(false)
+{
+}
+
+KovValidator::~KovValidator() = default;
+
+bool KovValidator::init()
+{
+    book.setTicket(ticket);
+    ready = book.parse(request);
+    if (ready)
+        return true;
+    initError = book.getParseError();
+    return false;
+}
+
+QString KovValidator::getInitError() const
+{
+    return initError;
+}
+
+void KovValidator::setProgress(int n)
+{
+    step(n);
+}
+
+int KovValidator::getProgress() const
+{
+    return progress;
+}
+
+void KovValidator::step(qint64 n)
+{
+    done += n + 1;
+    // An empty book never reaches here (set-up refuses it), but a zero size must not divide.
+    const double r = total > 0 ? double(done) / double(total) : 1.0;
+    progress = r < 1.0 ? int(r * 98.0) : 98;
+}
+
+bool KovValidator::readCancel(QMutex *mutex) const
+{
+    QMutexLocker lock(mutex);
+    const auto it = gMap.constFind(ticket);
+    return it != gMap.constEnd() && it.value().status.isCancel();
+}
+
+void KovValidator::publish(QMutex *mutex, KovControl *control) const
+{
+    QMutexLocker lock(mutex);
+    // A cancel set since the last read must survive this write, or the request would be lost.
+    const auto it = gMap.constFind(ticket);
+    if (it != gMap.constEnd() && it.value().status.isCancel())
+        control->status.setCancel(true);
+    gMap.insert(ticket, *control);
+}
+
+void KovValidator::run(QMutex *mutex)
+{
+    if (!ready)
+        return;
+    if (!mutex)
+        mutex = &gMutex;
+
+    KovControl control;
+    {
+        QMutexLocker lock(mutex);
+        control = gMap.value(ticket);
+        control.status.setRunning(true);
+        gMap.insert(ticket, control);
+    }
+    book.setControl(&control);
+    total = book.getFileSize();
+    step(0);
+
+    bool cancelled = false;
+    if (book.isFilePDF()) {
+        step(1);
+        control.status.setAvance(progress);
+        control.status.setRegistros(1);
+        control.status.setNerrores(0);
+        control.status.setNestado7(0);
+        publish(mutex, &control);
+        progress = 100;
+        book.setNumLinea(1);
+        book.completaInfoPdf();
+        book.copyDetail();
+        book.closeHandles();
+    } else {
+        for (;;) {
+            const int n = book.readLine();
+            if (n == 0)
+                break;
+            if (readCancel(mutex)) {
+                cancelled = true;
+                break;
+            }
+            step(n);
+            control.status.setAvance(progress);
+            control.status.setRegistros(book.getNumLinea());
+            control.status.setNerrores(book.getNumErrores());
+            control.status.setNestado7(book.getNumEstado7());
+            publish(mutex, &control);
+        }
+        if (book.getNumErrores() < 1)
+            book.copyDetail();
+        book.closeHandles();
+    }
+
+    if (cancelled) {
+        qDebug() << "Se cancelo el proceso";
+        book.setControl(nullptr);
+        QMutexLocker lock(mutex);
+        gMap.remove(ticket);
+        return;
+    }
+
+    if (progress < 98)
+        book.addError(44, 0, 0);
+    book.generaResumen();
+
+    control.status.setAvance(100);
+    control.status.setRegistros(book.getNumLinea());
+    control.status.setNerrores(book.getNumErrores());
+    control.status.setNameFileDetail(book.getNameFileDetail());
+    control.status.setNameFileResumen(book.getNameFileResumen());
+    control.status.setNameFileAgregado(book.getNameFileAgregado());
+    control.status.setNameFileCasillas(book.getNameFileCasillas());
+    control.status.setPathWork(book.getPathWork());
+    control.status.setRunning(false);
+    // The engine must not keep a pointer to a record that dies with this call.
+    book.setControl(nullptr);
+    publish(mutex, &control);
+}
