@@ -2,6 +2,7 @@
 
 #include "kovcontrol.h"
 #include "kovjobtable.h"
+#include "kovvalidator.h"
 #include "platform.h"
 
 #include <QCoreApplication>
@@ -10,6 +11,7 @@
 #include <QDebug>
 #include <QFile>
 #include <QJsonDocument>
+#include <QScopedPointer>
 #include <QTcpSocket>
 #include <QVariantMap>
 
@@ -26,6 +28,7 @@ namespace {
 const int kReadWaitMs = 120000;
 const int kWriteWaitMs = 20000;
 const int kCloseWaitMs = 500;
+const int kEarlyCloseWaitMs = 30000;
 // Long waits are cut into slices of this length so that a shutdown never waits on an idle client.
 const int kSliceMs = 100;
 // A request line is a few kilobytes of Base64 at most; past this the peer is not a client of ours.
@@ -106,6 +109,9 @@ void LibroThread::run()
 {
     QTcpSocket socket;
     if (!socket.setSocketDescriptor(socketDescriptor)) {
+        // Nobody else owns the accepted descriptor; leaving it open would leak it for the life of the process.
+        if (socketDescriptor >= 0)
+            ::close(socketDescriptor);
         emit error(socket.error());
         return;
     }
@@ -178,7 +184,6 @@ bool LibroThread::waitReadable(QTcpSocket *socket, int ms)
 
 QString LibroThread::processRequest(QString request, QTcpSocket *socket)
 {
-    Q_UNUSED(socket);
     const QString trimmed = request.trimmed();
     if (trimmed.isEmpty())
         return kNoReturn;
@@ -186,6 +191,9 @@ QString LibroThread::processRequest(QString request, QTcpSocket *socket)
         return formatResponse(QStringLiteral("96"), QString(), QString());
 
     const QStringList fields = request.split(QLatin1Char('|'));
+    // The one transaction that answers on its own and keeps the thread for the whole validation.
+    if (fields.at(0) == QLatin1String("130"))
+        return txn130(fields, socket);
     typedef QString (LibroThread::*Transaction)(QStringList);
     static const struct {
         const char *code;
@@ -235,6 +243,28 @@ QString LibroThread::txn120(QStringList fields)
     if (!kovCancelJob(fields.at(1)))
         return formatResponse(QStringLiteral("98"), fields.at(0), QString());
     return formatResponse(QStringLiteral("00"), fields.at(0), QString());
+}
+
+QString LibroThread::txn130(QStringList fields, QTcpSocket *socket)
+{
+    if (fields.size() < 2)
+        return formatResponse(QStringLiteral("95"), fields.at(0), QString());
+    const QString ticket = kovNewJob();
+    QScopedPointer<KovValidator> job(new KovValidator(ticket, fields.at(1)));
+    if (!job->init()) {
+        kovRemoveJob(ticket);
+        return formatResponse(QStringLiteral("94"), fields.at(0), job->getInitError());
+    }
+    // The client learns its ticket at once and follows the job on new connections; whether it is still there
+    // does not matter to the job.
+    if (socket) {
+        writeAnswer(socket, formatResponse(QStringLiteral("00"), fields.at(0), ticket));
+        socket->disconnectFromHost();
+        if (socket->state() != QAbstractSocket::UnconnectedState)
+            socket->waitForDisconnected(kEarlyCloseWaitMs);
+    }
+    job->run(&gMutex);
+    return kNoReturn;
 }
 
 QString LibroThread::txn140(QStringList fields)

@@ -25,6 +25,7 @@ public:
 
     QString txn110(QStringList fields);
     QString txn120(QStringList fields);
+    QString txn130(QStringList fields, QTcpSocket *socket);
     QString txn140(QStringList fields);
     QString txn150(QStringList fields);
     QString txn160(QStringList fields);

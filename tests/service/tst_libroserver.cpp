@@ -1,10 +1,14 @@
 // The server on the loopback with real clients: reading the request line, writing the answer, closing.
+#include "bookfixture.h"
 #include "kovjobtable.h"
 #include "libroserver.h"
 #include "testclient.h"
 
 #include <QElapsedTimer>
 #include <QHostAddress>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QMutexLocker>
 #include <QTemporaryDir>
 #include <QThread>
@@ -47,6 +51,31 @@ public:
     quint16 port = 0;
 };
 
+// The ticket of an early reply "00|130|<ticket>", or an empty text.
+QByteArray ticketOf(const QByteArray &answer)
+{
+    return answer.startsWith("00|130|") ? answer.mid(7) : QByteArray();
+}
+
+// The status JSON of a job, or an empty object once the ticket has left the table.
+QJsonObject progress(quint16 port, const QByteArray &ticket)
+{
+    const QByteArray answer = TestClient::exchange(port, "140|" + ticket + "|#CQ#");
+    return answer.startsWith("00|140|") ? QJsonDocument::fromJson(answer.mid(7)).object() : QJsonObject();
+}
+
+bool waitFinished(quint16 port, const QByteArray &ticket, int ms = 120000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms) {
+        if (progress(port, ticket).value("avance").toInt() == 100)
+            return true;
+        QThread::msleep(50);
+    }
+    return false;
+}
+
 } // namespace
 
 class TestLibroServer : public QObject
@@ -67,6 +96,10 @@ private slots:
     void hashOverTheWire_data();
     void hashOverTheWire();
     void shutDownWithIdleConnection();
+    void validationRoundTrip();
+    void cancelLongJob();
+    void twoJobsAtOnce();
+    void shutDownCancelsRunningJob();
 
 private:
     QScopedPointer<ServerFixture> fixture;
@@ -214,6 +247,82 @@ void TestLibroServer::shutDownWithIdleConnection()
     QCOMPARE(client.receiveAll(5000, &closed), QByteArray());
     QVERIFY(closed);
     QCOMPARE(TestClient(fixture->port).connected, false);
+}
+
+void TestLibroServer::validationRoundTrip()
+{
+    BookFixture book;
+    const QByteArray ticket = ticketOf(TestClient::exchange(fixture->port, book.request()));
+    QVERIFY(!ticket.isEmpty());
+    QVERIFY(waitFinished(fixture->port, ticket));
+
+    const QByteArray answer = TestClient::exchange(fixture->port, "150|" + ticket + "|#CQ#");
+    QVERIFY2(answer.startsWith("00|150|{"), answer.constData());
+    const QJsonObject result = QJsonDocument::fromJson(answer.mid(7)).object();
+    const QJsonObject control = result.value("control").toObject();
+    QCOMPARE(control.value("nregistros").toInt(), 3);
+    QCOMPARE(control.value("nerrores").toInt(), 0);
+    QVERIFY(result.value("errores").toArray().isEmpty());
+    const QString folder = control.value("directorio").toString();
+    QVERIFY2(folder.startsWith(book.work + "/20100066603/20240100050000"), qPrintable(folder));
+    for (const char *key : {"archivoDetalle", "archivoResumen", "archivoCasillas"}) {
+        const QString name = control.value(key).toString();
+        QVERIFY2(!name.isEmpty() && QFileInfo(QDir(folder).filePath(name)).isFile(), key);
+    }
+    QFile copy(QDir(folder).filePath(control.value("archivoDetalle").toString()));
+    QVERIFY(copy.open(QIODevice::ReadOnly));
+    QFile original(book.book);
+    QVERIFY(original.open(QIODevice::ReadOnly));
+    QCOMPARE(copy.readAll(), original.readAll());
+
+    QCOMPARE(TestClient::exchange(fixture->port, "160|" + ticket + "|#CQ#"), QByteArray("00|160"));
+    QCOMPARE(TestClient::exchange(fixture->port, "140|" + ticket + "|#CQ#"), QByteArray("98|140"));
+}
+
+void TestLibroServer::cancelLongJob()
+{
+    BookFixture book;
+    QVERIFY(book.makeLong(300000));
+    const QByteArray ticket = ticketOf(TestClient::exchange(fixture->port, book.request()));
+    QVERIFY(!ticket.isEmpty());
+    QCOMPARE(TestClient::exchange(fixture->port, "120|" + ticket + "|#CQ#"), QByteArray("00|120"));
+    // A cancelled job leaves the table; had it run to its end it would stay there with "avance" 100.
+    QTRY_COMPARE_WITH_TIMEOUT(TestClient::exchange(fixture->port, "140|" + ticket + "|#CQ#"), QByteArray("98|140"),
+                              60000);
+}
+
+void TestLibroServer::twoJobsAtOnce()
+{
+    BookFixture first;
+    BookFixture second;
+    QVERIFY(first.makeLong(20000));
+    QVERIFY(second.makeLong(30000));
+    const QByteArray one = ticketOf(TestClient::exchange(fixture->port, first.request()));
+    const QByteArray two = ticketOf(TestClient::exchange(fixture->port, second.request()));
+    QVERIFY(!one.isEmpty() && !two.isEmpty());
+    QCOMPARE(two.toLongLong(), one.toLongLong() + 1);
+    QVERIFY(waitFinished(fixture->port, one));
+    QVERIFY(waitFinished(fixture->port, two));
+    QCOMPARE(progress(fixture->port, one).value("nregistros").toInt(), 20000);
+    QCOMPARE(progress(fixture->port, two).value("nregistros").toInt(), 30000);
+    QCOMPARE(progress(fixture->port, two).value("nerrores").toInt(), 0);
+    TestClient::exchange(fixture->port, "160|" + one + "|#CQ#");
+    TestClient::exchange(fixture->port, "160|" + two + "|#CQ#");
+}
+
+// Stopping the server while a job runs cancels the job and lets its thread end, instead of destroying it.
+void TestLibroServer::shutDownCancelsRunningJob()
+{
+    BookFixture book;
+    QVERIFY(book.makeLong(300000));
+    const QByteArray ticket = ticketOf(TestClient::exchange(fixture->port, book.request()));
+    QVERIFY(!ticket.isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(progress(fixture->port, ticket).value("nregistros").toInt() > 0, 30000);
+    QElapsedTimer timer;
+    timer.start();
+    fixture->shutDown();
+    QVERIFY2(timer.elapsed() < 10000, QByteArray::number(timer.elapsed()).constData());
+    QVERIFY(!kovGetJob(QString::fromLatin1(ticket), nullptr));
 }
 
 QTEST_GUILESS_MAIN(TestLibroServer)

@@ -1,4 +1,5 @@
 // The dispatcher and the transactions as plain functions of request text to answer text: no socket involved.
+#include "bookfixture.h"
 #include "kovjobtable.h"
 #include "librothread.h"
 #include "platform.h"
@@ -28,6 +29,8 @@ private slots:
     void ticketsAreLookedUpUnchanged();
     void hash_data();
     void hash();
+    void validationWithoutSocket();
+    void descriptorNotAdopted();
 
 private:
     QString answer(const QString &request)
@@ -66,6 +69,8 @@ void TestLibroThread::dispatch_data()
     QTest::newRow("unknown ticket cancel") << "120|nope|#CQ#" << "98|120";
     QTest::newRow("unknown ticket results") << "150|nope|#CQ#" << "98|150";
     QTest::newRow("unknown ticket release") << "160|nope|#CQ#" << "98|160";
+    QTest::newRow("validation without argument") << "130" << "95|130";
+    QTest::newRow("validation of an empty request") << "130||#CQ#" << "94|130|900";
     QTest::newRow("hash of empty path") << "180||#CQ#" << "94|180";
     QTest::newRow("hash of missing file") << "180|/nonexistent/file|#CQ#" << "94|180";
 }
@@ -230,6 +235,40 @@ void TestLibroThread::hash()
         path = kind;
     }
     QCOMPARE(answer("180|" + path + "|#CQ#"), expected);
+}
+
+// Without a socket the job runs at once on the calling thread; a failed set-up gives its number up.
+void TestLibroThread::validationWithoutSocket()
+{
+    BookFixture fixture;
+    const QString before = kovNewJob();
+    kovRemoveJob(before);
+
+    QFile::remove(fixture.book);
+    QCOMPARE(answer(QString::fromLatin1(fixture.request())), QStringLiteral("94|130|906"));
+    const QString failed = QString::number(before.toLongLong() + 1);
+    QVERIFY(!kovGetJob(failed, nullptr));
+
+    QVERIFY(QFile::copy(BookFixture::dataFile("LE20100066603202401000501000011111.txt"), fixture.book));
+    QCOMPARE(answer(QString::fromLatin1(fixture.request())), QStringLiteral("NO-RETURN"));
+    const QString ticket = QString::number(before.toLongLong() + 2);
+    KovControl record;
+    QVERIFY(kovGetJob(ticket, &record));
+    QCOMPARE(record.getStatus().getAvance(), 100);
+    QCOMPARE(record.getStatus().getRegistros(), qint64(3));
+    QCOMPARE(record.getStatus().getNerrores(), qint64(0));
+    QVERIFY(!record.getStatus().isRunning());
+    kovRemoveJob(ticket);
+}
+
+void TestLibroThread::descriptorNotAdopted()
+{
+    qRegisterMetaType<QAbstractSocket::SocketError>();
+    LibroThread thread(-1, nullptr);
+    QSignalSpy spy(&thread, &LibroThread::error);
+    thread.start();
+    QVERIFY(thread.wait(10000));
+    QCOMPARE(spy.count(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestLibroThread)

@@ -1,8 +1,11 @@
 // The real Orvantis executable under a virtual X display with a tray host. It takes the fixed port, so these
 // tests never run beside another test of the executable: ORVANTIS_USES_PORT_1977.
+#include "bookfixture.h"
 #include "testclient.h"
 
 #include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QThread>
 #include <QtTest>
@@ -56,6 +59,8 @@ private slots:
     void servesAndQuits();
     void secondInstanceEndsAtOnce();
     void noTrayHost();
+    void validatesOverTheWire();
+    void quitDuringJob();
 
 private:
     void startService();
@@ -136,6 +141,52 @@ void TestOrvantis::noTrayHost()
     QVERIFY2(out.contains("box-shown\n"), out.constData());
     QVERIFY2(!out.contains("listening"), out.constData());
     QVERIFY2(out.contains("status=0\n"), out.constData());
+}
+
+// A fresh service hands out ticket 1 first; a failed set-up uses its number up.
+void TestOrvantis::validatesOverTheWire()
+{
+    startService();
+    QCOMPARE(TestClient::exchange(kPort, "130||#CQ#"), QByteArray("94|130|900"));
+    BookFixture book;
+    QCOMPARE(TestClient::exchange(kPort, book.request()), QByteArray("00|130|2"));
+
+    QJsonObject control;
+    QVERIFY(waitUntil([&control] {
+        const QByteArray answer = TestClient::exchange(kPort, "150|2|#CQ#");
+        control = QJsonDocument::fromJson(answer.mid(7)).object().value("control").toObject();
+        return control.value("avance").toInt() == 100;
+    }, 60000));
+    QCOMPARE(control.value("nregistros").toInt(), 3);
+    QCOMPARE(control.value("nerrores").toInt(), 0);
+    const QDir folder(control.value("directorio").toString());
+    QVERIFY(QFileInfo(folder.filePath(control.value("archivoDetalle").toString())).isFile());
+    QVERIFY(QFileInfo(folder.filePath(control.value("archivoResumen").toString())).isFile());
+    QVERIFY(QFileInfo(folder.filePath(control.value("archivoCasillas").toString())).isFile());
+    QCOMPARE(TestClient::exchange(kPort, "160|2|#CQ#"), QByteArray("00|160"));
+}
+
+// Quitting while a job runs and a client sits idle on its connection ends in order, with status 0.
+void TestOrvantis::quitDuringJob()
+{
+    BookFixture book;
+    QVERIFY(book.makeLong(600000));
+    startService();
+    QCOMPARE(TestClient::exchange(kPort, book.request()), QByteArray("00|130|1"));
+    TestClient idle(kPort);
+    QVERIFY(idle.send("110|"));
+    const QByteArray status = TestClient::exchange(kPort, "140|1|#CQ#");
+    QVERIFY2(status.startsWith("00|140|"), status.constData());
+    QVERIFY2(QJsonDocument::fromJson(status.mid(7)).object().value("avance").toInt() < 98, status.constData());
+
+    QElapsedTimer timer;
+    timer.start();
+    QCOMPARE(TestClient::exchange(kPort, "170|#CQ#"), QByteArray("00|170"));
+    QVERIFY(service.waitForFinished(30000));
+    QCOMPARE(service.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(service.exitCode(), 0);
+    QVERIFY2(timer.elapsed() < 15000, QByteArray::number(timer.elapsed()).constData());
+    QCOMPARE(idle.receiveAll(5000), QByteArray());
 }
 
 QTEST_GUILESS_MAIN(TestOrvantis)
