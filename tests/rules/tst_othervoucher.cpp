@@ -1,5 +1,6 @@
 #include "kovcolumna.h"
 #include "kovrespuesta.h"
+#include "firstuse.h"
 #include "othervoucher.h"
 #include "registrosprueba.h"
 
@@ -63,10 +64,13 @@ class TstOtherVoucher : public QObject
     Q_OBJECT
 
 private slots:
+    // First, so that the threads race on building the rules' fixed lists.
+    void primerUsoDesdeVariosHilos();
     void otros_data();
     void otros() { compruebaRegla(checkCdpTipSerNumOtros); }
     void variante_data();
     void variante() { compruebaRegla(checkTipSerNum); }
+    void tiposSinGrupo();
     void resultadoCuentaSoloEstaLlamada();
     void columnaFueraDeLaListaSeLeeVacia();
 };
@@ -300,6 +304,40 @@ void TstOtherVoucher::variante_data()
          {"4@5"});
     fila("12 negativo de 400 cifras", "12", QString(), QStringLiteral("-") + digitos(399), {"4@5", "5@5"});
     fila("12 exponente enorme", "12", QString(), QStringLiteral("1e999"));
+}
+
+void TstOtherVoucher::primerUsoDesdeVariosHilos()
+{
+    QVERIFY(todosLosHilos([] {
+        QList<KovColumna> cols = voucher(QStringLiteral("50"), QStringLiteral("300"), QStringLiteral("0"));
+        KovRespuesta otros;
+        KovRespuesta variante;
+        checkCdpTipSerNumOtros(&otros, &cols, kTipo, kSerie, kNumero);
+        checkTipSerNum(&variante, &cols, kTipo, kSerie, kNumero);
+        return errores(otros) == QLatin1String("6@4; 5@5") && errores(variante) == QLatin1String("5@5");
+    }));
+}
+
+// Every two-digit code, against the codes that each chain leaves out, written as ranges.
+void TstOtherVoucher::tiposSinGrupo()
+{
+    QSet<int> sinGrupoOtros = {38, 39, 47, 90, 99};
+    for (int t = 57; t <= 86; ++t)
+        sinGrupoOtros << t;
+    for (int t = 92; t <= 95; ++t)
+        sinGrupoOtros << t;
+    const QSet<int> sinGrupoVariante = QSet<int>(sinGrupoOtros) + QSet<int>{9, 20, 31, 33, 40, 41, 91};
+
+    for (int t = 0; t <= 99; ++t) {
+        const QString tipo = QStringLiteral("%1").arg(t, 2, 10, QLatin1Char('0'));
+        QList<KovColumna> cols = voucher(tipo, QStringLiteral("X"), QStringLiteral("1"));
+        KovRespuesta otros;
+        checkCdpTipSerNumOtros(&otros, &cols, kTipo, kSerie, kNumero);
+        QVERIFY2(errores(otros).contains(kNoValido) == sinGrupoOtros.contains(t), qPrintable(tipo));
+        KovRespuesta variante;
+        checkTipSerNum(&variante, &cols, kTipo, kSerie, kNumero);
+        QVERIFY2(errores(variante).contains(kNoValido) == sinGrupoVariante.contains(t), qPrintable(tipo));
+    }
 }
 
 void TstOtherVoucher::resultadoCuentaSoloEstaLlamada()
