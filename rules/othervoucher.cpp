@@ -238,8 +238,8 @@ void numeroComunOtros(Comprobante &c)
 
 // --- checkTipSerNum ---
 
-// Types 01, 02, 03, 04, 06, 07 and 08 of the second variant: letters refused by type, and a number limit that
-// grows by one for a series with a letter.
+// Types 01, 02, 03, 04, 06, 07 and 08 of the second variant: letters refused by type; the number may have 8
+// characters for type 06 and for a series with a letter (type 02 excepted), else 7.
 void serieElectronicaVariante(Comprobante &c)
 {
     static const struct
@@ -294,19 +294,15 @@ void serieTresDigitosVariante(Comprobante &c)
 bool checkCdpTipSerNumOtros(KovRespuesta *resp, QList<KovColumna> *cols, int colTipo, int colSerie, int colNumero)
 {
     static const Grupo grupos[] = {
-        {lista("01 02 03 04 07 08"),
-         serieElectronicaOtros},
+        {lista("01 02 03 04 07 08"), serieElectronicaOtros},
         {lista("23 25"), serieCorta},
         {lista("00 11 12 13 14 15 16 17 18 19 21 24 26 27 28 29 30 32 37 42 43 44 45 49 87 88 91 96 97 98"),
          serieLibre},
         {lista("05 55"), serieUnCaracter},
         {lista("10 22 46"), serieFija},
-        {lista("06 34 35 36 48 56 89"),
-         serieCuatroDigitosOtros},
-        {lista("50 51 52 53 54"),
-         serieTabla11},
-        {lista("09 20 31 33 40 41"),
-         serieCuatroCaracteres},
+        {lista("06 34 35 36 48 56 89"), serieCuatroDigitosOtros},
+        {lista("50 51 52 53 54"), serieTabla11},
+        {lista("09 20 31 33 40 41"), serieCuatroCaracteres},
     };
 
     Comprobante c(resp, cols, colTipo, colSerie, colNumero);
@@ -329,17 +325,13 @@ bool checkCdpTipSerNumOtros(KovRespuesta *resp, QList<KovColumna> *cols, int col
 bool checkTipSerNum(KovRespuesta *resp, QList<KovColumna> *cols, int colTipo, int colSerie, int colNumero)
 {
     static const Grupo grupos[] = {
-        {lista("01 02 03 04 06 07 08"),
-         serieElectronicaVariante},
+        {lista("01 02 03 04 06 07 08"), serieElectronicaVariante},
         {lista("23 25"), serieCorta},
-        {lista("00 11 12 13 14 15 16 17 18 19 21 24 26 27 28 29 30 32 37 42 43 44 45 49 87 88 96 97 98"),
-         serieLibre},
+        {lista("00 11 12 13 14 15 16 17 18 19 21 24 26 27 28 29 30 32 37 42 43 44 45 49 87 88 96 97 98"), serieLibre},
         {lista("05 55"), serieUnCaracter},
-        {lista("50 51 52 53 54"),
-         serieTresDigitosVariante},
+        {lista("50 51 52 53 54"), serieTresDigitosVariante},
         {lista("10 22 46"), serieFija},
-        {lista("34 35 36 48 56 89"),
-         serieCuatroDigitosVariante},
+        {lista("34 35 36 48 56 89"), serieCuatroDigitosVariante},
     };
 
     Comprobante c(resp, cols, colTipo, colSerie, colNumero);
