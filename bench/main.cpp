@@ -92,8 +92,13 @@ int runOne(qint64 lines, BenchVariant variant, const QString &folder, bool keep,
           << " MB\n"
           << "  lines read " << read << ", errors " << status.getNerrores() << ", progress " << status.getAvance()
           << "\n"
-          << "  job " << seconds << " s, " << read / seconds << " lines/s, " << size / 1e6 / seconds
-          << " MB/s\n"
+          << "  job " << seconds << " s, " << read / seconds << " lines/s, ";
+    // A book stopped at the error limit was not read whole: a rate over its size would mean nothing.
+    if (status.getNerrores() == 0)
+        out() << size / 1e6 / seconds << " MB/s\n";
+    else
+        out() << "stopped by its errors\n";
+    out()
           << "  sha1sum " << sha << " s, R = " << (sha > 0 ? seconds / sha : 0.0) << "\n"
           << "  peak memory " << peakMemoryKb() / 1024 << " MB (before the job " << memoryBeforeJob / 1024
           << " MB)\n"
