@@ -13,6 +13,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutexLocker>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -72,6 +73,12 @@ int runOne(qint64 lines, BenchVariant variant, const QString &folder, bool keep,
 
     QElapsedTimer timer;
     timer.start();
+    {
+        // The key-index file is named after the time of day and the ticket: benchmark processes started in the
+        // same second must not draw the same ticket.
+        QMutexLocker lock(&gMutex);
+        gTicket = QCoreApplication::applicationPid();
+    }
     const QString ticket = kovNewJob();
     auto *job = new KovValidator(ticket, benchRequest(book, work));
     if (!job->init()) {
