@@ -20,9 +20,9 @@ bool checkAnualConLibro(KovRespuesta *resp, int col, int estado, QString periodo
                         bool mensual, int anioMinimo);
 // The period against the opportunity code in the book file's name; reports at column 1.
 bool checkPeriodoCodigoOportunidad(KovRespuesta *resp, int estado, QString periodo, QString path);
-// An annual period returns false without a finding.
+// An annual period returns false without a finding. The book period is not read; callers may leave it out.
 bool checkFechaEmisionEstado(KovRespuesta *resp, QList<KovColumna> *cols, int colFecha, int estado,
-                             QString periodo, QString periodoLibro);
+                             QString periodo, QString periodoLibro = QString());
 bool checkFechaConPeriodoCompras(KovRespuesta *resp, QList<KovColumna> *cols, int col, QString periodo);
 // With `reportar` false an invalid date gets error 13 yet returns true; a late date returns false and is
 // reported (error 19) only when `mesSiguiente` is false and `reportar` true.

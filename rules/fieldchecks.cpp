@@ -208,9 +208,8 @@ bool checkCorrelativo(KovRespuesta *resp, int col, KovColumna *columna)
 {
     if (!columna)
         return true;
-    const bool activo = columna->isCorrelativo();
     columna->setEnabledCorrelativo(true);
     const bool sigue = columna->checkCorrelativo();
-    columna->setEnabledCorrelativo(activo);
+    columna->setEnabledCorrelativo(false);
     return reportar(resp, !sigue, 22, col);
 }

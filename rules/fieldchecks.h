@@ -39,7 +39,7 @@ bool checkTipoDocumento(KovRespuesta *resp, QList<KovColumna> *cols, int colTipo
 bool buscarLetraEnCadena(KovRespuesta *resp, QList<KovColumna> *cols, int col);
 
 // Runs the column's sequence test once, whatever its own flag says, and reports error 22 at `col` when the
-// value does not follow the previous one. The column's flag is left as it was.
+// value does not follow the previous one. The column's sequence flag is off afterwards.
 bool checkCorrelativo(KovRespuesta *resp, int col, KovColumna *columna);
 
 #endif // FIELDCHECKS_H

@@ -50,7 +50,8 @@ int anioPeriodo(const QString &periodo);
 int mesPeriodo(const QString &periodo);
 int diaPeriodo(const QString &periodo);
 
-// The whole period as a number, so that periods compare in calendar order.
+// The whole period as a number, so that periods compare in calendar order. Read as 64 bits: a period too
+// long for an int must not read as 0 and so pass as earlier than any book period.
 qint64 numeroPeriodo(const QString &periodo);
 
 #endif // RULEHELPERS_H

@@ -37,4 +37,18 @@ inline QString errores(const KovRespuesta &resp)
     return partes.join(QStringLiteral("; "));
 }
 
+// A result that already holds an earlier rule's finding: a rule's answer must speak for its own call only.
+inline KovRespuesta respuestaPrevia()
+{
+    KovRespuesta resp;
+    resp.addError(99, 9);
+    return resp;
+}
+
+// The errors expected of a call on respuestaPrevia(): the earlier finding first, then the call's own.
+inline QString conPrevia(const QString &esperados)
+{
+    return esperados.isEmpty() ? QStringLiteral("99@9") : QStringLiteral("99@9; ") + esperados;
+}
+
 #endif // REGISTROSPRUEBA_H

@@ -41,6 +41,8 @@ private slots:
     void campo();
     void sinDato_data();
     void sinDato();
+    void indicadores_data();
+    void indicadores();
     void llamadasIndependientes();
 };
 
@@ -77,6 +79,8 @@ void TestColumnFunctions::campo_data()
     QTest::newRow("positivo -0") << "fcPositivo" << "-0" << 28;
     QTest::newRow("positivo -0.00") << "fcPositivo" << "-0.00" << 28;
     QTest::newRow("positivo -abc") << "fcPositivo" << "-abc" << 28;
+    QTest::newRow("positivo blank then -0") << "fcPositivo" << " -0" << 28;
+    QTest::newRow("positivo blanks only") << "fcPositivo" << "   " << 0;
     QTest::newRow("positivo long digits") << "fcPositivo" << nueves << 0;
 
     QTest::newRow("negativo -3") << "fcNegativo" << "-3" << 0;
@@ -88,6 +92,8 @@ void TestColumnFunctions::campo_data()
     QTest::newRow("negativo 3") << "fcNegativo" << "3" << 30;
     QTest::newRow("negativo -0.00") << "fcNegativo" << "-0.00" << 30;
     QTest::newRow("negativo -abc") << "fcNegativo" << "-abc" << 30;
+    QTest::newRow("negativo blank then -0.00") << "fcNegativo" << " -0.00" << 30;
+    QTest::newRow("negativo blanks only") << "fcNegativo" << "   " << 0;
     QTest::newRow("negativo long digits") << "fcNegativo" << nueves << 30;
     QTest::newRow("negativo long negative") << "fcNegativo" << QStringLiteral("-") + nueves << 0;
 
@@ -153,6 +159,30 @@ void TestColumnFunctions::sinDato()
     ParametrosColumna vacios;
     QCOMPARE(errores(f(&vacios)), esperado);
     QCOMPARE(errores(f(nullptr)), esperado);
+}
+
+// Every digit against each indicator's whole list, so a missing or extra value shows.
+void TestColumnFunctions::indicadores_data()
+{
+    QTest::addColumn<QString>("nombre");
+    QTest::addColumn<QString>("admitidos");
+    QTest::newRow("fcIndicador") << "fcIndicador" << "189";
+    QTest::newRow("fcIndicadorVenta") << "fcIndicadorVenta" << "01289";
+    QTest::newRow("fcIndicadorCompra") << "fcIndicadorCompra" << "016789";
+}
+
+void TestColumnFunctions::indicadores()
+{
+    QFETCH(QString, nombre);
+    QFETCH(QString, admitidos);
+    const FuncionColumna f = funcion(nombre);
+    QVERIFY(f);
+    for (char digito = '0'; digito <= '9'; ++digito) {
+        ParametrosColumna params;
+        params.insert(QStringLiteral("data"), QString(QLatin1Char(digito)));
+        const QString esperado = admitidos.contains(QLatin1Char(digito)) ? QString() : QStringLiteral("14@0");
+        QCOMPARE(errores(f(&params)), esperado);
+    }
 }
 
 void TestColumnFunctions::llamadasIndependientes()

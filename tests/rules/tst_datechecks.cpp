@@ -51,6 +51,7 @@ private slots:
     void fechaConPeriodoCompras();
     void fechaConPeriodo_data();
     void fechaConPeriodo();
+    void columnaDelPeriodo();
 };
 
 void TestDateChecks::periodoCompras_data()
@@ -86,6 +87,7 @@ void TestDateChecks::periodoCompras_data()
     QTest::newRow("state 8 other") << 8 << "20240200" << "20240300" << false << "23@1";
     QTest::newRow("state -1 other") << -1 << "20240200" << "20240300" << false << "23@1";
     QTest::newRow("state 10 other") << 10 << "20240200" << "20240300" << false << "23@1";
+    QTest::newRow("state 9, period beyond int range") << 9 << "2148010000" << "20240300" << false << "18@1";
 }
 
 void TestDateChecks::periodoCompras()
@@ -98,6 +100,9 @@ void TestDateChecks::periodoCompras()
     KovRespuesta resp;
     QCOMPARE(checkPeriodoCompras(&resp, 1, estado, periodo, periodoLibro, diario), esperados.isEmpty());
     QCOMPARE(errores(resp), esperados);
+    KovRespuesta previa = respuestaPrevia();
+    QCOMPARE(checkPeriodoCompras(&previa, 1, estado, periodo, periodoLibro, diario), esperados.isEmpty());
+    QCOMPARE(errores(previa), conPrevia(esperados));
 }
 
 void TestDateChecks::periodoConLibro_data()
@@ -127,6 +132,8 @@ void TestDateChecks::periodoConLibro_data()
     QTest::newRow("state 9 earlier") << 9 << "20240200" << "20240300" << false << false << "";
     QTest::newRow("state 5 any period") << 5 << "20990100" << "20240300" << false << false << "";
     QTest::newRow("state 0 any period") << 0 << "20990100" << "20240300" << false << false << "";
+    QTest::newRow("state 8, period beyond int range") << 8 << "2148010000" << "20240300" << false << false
+                                                      << "17@1";
 }
 
 void TestDateChecks::periodoConLibro()
@@ -140,6 +147,9 @@ void TestDateChecks::periodoConLibro()
     KovRespuesta resp;
     QCOMPARE(checkPeriodoConLibro(&resp, 1, estado, periodo, periodoLibro, diario, restaDia), esperados.isEmpty());
     QCOMPARE(errores(resp), esperados);
+    KovRespuesta previa = respuestaPrevia();
+    QCOMPARE(checkPeriodoConLibro(&previa, 1, estado, periodo, periodoLibro, diario, restaDia), esperados.isEmpty());
+    QCOMPARE(errores(previa), conPrevia(esperados));
 }
 
 void TestDateChecks::anualConLibro_data()
@@ -163,6 +173,7 @@ void TestDateChecks::anualConLibro_data()
     QTest::newRow("rest of zeros beyond int range") << 0 << QStringLiteral("2010") + QString(30, QLatin1Char('0'))
                                                     << "20100000" << false << 2010 << "";
     QTest::newRow("monthly month 13") << 1 << "20101300" << "20100000" << true << 2010 << "29@1";
+    QTest::newRow("monthly, day tested before month") << 1 << "20101315" << "20100000" << true << 2010 << "31@1";
     QTest::newRow("monthly month 00") << 1 << "20100000" << "20100000" << true << 2010 << "29@1";
     QTest::newRow("monthly compares years") << 1 << "20100300" << "20100000" << true << 2010 << "";
     QTest::newRow("monthly other year") << 1 << "20100300" << "20110000" << true << 2010 << "16@1";
@@ -188,6 +199,9 @@ void TestDateChecks::anualConLibro()
     KovRespuesta resp;
     QCOMPARE(checkAnualConLibro(&resp, 1, estado, periodo, periodoLibro, mensual, anioMinimo), esperados.isEmpty());
     QCOMPARE(errores(resp), esperados);
+    KovRespuesta previa = respuestaPrevia();
+    QCOMPARE(checkAnualConLibro(&previa, 1, estado, periodo, periodoLibro, mensual, anioMinimo), esperados.isEmpty());
+    QCOMPARE(errores(previa), conPrevia(esperados));
 }
 
 void TestDateChecks::codigoOportunidad_data()
@@ -211,6 +225,14 @@ void TestDateChecks::codigoOportunidad_data()
     QTest::newRow("07 any date") << 1 << "20240115" << rutaLibro("20240115", "07") << "";
     QTest::newRow("state 2 ignores the code") << 2 << "20241130" << rutaLibro("20241130", "01") << "";
     QTest::newRow("short path taken whole") << 1 << "20241130" << "LE01" << "";
+    QTest::newRow("short path, code at 28") << 1 << "20241130" << QString(27, QLatin1Char('x')) + QStringLiteral("01")
+                                            << "27@1";
+    QTest::newRow("longer file name, last 37") << 1 << "20241130"
+                                               << QStringLiteral("/tmp/copia_") + rutaLibro("20241130", "01").mid(22)
+                                               << "27@1";
+    QTest::newRow("code 02 in a longer name") << 1 << "20240131"
+                                              << QStringLiteral("/tmp/copia_") + rutaLibro("20240131", "02").mid(22)
+                                              << "";
     QTest::newRow("empty path") << 1 << "20241130" << "" << "";
 }
 
@@ -223,6 +245,9 @@ void TestDateChecks::codigoOportunidad()
     KovRespuesta resp;
     QCOMPARE(checkPeriodoCodigoOportunidad(&resp, estado, periodo, path), esperados.isEmpty());
     QCOMPARE(errores(resp), esperados);
+    KovRespuesta previa = respuestaPrevia();
+    QCOMPARE(checkPeriodoCodigoOportunidad(&previa, estado, periodo, path), esperados.isEmpty());
+    QCOMPARE(errores(previa), conPrevia(esperados));
 }
 
 void TestDateChecks::fechaEmisionEstado_data()
@@ -270,6 +295,10 @@ void TestDateChecks::fechaEmisionEstado()
     QCOMPARE(checkFechaEmisionEstado(&resp, &cols, 4, estado, periodo, QStringLiteral("20240300")),
              esperados.isEmpty());
     QCOMPARE(errores(resp), esperados);
+    // The purchase register 8.1 leaves the unread book period out.
+    KovRespuesta previa = respuestaPrevia();
+    QCOMPARE(checkFechaEmisionEstado(&previa, &cols, 4, estado, periodo), esperados.isEmpty());
+    QCOMPARE(errores(previa), conPrevia(esperados));
 }
 
 // An annual period has no month to hold the issue date against: the rule gives false and says nothing.
@@ -299,6 +328,7 @@ void TestDateChecks::fechaConPeriodoCompras_data()
     QTest::newRow("annual, next year") << "20240000" << "01/01/2025" << "45@4";
     QTest::newRow("impossible date") << "20240300" << "30/02/2024" << "13@4";
     QTest::newRow("empty date") << "20240300" << "" << "13@4";
+    QTest::newRow("impossible daily period") << "20240230" << "01/01/2000" << "45@4";
 }
 
 void TestDateChecks::fechaConPeriodoCompras()
@@ -310,6 +340,9 @@ void TestDateChecks::fechaConPeriodoCompras()
     KovRespuesta resp;
     QCOMPARE(checkFechaConPeriodoCompras(&resp, &cols, 4, periodo), esperados.isEmpty());
     QCOMPARE(errores(resp), esperados);
+    KovRespuesta previa = respuestaPrevia();
+    QCOMPARE(checkFechaConPeriodoCompras(&previa, &cols, 4, periodo), esperados.isEmpty());
+    QCOMPARE(errores(previa), conPrevia(esperados));
 }
 
 void TestDateChecks::fechaConPeriodo_data()
@@ -347,6 +380,19 @@ void TestDateChecks::fechaConPeriodo()
     KovRespuesta resp;
     QCOMPARE(checkFechaConPeriodo(&resp, &cols, 4, periodo, mesSiguiente, reportar), resultado);
     QCOMPARE(errores(resp), esperados);
+    KovRespuesta previa = respuestaPrevia();
+    QCOMPARE(checkFechaConPeriodo(&previa, &cols, 4, periodo, mesSiguiente, reportar), resultado);
+    QCOMPARE(errores(previa), conPrevia(esperados));
+}
+
+// The period rules report at the column their caller names, not always at column 1.
+void TestDateChecks::columnaDelPeriodo()
+{
+    KovRespuesta resp;
+    QVERIFY(!checkPeriodoCompras(&resp, 3, 1, QStringLiteral("19010100"), QStringLiteral("20240300"), false));
+    QVERIFY(!checkPeriodoConLibro(&resp, 5, 9, QStringLiteral("20240300"), QStringLiteral("20240300"), false, false));
+    QVERIFY(!checkAnualConLibro(&resp, 7, 1, QStringLiteral("20090000"), QStringLiteral("20100000"), false, 2010));
+    QCOMPARE(errores(resp), QStringLiteral("38@3; 18@5; 666@7:El periodo no puede ser menor al 2010"));
 }
 
 QTEST_APPLESS_MAIN(TestDateChecks)

@@ -120,6 +120,8 @@ void TestFieldChecks::campo_data()
     QTest::newRow("cero -0.00") << "checkCeroDecimal" << "-0.00" << ceroDecimal << false;
     QTest::newRow("cero 0.000") << "checkCeroDecimal" << "0.000" << ceroDecimal << false;
     QTest::newRow("cero .00") << "checkCeroDecimal" << ".00" << ceroDecimal << false;
+    QTest::newRow("cero 00") << "checkCeroDecimal" << "00" << ceroDecimal << false;
+    QTest::newRow("cero -0") << "checkCeroDecimal" << "-0" << ceroDecimal << false;
     QTest::newRow("cero abc") << "checkCeroDecimal" << "abc" << ceroDecimal << false;
     QTest::newRow("cero long digits") << "checkCeroDecimal" << nueves << "" << true;
     QTest::newRow("cero tiny") << "checkCeroDecimal" << "1e-400" << "" << true;
@@ -147,6 +149,9 @@ void TestFieldChecks::campo()
     KovRespuesta resp;
     QCOMPARE(check(&resp, &cols, 2), resultado);
     QCOMPARE(errores(resp), esperados);
+    KovRespuesta previa = respuestaPrevia();
+    QCOMPARE(check(&previa, &cols, 2), resultado);
+    QCOMPARE(errores(previa), conPrevia(esperados));
 }
 
 // Both list checks against the values 1, 8 and 9.
@@ -175,6 +180,10 @@ void TestFieldChecks::listas()
     const bool resultado = enLista ? checkEnLista(&resp, &cols, 2, valores) : checkIndicador(&resp, &cols, 2, valores);
     QCOMPARE(resultado, esperados.isEmpty());
     QCOMPARE(errores(resp), esperados);
+    KovRespuesta previa = respuestaPrevia();
+    QCOMPARE(enLista ? checkEnLista(&previa, &cols, 2, valores) : checkIndicador(&previa, &cols, 2, valores),
+             esperados.isEmpty());
+    QCOMPARE(errores(previa), conPrevia(esperados));
 }
 
 // checkObligatorio and checkDebeSerEsteValor: a field against a text the caller gives.
@@ -208,6 +217,10 @@ void TestFieldChecks::obligatorio()
                                    : checkObligatorio(&resp, &cols, 2, valor);
     QCOMPARE(resultado, esperados.isEmpty());
     QCOMPARE(errores(resp), esperados);
+    KovRespuesta previa = respuestaPrevia();
+    QCOMPARE(debeSer ? checkDebeSerEsteValor(&previa, &cols, 2, valor) : checkObligatorio(&previa, &cols, 2, valor),
+             esperados.isEmpty());
+    QCOMPARE(errores(previa), conPrevia(esperados));
 }
 
 void TestFieldChecks::longitudConLimite_data()
@@ -237,6 +250,10 @@ void TestFieldChecks::longitudConLimite()
                                  : checkLongitudSerieFijo(&resp, &cols, 2, n);
     QCOMPARE(resultado, esperados.isEmpty());
     QCOMPARE(errores(resp), esperados);
+    KovRespuesta previa = respuestaPrevia();
+    QCOMPARE(hasta ? checkLongitudSerieHasta(&previa, &cols, 2, n) : checkLongitudSerieFijo(&previa, &cols, 2, n),
+             esperados.isEmpty());
+    QCOMPARE(errores(previa), conPrevia(esperados));
 }
 
 // The exclusive-amount checks read columns 2, 3 and 4 of a record.
@@ -275,16 +292,19 @@ void TestFieldChecks::montos()
     QFETCH(QString, esperados);
     QFETCH(bool, resultado);
     QList<KovColumna> cols = registro(QStringList{QStringLiteral("x")} + montos);
+    const auto aplicar = [&](KovRespuesta *resp) {
+        if (regla == QLatin1String("excluyente"))
+            return checkMontoExcluyente(resp, &cols, 2, 3);
+        if (regla == QLatin1String("excepto"))
+            return checkMontoExcluyenteExcepto(resp, &cols, 2, 3);
+        return checkTripleExcluyente(resp, &cols, 2, 3, 4);
+    };
     KovRespuesta resp;
-    bool obtenido = false;
-    if (regla == QLatin1String("excluyente"))
-        obtenido = checkMontoExcluyente(&resp, &cols, 2, 3);
-    else if (regla == QLatin1String("excepto"))
-        obtenido = checkMontoExcluyenteExcepto(&resp, &cols, 2, 3);
-    else
-        obtenido = checkTripleExcluyente(&resp, &cols, 2, 3, 4);
-    QCOMPARE(obtenido, resultado);
+    QCOMPARE(aplicar(&resp), resultado);
     QCOMPARE(errores(resp), esperados);
+    KovRespuesta previa = respuestaPrevia();
+    QCOMPARE(aplicar(&previa), resultado);
+    QCOMPARE(errores(previa), conPrevia(esperados));
 }
 
 // Type in column 1, number in column 3: every error lands at the number.
@@ -309,6 +329,8 @@ void TestFieldChecks::tipoDocumento_data()
     QTest::newRow("7 thirteen characters") << "7" << "AB12345678901" << "53@3";
     QTest::newRow("7 with a dash") << "7" << "AB-12345" << "54@3";
     QTest::newRow("4 twelve") << "4" << "abcdef123456" << "";
+    QTest::newRow("4 thirteen") << "4" << "abcdef1234567" << "53@3";
+    QTest::newRow("A sixteen digits") << "A" << "1234567890123456" << "53@3";
     QTest::newRow("4 empty") << "4" << "" << "54@3";
     QTest::newRow("0 fifteen letters") << "0" << "ABCDEFGHIJKLMNO" << "";
     QTest::newRow("0 sixteen letters") << "0" << "ABCDEFGHIJKLMNOP" << "53@3";
@@ -328,6 +350,9 @@ void TestFieldChecks::tipoDocumento()
     KovRespuesta resp;
     QCOMPARE(checkTipoDocumento(&resp, &cols, 1, 3), esperados.isEmpty());
     QCOMPARE(errores(resp), esperados);
+    KovRespuesta previa = respuestaPrevia();
+    QCOMPARE(checkTipoDocumento(&previa, &cols, 1, 3), esperados.isEmpty());
+    QCOMPARE(errores(previa), conPrevia(esperados));
 }
 
 void TestFieldChecks::buscarLetra_data()
@@ -363,12 +388,20 @@ void TestFieldChecks::correlativo()
     }
     QCOMPARE(resultados, (QList<bool>{true, true, false, true}));
     QCOMPARE(errores(resp), QStringLiteral("22@4"));
-    // The column's own flag is left as the layout set it.
     QVERIFY(!columna.isCorrelativo());
+    // The rule switches the sequence test off when done, even on a column whose layout had it on: the column's
+    // own test then passes anything and leaves the reference (10) alone.
     columna.setEnabledCorrelativo(true);
     columna.setData(QStringLiteral("10"));
     QVERIFY(checkCorrelativo(&resp, 4, &columna));
-    QVERIFY(columna.isCorrelativo());
+    QVERIFY(!columna.isCorrelativo());
+    columna.setData(QStringLiteral("50"));
+    QVERIFY(columna.checkCorrelativo());
+    QCOMPARE(columna.getAnterior(), QStringLiteral("10"));
+    columna.setData(QStringLiteral("12"));
+    QVERIFY(!checkCorrelativo(&resp, 4, &columna));
+    QCOMPARE(errores(resp), QStringLiteral("22@4; 22@4"));
+    QVERIFY(!columna.isCorrelativo());
     QVERIFY(checkCorrelativo(&resp, 4, nullptr));
 }
 
