@@ -1,6 +1,7 @@
 #include "kovrules.h"
 
 #include "columnfunctions.h"
+#include "generalbooks.h"
 
 #include <QAtomicInt>
 #include <QHash>
@@ -62,7 +63,7 @@ static const EntradaRegistro fx_registros[] = {
     { "f032300", nullptr, 5 },
     { "f032400", nullptr, 5 },
     { "f032500", nullptr, 5 },
-    { "f040100", nullptr, 10 },
+    { "f040100", f040100, 10 },
     { "f050100", nullptr, 21 },
     { "f050200", nullptr, 21 },
     { "f050300", nullptr, 8 },

@@ -1,0 +1,15 @@
+#ifndef GENERALBOOKS_H
+#define GENERALBOOKS_H
+
+#include "kovtypes.h"
+
+// Record validators of books 1 to 7 and 9 to 13, one per layout and named after its book code. Each takes the
+// column list of one line (texts already set) and the record parameters, and returns the line's errors, its
+// totals, its state count and its detail line. Books whose layouts share one body register that body under
+// every name of the group: f030300 serves 030300, 030400 and 030500; f032400 serves 032400 and 032500;
+// f050100 serves 050100 and 050200.
+
+// Withholdings.
+KovRespuesta f040100(QList<KovColumna> *cols, ParametrosRegistro *params);
+
+#endif // GENERALBOOKS_H

@@ -1,0 +1,82 @@
+#ifndef GENERALFIXTURE_H
+#define GENERALFIXTURE_H
+
+// Fixtures of the tests of the general books' record validators: a record built from a base line and the
+// fields a case changes, the record parameters, and a result's totals written as one line so that a table
+// row can state them exactly (records and errors are written as the rule tests write them).
+
+#include "../rules/registrosprueba.h"
+#include "kovtypes.h"
+
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+// The fields of a line written as a book writes them, "|"-separated.
+inline QStringList campos(const QString &linea)
+{
+    return linea.split(QLatin1Char('|'));
+}
+
+// The base fields with the changes applied: "4=31/02/2024|8=0" sets column 4 and column 8 (1-based);
+// a column beyond the base is added, with empty fields between.
+inline QStringList cambiar(QStringList base, const QString &cambios)
+{
+    if (cambios.isEmpty())
+        return base;
+    for (const QString &cambio : cambios.split(QLatin1Char('|'))) {
+        const int igual = cambio.indexOf(QLatin1Char('='));
+        const int col = cambio.left(igual).toInt();
+        while (base.size() < col)
+            base.append(QString());
+        base[col - 1] = cambio.mid(igual + 1);
+    }
+    return base;
+}
+
+inline ParametrosRegistro parametros(const QString &periodo, const QString &path = QString())
+{
+    ParametrosRegistro p;
+    p.insert(QStringLiteral("periodo"), periodo);
+    p.insert(QStringLiteral("path"), path);
+    p.insert(QStringLiteral("ruc"), QStringLiteral("20100070970"));
+    p.insert(QStringLiteral("generateDetail"), 1);
+    p.insert(QStringLiteral("generateQVR"), 0);
+    p.insert(QStringLiteral("tipoEnvioRcRvi"), 0);
+    return p;
+}
+
+// The total names in the order the record first names them, as a book's summary would list them.
+inline QString nombres(const KovRespuesta &resp)
+{
+    QStringList orden;
+    for (const EntradaAcumulador &a : resp.getAcumuladores()) {
+        const QString nombre = a.value(QStringLiteral("atrib")).toString();
+        if (!orden.contains(nombre))
+            orden.append(nombre);
+    }
+    return orden.join(QLatin1Char(','));
+}
+
+// Each total the record moves, "name=sum" in the order of first naming, joined by "; "; totals that only
+// received zeros are left out, so a row states exactly what the record adds.
+inline QString sumas(const KovRespuesta &resp)
+{
+    QStringList orden;
+    QMap<QString, double> suma;
+    for (const EntradaAcumulador &a : resp.getAcumuladores()) {
+        const QString nombre = a.value(QStringLiteral("atrib")).toString();
+        if (!orden.contains(nombre))
+            orden.append(nombre);
+        suma[nombre] += a.value(QStringLiteral("valor")).toString().toDouble();
+    }
+    QStringList partes;
+    for (const QString &nombre : qAsConst(orden)) {
+        if (suma.value(nombre) != 0.0)
+            partes.append(nombre + QLatin1Char('=') + QString::number(suma.value(nombre), 'g', 15));
+    }
+    return partes.join(QStringLiteral("; "));
+}
+
+#endif // GENERALFIXTURE_H

@@ -1,0 +1,118 @@
+// The frame that the general books' validators share, seen through the withholdings book: period check and
+// the date checks it gates, field rules, totals, state counts and the detail line.
+
+#include "generalbooks.h"
+#include "generalfixture.h"
+#include "kovrules.h"
+
+#include <QtTest>
+
+namespace {
+
+// Period January 2024, a dated withholding to a company (RUC), 100.50 gross and 3.00 withheld, state 1.
+const QString base = QStringLiteral("20240100|CUO1|M1|15/01/2024|6|20100070970|Proveedor|100.50|3.00|1");
+
+} // namespace
+
+class TestWithholdings : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void record_data();
+    void record();
+    void summaryOrder();
+    void narrowOrMissingInput();
+    void registered();
+};
+
+void TestWithholdings::record_data()
+{
+    QTest::addColumn<QString>("cambios");
+    QTest::addColumn<QString>("errores");
+    QTest::addColumn<QString>("sumas");
+
+    const QString completo = QStringLiteral("mto_bruto_t1=100.5; mto_reten_t=3");
+    QTest::newRow("state 1") << "" << "" << completo + "; cnt_reg_e1=1";
+    QTest::newRow("state 8 counts 8") << "1=20231200|4=15/12/2023|10=8" << "" << completo + "; cnt_reg_e8=1";
+    QTest::newRow("state 9 counts 9") << "1=20231200|4=15/12/2023|10=9" << "" << completo + "; cnt_reg_e9=1";
+    QTest::newRow("state 5 counts nowhere") << "10=5" << "" << completo;
+    // "01" is state 1 for the period rule, so a later month fails it, yet it is counted under no state.
+    QTest::newRow("state 01") << "1=20240200|4=31/02/2024|10=01" << "16@1" << completo;
+    QTest::newRow("failed period skips the date, not the rest")
+        << "1=20240200|4=xx|6=123|8=0" << "16@1; 34@6; 666@8:Si consigna cero debe ser 0.00"
+        << "mto_reten_t=3; cnt_reg_e1=1";
+    QTest::newRow("state 8 of the book's own month") << "4=31/02/2024|10=8" << "17@1"
+                                                     << completo + "; cnt_reg_e8=1";
+    QTest::newRow("date after the month") << "4=01/02/2024" << "19@4" << completo + "; cnt_reg_e1=1";
+    QTest::newRow("date before the month") << "4=31/12/2023" << "" << completo + "; cnt_reg_e1=1";
+    QTest::newRow("not a date") << "4=31/02/2024" << "13@4" << completo + "; cnt_reg_e1=1";
+    QTest::newRow("day in the record period") << "1=20240115" << "20@1" << completo + "; cnt_reg_e1=1";
+    QTest::newRow("DNI too short") << "5=1|6=1234567" << "53@6" << completo + "; cnt_reg_e1=1";
+    QTest::newRow("no document type") << "5=-|6=abc" << "" << completo + "; cnt_reg_e1=1";
+    QTest::newRow("zero written 0") << "8=0" << "666@8:Si consigna cero debe ser 0.00"
+                                    << "mto_reten_t=3; cnt_reg_e1=1";
+    QTest::newRow("zero written 0.00") << "8=0.00|9=0.00" << "" << "cnt_reg_e1=1";
+    QTest::newRow("zero written -0.00") << "9=-0.00" << "666@9:Si consigna cero debe ser 0.00"
+                                        << "mto_bruto_t1=100.5; cnt_reg_e1=1";
+    QTest::newRow("empty withheld amount") << "9=" << "" << "mto_bruto_t1=100.5; cnt_reg_e1=1";
+    // Only the zero rule rejects a text that is not a number; the total takes it as 0.
+    QTest::newRow("amount that is not a number") << "8=abc" << "666@8:Si consigna cero debe ser 0.00"
+                                                 << "mto_reten_t=3; cnt_reg_e1=1";
+    QTest::newRow("negative amounts keep their sign") << "8=-20.25|9=-1.00" << ""
+                                                      << "mto_bruto_t1=-20.25; mto_reten_t=-1; cnt_reg_e1=1";
+}
+
+void TestWithholdings::record()
+{
+    QFETCH(QString, cambios);
+    QFETCH(QString, errores);
+    QFETCH(QString, sumas);
+
+    QList<KovColumna> cols = registro(cambiar(campos(base), cambios));
+    ParametrosRegistro params = parametros(QStringLiteral("20240100"));
+    const KovRespuesta resp = f040100(&cols, &params);
+    QCOMPARE(::errores(resp), errores);
+    QCOMPARE(::sumas(resp), sumas);
+    QCOMPARE(resp.getTotalLineDetail(), 1);
+    QCOMPARE(resp.getEstado1Debe(), 0.0);
+    QCOMPARE(resp.getEstado1Haber(), 0.0);
+    // The validator reads the line; it never changes it.
+    QCOMPARE(cols.at(7).getData(), cambiar(campos(base), cambios).at(7));
+}
+
+void TestWithholdings::summaryOrder()
+{
+    // Whatever the state, the first record names every total, the three counts included, in this order.
+    for (const QString &estado : { QStringLiteral("1"), QStringLiteral("5") }) {
+        QList<KovColumna> cols = registro(cambiar(campos(base), QStringLiteral("10=") + estado));
+        ParametrosRegistro params = parametros(QStringLiteral("20240100"));
+        QCOMPARE(nombres(f040100(&cols, &params)),
+                 QStringLiteral("mto_bruto_t1,mto_reten_t,cnt_reg_e1,cnt_reg_e8,cnt_reg_e9"));
+    }
+}
+
+void TestWithholdings::narrowOrMissingInput()
+{
+    // A layout narrower than the validator's state column, no parameters, or no list at all: the missing
+    // texts read as empty, nothing is read past the list.
+    QList<KovColumna> cols = registro(campos(QStringLiteral("20240100|CUO1|M1")));
+    ParametrosRegistro vacios;
+    const KovRespuesta corta = f040100(&cols, &vacios);
+    QCOMPARE(errores(corta), QStringLiteral("13@4"));
+    QCOMPARE(corta.getTotalLineDetail(), 1);
+
+    const KovRespuesta nada = f040100(nullptr, nullptr);
+    QCOMPARE(errores(nada), QStringLiteral("38@1"));
+    QCOMPARE(nombres(nada), QStringLiteral("mto_bruto_t1,mto_reten_t,cnt_reg_e1,cnt_reg_e8,cnt_reg_e9"));
+}
+
+void TestWithholdings::registered()
+{
+    KovRules rules;
+    QVERIFY(rules.getFuncionRegistro(QStringLiteral("f040100")) == &f040100);
+    QCOMPARE(rules.getColumnaEstado(QStringLiteral("f040100")), 10);
+}
+
+QTEST_GUILESS_MAIN(TestWithholdings)
+#include "tst_withholdings.moc"
