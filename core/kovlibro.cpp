@@ -12,6 +12,7 @@
 #include <QTime>
 #include <QVariantMap>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -28,6 +29,8 @@ const int kBloqueLectura = 1024 * 1024;
 const int kLimiteErrores = 1001;
 const int kLargoRutaLarga = 251;
 const qint64 kBloqueHash = 8192;
+const int kBitsMemoria = 6;
+const int kHuecosMemoria = 1 << kBitsMemoria;
 
 // Boxes that may not end below zero; a negative total is published as the text "0".
 static const char *const kCasillasNoNegativas[] = {
@@ -81,6 +84,34 @@ bool leeBandera(const QJsonObject &objeto, const QString &clave)
 // A text that is not a number, or reads as "inf" or "nan", counts 0.
 double numero(const QString &texto)
 {
+    // Plain decimals of at most 15 digits, the usual amount, are exact as an integer over a power of ten, and one
+    // correctly rounded division gives the very double the full conversion gives.
+    static const double kPotencias[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13,
+                                        1e14, 1e15};
+    const QChar *c = texto.constData();
+    const int largo = texto.size();
+    int i = largo > 0 && c[0] == QLatin1Char('-') ? 1 : 0;
+    const bool negativo = i == 1;
+    qint64 mantisa = 0;
+    int digitos = 0;
+    int decimales = -1;
+    for (; i < largo; ++i) {
+        const ushort u = c[i].unicode();
+        if (u >= '0' && u <= '9') {
+            mantisa = mantisa * 10 + (u - '0');
+            ++digitos;
+            if (decimales >= 0)
+                ++decimales;
+        } else if (u == '.' && decimales < 0 && digitos > 0) {
+            decimales = 0;
+        } else {
+            break;
+        }
+    }
+    if (i == largo && digitos > 0 && digitos <= 15 && decimales != 0) {
+        const double valor = double(mantisa) / kPotencias[decimales < 0 ? 0 : decimales];
+        return negativo ? -valor : valor;
+    }
     bool ok = false;
     const double d = texto.toDouble(&ok);
     return ok && std::isfinite(d) ? d : 0.0;
@@ -172,6 +203,24 @@ int posicion(const QList<QVariant> &lista, QHash<QString, int> *indice, const QS
     return -1;
 }
 
+bool esBlancoAscii(uchar b)
+{
+    return b == ' ' || (b >= 0x09 && b <= 0x0d);
+}
+
+// A field as the line reader sees it: runs of white space collapsed to one blank and both ends trimmed. Collapsing
+// field by field gives what collapsing the whole line and trimming each piece gives, since "|" is no white space.
+// Plain ASCII without stray white space, the usual field, is taken as it stands.
+QString textoCampo(const char *p, int largo)
+{
+    for (int i = 0; i < largo; ++i) {
+        const uchar b = uchar(p[i]);
+        if (b >= 0x80 || (esBlancoAscii(b) && (b != ' ' || i == 0 || i == largo - 1 || p[i - 1] == ' ')))
+            return QString::fromUtf8(p, largo).simplified();
+    }
+    return QString::fromLatin1(p, largo);
+}
+
 QVariantMap entrada(const QString &atrib, const QVariant &valor)
 {
     QVariantMap m;
@@ -180,7 +229,567 @@ QVariantMap entrada(const QString &atrib, const QVariant &valor)
     return m;
 }
 
+// A compiled form of the column patterns that use only the plain part of the QRegExp syntax: literals, ".",
+// classes with ranges, \d \s \w and their negations, escaped punctuation, groups, alternatives and the quantifiers
+// ? * + {n} {n,} {n,m}. Whether a whole text belongs to such a pattern's language is all the line reader asks, and
+// a Thompson automaton answers it without QRegExp's per-match set-up. Anything else (back references, look-aheads,
+// anchors inside, escapes with letters, POSIX classes) stays with QRegExp, as do patterns that would grow large.
+class Automata
+{
+public:
+    // False when the pattern leaves the plain part; the column then keeps its QRegExp.
+    bool compila(const QString &patron)
+    {
+        texto = patron;
+        pos = 0;
+        estados.clear();
+        clases.clear();
+        if (texto.startsWith(QLatin1Char('^')))
+            texto.remove(0, 1);
+        if (texto.endsWith(QLatin1Char('$')) && !texto.endsWith(QLatin1String("\\$")))
+            texto.chop(1);
+        Nodo raiz;
+        if (!alternativas(&raiz) || pos != texto.size())
+            return false;
+        Fragmento f;
+        if (!construye(raiz, &f))
+            return false;
+        const int fin = nuevo(Estado::Final);
+        if (fin < 0)
+            return false;
+        enlaza(f, fin);
+        inicio = f.inicio;
+        return true;
+    }
+
+    // Runs a lazily built DFA: each set of automaton states met gets a number, and its moves on ASCII characters
+    // are kept in a table, so a field costs one lookup per character once the column's values have been seen.
+    bool coincide(const QString &valor) const
+    {
+        if (dfaInicial < 0)
+            dfaInicial = numeroDe(cierre({inicio}));
+        int d = dfaInicial;
+        for (const QChar ch : valor) {
+            if (d == kMuerto)
+                return false;
+            const ushort u = ch.unicode();
+            if (u < 128) {
+                const int t = movidas.at(d * 128 + u);
+                if (t == kDesconocido) {
+                    const int vaciados = vaciado;
+                    const int siguiente = paso(d, ch);
+                    // A full table was emptied to make room: the old number means nothing any more.
+                    if (vaciados == vaciado)
+                        movidas[d * 128 + u] = siguiente;
+                    d = siguiente;
+                } else {
+                    d = t;
+                }
+            } else {
+                d = paso(d, ch);
+            }
+        }
+        return d != kMuerto && finales.at(d);
+    }
+
+private:
+    enum { kMaxEstados = 4000, kMaxRepeticion = 100, kMaxDfa = 512, kMuerto = -1, kDesconocido = -2 };
+
+    struct Clase
+    {
+        QVector<QPair<ushort, ushort>> rangos;
+        bool digito = false, noDigito = false, blanco = false, noBlanco = false, palabra = false,
+             noPalabra = false;
+        bool negada = false;
+
+        bool contiene(QChar ch) const
+        {
+            bool dentro = false;
+            const ushort u = ch.unicode();
+            for (const auto &r : rangos)
+                dentro = dentro || (u >= r.first && u <= r.second);
+            const bool esPalabra = ch.isLetterOrNumber() || ch.isMark() || u == '_';
+            dentro = dentro || (digito && ch.isDigit()) || (noDigito && !ch.isDigit()) || (blanco && ch.isSpace())
+                     || (noBlanco && !ch.isSpace()) || (palabra && esPalabra) || (noPalabra && !esPalabra);
+            return dentro != negada;
+        }
+    };
+
+    struct Nodo
+    {
+        enum Tipo { Literal, Cualquiera, ConClase, Secuencia, Alternativa } tipo = Secuencia;
+        ushort caracter = 0;
+        int clase = -1;
+        int minimo = 1;
+        int maximo = 1; // -1: no upper bound
+        QVector<Nodo> hijos;
+    };
+
+    struct Estado
+    {
+        enum Tipo { Caracter, Cualquiera, ConClase, Division, Final } tipo;
+        ushort caracter;
+        int clase;
+        int salida;
+        int otra;
+    };
+
+    struct Fragmento
+    {
+        int inicio = -1;
+        QVector<int> salidas; // states whose `salida` still has to be patched
+        QVector<int> otras;   // division states whose `otra` still has to be patched
+    };
+
+    bool alternativas(Nodo *nodo)
+    {
+        Nodo sec;
+        if (!secuencia(&sec))
+            return false;
+        if (pos >= texto.size() || texto.at(pos) != QLatin1Char('|')) {
+            *nodo = sec;
+            return true;
+        }
+        nodo->tipo = Nodo::Alternativa;
+        nodo->hijos.append(sec);
+        while (pos < texto.size() && texto.at(pos) == QLatin1Char('|')) {
+            ++pos;
+            Nodo otra;
+            if (!secuencia(&otra))
+                return false;
+            nodo->hijos.append(otra);
+        }
+        return true;
+    }
+
+    bool secuencia(Nodo *nodo)
+    {
+        nodo->tipo = Nodo::Secuencia;
+        while (pos < texto.size() && texto.at(pos) != QLatin1Char('|') && texto.at(pos) != QLatin1Char(')')) {
+            Nodo atomo;
+            if (!unAtomo(&atomo) || !cuantificador(&atomo))
+                return false;
+            nodo->hijos.append(atomo);
+        }
+        return !nodo->hijos.isEmpty();
+    }
+
+    static bool esPuntuacion(QChar ch)
+    {
+        const ushort u = ch.unicode();
+        return u > 0x20 && u < 0x7f && !ch.isLetterOrNumber();
+    }
+
+    // \d \D \s \S \w \W into a class; false for any other letter.
+    bool claseEscapada(QChar e, Clase *clase)
+    {
+        switch (e.unicode()) {
+        case 'd': clase->digito = true; return true;
+        case 'D': clase->noDigito = true; return true;
+        case 's': clase->blanco = true; return true;
+        case 'S': clase->noBlanco = true; return true;
+        case 'w': clase->palabra = true; return true;
+        case 'W': clase->noPalabra = true; return true;
+        default: return false;
+        }
+    }
+
+    bool unAtomo(Nodo *nodo)
+    {
+        const QChar ch = texto.at(pos++);
+        switch (ch.unicode()) {
+        case '(': {
+            if (pos < texto.size() && texto.at(pos) == QLatin1Char('?'))
+                return false;
+            if (!alternativas(nodo) || pos >= texto.size() || texto.at(pos) != QLatin1Char(')'))
+                return false;
+            ++pos;
+            return true;
+        }
+        case '.':
+            nodo->tipo = Nodo::Cualquiera;
+            return true;
+        case '[':
+            return unaClase(nodo);
+        case '\\': {
+            if (pos >= texto.size())
+                return false;
+            const QChar e = texto.at(pos++);
+            Clase clase;
+            if (claseEscapada(e, &clase)) {
+                nodo->tipo = Nodo::ConClase;
+                nodo->clase = clases.size();
+                clases.append(clase);
+                return true;
+            }
+            if (!esPuntuacion(e))
+                return false;
+            nodo->tipo = Nodo::Literal;
+            nodo->caracter = e.unicode();
+            return true;
+        }
+        case '^': case '$': case ']': case '}': case '{': case '*': case '+': case '?': case ')': case '|':
+            return false;
+        default:
+            nodo->tipo = Nodo::Literal;
+            nodo->caracter = ch.unicode();
+            return true;
+        }
+    }
+
+    bool unaClase(Nodo *nodo)
+    {
+        Clase clase;
+        if (pos < texto.size() && texto.at(pos) == QLatin1Char('^')) {
+            clase.negada = true;
+            ++pos;
+        }
+        if (pos < texto.size() && texto.at(pos) == QLatin1Char(']'))
+            return false;
+        bool vacia = true;
+        while (pos < texto.size() && texto.at(pos) != QLatin1Char(']')) {
+            QChar ch = texto.at(pos++);
+            if (ch == QLatin1Char('['))
+                return false;
+            if (ch == QLatin1Char('\\')) {
+                if (pos >= texto.size())
+                    return false;
+                const QChar e = texto.at(pos++);
+                if (e == QLatin1Char('d') || e == QLatin1Char('s') || e == QLatin1Char('w')) {
+                    claseEscapada(e, &clase);
+                    vacia = false;
+                    continue;
+                }
+                if (!esPuntuacion(e))
+                    return false;
+                ch = e;
+            }
+            ushort hasta = ch.unicode();
+            if (pos + 1 < texto.size() && texto.at(pos) == QLatin1Char('-') && texto.at(pos + 1) != QLatin1Char(']')) {
+                QChar fin = texto.at(pos + 1);
+                pos += 2;
+                if (fin == QLatin1Char('[') || fin == QLatin1Char('\\'))
+                    return false;
+                hasta = fin.unicode();
+                if (hasta < ch.unicode())
+                    return false;
+            }
+            clase.rangos.append(qMakePair(ch.unicode(), hasta));
+            vacia = false;
+        }
+        if (pos >= texto.size() || vacia)
+            return false;
+        ++pos;
+        nodo->tipo = Nodo::ConClase;
+        nodo->clase = clases.size();
+        clases.append(clase);
+        return true;
+    }
+
+    bool numeroEn(int *valor)
+    {
+        const int desde = pos;
+        int n = 0;
+        while (pos < texto.size() && texto.at(pos).unicode() >= '0' && texto.at(pos).unicode() <= '9') {
+            n = n * 10 + (texto.at(pos).unicode() - '0');
+            if (n > kMaxRepeticion)
+                return false;
+            ++pos;
+        }
+        *valor = n;
+        return pos > desde;
+    }
+
+    bool cuantificador(Nodo *nodo)
+    {
+        if (pos >= texto.size())
+            return true;
+        const QChar ch = texto.at(pos);
+        if (ch == QLatin1Char('?')) {
+            nodo->minimo = 0;
+            nodo->maximo = 1;
+        } else if (ch == QLatin1Char('*')) {
+            nodo->minimo = 0;
+            nodo->maximo = -1;
+        } else if (ch == QLatin1Char('+')) {
+            nodo->minimo = 1;
+            nodo->maximo = -1;
+        } else if (ch == QLatin1Char('{')) {
+            ++pos;
+            int minimo = 0;
+            int maximo = 0;
+            if (!numeroEn(&minimo))
+                return false;
+            if (pos < texto.size() && texto.at(pos) == QLatin1Char(',')) {
+                ++pos;
+                maximo = -1;
+                if (pos < texto.size() && texto.at(pos) != QLatin1Char('}') && !numeroEn(&maximo))
+                    return false;
+            } else {
+                maximo = minimo;
+            }
+            if (pos >= texto.size() || texto.at(pos) != QLatin1Char('}') || (maximo >= 0 && maximo < minimo))
+                return false;
+            nodo->minimo = minimo;
+            nodo->maximo = maximo;
+        } else {
+            return true;
+        }
+        ++pos;
+        if (pos < texto.size()) {
+            const QChar sigue = texto.at(pos);
+            if (sigue == QLatin1Char('?') || sigue == QLatin1Char('*') || sigue == QLatin1Char('+')
+                || sigue == QLatin1Char('{'))
+                return false;
+        }
+        return true;
+    }
+
+    int nuevo(Estado::Tipo tipo, ushort caracter = 0, int clase = -1)
+    {
+        if (estados.size() >= kMaxEstados)
+            return -1;
+        estados.append(Estado{tipo, caracter, clase, -1, -1});
+        return estados.size() - 1;
+    }
+
+    void enlaza(const Fragmento &f, int destino)
+    {
+        for (const int e : f.salidas)
+            estados[e].salida = destino;
+        for (const int e : f.otras)
+            estados[e].otra = destino;
+    }
+
+    // The node once, without its quantifier.
+    bool una(const Nodo &nodo, Fragmento *f)
+    {
+        switch (nodo.tipo) {
+        case Nodo::Literal:
+        case Nodo::Cualquiera:
+        case Nodo::ConClase: {
+            const Estado::Tipo tipo = nodo.tipo == Nodo::Literal ? Estado::Caracter
+                                      : nodo.tipo == Nodo::Cualquiera ? Estado::Cualquiera : Estado::ConClase;
+            const int e = nuevo(tipo, nodo.caracter, nodo.clase);
+            if (e < 0)
+                return false;
+            f->inicio = e;
+            f->salidas = {e};
+            return true;
+        }
+        case Nodo::Secuencia: {
+            bool primero = true;
+            for (const Nodo &hijo : nodo.hijos) {
+                Fragmento h;
+                if (!construye(hijo, &h))
+                    return false;
+                if (primero) {
+                    *f = h;
+                    primero = false;
+                } else {
+                    enlaza(*f, h.inicio);
+                    f->salidas = h.salidas;
+                    f->otras = h.otras;
+                }
+            }
+            return !primero;
+        }
+        case Nodo::Alternativa: {
+            f->salidas.clear();
+            f->otras.clear();
+            int anterior = -1;
+            for (int i = 0; i < nodo.hijos.size(); ++i) {
+                Fragmento h;
+                if (!construye(nodo.hijos.at(i), &h))
+                    return false;
+                f->salidas += h.salidas;
+                f->otras += h.otras;
+                if (i + 1 < nodo.hijos.size()) {
+                    const int d = nuevo(Estado::Division);
+                    if (d < 0)
+                        return false;
+                    estados[d].salida = h.inicio;
+                    if (anterior < 0)
+                        f->inicio = d;
+                    else
+                        estados[anterior].otra = d;
+                    anterior = d;
+                } else if (anterior < 0) {
+                    f->inicio = h.inicio;
+                } else {
+                    estados[anterior].otra = h.inicio;
+                }
+            }
+            return true;
+        }
+        }
+        return false;
+    }
+
+    // One copy of the node entered from a division, whose other way is left for the caller to link.
+    bool copiaTrasDivision(const Nodo &nodo, Fragmento *h, int *d)
+    {
+        if (!una(nodo, h))
+            return false;
+        *d = nuevo(Estado::Division);
+        if (*d < 0)
+            return false;
+        estados[*d].salida = h->inicio;
+        return true;
+    }
+
+    // The node with its quantifier: the mandatory copies, then optional ones or a loop.
+    bool construye(const Nodo &nodo, Fragmento *f)
+    {
+        Fragmento total;
+        bool hay = false;
+        auto junta = [&](const Fragmento &h) {
+            if (!hay) {
+                total = h;
+                hay = true;
+            } else {
+                enlaza(total, h.inicio);
+                total.salidas = h.salidas;
+                total.otras = h.otras;
+            }
+        };
+        for (int i = 0; i < nodo.minimo; ++i) {
+            Fragmento h;
+            if (!una(nodo, &h))
+                return false;
+            junta(h);
+        }
+        if (nodo.maximo < 0) {
+            Fragmento h;
+            int d = -1;
+            if (!copiaTrasDivision(nodo, &h, &d))
+                return false;
+            enlaza(h, d);
+            Fragmento bucle;
+            bucle.inicio = d;
+            bucle.otras = {d};
+            junta(bucle);
+        } else {
+            // Each optional copy may be skipped, and skipping one skips the rest.
+            QVector<int> saltos;
+            for (int i = nodo.minimo; i < nodo.maximo; ++i) {
+                Fragmento h;
+                int d = -1;
+                if (!copiaTrasDivision(nodo, &h, &d))
+                    return false;
+                saltos.append(d);
+                Fragmento opcion;
+                opcion.inicio = d;
+                opcion.salidas = h.salidas;
+                opcion.otras = h.otras;
+                junta(opcion);
+            }
+            total.otras += saltos;
+        }
+        if (!hay) {
+            // {0} or {0,0}: matches the empty text only.
+            const int d = nuevo(Estado::Division);
+            if (d < 0)
+                return false;
+            total.inicio = d;
+            total.salidas = {d};
+            total.otras = {d};
+        }
+        *f = total;
+        return true;
+    }
+
+    bool acepta(const Estado &e, QChar ch) const
+    {
+        switch (e.tipo) {
+        case Estado::Caracter: return ch.unicode() == e.caracter;
+        case Estado::Cualquiera: return true;
+        case Estado::ConClase: return clases.at(e.clase).contiene(ch);
+        default: return false;
+        }
+    }
+
+    // The states reachable from these without reading a character, sorted, divisions left out.
+    QVector<int> cierre(const QVector<int> &desde) const
+    {
+        QVector<int> resultado;
+        QVector<int> pila = desde;
+        QVector<bool> visto(estados.size(), false);
+        while (!pila.isEmpty()) {
+            const int e = pila.takeLast();
+            if (e < 0 || visto.at(e))
+                continue;
+            visto[e] = true;
+            if (estados.at(e).tipo == Estado::Division) {
+                pila.append(estados.at(e).otra);
+                pila.append(estados.at(e).salida);
+            } else {
+                resultado.append(e);
+            }
+        }
+        std::sort(resultado.begin(), resultado.end());
+        return resultado;
+    }
+
+    int numeroDe(const QVector<int> &conjunto) const
+    {
+        if (conjunto.isEmpty())
+            return kMuerto;
+        const auto it = numeros.constFind(conjunto);
+        if (it != numeros.constEnd())
+            return it.value();
+        if (conjuntos.size() >= kMaxDfa) {
+            numeros.clear();
+            conjuntos.clear();
+            finales.clear();
+            movidas.clear();
+            dfaInicial = -1;
+            ++vaciado;
+        }
+        const int n = conjuntos.size();
+        conjuntos.append(conjunto);
+        bool final = false;
+        for (const int e : conjunto)
+            final = final || estados.at(e).tipo == Estado::Final;
+        finales.append(final);
+        movidas.resize(movidas.size() + 128);
+        std::fill(movidas.end() - 128, movidas.end(), kDesconocido);
+        numeros.insert(conjunto, n);
+        return n;
+    }
+
+    int paso(int d, QChar ch) const
+    {
+        QVector<int> destinos;
+        for (const int e : conjuntos.at(d)) {
+            if (acepta(estados.at(e), ch))
+                destinos.append(estados.at(e).salida);
+        }
+        return numeroDe(cierre(destinos));
+    }
+
+    QString texto;
+    int pos = 0;
+    QVector<Estado> estados;
+    QVector<Clase> clases;
+    int inicio = -1;
+    mutable int dfaInicial = -1;
+    mutable int vaciado = 0;
+    mutable QVector<QVector<int>> conjuntos;
+    mutable QHash<QVector<int>, int> numeros;
+    mutable QVector<bool> finales;
+    mutable QVector<int> movidas;
+};
+
 } // namespace
+
+// How each column's pattern is tested: none, the compiled automaton, or the column's own QRegExp.
+struct KovLibro::Patrones
+{
+    enum Modo { Ninguno, Compilado, ExpresionQt };
+    QVector<Modo> modos;
+    QVector<Automata> automatas;
+};
 
 bool enLista(const QString &texto, const QStringList &lista)
 {
@@ -193,6 +802,7 @@ bool enLista(const QString &texto, const QStringList &lista)
 
 KovLibro::KovLibro()
     : control(&propio),
+      patrones(new Patrones),
       funcionRegistro(nullptr),
       ncolumnas(0),
       nextendidas(0),
@@ -223,6 +833,16 @@ KovLibro::KovLibro()
 }
 
 KovLibro::~KovLibro() = default;
+
+bool KovLibro::cumplePatron(int i, const KovColumna &columna, const QString &valor) const
+{
+    switch (patrones->modos.at(i)) {
+    case Patrones::Ninguno: return true;
+    case Patrones::Compilado: return patrones->automatas.at(i).coincide(valor);
+    case Patrones::ExpresionQt: break;
+    }
+    return columna.checkPatron();
+}
 
 void KovLibro::setTicket(const QString &ticket)
 {
@@ -355,6 +975,15 @@ bool KovLibro::parse(const QString &request)
     parametrosRegistro.insert(QStringLiteral("generateQVR"), generateQVR);
     parametrosRegistro.insert(QStringLiteral("tipoEnvioRcRvi"), tipoEnvioRcRvi);
     lectura.resize(kBloqueLectura);
+    memorias.resize(ncolumnas);
+    patrones->modos.fill(Patrones::Ninguno, ncolumnas);
+    patrones->automatas.resize(ncolumnas);
+    for (int i = 0; i < ncolumnas; ++i) {
+        const QString patron = columnas.at(i).getPatron();
+        if (!patron.isEmpty())
+            patrones->modos[i] = patrones->automatas[i].compila(patron) ? Patrones::Compilado : Patrones::ExpresionQt;
+    }
+    enColumna.fill(nullptr, ncolumnas);
     return true;
 }
 
@@ -443,12 +1072,45 @@ bool KovLibro::siguienteLinea(const char **linea, int *largo)
     }
 }
 
-bool KovLibro::tablaAdmite(int c, const KovColumna &columna, const QString &valor) const
+// The remembered checks of column i for this raw field: a small direct-mapped table per column keyed by the
+// field's bytes, so a value met again (a date of the month, a code, a currency) reuses its text and its results.
+KovLibro::Memoria &KovLibro::recuerda(int i, const char *campo, int largo)
+{
+    QVector<Memoria> &tabla = memorias[i];
+    if (tabla.isEmpty())
+        tabla.resize(kHuecosMemoria);
+    // Both ends and the length tell the values of a column apart well enough; a clash only costs a fresh check.
+    quint64 cabeza = 0;
+    quint64 cola = 0;
+    if (largo >= 8) {
+        std::memcpy(&cabeza, campo, 8);
+        std::memcpy(&cola, campo + largo - 8, 8);
+    } else {
+        for (int k = 0; k < largo; ++k)
+            cabeza = (cabeza << 8) | uchar(campo[k]);
+    }
+    const quint64 h = (cabeza * 0x9E3779B97F4A7C15ull) ^ (cola * 0xC2B2AE3D27D4EB4Full) ^ quint64(largo);
+    Memoria &memoria = tabla[int((h * 0x9E3779B97F4A7C15ull) >> (64 - kBitsMemoria))];
+    // The text and the checks are functions of the raw bytes alone, so equal bytes are the same value.
+    if (memoria.largo != largo || std::memcmp(memoria.crudo, campo, size_t(largo)) != 0) {
+        memoria = Memoria();
+        memoria.valor = textoCampo(campo, largo);
+        enColumna[i] = nullptr;
+        if (largo <= Memoria::kCrudo) {
+            memoria.largo = qint8(largo);
+            std::memcpy(memoria.crudo, campo, size_t(largo));
+        }
+    }
+    return memoria;
+}
+
+bool KovLibro::tablaAdmite(int c, const KovColumna &columna, Memoria &memoria) const
 {
     const QString tabla = columna.getParametro();
     const bool conAnterior = tabla == QLatin1String("034") || tabla == QLatin1String("028");
+    const QString &valor = memoria.valor;
     if (!conAnterior)
-        return cache.contains(tabla, valor);
+        return memoria.sabe(&memoria.tabla, [&] { return cache.contains(tabla, valor); });
     // A first column has no previous one: its previous text reads as empty.
     const QString anterior = c >= 2 ? columnas.at(c - 2).getData() : QString();
     if (anterior == QLatin1String("09"))
@@ -476,8 +1138,12 @@ int KovLibro::readLine()
     ++numLinea;
     const int fil = int(numLinea);
 
-    const QString texto = QString::fromUtf8(bytes, util).simplified();
-    const int n = texto.count(QLatin1Char('|'));
+    separadores.clear();
+    for (int i = 0; i < util; ++i) {
+        if (bytes[i] == '|')
+            separadores.push_back(i);
+    }
+    const int n = int(separadores.size());
 
     bool claveFallida = false;
     bool revisar = true;
@@ -494,24 +1160,15 @@ int KovLibro::readLine()
     }
 
     if (revisar) {
-        const QChar *d = texto.constData();
         int inicio = 0;
         for (int p = 1; p <= n; ++p) {
-            int fin = texto.indexOf(QLatin1Char('|'), inicio);
-            if (fin < 0)
-                fin = texto.size();
-            int a = inicio;
-            int b = fin;
-            // After the collapse a piece carries at most one blank on each side.
-            if (a < b && d[a] == QLatin1Char(' '))
-                ++a;
-            if (b > a && d[b - 1] == QLatin1Char(' '))
-                --b;
+            const int fin = separadores[size_t(p - 1)];
+            const char *campo = bytes + inicio;
+            const int largoCampo = fin - inicio;
             inicio = fin + 1;
-            const QString valor = texto.mid(a, b - a);
 
             if (p > ncolumnas) {
-                extendida.setData(valor);
+                extendida.setData(textoCampo(campo, largoCampo));
                 if (!extendida.checkPatron())
                     addError(3, fil, p);
                 else if (!extendida.checkLongitud())
@@ -520,7 +1177,13 @@ int KovLibro::readLine()
             }
 
             KovColumna &columna = columnas[p - 1];
-            columna.setData(valor);
+            Memoria &memoria = recuerda(p - 1, campo, largoCampo);
+            const QString &valor = memoria.valor;
+            // The column still holds this very text unless another slot or a record validator wrote it since.
+            if (enColumna.at(p - 1) != &memoria) {
+                columna.setData(valor);
+                enColumna[p - 1] = &memoria;
+            }
             const bool esClave = columna.isKey();
             if (valor.isEmpty()) {
                 if (columna.isObligatorio()) {
@@ -533,12 +1196,12 @@ int KovLibro::readLine()
                 claveFallida = claveFallida || esClave;
                 continue;
             }
-            if (!columna.checkPatron()) {
+            if (!memoria.sabe(&memoria.patron, [&] { return cumplePatron(p - 1, columna, valor); })) {
                 addError(3, fil, p);
                 claveFallida = claveFallida || esClave;
                 continue;
             }
-            if (!columna.checkLongitud()) {
+            if (!memoria.sabe(&memoria.longitud, [&columna] { return columna.checkLongitud(); })) {
                 addError(4, fil, p);
                 claveFallida = claveFallida || esClave;
                 continue;
@@ -550,12 +1213,17 @@ int KovLibro::readLine()
                     claveFallida = claveFallida || esClave;
                 }
             }
-            if (columna.hasParametro() && !tablaAdmite(p, columna, valor)) {
+            if (columna.hasParametro() && !tablaAdmite(p, columna, memoria)) {
                 addError(6, fil, p);
                 claveFallida = claveFallida || esClave;
             }
-            if (columna.isAcumulador())
-                columna.addAcumulador(numero(valor));
+            if (columna.isAcumulador()) {
+                if (!memoria.numeroListo) {
+                    memoria.numero = numero(valor);
+                    memoria.numeroListo = true;
+                }
+                columna.addAcumulador(memoria.numero);
+            }
             if (!columna.checkCorrelativo()) {
                 addError(7, fil, p);
                 claveFallida = claveFallida || esClave;
@@ -574,6 +1242,8 @@ int KovLibro::readLine()
 
     if (numErrores == erroresAntes) {
         const KovRespuesta respuesta = checkFuncion();
+        if (funcionRegistro)
+            enColumna.fill(nullptr);
         if (respuesta.getNotAddLine())
             --numLinea;
         if (respuesta.hasErrores())

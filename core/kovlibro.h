@@ -18,6 +18,10 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <QVector>
+
+#include <memory>
+#include <vector>
 
 // The book engine of one validation job: decodes the request and sets the book up, reads and checks the book line
 // by line, keeps the job's error list and totals, summarises, and writes the result files with their hashes.
@@ -76,9 +80,37 @@ public:
     QString getPathWork() const;
 
 private:
+    // The checks of a column that depend on its value alone, remembered for the value it held last: books repeat
+    // values line after line (periods, dates, codes), and those need no second look.
+    struct Memoria
+    {
+        static const int kCrudo = 30;
+        // The field's bytes when they fit; a longer field is never remembered.
+        char crudo[kCrudo];
+        qint8 largo = -1;
+        qint8 patron = -1;
+        qint8 longitud = -1;
+        qint8 tabla = -1;
+        bool numeroListo = false;
+        double numero = 0.0;
+        QString valor;
+
+        template <typename Check>
+        bool sabe(qint8 *resultado, Check check)
+        {
+            if (*resultado < 0)
+                *resultado = check() ? 1 : 0;
+            return *resultado == 1;
+        }
+    };
+
+    struct Patrones;
+
+    Memoria &recuerda(int i, const char *campo, int largo);
+    bool cumplePatron(int i, const KovColumna &columna, const QString &valor) const;
     bool abreLibro();
     bool siguienteLinea(const char **linea, int *largo);
-    bool tablaAdmite(int c, const KovColumna &columna, const QString &valor) const;
+    bool tablaAdmite(int c, const KovColumna &columna, Memoria &memoria) const;
     void fusiona(const QList<EntradaAcumulador> &entradas, QList<QVariant> *lista, QHash<QString, int> *indice,
                  const QString &marca, bool nuevaConMarca);
     bool dentroDeBase(const QString &ruta) const;
@@ -89,6 +121,7 @@ private:
     KovBerkeley indice;
     KovRules rules;
     KovControl *control;
+    std::unique_ptr<Patrones> patrones;
     KovColumnaExt extendida;
     QList<KovColumna> columnas;
     QFile libro;
@@ -130,6 +163,9 @@ private:
     // Engine state beyond the record: what keeps the hot path lean and the results safe.
     KovControl propio;
     ParametrosRegistro parametrosRegistro;
+    QVector<QVector<Memoria>> memorias;
+    QVector<const Memoria *> enColumna;
+    std::vector<int> separadores;
     QByteArray lectura;
     int inicioLectura;
     int finLectura;

@@ -220,6 +220,8 @@ private slots:
     void lineChecks();
     void tablesAfterPreviousColumn_data();
     void tablesAfterPreviousColumn();
+    void patternsAgreeWithQRegExp_data();
+    void patternsAgreeWithQRegExp();
     void accumulatorsKeepCountingOnTableFailure();
     void sequenceAcrossLines();
     void keysAcrossDistantLines();
@@ -546,6 +548,63 @@ void TestKovLibro::tablesAfterPreviousColumn()
     Caso caso;
     QVERIFY(caso.abre(libro, columnas, {{"parametros", tablas}}));
     QCOMPARE(caso.lee(), errores);
+}
+
+// Column patterns give exactly QRegExp's verdict on the whole value, whatever way they are evaluated.
+void TestKovLibro::patternsAgreeWithQRegExp_data()
+{
+    QTest::addColumn<QString>("patron");
+    QTest::addColumn<QString>("alfabeto");
+    QTest::addColumn<int>("largoMaximo");
+
+    const QString mezcla = QStringLiteral("0129aAbcdxz.-/,\\_\u00e9\u0663 ");
+    // Values of many shapes on a pattern with a large automaton.
+    QTest::newRow("many automaton states") << "(a|b)*a(a|b){9}" << "ab" << 24;
+    static const char *const patrones[] = {
+        "[0-9]+", "[0-9]{2}/[0-9]{2}/[0-9]{4}", "-?[0-9]+\\.[0-9]{2}", "(0[1-9]|[12][0-9]|3[01])/(0[1-9]|1[0-2])",
+        "[A-Z0-9]{4}", "(01|03|07|08)", "[^/\\\\]*", "[^a-z]+", "\\d{1,3}(,\\d{3})*", "\\w+", "\\s?x", "a|ab|abc",
+        "(a|ab)(c|bcd)(d*)", ".*", ".{2,5}", "x{0}y", "(ab)?c", "((a|b)c?){2,3}", "[-a]+", "[a-]+", "[0-9.]+",
+        "^[0-9]+$", "[A-Za-z ]+", "([0-9]{1,3}|[0-9]{1,3}\\.[0-9]{1,2})", "[\\d.]+", "a{2,}", "\\D\\S\\W",
+        "(a*)*b", "(a|)b", "a{,2}", "[]a]", "\\x0041", "(?:ab)+", "a\\b", "\\1", "[[:digit:]]+", "a**", "ab$c",
+        "0?[0-9]", "[0-9]{1,12}(\\.[0-9]{1,2})?", "[0-9]{0,2}\\.?", "(\\d|\\.)+", "\\.", "\\-?\\d+",
+    };
+    for (const char *patron : patrones)
+        QTest::newRow(patron) << QString::fromLatin1(patron) << mezcla << 8;
+}
+
+void TestKovLibro::patternsAgreeWithQRegExp()
+{
+    QFETCH(QString, patron);
+    QFETCH(QString, alfabeto);
+    QFETCH(int, largoMaximo);
+
+    QStringList valores{QStringLiteral("1"), QStringLiteral("12/05/2024"), QStringLiteral("-12.50"),
+                        QStringLiteral("1,234,567"), QStringLiteral("abcd"), QStringLiteral("aab"),
+                        QStringLiteral("acac"), QStringLiteral("12.5"), QStringLiteral("\u0663\u0663")};
+    quint32 semilla = 12345;
+    for (int i = 0; i < 900; ++i) {
+        semilla = semilla * 1103515245u + 12345u;
+        const int largo = 1 + int((semilla >> 16) % uint(largoMaximo));
+        QString v;
+        for (int k = 0; k < largo; ++k) {
+            semilla = semilla * 1103515245u + 12345u;
+            v += alfabeto.at(int((semilla >> 16) % uint(alfabeto.size())));
+        }
+        v = v.simplified();
+        if (!v.isEmpty())
+            valores.append(v);
+    }
+    QByteArray libro;
+    QStringList esperados;
+    const QRegExp referencia(patron);
+    for (int i = 0; i < valores.size(); ++i) {
+        libro += valores.at(i).toUtf8() + "|\n";
+        if (!referencia.exactMatch(valores.at(i)))
+            esperados.append(QStringLiteral("003@%1:1").arg(i + 1));
+    }
+    Caso caso;
+    QVERIFY(caso.abre(libro, QJsonArray{columna("0", {{"patron", patron}})}));
+    QCOMPARE(caso.lee(), esperados);
 }
 
 // A value failing only its table is still summed; a value failing its pattern is not; non-finite texts count 0.
