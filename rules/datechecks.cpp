@@ -49,14 +49,15 @@ bool formaPeriodo(KovRespuesta *resp, int col, const QString &periodo, bool diar
     if (anioPeriodo(periodo) < 1902)
         return fallar(resp, 38, col);
     const int mes = mesPeriodo(periodo);
-    const int dia = diaPeriodo(periodo);
+    // Read like the rest of an annual period: a day part too long for an int is still a day.
+    const bool conDia = enteroDistintoDeCero(periodo.mid(6));
     if (!diario) {
         if (mes < 1 || mes > 12)
             return fallar(resp, 41, col);
-        if (dia != 0)
+        if (conDia)
             return fallar(resp, 20, col);
     } else {
-        if (dia == 0)
+        if (!conDia)
             return fallar(resp, 21, col);
         if (!fechaPeriodo(periodo).isValid())
             return fallar(resp, 27, col);

@@ -132,6 +132,12 @@ void TestDateChecks::periodoConLibro_data()
     QTest::newRow("state 9 earlier") << 9 << "20240200" << "20240300" << false << false << "";
     QTest::newRow("state 5 any period") << 5 << "20990100" << "20240300" << false << false << "";
     QTest::newRow("state 0 any period") << 0 << "20990100" << "20240300" << false << false << "";
+    QTest::newRow("state 7 any period") << 7 << "20990100" << "20240300" << false << false << "";
+    QTest::newRow("state -1 any period") << -1 << "20990100" << "20240300" << false << false << "";
+    QTest::newRow("state 5, day beyond int range") << 5 << QStringLiteral("202403") + QString(11, QLatin1Char('9'))
+                                                   << "20240300" << false << false << "20@1";
+    QTest::newRow("daily, day beyond int range") << 5 << QStringLiteral("202403") + QString(11, QLatin1Char('9'))
+                                                 << "20240300" << true << false << "27@1";
     QTest::newRow("state 8, period beyond int range") << 8 << "2148010000" << "20240300" << false << false
                                                       << "17@1";
 }
@@ -186,6 +192,8 @@ void TestDateChecks::anualConLibro_data()
     QTest::newRow("state 8 earlier") << 8 << "20100000" << "20110000" << false << 2010 << "";
     QTest::newRow("state 9 same") << 9 << "20100000" << "20100000" << false << 2010 << "18@1";
     QTest::newRow("state 0 other") << 0 << "20100000" << "20200000" << false << 2010 << "";
+    QTest::newRow("state 6 other") << 6 << "20100000" << "20200000" << false << 2010 << "";
+    QTest::newRow("state 7 other") << 7 << "20100000" << "20200000" << false << 2010 << "";
 }
 
 void TestDateChecks::anualConLibro()
