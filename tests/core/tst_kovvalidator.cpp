@@ -80,6 +80,7 @@ class TestKovValidator : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
 
@@ -106,6 +107,14 @@ private:
 
     QTemporaryDir *dir = nullptr;
 };
+
+void TestKovValidator::initTestCase()
+{
+    // Key-index files are named after the time of day and the ticket; other test programs running at the same
+    // second draw tickets from 1 too.
+    QMutexLocker lock(&gMutex);
+    gTicket = qint64(QCoreApplication::applicationPid()) * 1000;
+}
 
 void TestKovValidator::init()
 {
