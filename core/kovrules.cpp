@@ -2,6 +2,7 @@
 
 #include "columnfunctions.h"
 #include "generalbooks.h"
+#include "purchaseregisters.h"
 
 #include <QAtomicInt>
 #include <QHash>
@@ -73,8 +74,8 @@ static const EntradaRegistro fx_registros[] = {
     { "f070300", nullptr, 15 },
     { "f070400", nullptr, 11 },
     // Purchase register 8.1.
-    { "f080100d", nullptr, 41 },
-    { "f080100g", nullptr, 41 },
+    { "f080100d", f080100d, 41 },
+    { "f080100g", f080100g, 41 },
     // Purchase registers 8.2 and 8.3.
     { "f080200d", nullptr, 36 },
     { "f080200g", nullptr, 36 },

@@ -7,6 +7,12 @@
 
 // ---- Register 8.1 ----
 
+// Main purchase register ("080100"). Both variants make the same record checks and feed the same boxes and
+// aggregates; "g" keeps ten plain amount totals and the state counts, "d" keeps totals per state and over all
+// states, counts by currency, medium and voucher class, and totals per earlier period.
+KovRespuesta f080100g(QList<KovColumna> *cols, ParametrosRegistro *parametros);
+KovRespuesta f080100d(QList<KovColumna> *cols, ParametrosRegistro *parametros);
+
 // ---- end of register 8.1 ----
 
 
