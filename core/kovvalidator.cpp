@@ -57,11 +57,15 @@ bool KovValidator::readCancel(QMutex *mutex) const
 void KovValidator::publish(QMutex *mutex, KovControl *control) const
 {
     QMutexLocker lock(mutex);
+    const auto it = gMap.find(ticket);
+    if (it == gMap.end()) {
+        gMap.insert(ticket, *control);
+        return;
+    }
     // A cancel set since the last read must survive this write, or the request would be lost.
-    const auto it = gMap.constFind(ticket);
-    if (it != gMap.constEnd() && it.value().status.isCancel())
+    if (it.value().status.isCancel())
         control->status.setCancel(true);
-    gMap.insert(ticket, *control);
+    it.value() = *control;
 }
 
 void KovValidator::run(QMutex *mutex)
