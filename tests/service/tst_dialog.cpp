@@ -1,6 +1,7 @@
 // The tray window in this process: it listens on the service's own port, so it runs alone
 // (ORVANTIS_USES_PORT_1977).
 #include "dialog.h"
+#include "portlock.h"
 
 #include <QAction>
 #include <QApplication>
@@ -33,6 +34,7 @@ private:
 
 void TestDialog::initTestCase()
 {
+    QVERIFY2(lockServicePort(), "another test run kept the service's port for too long");
     // The dialog ends the process when it cannot listen; make sure that is not why this test would stop.
     QTcpServer probe;
     if (!probe.listen(QHostAddress(QHostAddress::LocalHost), 1977))

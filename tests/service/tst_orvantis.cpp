@@ -1,6 +1,7 @@
 // The real Orvantis executable under a virtual X display with a tray host. It takes the fixed port, so these
 // tests never run beside another test of the executable: ORVANTIS_USES_PORT_1977.
 #include "bookfixture.h"
+#include "portlock.h"
 #include "testclient.h"
 
 #include <QDir>
@@ -11,6 +12,8 @@
 #include <QtTest>
 
 #include <functional>
+
+#include <signal.h>
 
 namespace {
 
@@ -28,6 +31,35 @@ QProcessEnvironment serviceEnvironment()
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     env.remove(QStringLiteral("DISPLAY"));
     return env;
+}
+
+// Starts the command in a process group of its own, so that the virtual display, the tray host and the service
+// can all be ended together should the test fail half-way.
+void startGroup(QProcess *process, const QStringList &command)
+{
+    process->setProcessEnvironment(serviceEnvironment());
+    process->start(QStringLiteral("setsid"), QStringList(QStringLiteral("-w")) + command);
+}
+
+void endGroup(QProcess *process)
+{
+    if (process->state() == QProcess::NotRunning)
+        return;
+    const qint64 group = process->processId();
+    if (group > 0)
+        ::kill(-pid_t(group), SIGKILL);
+    process->waitForFinished(5000);
+}
+
+QStringList serviceCommand()
+{
+    return {QStringLiteral("xvfb-run"), QStringLiteral("-a"), script("with-tray"), QStringLiteral(ORVANTIS_BINARY)};
+}
+
+// True once the process has ended, whether it already had or ends within ms.
+bool ends(QProcess *process, int ms)
+{
+    return process->state() == QProcess::NotRunning || process->waitForFinished(ms);
 }
 
 bool portAnswers()
@@ -71,17 +103,20 @@ private:
 
 void TestOrvantis::initTestCase()
 {
+    QVERIFY2(lockServicePort(), "another test run kept the service's port for too long");
     QVERIFY2(QFileInfo(QStringLiteral(ORVANTIS_BINARY)).isExecutable(), ORVANTIS_BINARY);
     QVERIFY2(!portAnswers(), "port 1977 is taken by another program");
 }
 
 void TestOrvantis::startService()
 {
-    service.setProcessEnvironment(serviceEnvironment());
     service.setProcessChannelMode(QProcess::ForwardedChannels);
-    service.start(QStringLiteral("xvfb-run"), {QStringLiteral("-a"), script("with-tray"), QStringLiteral(ORVANTIS_BINARY)});
+    startGroup(&service, serviceCommand());
     QVERIFY(service.waitForStarted(10000));
     QVERIFY2(waitUntil(portAnswers, 30000), "the service never listened");
+    // A service of some other program on the port would answer too; ours must still be alive.
+    QThread::msleep(200);
+    QVERIFY2(service.state() == QProcess::Running, "the port was taken by another program");
 }
 
 // Whatever a failed test left behind must not hold the port for the next one.
@@ -90,10 +125,8 @@ void TestOrvantis::cleanup()
     if (service.state() == QProcess::NotRunning)
         return;
     TestClient::exchange(kPort, "170|#CQ#");
-    if (!service.waitForFinished(30000)) {
-        service.kill();
-        service.waitForFinished(5000);
-    }
+    if (!ends(&service, 30000))
+        endGroup(&service);
 }
 
 void TestOrvantis::servesAndQuits()
@@ -101,7 +134,7 @@ void TestOrvantis::servesAndQuits()
     startService();
     QVERIFY(TestClient::exchange(kPort, "110|#CQ#").startsWith("00|110|{"));
     QCOMPARE(TestClient::exchange(kPort, "170|#CQ#"), QByteArray("00|170"));
-    QVERIFY(service.waitForFinished(30000));
+    QVERIFY(ends(&service, 30000));
     QCOMPARE(service.exitStatus(), QProcess::NormalExit);
     QCOMPARE(service.exitCode(), 0);
     QVERIFY(!portAnswers());
@@ -111,9 +144,10 @@ void TestOrvantis::secondInstanceEndsAtOnce()
 {
     startService();
     QProcess second;
-    second.setProcessEnvironment(serviceEnvironment());
-    second.start(QStringLiteral("xvfb-run"), {QStringLiteral("-a"), script("with-tray"), QStringLiteral(ORVANTIS_BINARY)});
-    QVERIFY(second.waitForFinished(30000));
+    startGroup(&second, serviceCommand());
+    const bool ended = ends(&second, 30000);
+    endGroup(&second);
+    QVERIFY(ended);
     QCOMPARE(second.exitCode(), 0);
     // No window or message of the second one; the first one goes on serving.
     QVERIFY(!second.readAllStandardError().contains("true"));
@@ -133,10 +167,11 @@ void TestOrvantis::noTrayHost()
         "wait $pid\n"
         "echo status=$?\n");
     QProcess run;
-    run.setProcessEnvironment(serviceEnvironment());
-    run.start(QStringLiteral("xvfb-run"), {QStringLiteral("-a"), QStringLiteral("bash"), QStringLiteral("-c"), steps,
-                                           QStringLiteral(ORVANTIS_BINARY)});
-    QVERIFY(run.waitForFinished(60000));
+    startGroup(&run, {QStringLiteral("xvfb-run"), QStringLiteral("-a"), QStringLiteral("bash"), QStringLiteral("-c"),
+                      steps, QStringLiteral(ORVANTIS_BINARY)});
+    const bool ended = ends(&run, 60000);
+    endGroup(&run);
+    QVERIFY(ended);
     const QByteArray out = run.readAllStandardOutput();
     QVERIFY2(out.contains("box-shown\n"), out.constData());
     QVERIFY2(!out.contains("listening"), out.constData());
@@ -182,7 +217,7 @@ void TestOrvantis::quitDuringJob()
     QElapsedTimer timer;
     timer.start();
     QCOMPARE(TestClient::exchange(kPort, "170|#CQ#"), QByteArray("00|170"));
-    QVERIFY(service.waitForFinished(30000));
+    QVERIFY(ends(&service, 30000));
     QCOMPARE(service.exitStatus(), QProcess::NormalExit);
     QCOMPARE(service.exitCode(), 0);
     QVERIFY2(timer.elapsed() < 15000, QByteArray::number(timer.elapsed()).constData());

@@ -1,0 +1,34 @@
+#ifndef PORTLOCK_H
+#define PORTLOCK_H
+
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+// CTest keeps the tests of one run that use the service's fixed port apart, but not two test runs on the same
+// machine. This lock does, for the life of the test process: it is released when the process ends.
+inline bool lockServicePort(int waitMs = 300000)
+{
+    static int fd = -1;
+    if (fd >= 0)
+        return true;
+    fd = ::open("/tmp/orvantis-port-1977.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return false;
+    QElapsedTimer timer;
+    timer.start();
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (timer.elapsed() > waitMs) {
+            ::close(fd);
+            fd = -1;
+            return false;
+        }
+        QThread::msleep(100);
+    }
+    return true;
+}
+
+#endif // PORTLOCK_H
