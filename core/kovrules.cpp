@@ -3,6 +3,7 @@
 #include "columnfunctions.h"
 #include "generalbooks.h"
 #include "purchaseregisters.h"
+#include "salesregisters.h"
 
 #include <QAtomicInt>
 #include <QHash>
@@ -92,7 +93,7 @@ static const EntradaRegistro fx_registros[] = {
     { "f130100", nullptr, 26 },
     // Sales registers 14.1 and 14.2.
     { "f140100d", nullptr, 34 },
-    { "f140100g", nullptr, 34 },
+    { "f140100g", f140100g, 34 },
     { "f140200d", nullptr, 25 },
     { "f140200g", nullptr, 25 },
 };

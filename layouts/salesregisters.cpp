@@ -2,6 +2,298 @@
 
 // ---- Register 14.1 ----
 
+#include "datechecks.h"
+#include "fieldchecks.h"
+#include "kovcolumna.h"
+#include "othervoucher.h"
+#include "rulehelpers.h"
+#include "salesvoucher.h"
+
+#include <cmath>
+
+namespace {
+
+const char kLibro141[] = "140100";
+const char kFechaVacia141[] = "01/01/0001";
+const char kEstadoAnulado141[] = "2";
+const char kEstadoDeclarado141[] = "1";
+
+// What every phase of a 14.1 record works from, read once when the record arrives.
+struct Registro141
+{
+    QString tipo;     // column 6, the voucher type
+    QString estado;   // column 34, compared as text
+    QString periodo;  // column 1, the record's own period
+    bool comprobante; // the first voucher check passed
+};
+
+QStringList codigos141(const char *lista)
+{
+    return QString::fromLatin1(lista).split(QLatin1Char(' '));
+}
+
+// Credit and debit notes: they name the voucher they modify, and its date.
+const QStringList &tiposModificacion141()
+{
+    static const QStringList tipos = codigos141("07 08 87 88");
+    return tipos;
+}
+
+double monto141(QList<KovColumna> *cols, int col)
+{
+    return numeroTexto(getData(cols, col));
+}
+
+// A date compared with the book's period and then with the record's own, each refusal worded by the caller.
+void fechaContraPeriodos141(KovRespuesta *resp, QList<KovColumna> *cols, int col, const QString &periodoLibro,
+                            const QString &periodoRegistro, bool mesSiguiente, bool reportar,
+                            const QString &mensajeLibro, const QString &mensajeRegistro)
+{
+    if (!checkFechaConPeriodo(resp, cols, col, periodoLibro, mesSiguiente, reportar))
+        resp->addError(mensajeLibro, col);
+    if (!checkFechaConPeriodo(resp, cols, col, periodoRegistro, mesSiguiente, reportar))
+        resp->addError(mensajeRegistro, col);
+}
+
+// The "RER" regime, the record's period and the dates of columns 4, 5 and 27. A refused period leaves only the
+// presence duties of the dates: a date cannot be judged against a period that is itself wrong.
+void fechasRegistro141(KovRespuesta *resp, QList<KovColumna> *cols, const QString &periodoLibro,
+                       const Registro141 &r)
+{
+    if (getData(cols, 2) == QLatin1String("RER") && getData(cols, 3).left(1).toUpper() != QLatin1String("M"))
+        resp->addError(29, 3);
+
+    const bool periodoValido =
+        checkPeriodoConLibro(resp, 1, r.estado.toInt(), r.periodo, periodoLibro, false, false);
+    const bool vigente = r.estado != QLatin1String(kEstadoAnulado141);
+    const QString vacia = QString::fromLatin1(kFechaVacia141);
+
+    if (vigente && checkObligatorio(resp, cols, 4, vacia) && periodoValido)
+        checkFechaConPeriodo(resp, cols, 4, r.periodo, false, true);
+
+    bool comparar5;
+    if (r.tipo == QLatin1String("14") && vigente)
+        comparar5 = checkObligatorio(resp, cols, 5, vacia);
+    else
+        comparar5 = !getData(cols, 5).trimmed().isEmpty();
+    if (periodoValido && comparar5) {
+        fechaContraPeriodos141(
+            resp, cols, 5, periodoLibro, r.periodo, true, true,
+            QStringLiteral("La fecha debe ser menor o igual al mes siguiente del periodo informado"),
+            QString::fromUtf8("La fecha debe ser menor o igual al mes siguiente del periodo señalado en el campo 1"));
+    }
+
+    if (inList(r.tipo, tiposModificacion141()) && vigente && checkObligatorio(resp, cols, 27, vacia)
+        && periodoValido) {
+        fechaContraPeriodos141(resp, cols, 27, periodoLibro, r.periodo, false, false,
+                               QStringLiteral("La fecha debe ser menor o igual al periodo informado"),
+                               QString::fromUtf8("La fecha debe ser menor o igual al periodo señalado en el campo 1"));
+    }
+}
+
+// The second voucher number of column 9 and the customer's identity document of columns 10 to 12.
+void documentoCliente141(KovRespuesta *resp, QList<KovColumna> *cols, const Registro141 &r)
+{
+    static const QStringList tiposSegundoNumero = codigos141("00 03 12 13 87");
+    static const QStringList tiposSinDocumento = codigos141(
+        "00 05 06 07 08 11 12 13 14 15 16 18 19 23 26 28 30 34 35 36 37 55 56 87 88");
+    static const QStringList tiposVentaMenor = codigos141("03 12");
+
+    const QString segundoNumero = getData(cols, 9);
+    if (inList(r.tipo, tiposSegundoNumero)) {
+        if (!segundoNumero.isEmpty()) {
+            checkPositivoEnCadena(resp, cols, 9);
+            if (r.comprobante)
+                checkIndTipSerNumVentas(resp, cols, 34, 6, 7, 9, QString::fromLatin1(kLibro141));
+        }
+    } else if (!segundoNumero.isEmpty()) {
+        resp->addError(5, 9);
+    }
+
+    // Plain toDouble on purpose: a total that reads as NaN is neither above 0 nor below 700.
+    const bool opcional = inList(r.tipo, tiposSinDocumento) || r.estado == QLatin1String(kEstadoAnulado141)
+        || getData(cols, 13).toDouble() > 0.0
+        || (getData(cols, 24).toDouble() < 700.0 && inList(r.tipo, tiposVentaMenor)) || !segundoNumero.isEmpty();
+    if (opcional) {
+        if (!getData(cols, 10).isEmpty() || !getData(cols, 11).isEmpty())
+            checkTipoDocumento(resp, cols, 10, 11);
+        return;
+    }
+    const bool hayTipo = checkObligatorio(resp, cols, 10, QString());
+    const bool hayNumero = checkObligatorio(resp, cols, 11, QStringLiteral("-"));
+    checkObligatorio(resp, cols, 12, QStringLiteral("-"));
+    if (hayTipo || hayNumero)
+        checkTipoDocumento(resp, cols, 10, 11);
+}
+
+struct Indicador141
+{
+    int columna;
+    const char *total;
+};
+
+// The two indicator columns and the counts they feed.
+const Indicador141 indicadores141[] = {
+    {32, "cnt_error1"},
+    {33, "cnt_ind_cancel"},
+};
+
+// Type "49" amounts, currency and exchange rate, the modified voucher, and the indicators with their counts.
+void montosIndicadores141(KovRespuesta *resp, QList<KovColumna> *cols, const Registro141 &r)
+{
+    const bool vigente = r.estado != QLatin1String(kEstadoAnulado141);
+    if (r.tipo == QLatin1String("49") && vigente) {
+        checkObligatorio(resp, cols, 21, QStringLiteral("0.00"));
+        checkObligatorio(resp, cols, 22, QStringLiteral("0.00"));
+    }
+
+    const bool hayTipoCambio = !getData(cols, 26).isEmpty();
+    if (hayTipoCambio)
+        checkObligatorio(resp, cols, 25, QString());
+    if (!getData(cols, 25).isEmpty())
+        checkObligatorio(resp, cols, 26, QStringLiteral("0.000"));
+    if (hayTipoCambio)
+        checkTipoCambio(resp, cols, 26);
+
+    if (inList(r.tipo, tiposModificacion141()) && vigente) {
+        const bool hayTipo = checkObligatorio(resp, cols, 28, QStringLiteral("-"));
+        checkObligatorio(resp, cols, 29, QStringLiteral("00"));
+        checkObligatorio(resp, cols, 30, QStringLiteral("-"));
+        if (hayTipo)
+            checkCdpTipSerNumOtros(resp, cols, 28, 29, 30);
+    } else if (!getData(cols, 28).isEmpty()) {
+        checkCdpTipSerNumOtros(resp, cols, 28, 29, 30);
+    }
+
+    // Declared at zero on every record so that both counts stand in the summary, first among this layout's.
+    for (const Indicador141 &i : indicadores141)
+        resp->addAcumulador(QString::fromLatin1(i.total), 0.0);
+    for (const Indicador141 &i : indicadores141) {
+        const QString valor = getData(cols, i.columna);
+        if (valor == QLatin1String("1"))
+            resp->addAcumulador(QString::fromLatin1(i.total), 1.0);
+        else if (!valor.isEmpty())
+            resp->addError(5, i.columna);
+    }
+}
+
+struct Casilla141
+{
+    const char *casilla;
+    int columna;
+    bool soloIngresada;   // "0" and "0.00" count as entered, any other zero does not
+    bool soloNotaCredito; // only credit notes feed it, as a positive amount
+};
+
+// Tax-form boxes fed by a state-1 record, in the order of their entries.
+const Casilla141 casillas141[] = {
+    {"106", 13, true, false},
+    {"100", 14, false, false},
+    {"100", 20, false, false},
+    {"102", 15, true, true},
+    {"105", 18, true, false},
+    {"109", 19, true, false},
+    {"340", 21, true, false},
+};
+
+// A credit note lowers every box but "102", whichever sign the book wrote.
+void casillas141Registro(KovRespuesta *resp, QList<KovColumna> *cols, const Registro141 &r)
+{
+    static const QStringList tiposNotaCredito = codigos141("07 87");
+    if (r.estado != QLatin1String(kEstadoDeclarado141))
+        return;
+    const bool notaCredito = inList(r.tipo, tiposNotaCredito);
+    for (const Casilla141 &c : casillas141) {
+        if (c.soloNotaCredito && !notaCredito)
+            continue;
+        const QString texto = getData(cols, c.columna);
+        if (c.soloIngresada && !validarIngresoCasilla(texto))
+            continue;
+        double valor = numeroTexto(texto);
+        if (notaCredito)
+            valor = std::copysign(valor, c.soloNotaCredito ? 1.0 : -1.0);
+        resp->addCasillas(QString::fromLatin1(c.casilla), valor);
+    }
+}
+
+void agregados141(KovRespuesta *resp, QList<KovColumna> *cols, const Registro141 &r)
+{
+    const QString par = r.tipo + QLatin1Char('_') + r.estado;
+    resp->addAgregado(QStringLiteral("cdp_cnt_") + par, 1.0);
+    resp->addAgregado(QStringLiteral("cdp_mto_") + par, monto141(cols, 24));
+    resp->addCounterDetail();
+}
+
+typedef void (*Totales141)(KovRespuesta *, QList<KovColumna> *, const Registro141 &);
+
+// The frame both variants share: the record checks, then the variant's totals, then the boxes and the
+// aggregates when the request asks for them. No finding ends a record early.
+KovRespuesta validar141(QList<KovColumna> *cols, ParametrosRegistro *params, Totales141 totales)
+{
+    KovRespuesta resp;
+    const ParametrosRegistro sinParametros;
+    const ParametrosRegistro &parametros = params ? *params : sinParametros;
+
+    Registro141 r;
+    r.tipo = getData(cols, 6);
+    r.estado = getData(cols, 34);
+    r.periodo = getData(cols, 1);
+
+    fechasRegistro141(&resp, cols, parametros.value(QStringLiteral("periodo")).toString(), r);
+    r.comprobante = checkIndTipSerNumVentas(&resp, cols, 34, 6, 7, 8, QString::fromLatin1(kLibro141));
+    documentoCliente141(&resp, cols, r);
+    montosIndicadores141(&resp, cols, r);
+    totales(&resp, cols, r);
+    if (parametros.value(QStringLiteral("generateQVR")).toInt() == 1)
+        casillas141Registro(&resp, cols, r);
+    if (parametros.value(QStringLiteral("generateDetail")).toInt() == 1)
+        agregados141(&resp, cols, r);
+    return resp;
+}
+
+struct TotalGeneral141
+{
+    const char *nombre;
+    int columna;      // 0: declared at zero
+    bool soloEstado1; // discounts count only for a record of state "1"
+};
+
+// The general totals in their order; every record declares each name so that the summary's order is fixed.
+const TotalGeneral141 totalesGenerales141[] = {
+    {"mto_exp_t1", 13, false},   {"mto_BI_og_t1", 14, false},   {"mto_desc_bi", 0, false},
+    {"mto_desc_igv", 0, false},  {"mto_desc_bi", 15, true},     {"mto_desc_igv", 17, true},
+    {"mto_IGV_t1", 16, false},   {"mto_exo_t1", 18, false},     {"mto_inaf_t1", 19, false},
+    {"mto_ISC_t1", 20, false},   {"mto_BI_ivap_t1", 21, false}, {"mto_IVAP_t1", 22, false},
+    {"mto_otros_t1", 23, false}, {"mto_total_t1", 24, false},   {"cnt_reg_e0", 0, false},
+    {"cnt_reg_e1", 0, false},    {"cnt_reg_e2", 0, false},      {"cnt_reg_e8", 0, false},
+    {"cnt_reg_e9", 0, false},
+};
+
+const char *const estadosContados141[] = {"0", "1", "2", "8", "9"};
+
+void totalesGenerales141Registro(KovRespuesta *resp, QList<KovColumna> *cols, const Registro141 &r)
+{
+    const bool declarado = r.estado == QLatin1String(kEstadoDeclarado141);
+    for (const TotalGeneral141 &t : totalesGenerales141) {
+        if (t.soloEstado1 && !declarado)
+            continue;
+        resp->addAcumulador(QString::fromLatin1(t.nombre), t.columna ? monto141(cols, t.columna) : 0.0);
+    }
+    for (const char *estado : estadosContados141) {
+        if (r.estado == QLatin1String(estado)) {
+            resp->addAcumulador(QStringLiteral("cnt_reg_e") + r.estado, 1.0);
+            break;
+        }
+    }
+}
+
+} // namespace
+
+KovRespuesta f140100g(QList<KovColumna> *cols, ParametrosRegistro *params)
+{
+    return validar141(cols, params, totalesGenerales141Registro);
+}
+
 // ---- end of register 14.1 ----
 
 
