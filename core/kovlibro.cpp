@@ -1242,8 +1242,6 @@ int KovLibro::readLine()
 
     if (numErrores == erroresAntes) {
         const KovRespuesta respuesta = checkFuncion();
-        if (funcionRegistro)
-            enColumna.fill(nullptr);
         if (respuesta.getNotAddLine())
             --numLinea;
         if (respuesta.hasErrores())
@@ -1276,7 +1274,10 @@ KovRespuesta KovLibro::checkFuncion()
         return KovRespuesta();
     // A copy of the prepared parameters is as fresh as a new map for the validator, at the cost of a reference.
     ParametrosRegistro parametros = parametrosRegistro;
-    return funcionRegistro(&columnas, &parametros);
+    const KovRespuesta respuesta = funcionRegistro(&columnas, &parametros);
+    // The validator holds the column list and may have written into it.
+    enColumna.fill(nullptr);
+    return respuesta;
 }
 
 void KovLibro::addError(int cod, int fil, int col)

@@ -52,6 +52,16 @@ KovRespuesta validadorPeriodos(QList<KovColumna> *columnas, ParametrosRegistro *
     return r;
 }
 
+// Complains when it does not see the line's own text, then writes over it, as a validator holding the list may.
+KovRespuesta validadorQueEscribe(QList<KovColumna> *columnas, ParametrosRegistro *)
+{
+    KovRespuesta r;
+    if ((*columnas)[1].getData() != QLatin1String("x"))
+        r.addError(91, 2);
+    (*columnas)[1].setData(QStringLiteral("written"));
+    return r;
+}
+
 KovRespuesta columnaFalla(ParametrosColumna *parametros)
 {
     KovRespuesta r;
@@ -230,6 +240,7 @@ private slots:
     void errorLimit();
 
     void recordStepMergesTotals();
+    void validatorSeesEveryLineAfresh();
     void mergeRules();
     void perPeriodFold();
 
@@ -248,6 +259,7 @@ void TestKovLibro::initTestCase()
     KovRules::registrarFuncionRegistroPrueba(QStringLiteral("tstTotales"), validadorTotales, 2);
     KovRules::registrarFuncionRegistroPrueba(QStringLiteral("tstPeriodos"), validadorPeriodos, 3);
     KovRules::registrarFuncionRegistroPrueba(QStringLiteral("tstAncho"), validadorTotales, 5);
+    KovRules::registrarFuncionRegistroPrueba(QStringLiteral("tstEscribe"), validadorQueEscribe, 2);
     KovRules::registrarFuncionColumnaPrueba(QStringLiteral("tstColumna"), columnaFalla);
 }
 
@@ -730,6 +742,14 @@ void TestKovLibro::recordStepMergesTotals()
     QCOMPARE(valorDe(caso.control.casillas, QStringLiteral("107")), QStringLiteral("-7.500"));
     QCOMPARE(caso.libro.getNumEstado7(), 3);
     QCOMPARE(caso.libro.getNumLinea(), qint64(4));
+}
+
+// Each line hands the validator its own texts, also when a value repeats and a validator wrote over the list.
+void TestKovLibro::validatorSeesEveryLineAfresh()
+{
+    Caso caso;
+    QVERIFY(caso.abre("a|x|\nb|x|\na|x|\n", columnasLibres(2), {{"funcion", "tstEscribe"}}));
+    QCOMPARE(caso.lee(), QStringList());
 }
 
 void TestKovLibro::mergeRules()
