@@ -8,6 +8,9 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <QHostAddress>
+#include <QTcpServer>
+
 // CTest keeps the tests of one run that use the service's fixed port apart, but not two test runs on the same
 // machine. This lock does, for the life of the test process: it is released when the process ends.
 inline bool lockServicePort(int waitMs = 300000)
@@ -29,6 +32,21 @@ inline bool lockServicePort(int waitMs = 300000)
         QThread::msleep(100);
     }
     return true;
+}
+
+// True once nothing listens on the service's port any more (a service some other program left running, say).
+inline bool waitServicePortFree(int waitMs = 60000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    forever {
+        QTcpServer probe;
+        if (probe.listen(QHostAddress(QHostAddress::LocalHost), 1977))
+            return true;
+        if (timer.elapsed() > waitMs)
+            return false;
+        QThread::msleep(200);
+    }
 }
 
 #endif // PORTLOCK_H

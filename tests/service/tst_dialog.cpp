@@ -36,10 +36,7 @@ void TestDialog::initTestCase()
 {
     QVERIFY2(lockServicePort(), "another test run kept the service's port for too long");
     // The dialog ends the process when it cannot listen; make sure that is not why this test would stop.
-    QTcpServer probe;
-    if (!probe.listen(QHostAddress(QHostAddress::LocalHost), 1977))
-        QFAIL("port 1977 is taken by another program");
-    probe.close();
+    QVERIFY2(waitServicePortFree(), "port 1977 is taken by another program");
     dialog = new Dialog;
 }
 

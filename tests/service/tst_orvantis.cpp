@@ -105,7 +105,7 @@ void TestOrvantis::initTestCase()
 {
     QVERIFY2(lockServicePort(), "another test run kept the service's port for too long");
     QVERIFY2(QFileInfo(QStringLiteral(ORVANTIS_BINARY)).isExecutable(), ORVANTIS_BINARY);
-    QVERIFY2(!portAnswers(), "port 1977 is taken by another program");
+    QVERIFY2(waitServicePortFree(), "port 1977 is taken by another program");
 }
 
 void TestOrvantis::startService()
