@@ -25,6 +25,7 @@ const int kSegundoNumero = 10;
 const int kTipoDocumento = 11;
 const int kNumeroDocumento = 12;
 const int kProveedor = 13;
+const int kMoneda = 24;
 const int kTipoCambio = 25;
 const int kFechaReferencia = 26;
 const int kTipoReferencia = 27;
@@ -39,6 +40,7 @@ const int kEstado = 41;
 
 const QStringList kTiposColumna26 = {"07", "08", "87", "88", "97", "98"};
 const QStringList kTiposDua = {"50", "52"};
+const QStringList kEstadosConBloque = {"0", "1", "6", "7"};
 const QStringList kTiposSegundoNumero = {
     "00", "03", "05", "06", "07", "08", "11", "12", "13", "14", "15", "16", "18",
     "19", "23", "26", "28", "30", "34", "35", "36", "37", "55", "56", "87", "88",
@@ -191,6 +193,207 @@ void chequearProveedorYMontos(KovRespuesta *resp, QList<KovColumna> *cols, const
         resp->addError(5, kBandera);
 }
 
+// Indicator columns 36 to 40: empty or "1", counted under their keys.
+struct Indicador
+{
+    int col;
+    const char *clave;
+};
+const Indicador kIndicadores[] = {
+    {36, "cnt_error1"}, {37, "cnt_error2"}, {38, "cnt_error3"}, {39, "cnt_error4"}, {40, "cnt_ind_cancel"},
+};
+
+void contarIndicadores(KovRespuesta *resp, QList<KovColumna> *cols)
+{
+    for (const Indicador &i : kIndicadores)
+        resp->addAcumulador(QLatin1String(i.clave), 0.0);
+    for (const Indicador &i : kIndicadores) {
+        const QString texto = getData(cols, i.col);
+        if (texto.isEmpty())
+            continue;
+        if (texto == QLatin1String("1"))
+            resp->addAcumulador(QLatin1String(i.clave), 1.0);
+        else
+            resp->addError(5, i.col);
+    }
+}
+
+// ---- General totals ----
+
+struct TotalGeneral
+{
+    const char *clave;
+    int col;
+};
+const TotalGeneral kTotalesGenerales[] = {
+    {"mto_BI_ag_oge_t1", 14},     {"mto_IGV_ag_oge_t1", 15}, {"mto_BI_ag_oge_ong_t1", 16},
+    {"mto_IGV_ag_oge_ong_t1", 17}, {"mto_BI_ag_ong_t1", 18},  {"mto_IGV_ag_ong_t1", 19},
+    {"mto_ang_t1", 20},           {"mto_ISC_t1", 21},        {"mto_otros_t1", 22},
+    {"mto_CDP_t1", 23},
+};
+
+const char *const kEstadosContados[] = {"0", "1", "6", "7", "9"};
+
+void totalesGenerales(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r)
+{
+    for (const TotalGeneral &t : kTotalesGenerales)
+        resp->addAcumulador(QLatin1String(t.clave), monto(cols, t.col));
+    for (const char *estado : kEstadosContados)
+        resp->addAcumulador(QStringLiteral("cnt_reg_e") + QLatin1String(estado), 0.0);
+    for (const char *estado : kEstadosContados) {
+        if (r.estado == QLatin1String(estado)) {
+            resp->addAcumulador(QStringLiteral("cnt_reg_e") + QLatin1String(estado), 1.0);
+            break;
+        }
+    }
+}
+
+// ---- Detailed totals ----
+
+// Every key of the detailed totals is declared on every record, family by family in this order, so the first
+// record of a book fixes where they stand in the summary.
+const char *const kSufijosEstado[] = {"e0", "e1", "e6", "e7", "to", nullptr};
+const char *const kSufijosE16[] = {"e0", "e1", "e6", "e7", "to", "e16", nullptr};
+const char *const kSufijosConE9[] = {"e0", "e1", "e6", "e7", "e9", "to", nullptr};
+const char *const kSufijosAnterior[] = {"e9", "to", nullptr};
+const char *const kSufijosRegistro[] = {"e0", "e1", "e6", "e7", "e9", nullptr};
+
+struct FamiliaDeclarada
+{
+    const char *familia;
+    const char *const *sufijos;
+};
+const FamiliaDeclarada kDeclaradas[] = {
+    {"mto_com_ven_gra", kSufijosEstado},
+    {"mto_igv_ipm1", kSufijosE16},
+    {"mto_com_ven_granogra", kSufijosEstado},
+    {"mto_igv_ipm2", kSufijosE16},
+    {"mto_com_ven_nogra", kSufijosEstado},
+    {"mto_igv_ipm3", kSufijosEstado},
+    {"mto_adq_nogra", kSufijosEstado},
+    {"mto_isc", kSufijosEstado},
+    {"mto_icbp", kSufijosEstado},
+    {"mto_otros", kSufijosEstado},
+    {"mto_adq_per", kSufijosEstado},
+    {"mto_adq_lib", kSufijosConE9},
+    {"cnt_reg_per", kSufijosEstado},
+    {"cnt_reg_per_ant", kSufijosAnterior},
+    {"cnt_reg", kSufijosRegistro},
+    {"cnt_cdp_mn", kSufijosConE9},
+    {"cnt_cdp_me", kSufijosConE9},
+    {"cnt_fact_elec", kSufijosConE9},
+    {"cnt_fact_fisi", kSufijosConE9},
+    {"cnt_nc_elec", kSufijosConE9},
+    {"cnt_nc_fisi", kSufijosConE9},
+    {"cnt_nd_elec", kSufijosConE9},
+    {"cnt_nd_fisi", kSufijosConE9},
+    {"cnt_otro_elec", kSufijosConE9},
+    {"cnt_otro_fisi", kSufijosConE9},
+};
+
+// The amount families that a record of state 0, 1, 6 or 7 feeds, in order; the first ten also make the first
+// half of the all-state block. mto_icbp is declared but fed by no column.
+struct FamiliaMonto
+{
+    const char *familia;
+    int col;
+    bool conE16;
+};
+const FamiliaMonto kMontosEstado[] = {
+    {"mto_com_ven_gra", 14, false},
+    {"mto_igv_ipm1", 15, true},
+    {"mto_com_ven_granogra", 16, false},
+    {"mto_igv_ipm2", 17, true},
+    {"mto_com_ven_nogra", 18, false},
+    {"mto_igv_ipm3", 19, false},
+    {"mto_adq_nogra", 20, false},
+    {"mto_isc", 21, false},
+    {"mto_otros", 22, false},
+    {"mto_adq_per", 23, false},
+    {"mto_adq_lib", 23, false},
+};
+const int kMontosTodos = 10;
+
+QString clave(const char *familia, const QString &sufijo)
+{
+    return QLatin1String(familia) + QLatin1Char('_') + sufijo;
+}
+
+// How a record that passed the voucher rule is counted: by currency, by medium and by voucher class.
+struct Clases
+{
+    QString moneda;
+    QString comprobante;
+
+    QString monedaCon(const QString &sufijo) const { return moneda + QLatin1Char('_') + sufijo; }
+    QString comprobanteCon(const QString &sufijo) const { return comprobante + QLatin1Char('_') + sufijo; }
+};
+
+Clases clasificar(QList<KovColumna> *cols, const Registro &r)
+{
+    Clases c;
+    c.moneda = getData(cols, kMoneda) == QLatin1String("PEN") ? QStringLiteral("cnt_cdp_mn")
+                                                              : QStringLiteral("cnt_cdp_me");
+    // A series of digits only is a paper voucher; anything else, the empty series included, an electronic one.
+    const QString medio = esSoloDigitos(getData(cols, kSerie)) ? QStringLiteral("fisi") : QStringLiteral("elec");
+    QString clase = QStringLiteral("otro");
+    if (r.tipo == QLatin1String("01"))
+        clase = QStringLiteral("fact");
+    else if (r.tipo == QLatin1String("07"))
+        clase = QStringLiteral("nc");
+    else if (r.tipo == QLatin1String("08"))
+        clase = QStringLiteral("nd");
+    c.comprobante = QStringLiteral("cnt_") + clase + QLatin1Char('_') + medio;
+    return c;
+}
+
+void totalesDetallados(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r, bool comprobante)
+{
+    const QString to = QStringLiteral("to");
+    for (const FamiliaDeclarada &f : kDeclaradas) {
+        for (const char *const *s = f.sufijos; *s; ++s)
+            resp->addAcumulador(clave(f.familia, QLatin1String(*s)), 0.0);
+    }
+    if (!comprobante)
+        return;
+
+    const Clases c = clasificar(cols, r);
+    if (inList(r.estado, kEstadosConBloque)) {
+        const QString e = QLatin1Char('e') + r.estado;
+        const bool e16 = r.estado == QLatin1String("1") || r.estado == QLatin1String("6");
+        for (const FamiliaMonto &m : kMontosEstado) {
+            const double valor = monto(cols, m.col);
+            resp->addAcumulador(clave(m.familia, e), valor);
+            if (m.conE16 && e16)
+                resp->addAcumulador(clave(m.familia, QStringLiteral("e16")), valor);
+        }
+        resp->addAcumulador(clave("cnt_reg_per", e), 1.0);
+        resp->addAcumulador(clave("cnt_reg", e), 1.0);
+        resp->addAcumulador(c.monedaCon(e), 1.0);
+        resp->addAcumulador(c.comprobanteCon(e), 1.0);
+
+        for (int i = 0; i < kMontosTodos; ++i)
+            resp->addAcumulador(clave(kMontosEstado[i].familia, to), monto(cols, kMontosEstado[i].col));
+        resp->addAcumulador(QStringLiteral("cnt_reg_per_to"), 1.0);
+    } else if (r.estado == QLatin1String("9")) {
+        // A record of an earlier period keeps its amount apart under its own period.
+        const double valor = monto(cols, kMontoComprobante);
+        const QString e9 = QStringLiteral("e9");
+        resp->addPerAcumulador(QStringLiteral("mto_adq_per_ant_e9"), r.periodo, valor);
+        resp->addPerAcumulador(QStringLiteral("mto_adq_per_ant_to"), r.periodo, valor);
+        resp->addAcumulador(QStringLiteral("mto_adq_lib_e9"), valor);
+        resp->addAcumulador(QStringLiteral("cnt_reg_per_ant_e9"), 1.0);
+        resp->addAcumulador(QStringLiteral("cnt_reg_per_ant_to"), 1.0);
+        resp->addAcumulador(QStringLiteral("cnt_reg_e9"), 1.0);
+        resp->addAcumulador(c.monedaCon(e9), 1.0);
+        resp->addAcumulador(c.comprobanteCon(e9), 1.0);
+    }
+    // Every record past the voucher rule, whatever its state, reaches the second half of the all-state block.
+    resp->addAcumulador(QStringLiteral("mto_adq_lib_to"), monto(cols, kMontoComprobante));
+    resp->addAcumulador(c.monedaCon(to), 1.0);
+    resp->addAcumulador(c.comprobanteCon(to), 1.0);
+}
+
 void agregarDetalle(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r)
 {
     if (r.generateDetail != 1)
@@ -209,8 +412,11 @@ KovRespuesta validar(QList<KovColumna> *cols, ParametrosRegistro *parametros, bo
     chequearEstadoYFechas(&resp, cols, r);
     const bool comprobante = chequearComprobante(&resp, cols, r);
     chequearProveedorYMontos(&resp, cols, r);
-    Q_UNUSED(detallado);
-    Q_UNUSED(comprobante);
+    contarIndicadores(&resp, cols);
+    if (detallado)
+        totalesDetallados(&resp, cols, r, comprobante);
+    else
+        totalesGenerales(&resp, cols, r);
     agregarDetalle(&resp, cols, r);
     return resp;
 }
