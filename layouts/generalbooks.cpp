@@ -168,7 +168,115 @@ void contarEstados(Registro &r)
     sumarEstado(r);
 }
 
+// Debit and credit columns: both filled, a zero written "0.00", and not both non-zero. The detail books,
+// the journal and the ledger call the exclusion rule only when both amounts are non-zero, so two zeros
+// pass; book 030200 calls it on every record, so two zeros fail there.
+void debeHaber(Registro &r, int colDebe, int colHaber, bool siempreExcluyente)
+{
+    checkObligatorio(&r.resp, r.cols, colDebe, QString());
+    checkObligatorio(&r.resp, r.cols, colHaber, QString());
+    checkCeroDecimal(&r.resp, r.cols, colDebe);
+    checkCeroDecimal(&r.resp, r.cols, colHaber);
+    if (siempreExcluyente || (r.noCero(colDebe) && r.noCero(colHaber)))
+        checkMontoExcluyente(&r.resp, r.cols, colDebe, colHaber);
+}
+
+// The debit and credit totals, which only state "1" records feed, with the state counts; `estadosPrimero`
+// puts the counts' zero entries before the two totals' (book 030200), which is where its summary lists them.
+void totalesDebeHaber(Registro &r, const char *debe, const char *haber, int colDebe, int colHaber,
+                      bool estadosPrimero)
+{
+    if (estadosPrimero)
+        declararEstados(r);
+    r.total(debe, 0.0);
+    r.total(haber, 0.0);
+    if (!estadosPrimero)
+        declararEstados(r);
+    if (r.esEstado("1")) {
+        r.totalDe(debe, colDebe);
+        r.totalDe(haber, colHaber);
+    }
+    sumarEstado(r, colDebe, colHaber);
+}
+
+// A date held against the book's month and then against the record's, each finding worded by the
+// validator; a text that is not a date gets error 13 from both and no message.
+void fechaConMensajes(Registro &r, int col)
+{
+    if (!checkFechaConPeriodo(&r.resp, r.cols, col, r.periodoLibro, false, false))
+        r.resp.addError(QStringLiteral("La fecha debe ser menor o igual al periodo informado"), col);
+    if (!checkFechaConPeriodo(&r.resp, r.cols, col, r.periodo, false, false))
+        r.resp.addError(QStringLiteral("La fecha debe ser menor o igual al periodo señalado en el campo 1"), col);
+}
+
+// The journal and the ledger: the same record, told apart by how their dates are checked.
+KovRespuesta diarioMayor(QList<KovColumna> *cols, ParametrosRegistro *params, void (*fechas)(Registro &))
+{
+    const auto previos = [](Registro &r) {
+        checkTipoDocumento(&r.resp, r.cols, 8, 9);
+        checkCdpTipSerNumOtros(&r.resp, r.cols, 10, 11, 12);
+    };
+    return validar(cols, params, { 21, Periodo::Mensual }, previos, [fechas](Registro &r) {
+        if (r.periodoValido)
+            fechas(r);
+        debeHaber(r, 18, 19, false);
+        if (!r.vacio(20))
+            checkDatoEstructurado(&r.resp, r.cols, 20);
+        totalesDebeHaber(r, "mto_debe_t", "mto_haber_t", 18, 19, false);
+    });
+}
+
+// The chart of accounts; `vacioCuenta` is what stands for a missing column 5 when column 4 is "99".
+KovRespuesta planCuentas(QList<KovColumna> *cols, ParametrosRegistro *params, const QString &vacioCuenta)
+{
+    return validar(cols, params, { 8, Periodo::DiarioSinDia }, [&vacioCuenta](Registro &r) {
+        if (r.es(4, "99"))
+            checkObligatorio(&r.resp, r.cols, 5, vacioCuenta);
+        if (!r.vacio(6))
+            checkObligatorio(&r.resp, r.cols, 7, QStringLiteral("-"));
+        contarEstados(r);
+    });
+}
+
 } // namespace
+
+KovRespuesta f010100(QList<KovColumna> *cols, ParametrosRegistro *params)
+{
+    return validar(cols, params, { 19, Periodo::Mensual }, [](Registro &r) {
+        r.fecha(11);
+        r.fecha(13);
+        checkCdpTipSerNumOtros(&r.resp, r.cols, 8, 9, 10);
+        debeHaber(r, 16, 17, false);
+        if (!r.vacio(18))
+            checkDatoEstructurado(&r.resp, r.cols, 18);
+        totalesDebeHaber(r, "mto_total_deudor", "mto_total_acreedor", 16, 17, false);
+    });
+}
+
+KovRespuesta f010200(QList<KovColumna> *cols, ParametrosRegistro *params)
+{
+    return validar(cols, params, { 15, Periodo::Mensual }, [](Registro &r) {
+        r.fecha(6);
+        // Without a document type the number must be "-" as well.
+        if (!r.es(9, "-"))
+            checkTipoDocumento(&r.resp, r.cols, 9, 10);
+        else if (!r.es(10, "-"))
+            r.resp.addError(29, 10);
+        debeHaber(r, 13, 14, false);
+        totalesDebeHaber(r, "mto_total_deudor", "mto_total_acreedor", 13, 14, false);
+    });
+}
+
+KovRespuesta f030200(QList<KovColumna> *cols, ParametrosRegistro *params)
+{
+    return validar(cols, params, { 8, Periodo::Diario }, [](Registro &r) {
+        checkObligatorio(&r.resp, r.cols, 4, QString());
+        if (r.es(3, "99") && !r.es(4, "-"))
+            r.resp.addError(5, 4);
+        debeHaber(r, 6, 7, true);
+        totalesDebeHaber(r, "mto_total_deudor", "mto_total_acreedor", 6, 7, true);
+    });
+}
 
 KovRespuesta f040100(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
@@ -179,5 +287,33 @@ KovRespuesta f040100(QList<KovColumna> *cols, ParametrosRegistro *params)
         r.totalDe("mto_bruto_t1", 8);
         r.totalDe("mto_reten_t", 9);
         contarEstados(r);
+    });
+}
+
+KovRespuesta f050100(QList<KovColumna> *cols, ParametrosRegistro *params)
+{
+    return diarioMayor(cols, params, [](Registro &r) {
+        if (!r.vacio(13))
+            r.fecha(13);
+        r.fecha(15);
+    });
+}
+
+KovRespuesta f050300(QList<KovColumna> *cols, ParametrosRegistro *params)
+{
+    return planCuentas(cols, params, QStringLiteral("-"));
+}
+
+KovRespuesta f050400(QList<KovColumna> *cols, ParametrosRegistro *params)
+{
+    return planCuentas(cols, params, QString());
+}
+
+KovRespuesta f060100(QList<KovColumna> *cols, ParametrosRegistro *params)
+{
+    return diarioMayor(cols, params, [](Registro &r) {
+        if (!r.vacio(13))
+            fechaConMensajes(r, 13);
+        fechaConMensajes(r, 15);
     });
 }

@@ -9,7 +9,18 @@
 // every name of the group: f030300 serves 030300, 030400 and 030500; f032400 serves 032400 and 032500;
 // f050100 serves 050100 and 050200.
 
+// Debit and credit detail.
+KovRespuesta f010100(QList<KovColumna> *cols, ParametrosRegistro *params);
+KovRespuesta f010200(QList<KovColumna> *cols, ParametrosRegistro *params);
+KovRespuesta f030200(QList<KovColumna> *cols, ParametrosRegistro *params);
+
 // Withholdings.
 KovRespuesta f040100(QList<KovColumna> *cols, ParametrosRegistro *params);
+
+// Journal, chart of accounts and ledger.
+KovRespuesta f050100(QList<KovColumna> *cols, ParametrosRegistro *params);
+KovRespuesta f050300(QList<KovColumna> *cols, ParametrosRegistro *params);
+KovRespuesta f050400(QList<KovColumna> *cols, ParametrosRegistro *params);
+KovRespuesta f060100(QList<KovColumna> *cols, ParametrosRegistro *params);
 
 #endif // GENERALBOOKS_H

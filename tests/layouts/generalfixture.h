@@ -6,12 +6,14 @@
 // row can state them exactly (records and errors are written as the rule tests write them).
 
 #include "../rules/registrosprueba.h"
+#include "kovrules.h"
 #include "kovtypes.h"
 
 #include <QList>
 #include <QMap>
 #include <QString>
 #include <QStringList>
+#include <QtTest>
 
 // The fields of a line written as a book writes them, "|"-separated.
 inline QStringList campos(const QString &linea)
@@ -47,6 +49,31 @@ inline ParametrosRegistro parametros(const QString &periodo, const QString &path
     return p;
 }
 
+// The path of a book file whose name carries the opportunity code `codigo` (characters 28 and 29 of the name).
+inline QString rutaLibro(const QString &codigo)
+{
+    return QStringLiteral("/tmp/libros/LE2010007097020240229030200") + codigo + QStringLiteral("0011.txt");
+}
+
+// The record validator registered under `nombre` run on the base line with the changes applied.
+inline KovRespuesta validarLinea(const QString &nombre, const QString &base, const QString &cambios,
+                                 const QString &periodoLibro, const QString &path = QString())
+{
+    const FuncionRegistro f = KovRules().getFuncionRegistro(nombre);
+    if (!f)
+        return KovRespuesta();
+    QList<KovColumna> cols = registro(cambiar(campos(base), cambios));
+    ParametrosRegistro params = parametros(periodoLibro, path);
+    return f(&cols, &params);
+}
+
+// The state-1 debit and credit sums, "debit/credit".
+inline QString estado1(const KovRespuesta &resp)
+{
+    return QString::number(resp.getEstado1Debe(), 'g', 15) + QLatin1Char('/')
+        + QString::number(resp.getEstado1Haber(), 'g', 15);
+}
+
 // The total names in the order the record first names them, as a book's summary would list them.
 inline QString nombres(const KovRespuesta &resp)
 {
@@ -77,6 +104,47 @@ inline QString sumas(const KovRespuesta &resp)
             partes.append(nombre + QLatin1Char('=') + QString::number(suma.value(nombre), 'g', 15));
     }
     return partes.join(QStringLiteral("; "));
+}
+
+// The columns of a table of record cases: which validator, on which line, with which book period and
+// opportunity code in the file name; then the changes to the line and the expected errors, non-zero totals
+// and state-1 sums.
+inline void columnasCaso()
+{
+    QTest::addColumn<QString>("nombre");
+    QTest::addColumn<QString>("base");
+    QTest::addColumn<QString>("periodoLibro");
+    QTest::addColumn<QString>("codigo");
+    QTest::addColumn<QString>("cambios");
+    QTest::addColumn<QString>("errores");
+    QTest::addColumn<QString>("sumas");
+    QTest::addColumn<QString>("estado1");
+}
+
+inline QTestData &caso(const QString &fila, const QString &nombre, const QString &base, const QString &periodoLibro,
+                       const QString &codigo = QStringLiteral("04"))
+{
+    return QTest::newRow(qPrintable(fila)) << nombre << base << periodoLibro << codigo;
+}
+
+// Runs the current row; every record counts as one detail line.
+inline void comprobarCaso()
+{
+    QFETCH(QString, nombre);
+    QFETCH(QString, base);
+    QFETCH(QString, periodoLibro);
+    QFETCH(QString, codigo);
+    QFETCH(QString, cambios);
+    QFETCH(QString, errores);
+    QFETCH(QString, sumas);
+    QFETCH(QString, estado1);
+
+    QVERIFY2(KovRules().getFuncionRegistro(nombre), qPrintable(nombre));
+    const KovRespuesta resp = validarLinea(nombre, base, cambios, periodoLibro, rutaLibro(codigo));
+    QCOMPARE(::errores(resp), errores);
+    QCOMPARE(::sumas(resp), sumas);
+    QCOMPARE(::estado1(resp), estado1);
+    QCOMPARE(resp.getTotalLineDetail(), 1);
 }
 
 #endif // GENERALFIXTURE_H
