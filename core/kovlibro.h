@@ -49,8 +49,10 @@ public:
     KovRespuesta checkFuncion();
 
     void addError(int cod, int fil, int col);
+    // Entries without a column of their own take `col`.
     void addError(const KovRespuesta &respuesta, int fil, int col);
     void addAcumulador(const KovRespuesta &respuesta);
+    // Folded as they arrive: auxResumen holds one element per name and period, "valor" its running total.
     void addPerAcumulador(const KovRespuesta &respuesta);
     void addAgregador(const KovRespuesta &respuesta);
     void addCasillas(const KovRespuesta &respuesta);

@@ -325,6 +325,7 @@ void TestKovLibro::setUpSpecialPaths_data()
     QTest::newRow("directory") << "directory" << "906";
     QTest::newRow("fifo") << "fifo" << "906";
     QTest::newRow("device") << "device" << "906";
+    QTest::newRow("key index cannot be made") << "noindex" << "908";
     QTest::newRow("250 characters") << "long250" << "906";
     QTest::newRow("251 characters") << "long251" << "910";
 }
@@ -339,6 +340,9 @@ void TestKovLibro::setUpSpecialPaths()
     QString peticion;
     if (clase == QLatin1String("empty")) {
         caso.escribeLibro(QByteArray());
+    } else if (clase == QLatin1String("noindex")) {
+        caso.escribeLibro("a|\n");
+        caso.libro.setTicket(QStringLiteral("/no/such/folder/x"));
     } else if (clase == QLatin1String("directory")) {
         ruta = caso.dir.path();
     } else if (clase == QLatin1String("fifo")) {
