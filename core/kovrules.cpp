@@ -92,7 +92,7 @@ static const EntradaRegistro fx_registros[] = {
     { "f120100", nullptr, 18 },
     { "f130100", nullptr, 26 },
     // Sales registers 14.1 and 14.2.
-    { "f140100d", nullptr, 34 },
+    { "f140100d", f140100d, 34 },
     { "f140100g", f140100g, 34 },
     { "f140200d", nullptr, 25 },
     { "f140200g", nullptr, 25 },

@@ -24,7 +24,7 @@ struct Registro141
     QString tipo;     // column 6, the voucher type
     QString estado;   // column 34, compared as text
     QString periodo;  // column 1, the record's own period
-    bool comprobante; // the first voucher check passed
+    bool comprobante = false; // the first voucher check passed
 };
 
 QStringList codigos141(const char *lista)
@@ -287,11 +287,143 @@ void totalesGenerales141Registro(KovRespuesta *resp, QList<KovColumna> *cols, co
     }
 }
 
+struct FamiliaTotal141
+{
+    const char *raiz;
+    const char *sufijos; // blank-separated; empty for a name that stands whole
+};
+
+// The detailed totals declared at zero on every record, family by family, so the summary's order is fixed.
+const FamiliaTotal141 familiasDeclaradas141[] = {
+    {"mto_exp", "e0 e1 e2 to"},
+    {"mto_bi_gra", "e0 e1 e2 to"},
+    {"mto_desc_bi", "e0 e1 e2 to"},
+    {"mto_igv_ipm", "e0 e1 e2 to"},
+    {"mto_desc_igv_ipm", "e0 e1 e2 to"},
+    {"mto_exo", "e0 e1 e2 to"},
+    {"mto_inaf", "e0 e1 e2 to"},
+    {"mto_isc", "e0 e1 e2 to"},
+    {"mto_bi_ivap", "e0 e1 e2 to"},
+    {"mto_ivap", "e0 e1 e2 to"},
+    {"mto_icbp", "e0 e1 e2 to"},
+    {"mto_otros", "e0 e1 e2 to"},
+    {"mto_vta_per", "e0 e1 e2 to"},
+    {"mto_vta_lib", "e0 e1 e2 e8 e9 to"},
+    {"cnt_reg_per", "e0 e1 e2 to"},
+    {"cnt_reg_per_ant", "e8 e9 to"},
+    {"cnt_reg", "e0 e1 e2 e8 e9"},
+    {"cnt_cdp_mn", "e0 e1 e2 e8 e9 to"},
+    {"cnt_cdp_me", "e0 e1 e2 e8 e9 to"},
+    {"cnt_fact_elec", "e0 e1 e2 e8 e9 to"},
+    {"cnt_fact_fisi", "e0 e1 e2 e8 e9 to"},
+    {"cnt_nc_elec", "e0 e1 e2 e8 e9 to"},
+    {"cnt_nc_fisi", "e0 e1 e2 e8 e9 to"},
+    {"cnt_nd_elec", "e0 e1 e2 e8 e9 to"},
+    {"cnt_nd_fisi", "e0 e1 e2 e8 e9 to"},
+    {"cnt_otro_elec", "e0 e1 e2 e8 e9 to"},
+    {"cnt_otro_fisi", "e0 e1 e2 e8 e9 to"},
+    {"cnt_nc_e1", ""},
+};
+
+struct MontoEstado141
+{
+    const char *raiz;
+    int columna;
+};
+
+// The amounts a record of the book's own period adds under its state and over all states, in their order.
+const MontoEstado141 montosPeriodo141[] = {
+    {"mto_exp", 13},
+    {"mto_bi_gra", 14},
+    {"mto_desc_bi", 15},
+    {"mto_igv_ipm", 16},
+    {"mto_desc_igv_ipm", 17},
+    {"mto_exo", 18},
+    {"mto_inaf", 19},
+    {"mto_isc", 20},
+    {"mto_bi_ivap", 21},
+    {"mto_ivap", 22},
+    {"mto_otros", 23},
+    {"mto_vta_per", 24},
+};
+
+QString claseComprobante141(const QString &tipo)
+{
+    static const QStringList notasCredito = codigos141("07 87");
+    static const QStringList notasDebito = codigos141("08 88");
+    if (tipo == QLatin1String("01"))
+        return QStringLiteral("fact");
+    if (inList(tipo, notasCredito))
+        return QStringLiteral("nc");
+    if (inList(tipo, notasDebito))
+        return QStringLiteral("nd");
+    return QStringLiteral("otro");
+}
+
+// Totals by state, voucher class, medium and currency. Only a voucher that passed its check is counted: the
+// class and medium of a refused one mean nothing.
+void totalesDetallados141(KovRespuesta *resp, QList<KovColumna> *cols, const Registro141 &r)
+{
+    for (const FamiliaTotal141 &f : familiasDeclaradas141) {
+        const QString raiz = QString::fromLatin1(f.raiz);
+        const QStringList sufijos = codigos141(f.sufijos);
+        for (const QString &sufijo : sufijos)
+            resp->addAcumulador(sufijo.isEmpty() ? raiz : raiz + QLatin1Char('_') + sufijo, 0.0);
+    }
+    if (!r.comprobante)
+        return;
+
+    static const QStringList estadosPeriodo = codigos141("0 1 2");
+    static const QStringList estadosAnteriores = codigos141("8 9");
+    const QString moneda = getData(cols, 25) == QLatin1String("PEN") ? QStringLiteral("mn") : QStringLiteral("me");
+    const QString medio = esSoloDigitos(getData(cols, 7)) ? QStringLiteral("fisi") : QStringLiteral("elec");
+    const QString clase = QStringLiteral("cnt_") + claseComprobante141(r.tipo) + QLatin1Char('_') + medio;
+    const QString e = QStringLiteral("_e") + r.estado;
+    const double total = monto141(cols, 24);
+    const bool delPeriodo = inList(r.estado, estadosPeriodo);
+    const bool anterior = !delPeriodo && inList(r.estado, estadosAnteriores);
+
+    if (delPeriodo) {
+        for (const MontoEstado141 &m : montosPeriodo141)
+            resp->addAcumulador(QString::fromLatin1(m.raiz) + e, monto141(cols, m.columna));
+        resp->addAcumulador(QStringLiteral("mto_vta_lib") + e, total);
+        resp->addAcumulador(QStringLiteral("cnt_reg_per") + e, 1.0);
+        resp->addAcumulador(QStringLiteral("cnt_reg") + e, 1.0);
+    } else if (anterior) {
+        resp->addPerAcumulador(QStringLiteral("mto_vta_per_ant") + e, r.periodo, total);
+        resp->addAcumulador(QStringLiteral("mto_vta_lib") + e, total);
+        resp->addAcumulador(QStringLiteral("cnt_reg_per_ant") + e, 1.0);
+        resp->addAcumulador(QStringLiteral("cnt_reg") + e, 1.0);
+    }
+    if (delPeriodo || anterior) {
+        resp->addAcumulador(QStringLiteral("cnt_cdp_") + moneda + e, 1.0);
+        resp->addAcumulador(clase + e, 1.0);
+    }
+    if (delPeriodo) {
+        if (r.estado == QLatin1String(kEstadoDeclarado141) && clase.startsWith(QLatin1String("cnt_nc_")))
+            resp->addAcumulador(QStringLiteral("cnt_nc_e1"), 1.0);
+        for (const MontoEstado141 &m : montosPeriodo141)
+            resp->addAcumulador(QString::fromLatin1(m.raiz) + QStringLiteral("_to"), monto141(cols, m.columna));
+        resp->addAcumulador(QStringLiteral("cnt_reg_per_to"), 1.0);
+    } else if (anterior) {
+        resp->addPerAcumulador(QStringLiteral("mto_vta_per_ant_to"), r.periodo, total);
+        resp->addAcumulador(QStringLiteral("cnt_reg_per_ant_to"), 1.0);
+    }
+    resp->addAcumulador(QStringLiteral("mto_vta_lib_to"), total);
+    resp->addAcumulador(QStringLiteral("cnt_cdp_") + moneda + QStringLiteral("_to"), 1.0);
+    resp->addAcumulador(clase + QStringLiteral("_to"), 1.0);
+}
+
 } // namespace
 
 KovRespuesta f140100g(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
     return validar141(cols, params, totalesGenerales141Registro);
+}
+
+KovRespuesta f140100d(QList<KovColumna> *cols, ParametrosRegistro *params)
+{
+    return validar141(cols, params, totalesDetallados141);
 }
 
 // ---- end of register 14.1 ----

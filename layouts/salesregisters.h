@@ -10,6 +10,7 @@
 // Sales register 14.1: one set of record checks, reported with the layout's general totals ("g") or with its
 // totals by state, voucher class, medium and currency ("d").
 KovRespuesta f140100g(QList<KovColumna> *cols, ParametrosRegistro *params);
+KovRespuesta f140100d(QList<KovColumna> *cols, ParametrosRegistro *params);
 
 // ---- end of register 14.1 ----
 

@@ -1,4 +1,4 @@
-// The general-totals validator of the sales register 14.1, called directly on one record per case.
+// The validators of the sales register 14.1, called directly on one record per case.
 #include "kovrules.h"
 #include "sales141fixture.h"
 #include "salesregisters.h"
@@ -41,9 +41,47 @@ KovRespuesta validarCon(const QString &cambios, const char *clave, const QVarian
     return f140100g(&cols, &p);
 }
 
+// The detailed totals every record declares at zero, in their order.
+const char kDeclarados[] =
+    "mto_exp_e0 mto_exp_e1 mto_exp_e2 mto_exp_to mto_bi_gra_e0 mto_bi_gra_e1 mto_bi_gra_e2 mto_bi_gra_to "
+    "mto_desc_bi_e0 mto_desc_bi_e1 mto_desc_bi_e2 mto_desc_bi_to mto_igv_ipm_e0 mto_igv_ipm_e1 "
+    "mto_igv_ipm_e2 mto_igv_ipm_to mto_desc_igv_ipm_e0 mto_desc_igv_ipm_e1 mto_desc_igv_ipm_e2 "
+    "mto_desc_igv_ipm_to mto_exo_e0 mto_exo_e1 mto_exo_e2 mto_exo_to mto_inaf_e0 mto_inaf_e1 mto_inaf_e2 "
+    "mto_inaf_to mto_isc_e0 mto_isc_e1 mto_isc_e2 mto_isc_to mto_bi_ivap_e0 mto_bi_ivap_e1 mto_bi_ivap_e2 "
+    "mto_bi_ivap_to mto_ivap_e0 mto_ivap_e1 mto_ivap_e2 mto_ivap_to mto_icbp_e0 mto_icbp_e1 mto_icbp_e2 "
+    "mto_icbp_to mto_otros_e0 mto_otros_e1 mto_otros_e2 mto_otros_to mto_vta_per_e0 mto_vta_per_e1 "
+    "mto_vta_per_e2 mto_vta_per_to mto_vta_lib_e0 mto_vta_lib_e1 mto_vta_lib_e2 mto_vta_lib_e8 "
+    "mto_vta_lib_e9 mto_vta_lib_to cnt_reg_per_e0 cnt_reg_per_e1 cnt_reg_per_e2 cnt_reg_per_to "
+    "cnt_reg_per_ant_e8 cnt_reg_per_ant_e9 cnt_reg_per_ant_to cnt_reg_e0 cnt_reg_e1 cnt_reg_e2 cnt_reg_e8 "
+    "cnt_reg_e9 cnt_cdp_mn_e0 cnt_cdp_mn_e1 cnt_cdp_mn_e2 cnt_cdp_mn_e8 cnt_cdp_mn_e9 cnt_cdp_mn_to "
+    "cnt_cdp_me_e0 cnt_cdp_me_e1 cnt_cdp_me_e2 cnt_cdp_me_e8 cnt_cdp_me_e9 cnt_cdp_me_to cnt_fact_elec_e0 "
+    "cnt_fact_elec_e1 cnt_fact_elec_e2 cnt_fact_elec_e8 cnt_fact_elec_e9 cnt_fact_elec_to "
+    "cnt_fact_fisi_e0 cnt_fact_fisi_e1 cnt_fact_fisi_e2 cnt_fact_fisi_e8 cnt_fact_fisi_e9 "
+    "cnt_fact_fisi_to cnt_nc_elec_e0 cnt_nc_elec_e1 cnt_nc_elec_e2 cnt_nc_elec_e8 cnt_nc_elec_e9 "
+    "cnt_nc_elec_to cnt_nc_fisi_e0 cnt_nc_fisi_e1 cnt_nc_fisi_e2 cnt_nc_fisi_e8 cnt_nc_fisi_e9 "
+    "cnt_nc_fisi_to cnt_nd_elec_e0 cnt_nd_elec_e1 cnt_nd_elec_e2 cnt_nd_elec_e8 cnt_nd_elec_e9 "
+    "cnt_nd_elec_to cnt_nd_fisi_e0 cnt_nd_fisi_e1 cnt_nd_fisi_e2 cnt_nd_fisi_e8 cnt_nd_fisi_e9 "
+    "cnt_nd_fisi_to cnt_otro_elec_e0 cnt_otro_elec_e1 cnt_otro_elec_e2 cnt_otro_elec_e8 cnt_otro_elec_e9 "
+    "cnt_otro_elec_to cnt_otro_fisi_e0 cnt_otro_fisi_e1 cnt_otro_fisi_e2 cnt_otro_fisi_e8 "
+    "cnt_otro_fisi_e9 cnt_otro_fisi_to cnt_nc_e1";
+
+QString declaradosEnCero()
+{
+    QStringList l = QString::fromLatin1(kDeclarados).split(QLatin1Char(' '));
+    for (QString &clave : l)
+        clave += QStringLiteral("=0.000");
+    return l.join(QLatin1Char(' '));
+}
+
+// The detailed variant's totals past the two indicator counts and the declared zeros.
+QString totalesPropios(const KovRespuesta &r)
+{
+    return entradas(r.getAcumuladores().mid(2 + 131));
+}
+
 } // namespace
 
-class TestSales141g : public QObject
+class TestSales141 : public QObject
 {
     Q_OBJECT
 
@@ -58,16 +96,22 @@ private slots:
     void aggregates_data();
     void aggregates();
     void shortRecordAndNoParameters();
+    void detailedDeclared();
+    void detailedTotals_data();
+    void detailedTotals();
+    void detailedGateClosedKeepsBoxesAndAggregates();
 };
 
-void TestSales141g::registered()
+void TestSales141::registered()
 {
     KovRules reglas;
     QVERIFY(reglas.getFuncionRegistro(QStringLiteral("f140100g")) == &f140100g);
+    QVERIFY(reglas.getFuncionRegistro(QStringLiteral("f140100d")) == &f140100d);
     QCOMPARE(reglas.getColumnaEstado(QStringLiteral("f140100g")), 34);
+    QCOMPARE(reglas.getColumnaEstado(QStringLiteral("f140100d")), 34);
 }
 
-void TestSales141g::errors_data()
+void TestSales141::errors_data()
 {
     QTest::addColumn<QString>("cambios");
     QTest::addColumn<QString>("esperado");
@@ -152,16 +196,18 @@ void TestSales141g::errors_data()
     QTest::newRow("indicators out of list") << "32=1.0|33=01" << "5@32; 5@33";
 }
 
-void TestSales141g::errors()
+void TestSales141::errors()
 {
     QFETCH(QString, cambios);
     QFETCH(QString, esperado);
     QList<KovColumna> cols = registro141(cambios);
     ParametrosRegistro p = parametros141(0, 0);
+    // The two variants differ only in their totals: each must report the record alike.
     QCOMPARE(errores(f140100g(&cols, &p)), esperado);
+    QCOMPARE(errores(f140100d(&cols, &p)), esperado);
 }
 
-void TestSales141g::totals_data()
+void TestSales141::totals_data()
 {
     QTest::addColumn<QString>("cambios");
     QTest::addColumn<QString>("esperado");
@@ -186,7 +232,7 @@ void TestSales141g::totals_data()
                + montos + "mto_total_t1=118.000 " + ceros;
 }
 
-void TestSales141g::totals()
+void TestSales141::totals()
 {
     QFETCH(QString, cambios);
     QFETCH(QString, esperado);
@@ -199,7 +245,7 @@ void TestSales141g::totals()
     QCOMPARE(r.getTotalLineDetail(), 0);
 }
 
-void TestSales141g::boxes_data()
+void TestSales141::boxes_data()
 {
     QTest::addColumn<QString>("cambios");
     QTest::addColumn<QVariant>("generateQVR");
@@ -224,7 +270,7 @@ void TestSales141g::boxes_data()
     QTest::newRow("not asked") << "13=5" << QVariant() << QString();
 }
 
-void TestSales141g::boxes()
+void TestSales141::boxes()
 {
     QFETCH(QString, cambios);
     QFETCH(QVariant, generateQVR);
@@ -234,7 +280,7 @@ void TestSales141g::boxes()
     QVERIFY(!r.hasAgregados());
 }
 
-void TestSales141g::aggregates_data()
+void TestSales141::aggregates_data()
 {
     QTest::addColumn<QString>("cambios");
     QTest::addColumn<QVariant>("generateDetail");
@@ -249,7 +295,7 @@ void TestSales141g::aggregates_data()
     QTest::newRow("not asked") << QString() << QVariant() << QString();
 }
 
-void TestSales141g::aggregates()
+void TestSales141::aggregates()
 {
     QFETCH(QString, cambios);
     QFETCH(QVariant, generateDetail);
@@ -260,16 +306,123 @@ void TestSales141g::aggregates()
 }
 
 // Book set-up refuses a narrower layout; called directly, missing columns read as empty texts.
-void TestSales141g::shortRecordAndNoParameters()
+void TestSales141::shortRecordAndNoParameters()
 {
-    QList<KovColumna> cols = registro(QStringList{QStringLiteral("20240100"), QString(), QString()});
-    const KovRespuesta r = f140100g(&cols, nullptr);
-    QVERIFY(r.getNumErrores() > 0);
-    QList<KovColumna> vacia;
-    ParametrosRegistro p = parametros141(1, 1);
-    QCOMPARE(f140100g(&vacia, &p).getTotalLineDetail(), 1);
-    QCOMPARE(f140100g(nullptr, &p).getTotalLineDetail(), 1);
+    for (FuncionRegistro validar : {f140100g, f140100d}) {
+        QList<KovColumna> cols = registro(QStringList{QStringLiteral("20240100"), QString(), QString()});
+        QVERIFY(validar(&cols, nullptr).getNumErrores() > 0);
+        QList<KovColumna> vacia;
+        ParametrosRegistro p = parametros141(1, 1);
+        QCOMPARE(validar(&vacia, &p).getTotalLineDetail(), 1);
+        QCOMPARE(validar(nullptr, &p).getTotalLineDetail(), 1);
+    }
 }
 
-QTEST_APPLESS_MAIN(TestSales141g)
-#include "tst_sales141g.moc"
+void TestSales141::detailedDeclared()
+{
+    // A voucher type foreign to the sub-book closes the gate: the declared zeros and the indicators stay.
+    QList<KovColumna> cols = registro141(QStringLiteral("6=02|34=5|33=1"));
+    ParametrosRegistro p = parametros141(0, 0);
+    const KovRespuesta r = f140100d(&cols, &p);
+    QCOMPARE(errores(r), QStringLiteral(
+        "666@6:No puede consignar este tipo de comprobante para el sub libro seleccionado"));
+    QCOMPARE(entradas(r.getAcumuladores()),
+             QStringLiteral("cnt_error1=0.000 cnt_ind_cancel=0.000 cnt_ind_cancel=1.000 ") + declaradosEnCero());
+    QVERIFY(!r.hasPerAcumuladores());
+}
+
+void TestSales141::detailedTotals_data()
+{
+    QTest::addColumn<QString>("cambios");
+    QTest::addColumn<QString>("esperado");
+    QTest::addColumn<QString>("porPeriodo");
+
+    const QString montos1 = QStringLiteral("mto_exp_e1=0.000 mto_bi_gra_e1=100.000 mto_desc_bi_e1=0.000 "
+        "mto_igv_ipm_e1=18.000 mto_desc_igv_ipm_e1=0.000 mto_exo_e1=0.000 mto_inaf_e1=0.000 mto_isc_e1=0.000 "
+        "mto_bi_ivap_e1=0.000 mto_ivap_e1=0.000 mto_otros_e1=0.000 mto_vta_per_e1=118.000 ");
+    QString montosTo = montos1;
+    montosTo.replace(QStringLiteral("_e1="), QStringLiteral("_to="));
+
+    QTest::newRow("state 1 invoice, electronic, soles")
+        << QString()
+        << montos1 + "mto_vta_lib_e1=118.000 cnt_reg_per_e1=1.000 cnt_reg_e1=1.000 cnt_cdp_mn_e1=1.000 "
+                     "cnt_fact_elec_e1=1.000 " + montosTo
+               + "cnt_reg_per_to=1.000 mto_vta_lib_to=118.000 cnt_cdp_mn_to=1.000 cnt_fact_elec_to=1.000"
+        << QString();
+    QTest::newRow("state 1 credit note 87, physical, dollars")
+        << "6=87|7=0001|25=USD|27=10/01/2024|28=01|29=F001|30=100"
+        << montos1 + "mto_vta_lib_e1=118.000 cnt_reg_per_e1=1.000 cnt_reg_e1=1.000 cnt_cdp_me_e1=1.000 "
+                     "cnt_nc_fisi_e1=1.000 cnt_nc_e1=1.000 " + montosTo
+               + "cnt_reg_per_to=1.000 mto_vta_lib_to=118.000 cnt_cdp_me_to=1.000 cnt_nc_fisi_to=1.000"
+        << QString();
+
+    QString montos2 = montos1;
+    montos2.replace(QStringLiteral("_e1="), QStringLiteral("_e2="));
+    montos2.replace(QStringLiteral("mto_vta_per_e2=118.000"), QStringLiteral("mto_vta_per_e2=-150.000"));
+    QString montos2To = montos2;
+    montos2To.replace(QStringLiteral("_e2="), QStringLiteral("_to="));
+    QTest::newRow("state 2 invoice, negative total")
+        << "34=2|24=-150.00"
+        << montos2 + "mto_vta_lib_e2=-150.000 cnt_reg_per_e2=1.000 cnt_reg_e2=1.000 cnt_cdp_mn_e2=1.000 "
+                     "cnt_fact_elec_e2=1.000 " + montos2To
+               + "cnt_reg_per_to=1.000 mto_vta_lib_to=-150.000 cnt_cdp_mn_to=1.000 cnt_fact_elec_to=1.000"
+        << QString();
+    QTest::newRow("state 8 debit note 88, physical")
+        << "34=8|1=20231200|4=15/12/2023|6=88|7=0001|27=10/12/2023|28=01|29=F001|30=100|13=7"
+        << "mto_vta_lib_e8=118.000 cnt_reg_per_ant_e8=1.000 cnt_reg_e8=1.000 cnt_cdp_mn_e8=1.000 "
+           "cnt_nd_fisi_e8=1.000 cnt_reg_per_ant_to=1.000 mto_vta_lib_to=118.000 cnt_cdp_mn_to=1.000 "
+           "cnt_nd_fisi_to=1.000"
+        << "mto_vta_per_ant_e8@20231200=118.000 mto_vta_per_ant_to@20231200=118.000";
+    QTest::newRow("state 9 ticket, lower-case pen, total not a number")
+        << "34=9|1=20231200|4=15/12/2023|6=03|7=B001|25=pen|24=1,500.00"
+        << "mto_vta_lib_e9=0.000 cnt_reg_per_ant_e9=1.000 cnt_reg_e9=1.000 cnt_cdp_me_e9=1.000 "
+           "cnt_otro_elec_e9=1.000 cnt_reg_per_ant_to=1.000 mto_vta_lib_to=0.000 cnt_cdp_me_to=1.000 "
+           "cnt_otro_elec_to=1.000"
+        << "mto_vta_per_ant_e9@20231200=0.000 mto_vta_per_ant_to@20231200=0.000";
+    QTest::newRow("state 5: only the totals over all states")
+        << "34=5|7=0001" << "mto_vta_lib_to=118.000 cnt_cdp_mn_to=1.000 cnt_fact_fisi_to=1.000" << QString();
+    QTest::newRow("state 1 credit note 07, electronic")
+        << "6=07|27=10/01/2024|28=01|29=F001|30=100"
+        << montos1 + "mto_vta_lib_e1=118.000 cnt_reg_per_e1=1.000 cnt_reg_e1=1.000 cnt_cdp_mn_e1=1.000 "
+                     "cnt_nc_elec_e1=1.000 cnt_nc_e1=1.000 " + montosTo
+               + "cnt_reg_per_to=1.000 mto_vta_lib_to=118.000 cnt_cdp_mn_to=1.000 cnt_nc_elec_to=1.000"
+        << QString();
+    QTest::newRow("state 0, series with a letter")
+        << "6=00|7=0001A|34=0"
+        << "mto_exp_e0=0.000 mto_bi_gra_e0=100.000 mto_desc_bi_e0=0.000 mto_igv_ipm_e0=18.000 "
+           "mto_desc_igv_ipm_e0=0.000 mto_exo_e0=0.000 mto_inaf_e0=0.000 mto_isc_e0=0.000 mto_bi_ivap_e0=0.000 "
+           "mto_ivap_e0=0.000 mto_otros_e0=0.000 mto_vta_per_e0=118.000 mto_vta_lib_e0=118.000 "
+           "cnt_reg_per_e0=1.000 cnt_reg_e0=1.000 cnt_cdp_mn_e0=1.000 cnt_otro_elec_e0=1.000 "
+               + montosTo + "cnt_reg_per_to=1.000 mto_vta_lib_to=118.000 cnt_cdp_mn_to=1.000 cnt_otro_elec_to=1.000"
+        << QString();
+    QTest::newRow("voucher refused: nothing past the zeros") << "8=" << QString() << QString();
+}
+
+void TestSales141::detailedTotals()
+{
+    QFETCH(QString, cambios);
+    QFETCH(QString, esperado);
+    QFETCH(QString, porPeriodo);
+    QList<KovColumna> cols = registro141(cambios);
+    ParametrosRegistro p = parametros141(0, 0);
+    const KovRespuesta r = f140100d(&cols, &p);
+    QCOMPARE(entradas(r.getAcumuladores().mid(0, 2 + 131)),
+             QStringLiteral("cnt_error1=0.000 cnt_ind_cancel=0.000 ") + declaradosEnCero());
+    QCOMPARE(totalesPropios(r), esperado);
+    QCOMPARE(entradas(r.getPerAcumuladores()), porPeriodo);
+}
+
+// Boxes and aggregates do not wait for the voucher to pass.
+void TestSales141::detailedGateClosedKeepsBoxesAndAggregates()
+{
+    QList<KovColumna> cols = registro141(QStringLiteral("6=07|8=|13=50.00|15=-20.00|18=|19=|21=|24=-118.00"));
+    ParametrosRegistro p = parametros141(1, 1);
+    const KovRespuesta r = f140100d(&cols, &p);
+    QCOMPARE(totalesPropios(r), QString());
+    QCOMPARE(entradas(r.getCasillas()), QStringLiteral("106=-50.000 100=-100.000 100=0.000 102=20.000"));
+    QCOMPARE(entradas(r.getAgregados()), QStringLiteral("cdp_cnt_07_1=1.000 cdp_mto_07_1=-118.000"));
+    QCOMPARE(r.getTotalLineDetail(), 1);
+}
+
+QTEST_APPLESS_MAIN(TestSales141)
+#include "tst_sales141.moc"
