@@ -77,6 +77,12 @@ void writeAnswer(QTcpSocket *socket, const QString &answer)
             return;
         }
     }
+    // Bytes the client sent after its request (a final line break, say) would make the closing a reset, and a
+    // reset can throw away the answer before the client has read it.
+    // A client that keeps sending is not waited for.
+    char unread[4096];
+    for (int i = 0; i < 16 && fd >= 0 && ::recv(fd, unread, sizeof unread, MSG_DONTWAIT) > 0; ++i) {
+    }
 }
 
 // A FIFO or a device would block or never end; only regular files are hashed.

@@ -117,6 +117,8 @@ void TestLibroServer::answersAndCloses()
     QVERIFY(answer.endsWith("\"version\": \"Win-4.0.0\"\n}"));
 
     QCOMPARE(TestClient::exchange(fixture->port, "abc|#CQ#"), QByteArray("96"));
+    // A line break after the marker, as a shell's echo sends it, changes nothing.
+    QCOMPARE(TestClient::exchange(fixture->port, "160|77|#CQ#\n"), QByteArray("98|160"));
     QCOMPARE(TestClient::exchange(fixture->port, "140|77|#CQ#"), QByteArray("98|140"));
 }
 
