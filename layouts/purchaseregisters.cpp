@@ -11,6 +11,8 @@
 
 #include <QStringList>
 
+#include <cmath>
+
 namespace {
 namespace libro81 {
 
@@ -218,7 +220,7 @@ void contarIndicadores(KovRespuesta *resp, QList<KovColumna> *cols)
     }
 }
 
-// ---- General totals ----
+// General totals.
 
 struct TotalGeneral
 {
@@ -248,7 +250,7 @@ void totalesGenerales(KovRespuesta *resp, QList<KovColumna> *cols, const Registr
     }
 }
 
-// ---- Detailed totals ----
+// Detailed totals.
 
 // Every key of the detailed totals is declared on every record, family by family in this order, so the first
 // record of a book fixes where they stand in the summary.
@@ -394,6 +396,59 @@ void totalesDetallados(KovRespuesta *resp, QList<KovColumna> *cols, const Regist
     resp->addAcumulador(c.comprobanteCon(to), 1.0);
 }
 
+// Tax-form boxes.
+
+const QStringList kTiposCasilla = {
+    "00", "01", "04", "05", "06", "08", "11", "12", "13", "14", "15", "16", "17", "18", "23", "24", "25", "26",
+    "27", "28", "29", "30", "32", "34", "35", "36", "37", "42", "43", "48", "55", "56", "88", "89", "96",
+};
+const QStringList kTiposImportacion = {"46", "50", "51", "52", "53", "54"};
+const QStringList kTiposReversion = {"07", "87"};
+
+// A reversing voucher ("07", "87") takes the box of the voucher it refers to (column 27), always as a negative.
+struct ReglaCasilla
+{
+    const char *casilla;
+    bool conEstado0;
+    bool importacion;
+    bool reversion;
+    int col;
+    bool pruebaIngreso;
+};
+const ReglaCasilla kReglasCasilla[] = {
+    {"107", false, false, false, 14, false}, {"107", false, false, true, 14, false},
+    {"110", false, false, false, 16, true},  {"110", false, false, true, 16, true},
+    {"114", false, true, false, 14, true},   {"114", false, true, true, 14, true},
+    {"116", false, true, false, 16, true},   {"116", false, true, true, 16, true},
+    {"113", true, false, false, 18, true},   {"113", true, false, true, 18, true},
+    {"119", true, true, false, 18, true},    {"119", true, true, true, 18, true},
+    {"120", true, false, false, 20, true},   {"120", true, false, true, 20, true},
+    {"122", true, true, false, 20, true},    {"122", true, true, true, 20, true},
+};
+
+void agregarCasillas(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r)
+{
+    if (r.generateQVR != 1)
+        return;
+    const bool estado16 = r.estado == QLatin1String("1") || r.estado == QLatin1String("6");
+    const bool estado0 = r.estado == QLatin1String("0");
+    for (const ReglaCasilla &regla : kReglasCasilla) {
+        if (!estado16 && !(regla.conEstado0 && estado0))
+            continue;
+        const QStringList &lista = regla.importacion ? kTiposImportacion : kTiposCasilla;
+        const bool aplica = regla.reversion
+            ? inList(r.tipo, kTiposReversion) && inList(getData(cols, kTipoReferencia), lista)
+            : inList(r.tipo, lista);
+        if (!aplica)
+            continue;
+        const QString texto = getData(cols, regla.col);
+        if (regla.pruebaIngreso && !validarIngresoCasilla(texto))
+            continue;
+        const double valor = numeroTexto(texto);
+        resp->addCasillas(QLatin1String(regla.casilla), regla.reversion ? -std::fabs(valor) : valor);
+    }
+}
+
 void agregarDetalle(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r)
 {
     if (r.generateDetail != 1)
@@ -417,6 +472,7 @@ KovRespuesta validar(QList<KovColumna> *cols, ParametrosRegistro *parametros, bo
         totalesDetallados(&resp, cols, r, comprobante);
     else
         totalesGenerales(&resp, cols, r);
+    agregarCasillas(&resp, cols, r);
     agregarDetalle(&resp, cols, r);
     return resp;
 }

@@ -61,6 +61,15 @@ inline ParametrosRegistro parametros81(int detalle = 0, int qvr = 0,
     return p;
 }
 
+// Sets a record parameter, or leaves it out when `valor` is an invalid variant.
+inline void fijar81(ParametrosRegistro *parametros, const QString &clave, const QVariant &valor)
+{
+    if (valor.isValid())
+        parametros->insert(clave, valor);
+    else
+        parametros->remove(clave);
+}
+
 // "atrib=valor", or "atrib[per]=valor" for a per-period entry, joined by "; " in the order added.
 inline QString entradas81(const QList<EntradaAcumulador> &lista)
 {

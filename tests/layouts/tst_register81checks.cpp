@@ -230,10 +230,7 @@ void TestRegister81Checks::agregados()
 
     QList<KovColumna> cols = registro81(cambios);
     ParametrosRegistro parametros = parametros81();
-    if (detalle.isValid())
-        parametros.insert(QStringLiteral("generateDetail"), detalle);
-    else
-        parametros.remove(QStringLiteral("generateDetail"));
+    fijar81(&parametros, QStringLiteral("generateDetail"), detalle);
     for (FuncionRegistro f : {&f080100g, &f080100d}) {
         const KovRespuesta resp = f(&cols, &parametros);
         QCOMPARE(entradas81(resp.getAgregados()), esperados);
