@@ -221,6 +221,20 @@ QString textoCampo(const char *p, int largo)
     return QString::fromLatin1(p, largo);
 }
 
+// What tells one state of a file from another without reading it: device, inode, size and both change times to
+// the nanosecond. Any write moves the change time, which no user can set back. Empty when the file is missing.
+QByteArray firma(const QString &ruta)
+{
+    struct stat st;
+    if (::stat(QFile::encodeName(ruta).constData(), &st) != 0)
+        return QByteArray();
+    QByteArray f;
+    for (const qint64 v : {qint64(st.st_dev), qint64(st.st_ino), qint64(st.st_size), qint64(st.st_mtim.tv_sec),
+                           qint64(st.st_mtim.tv_nsec), qint64(st.st_ctim.tv_sec), qint64(st.st_ctim.tv_nsec)})
+        f += QByteArray::number(v) + ' ';
+    return f;
+}
+
 QVariantMap entrada(const QString &atrib, const QVariant &valor)
 {
     QVariantMap m;
@@ -826,9 +840,7 @@ KovLibro::KovLibro()
       finDeArchivo(false),
       lecturaTerminada(false),
       tamLibro(0),
-      tamCopia(0),
-      tamLibroCopiado(-1),
-      copiaHecha(false)
+      tamCopia(0)
 {
 }
 
@@ -1450,7 +1462,8 @@ void KovLibro::generaResumen()
 bool KovLibro::copyDetail()
 {
     const QString destino = pathWork + nameFileDetail;
-    copiaHecha = false;
+    firmaLibroCopiado.clear();
+    firmaDetalleCopiado.clear();
     if (!dentroDeBase(destino) || !despeja(destino)) {
         addError(999, 0, 0);
         return false;
@@ -1460,8 +1473,7 @@ bool KovLibro::copyDetail()
     bool ok = origen.open(QIODevice::ReadOnly) && copia.open(QIODevice::WriteOnly);
     QCryptographicHash sha1(QCryptographicHash::Sha1);
     qint64 total = 0;
-    const QFileInfo antes(path);
-    const QDateTime fechaAntes = antes.lastModified();
+    const QByteArray firmaAntes = firma(path);
     if (ok) {
         QByteArray bloque(kBloqueLectura, Qt::Uninitialized);
         for (;;) {
@@ -1488,22 +1500,17 @@ bool KovLibro::copyDetail()
         addError(999, 0, 0);
         return false;
     }
-    const QFileInfo despues(path);
-    copiaHecha = true;
     hashCopia = QString::fromLatin1(sha1.result().toHex());
     tamCopia = total;
     // A book that changed while it was copied is hashed again from its file when the summary asks.
-    tamLibroCopiado = despues.size() == total && despues.lastModified() == fechaAntes ? total : -1;
-    fechaLibroCopiado = fechaAntes;
-    fechaDetalleCopiado = QFileInfo(destino).lastModified();
+    firmaLibroCopiado = firma(path) == firmaAntes ? firmaAntes : QByteArray();
+    firmaDetalleCopiado = firma(destino);
     return true;
 }
 
 void KovLibro::generaHash()
 {
-    const QFileInfo info(path);
-    if (copiaHecha && tamLibroCopiado >= 0 && info.size() == tamLibroCopiado
-        && info.lastModified() == fechaLibroCopiado) {
+    if (!firmaLibroCopiado.isEmpty() && firma(path) == firmaLibroCopiado) {
         hashLibro = hashCopia;
         return;
     }
@@ -1515,8 +1522,7 @@ void KovLibro::generaHash()
 void KovLibro::generateHashDetail()
 {
     const QString ruta = pathWork + nameFileDetail;
-    const QFileInfo info(ruta);
-    if (copiaHecha && info.size() == tamCopia && info.lastModified() == fechaDetalleCopiado) {
+    if (!firmaDetalleCopiado.isEmpty() && firma(ruta) == firmaDetalleCopiado) {
         hashDetalle = hashCopia;
         tamDetalle = tamCopia;
         return;

@@ -11,7 +11,6 @@
 #include "kovtypes.h"
 
 #include <QByteArray>
-#include <QDateTime>
 #include <QFile>
 #include <QHash>
 #include <QList>
@@ -181,10 +180,8 @@ private:
     // The hash taken while copying stands for the book's own while the book is unchanged since.
     QString hashCopia;
     qint64 tamCopia;
-    qint64 tamLibroCopiado;
-    QDateTime fechaLibroCopiado;
-    QDateTime fechaDetalleCopiado;
-    bool copiaHecha;
+    QByteArray firmaLibroCopiado;
+    QByteArray firmaDetalleCopiado;
 };
 
 // True when some element of the list equals the text exactly.

@@ -246,6 +246,7 @@ private slots:
 
     void resultFilesOfCleanBook_data();
     void resultFilesOfCleanBook();
+    void hashesFollowFilesChangedAfterCopy();
     void bookWithErrorsWritesNothing();
     void resultFilesReplaced();
     void unwritableResultFile();
@@ -872,6 +873,28 @@ void TestKovLibro::resultFilesOfCleanBook()
     } else {
         QVERIFY(caso.libro.getNameFileCasillas().isEmpty());
     }
+}
+
+// The hashes stand for the files as they are when the summary is made, also when either changed after the copy.
+void TestKovLibro::hashesFollowFilesChangedAfterCopy()
+{
+    Caso caso;
+    QVERIFY(caso.abre("a|\n", columnasLibres(1), {{"generateDetail", 0}, {"generateQVR", 0}}));
+    QCOMPARE(caso.lee(), QStringList());
+    QVERIFY(caso.libro.copyDetail());
+    caso.escribeLibro("b|\n");
+    QFile copia(caso.libro.getPathWork() + caso.libro.getNameFileDetail());
+    QVERIFY(copia.open(QIODevice::WriteOnly | QIODevice::Append));
+    copia.write("c|\n");
+    copia.close();
+    caso.libro.closeHandles();
+    caso.libro.generaResumen();
+    const auto sha1 = [](const QByteArray &texto) {
+        return QString::fromLatin1(QCryptographicHash::hash(texto, QCryptographicHash::Sha1).toHex());
+    };
+    QCOMPARE(valorDe(caso.control.resumen, QStringLiteral("cod_hash")), sha1("b|\n"));
+    QCOMPARE(valorDe(caso.control.resumen, QStringLiteral("cod_hash_det")), sha1("a|\nc|\n"));
+    QCOMPARE(valorDe(caso.control.resumen, QStringLiteral("cnt_tam_det")), QStringLiteral("6"));
 }
 
 void TestKovLibro::bookWithErrorsWritesNothing()
