@@ -78,8 +78,8 @@ static const EntradaRegistro fx_registros[] = {
     { "f080100d", f080100d, 41 },
     { "f080100g", f080100g, 41 },
     // Purchase registers 8.2 and 8.3.
-    { "f080200d", nullptr, 36 },
-    { "f080200g", nullptr, 36 },
+    { "f080200d", f080200d, 36 },
+    { "f080200g", f080200g, 36 },
     { "f080300d", nullptr, 31 },
     { "f080300g", nullptr, 31 },
     // Books 9 to 13.

@@ -496,4 +496,275 @@ KovRespuesta f080100d(QList<KovColumna> *cols, ParametrosRegistro *parametros)
 
 // ---- Registers 8.2 and 8.3 ----
 
+#include "datechecks.h"
+#include "fieldchecks.h"
+#include "othervoucher.h"
+#include "purchasevoucher.h"
+#include "rulehelpers.h"
+
+#include <QtGlobal>
+
+namespace {
+
+// A code list written as one text, codes separated by blanks, in the order the layout gives them.
+QStringList codigos(const char *texto)
+{
+    return QString::fromLatin1(texto).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
+// A record parameter looked up without inserting it; an absent key (or no map) reads as an empty value.
+QVariant parametro(ParametrosRegistro *parametros, const char *clave)
+{
+    return parametros ? parametros->value(QLatin1String(clave)) : QVariant();
+}
+
+// The job's switches ("generateDetail", "generateQVR") are on only when their integer value is exactly 1.
+bool activado(ParametrosRegistro *parametros, const char *clave)
+{
+    return parametro(parametros, clave).toInt() == 1;
+}
+
+double monto(QList<KovColumna> *cols, int col)
+{
+    return numeroTexto(getData(cols, col));
+}
+
+const QString &estadoIncorrecto()
+{
+    static const QString texto = QStringLiteral("Indicador del estado es incorrecto");
+    return texto;
+}
+
+// An indicator holds "1" or nothing; any other text is error 5 at its column. True when it holds "1".
+bool indicador(KovRespuesta *resp, QList<KovColumna> *cols, int col)
+{
+    const QString texto = getData(cols, col);
+    const bool uno = texto == QLatin1String("1");
+    if (!texto.isEmpty() && !uno)
+        resp->addError(5, col);
+    return uno;
+}
+
+// The closing step of both registers: two aggregates per voucher type and state and one detail line, only
+// when the job asks for the detail. Type and state are taken as written, so a wrong state still has its keys.
+void agregadosDetalle(KovRespuesta *resp, QList<KovColumna> *cols, ParametrosRegistro *parametros, int colTipo,
+                      int colEstado, int colMonto)
+{
+    if (!activado(parametros, "generateDetail"))
+        return;
+    const QString tipoEstado = getData(cols, colTipo) + QLatin1Char('_') + getData(cols, colEstado);
+    resp->addAgregado(QStringLiteral("cdp_cnt_") + tipoEstado, 1.0);
+    resp->addAgregado(QStringLiteral("cdp_mto_") + tipoEstado, monto(cols, colMonto));
+    resp->addCounterDetail();
+}
+
+// Total keys are a family name and a suffix: "_e" and a state digit, "_e16" or "_to".
+struct FamiliaClaves
+{
+    const char *familia;
+    const char *sufijos[6];
+};
+
+template <size_t N>
+QStringList clavesDeclaradas(const FamiliaClaves (&tabla)[N])
+{
+    QStringList claves;
+    for (const FamiliaClaves &f : tabla) {
+        for (const char *sufijo : f.sufijos) {
+            if (sufijo)
+                claves << QLatin1String(f.familia) + QLatin1String(sufijo);
+        }
+    }
+    return claves;
+}
+
+// Declaring every key with 0.0 on every record keeps the summary's keys and their order fixed from the
+// first record on, whatever it holds.
+void declara(KovRespuesta *resp, const QStringList &claves)
+{
+    for (const QString &clave : claves)
+        resp->addAcumulador(clave, 0.0);
+}
+
+// How the detailed variants count a record: by currency, by medium (a series of digits only is a paper
+// voucher) and by voucher class.
+struct Clasificacion
+{
+    QString moneda;
+    QString medio;
+    QString clase;
+};
+
+// `tiposClase` holds the voucher types of an invoice, a credit note and a debit note, in this order.
+Clasificacion clasifica(QList<KovColumna> *cols, int colMoneda, int colSerie, const QString &tipo,
+                        const char *const (&tiposClase)[3])
+{
+    static const char *const clases[3] = {"fact", "nc", "nd"};
+    Clasificacion c;
+    c.moneda = getData(cols, colMoneda) == QLatin1String("PEN") ? QStringLiteral("mn") : QStringLiteral("me");
+    c.medio = esSoloDigitos(getData(cols, colSerie)) ? QStringLiteral("fisi") : QStringLiteral("elec");
+    c.clase = QStringLiteral("otro");
+    for (int i = 0; i < 3; ++i) {
+        if (tipo == QLatin1String(tiposClase[i])) {
+            c.clase = QLatin1String(clases[i]);
+            break;
+        }
+    }
+    return c;
+}
+
+// One currency count and one class count for the suffix.
+void conteosClase(KovRespuesta *resp, const Clasificacion &c, const QString &sufijo)
+{
+    resp->addAcumulador(QStringLiteral("cnt_cdp_") + c.moneda + sufijo, 1.0);
+    resp->addAcumulador(QStringLiteral("cnt_") + c.clase + QLatin1Char('_') + c.medio + sufijo, 1.0);
+}
+
+// Register 8.2.
+
+const int kEstado82 = 36;
+const int kTipo82 = 5;
+const int kMonto82 = 10;
+
+// Record checks shared by both variants of register 8.2; returns whether the voucher check passed (false
+// when the voucher type is not one of the register's).
+bool revisaRegistro82(KovRespuesta *resp, QList<KovColumna> *cols, ParametrosRegistro *parametros)
+{
+    static const QStringList estados = codigos("0 9");
+    static const QStringList tipos = codigos("00 91 97 98");
+    static const QStringList otrosTipos = codigos("00 21 46 50 51 52 53");
+    static const QStringList tiposDua = codigos("50 52");
+    const QString noPermitido =
+        QStringLiteral("El tipo de comprobante de pago ingresado no esta permitido en este Libro Electrónico");
+
+    const QString estado = getData(cols, kEstado82);
+    const QString periodo = getData(cols, 1);
+    const QString periodoLibro = parametro(parametros, "periodo").toString();
+
+    if (!inList(estado, estados))
+        resp->addError(estadoIncorrecto(), kEstado82);
+    const int numEstado = enteroTexto(estado);
+    if (checkPeriodoCompras(resp, 1, numEstado, periodo, periodoLibro, false))
+        checkFechaConPeriodo(resp, cols, 4, periodo, false, true);
+    checkFechaEmisionEstado(resp, cols, 4, numEstado, periodo, periodoLibro);
+
+    bool comprobanteOk = false;
+    if (inList(getData(cols, kTipo82), tipos))
+        comprobanteOk = checkIndTipSerNumCompras(resp, cols, kEstado82, kTipo82, 6, 7, QStringLiteral("080200"));
+    else
+        resp->addError(noPermitido, kTipo82);
+
+    const QString otroTipo = getData(cols, 11);
+    if (!otroTipo.isEmpty()) {
+        if (inList(otroTipo, otrosTipos))
+            checkCdpTipSerNumOtros(resp, cols, 11, 12, 14);
+        else
+            resp->addError(noPermitido, 11);
+    }
+    if (inList(otroTipo, tiposDua)) {
+        const int anio = enteroTexto(getData(cols, 13));
+        if (anio <= 1981)
+            resp->addError(QStringLiteral("El año de emisión de la DUA debe ser mayor a 1981"), 13);
+        if (anio > enteroTexto(periodoLibro.left(4)) || anio > enteroTexto(periodo.left(4)))
+            resp->addError(QStringLiteral("El año DUA debe ser menor o igual al año del periodo informado."), 13);
+    }
+
+    if (getData(cols, 16) != QLatin1String("PEN") && checkObligatorio(resp, cols, 17, QStringLiteral("0")))
+        checkTipoCambio(resp, cols, 17);
+    indicador(resp, cols, 35);
+    return comprobanteOk;
+}
+
+} // namespace
+
+KovRespuesta f080200g(QList<KovColumna> *cols, ParametrosRegistro *parametros)
+{
+    // Declared in this order on every record; the amounts are fed by state "0" records only.
+    static const struct { const char *clave; int columna; } totales[] = {
+        {"cnt_reg_e0", 0}, {"cnt_reg_e9", 0}, {"mto_adq", 8}, {"mto_otros", 9}, {"mto_imp", 10},
+        {"mto_ret_IGV", 15}, {"mto_ren_bru", 26}, {"mto_deducc", 27}, {"mto_ren_net", 28}, {"mto_imp_ret", 30},
+    };
+    KovRespuesta resp;
+    revisaRegistro82(&resp, cols, parametros);
+    const QString estado = getData(cols, kEstado82);
+    for (const auto &t : totales)
+        resp.addAcumulador(QLatin1String(t.clave), 0.0);
+    if (estado == QLatin1String("0")) {
+        for (const auto &t : totales) {
+            if (t.columna > 0)
+                resp.addAcumulador(QLatin1String(t.clave), monto(cols, t.columna));
+        }
+        resp.addAcumulador(QStringLiteral("cnt_reg_e0"), 1.0);
+    } else if (estado == QLatin1String("9")) {
+        resp.addAcumulador(QStringLiteral("cnt_reg_e9"), 1.0);
+    }
+    agregadosDetalle(&resp, cols, parametros, kTipo82, kEstado82, kMonto82);
+    return resp;
+}
+
+KovRespuesta f080200d(QList<KovColumna> *cols, ParametrosRegistro *parametros)
+{
+    static const FamiliaClaves familias[] = {
+        {"mto_adq", {"_e0", "_to"}},
+        {"mto_otros", {"_e0", "_to"}},
+        {"mto_adq_per", {"_e0", "_to"}},
+        {"mto_ret_igv", {"_e0", "_to"}},
+        {"mto_ren_bru", {"_e0", "_to"}},
+        {"mto_deduc", {"_e0", "_to"}},
+        {"mto_ren_net", {"_e0", "_to"}},
+        {"mto_imp_ret", {"_e0", "_to"}},
+        {"cnt_reg_per", {"_e0", "_to"}},
+        {"cnt_reg_per_ant", {"_e9", "_to"}},
+        {"cnt_reg", {"_e0", "_e9"}},
+        {"cnt_cdp_mn", {"_e0", "_e9", "_to"}},
+        {"cnt_cdp_me", {"_e0", "_e9", "_to"}},
+        {"cnt_fact_elec", {"_e0", "_e9", "_to"}},
+        {"cnt_fact_fisi", {"_e0", "_e9", "_to"}},
+        {"cnt_nc_elec", {"_e0", "_e9", "_to"}},
+        {"cnt_nc_fisi", {"_e0", "_e9", "_to"}},
+        {"cnt_nd_elec", {"_e0", "_e9", "_to"}},
+        {"cnt_nd_fisi", {"_e0", "_e9", "_to"}},
+        {"cnt_otro_elec", {"_e0", "_e9", "_to"}},
+        {"cnt_otro_fisi", {"_e0", "_e9", "_to"}},
+    };
+    // The amounts a state "0" record adds, each to its "_e0" and its "_to" key.
+    static const struct { const char *familia; int columna; } montos[] = {
+        {"mto_adq", 8}, {"mto_otros", 9}, {"mto_adq_per", 10}, {"mto_ret_igv", 15},
+        {"mto_ren_bru", 26}, {"mto_deduc", 27}, {"mto_ren_net", 28}, {"mto_imp_ret", 30},
+    };
+    static const char *const tiposClase[3] = {"91", "97", "98"};
+    static const QStringList claves = clavesDeclaradas(familias);
+
+    KovRespuesta resp;
+    const bool comprobanteOk = revisaRegistro82(&resp, cols, parametros);
+    declara(&resp, claves);
+    if (comprobanteOk) {
+        const QString estado = getData(cols, kEstado82);
+        const Clasificacion c = clasifica(cols, 16, 6, getData(cols, kTipo82), tiposClase);
+        if (estado == QLatin1String("0")) {
+            for (const auto &m : montos) {
+                const double valor = monto(cols, m.columna);
+                resp.addAcumulador(QLatin1String(m.familia) + QLatin1String("_e0"), valor);
+                resp.addAcumulador(QLatin1String(m.familia) + QLatin1String("_to"), valor);
+            }
+            resp.addAcumulador(QStringLiteral("cnt_reg_per_e0"), 1.0);
+            resp.addAcumulador(QStringLiteral("cnt_reg_per_to"), 1.0);
+            resp.addAcumulador(QStringLiteral("cnt_reg_e0"), 1.0);
+            conteosClase(&resp, c, QStringLiteral("_e0"));
+        } else if (estado == QLatin1String("9")) {
+            // A purchase of an earlier period: its total is filed under its own period.
+            const QString periodo = getData(cols, 1);
+            resp.addPerAcumulador(QStringLiteral("mto_adq_per_ant_e9"), periodo, monto(cols, kMonto82));
+            resp.addPerAcumulador(QStringLiteral("mto_adq_per_ant_to"), periodo, monto(cols, kMonto82));
+            resp.addAcumulador(QStringLiteral("cnt_reg_per_ant_e9"), 1.0);
+            resp.addAcumulador(QStringLiteral("cnt_reg_per_ant_to"), 1.0);
+            resp.addAcumulador(QStringLiteral("cnt_reg_e9"), 1.0);
+            conteosClase(&resp, c, QStringLiteral("_e9"));
+        }
+        conteosClase(&resp, c, QStringLiteral("_to"));
+    }
+    agregadosDetalle(&resp, cols, parametros, kTipo82, kEstado82, kMonto82);
+    return resp;
+}
+
 // ---- end of registers 8.2 and 8.3 ----

@@ -19,6 +19,12 @@ KovRespuesta f080100d(QList<KovColumna> *cols, ParametrosRegistro *parametros);
 
 // ---- Registers 8.2 and 8.3 ----
 
+// Purchase register 8.2 ("080200", 36 columns, state in column 36): both variants make the same record checks;
+// "g" keeps ten plain totals, "d" totals per state and over all states, counts by currency, medium and voucher
+// class, and totals per earlier period. Both add the detail aggregates when "generateDetail" is 1.
+KovRespuesta f080200g(QList<KovColumna> *cols, ParametrosRegistro *parametros);
+KovRespuesta f080200d(QList<KovColumna> *cols, ParametrosRegistro *parametros);
+
 // ---- end of registers 8.2 and 8.3 ----
 
 #endif
