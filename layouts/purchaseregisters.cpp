@@ -27,6 +27,7 @@ const int kSegundoNumero = 10;
 const int kTipoDocumento = 11;
 const int kNumeroDocumento = 12;
 const int kProveedor = 13;
+const int kMontoComprobante = 23;
 const int kMoneda = 24;
 const int kTipoCambio = 25;
 const int kFechaReferencia = 26;
@@ -37,7 +38,6 @@ const int kNumeroReferencia = 30;
 const int kFechaOpcional = 31;
 const int kEnCadena = 32;
 const int kBandera = 33;
-const int kMontoComprobante = 23;
 const int kEstado = 41;
 
 const QStringList kTiposColumna26 = {"07", "08", "87", "88", "97", "98"};
@@ -166,7 +166,8 @@ void chequearProveedorYMontos(KovRespuesta *resp, QList<KovColumna> *cols, const
             checkTipoDocumento(resp, cols, kTipoDocumento, kNumeroDocumento);
     }
 
-    // Each tax follows the sign of the base before it.
+    // Each tax follows the sign of the base before it. A base that is no number (even "nan") counts as zero,
+    // so its tax must not be negative.
     static const int kBaseImpuesto[][2] = {{14, 15}, {16, 17}, {18, 19}};
     for (const auto &par : kBaseImpuesto) {
         if (signoNumero(getData(cols, par[0])) >= 0)
@@ -321,6 +322,20 @@ QString clave(const char *familia, const QString &sufijo)
     return QLatin1String(familia) + QLatin1Char('_') + sufijo;
 }
 
+// The declared names, built once: they never change, and every record of a detailed book needs all of them.
+const QStringList &clavesDeclaradas()
+{
+    static const QStringList claves = [] {
+        QStringList lista;
+        for (const FamiliaDeclarada &f : kDeclaradas) {
+            for (const char *const *s = f.sufijos; *s; ++s)
+                lista.append(clave(f.familia, QLatin1String(*s)));
+        }
+        return lista;
+    }();
+    return claves;
+}
+
 // How a record that passed the voucher rule is counted: by currency, by medium and by voucher class.
 struct Clases
 {
@@ -352,10 +367,8 @@ Clases clasificar(QList<KovColumna> *cols, const Registro &r)
 void totalesDetallados(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r, bool comprobante)
 {
     const QString to = QStringLiteral("to");
-    for (const FamiliaDeclarada &f : kDeclaradas) {
-        for (const char *const *s = f.sufijos; *s; ++s)
-            resp->addAcumulador(clave(f.familia, QLatin1String(*s)), 0.0);
-    }
+    for (const QString &declarada : clavesDeclaradas())
+        resp->addAcumulador(declarada, 0.0);
     if (!comprobante)
         return;
 
