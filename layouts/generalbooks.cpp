@@ -238,6 +238,183 @@ KovRespuesta planCuentas(QList<KovColumna> *cols, ParametrosRegistro *params, co
     });
 }
 
+// ---- Statement items (book 03) ----
+
+// A section of a statement: the item codes whose amounts it sums.
+struct Rubro
+{
+    const char *total;
+    QStringList codigos;
+};
+
+// The balance sheet sums each section twice, under two names that always hold the same sum.
+struct RubroBalance
+{
+    const char *total1;
+    const char *total;
+    QStringList codigos;
+};
+
+const RubroBalance rubrosBalance[] = {
+    { "mto_activo_t1", "mto_activo_t",
+      { QStringLiteral("1D020T"), QStringLiteral("1F2001"), QStringLiteral("1E02ST"), QStringLiteral("1C020T"),
+        QStringLiteral("1I020T"), QStringLiteral("1T020T") } },
+    { "mto_pasivo_t1", "mto_pasivo_t",
+      { QStringLiteral("1D040T"), QStringLiteral("1F3101"), QStringLiteral("1E0501"), QStringLiteral("1C040T"),
+        QStringLiteral("1I040T"), QStringLiteral("1T050T") } },
+    { "mto_patrimonio_t1", "mto_patrimonio_t",
+      { QStringLiteral("1D07ST"), QStringLiteral("1F3306"), QStringLiteral("1E0901"), QStringLiteral("1C07ST"),
+        QStringLiteral("1I07ST"), QStringLiteral("1T07ST") } },
+};
+
+const Rubro rubrosFlujo[] = {
+    { "mto_ctas_oper",
+      { QStringLiteral("3D01ST"), QStringLiteral("3F0501"), QStringLiteral("3E0301"), QStringLiteral("3C01ST"),
+        QStringLiteral("3I01ST") } },
+    { "mto_ctas_ivers",
+      { QStringLiteral("3D02ST"), QStringLiteral("3F0701"), QStringLiteral("3E0408"), QStringLiteral("3C02ST") } },
+    { "mto_ctas_financ",
+      { QStringLiteral("3D03ST"), QStringLiteral("3F0901"), QStringLiteral("3E0507"), QStringLiteral("3C03ST"),
+        QStringLiteral("3I02ST") } },
+};
+
+const Rubro rubrosResultados[] = {
+    { "mto_utilidad_neta",
+      { QStringLiteral("2D07ST"), QStringLiteral("2F1901"), QStringLiteral("2E2101"), QStringLiteral("2C07ST"),
+        QStringLiteral("2I06ST"), QStringLiteral("2T05ST") } },
+};
+
+// With column 2 "01" the item code must begin with the statement's digit; an empty code has none.
+void codigoRubro(Registro &r, QChar digito)
+{
+    if (r.es(2, "01") && !r.texto(3).startsWith(digito))
+        r.resp.addError(29, 3);
+}
+
+// The cash-flow and income statements: the item's amount in the statement total, the counts, and the amount
+// again in the section its code belongs to.
+template <size_t N>
+void rubrosEstado(Registro &r, QChar digito, const Rubro (&rubros)[N])
+{
+    codigoRubro(r, digito);
+    r.totalDe("mto_total_t", 4);
+    declararEstados(r);
+    for (const Rubro &rubro : rubros)
+        r.total(rubro.total, 0.0);
+    sumarEstado(r);
+    for (const Rubro &rubro : rubros) {
+        if (inList(r.texto(3), rubro.codigos))
+            r.totalDe(rubro.total, 4);
+    }
+}
+
+// ---- Account balances (book 03) ----
+
+struct TotalColumna
+{
+    const char *nombre;
+    int col;
+};
+
+// One balance book: where its state, date, document and voucher stand (0 where it has none), the columns
+// whose zero must be "0.00", its totals in order and, for two of them, a total of absolute values named
+// after the state counts.
+struct Saldo
+{
+    int estado;
+    int fecha;
+    int docTipo;
+    int docNumero;
+    int cdpTipo;
+    int ceros[2];
+    TotalColumna totales[3];
+    const char *absoluto;
+    int absDesde;
+    int absHasta;
+};
+
+const Saldo saldo030300 = { 9, 7, 4, 5, 0, { 8 }, { { "mto_total_saldo_fin_t", 8 } }, nullptr, 0, 0 };
+const Saldo saldo030600 = { 12, 10, 4, 5, 7, { 11 }, { { "mto_total_saldo_fin_t", 11 } }, nullptr, 0, 0 };
+const Saldo saldo030700 = { 12, 0, 0, 0, 0, { 10, 11 },
+                            { { "cnt_existencia", 9 }, { "mto_costo_general_t", 11 } }, nullptr, 0, 0 };
+const Saldo saldo030800 = { 12, 0, 4, 5, 0, { 10, 11 },
+                            { { "cnt_titulos", 9 }, { "mto_val_libros_cto_t", 10 }, { "mto_val_libros_provis_t", 11 } },
+                            "mto_valor_libro_neto_t", 10, 11 };
+const Saldo saldo030900 = { 9, 4, 0, 0, 0, { 7, 8 },
+                            { { "mto_val_cont_intangible_t", 7 }, { "mto_val_cont_amortiz_t", 8 } },
+                            "mto_neto_intan_t", 7, 8 };
+const Saldo saldo031100 = { 10, 0, 5, 6, 0, { 9 }, { { "mto_saldo_t1", 9 } }, nullptr, 0, 0 };
+const Saldo saldo031200 = { 9, 6, 4, 5, 0, { 8 }, { { "mto_saldo_t1", 8 } }, nullptr, 0, 0 };
+const Saldo saldo031300 = { 10, 6, 4, 5, 0, { 9 }, { { "mto_saldo_t1", 9 } }, nullptr, 0, 0 };
+const Saldo saldo031400 = { 8, 0, 4, 5, 0, { 7 }, { { "mto_total_saldo_fin_t", 7 } }, nullptr, 0, 0 };
+
+KovRespuesta validarSaldo(QList<KovColumna> *cols, ParametrosRegistro *params, const Saldo &s)
+{
+    return validar(cols, params, { s.estado, Periodo::Diario }, [&s](Registro &r) {
+        if (s.fecha)
+            r.fecha(s.fecha);
+        if (s.docTipo)
+            checkTipoDocumento(&r.resp, r.cols, s.docTipo, s.docNumero);
+        if (s.cdpTipo)
+            checkCdpTipSerNumOtros(&r.resp, r.cols, s.cdpTipo, s.cdpTipo + 1, s.cdpTipo + 2);
+        for (int col : s.ceros) {
+            if (col)
+                checkCeroDecimal(&r.resp, r.cols, col);
+        }
+        for (const TotalColumna &t : s.totales) {
+            if (t.nombre)
+                r.totalDe(t.nombre, t.col);
+        }
+        contarEstados(r);
+        if (s.absoluto)
+            r.total(s.absoluto, r.absolutos(s.absDesde, s.absHasta));
+    });
+}
+
+// The movements of book 031500, summed for state "1" records of the accounts of two lists.
+struct Movimiento
+{
+    QStringList cuentas;
+    const char *totales[3];  // balance, additions and deductions: columns 9, 10 and 11
+};
+
+const Movimiento movimientos[] = {
+    { { QStringLiteral("3711"), QStringLiteral("3712"), QStringLiteral("3721"), QStringLiteral("3722") },
+      { "mto_sf_3", "mto_adi_3", "mto_ded_3" } },
+    { { QStringLiteral("4911"), QStringLiteral("4912"), QStringLiteral("4921"), QStringLiteral("4922") },
+      { "mto_sf_4", "mto_adi_4", "mto_ded_4" } },
+};
+
+// Named with zero on every record of book 031500, ahead of the state counts.
+const char *const ceroMovimientos[] = {
+    "cnt_reg_sf_e1", "cnt_reg_adi_e1", "cnt_reg_ded_e1", "mto_sf_3", "mto_sf_4", "mto_adi_3", "mto_adi_4",
+    "mto_ded_3", "mto_ded_4",
+};
+
+// Counted once more for every state "1" record, whatever its account.
+const char *const cuentasEstado1[] = { "cnt_reg_sf_e1", "cnt_reg_adi_e1", "cnt_reg_ded_e1" };
+
+// ---- Trial balance and changes in equity (book 03) ----
+
+// Columns 3 to 18 of the trial balance, in column order.
+const char *const clavesBalanza[] = {
+    "mto_sal_deudor_ini_t", "mto_sal_acreedor_ini_t", "mto_mov_debe_t", "mto_mov_haber_t", "mto_sum_debe_t",
+    "mto_sum_haber_t", "mto_sal_deudor_31dic_t", "mto_sal_acreedor_31dic_t", "mto_trans_debe_t",
+    "mto_trans_haber_t", "mto_cb_activo_t", "mto_cb_pasivo_t", "mto_rn_perdida_t", "mto_rn_ganancia_t",
+    "mto_adicion_t", "mto_deduccion_t",
+};
+const int primeraBalanza = 3;
+
+// Columns 4 to 15 of the statement of changes in equity, in column order; columns 4 to 12 also make up the
+// equity total.
+const char *const clavesPatrimonio[] = {
+    "mto_capital_t", "mto_acc_Inv_t", "mto_cap_adic_t", "mto_result_no_real_t", "mto_reser_legal_t",
+    "mto_otras_reser_t", "mto_result_acum_t", "mto_dif_conver_t", "mto_ajus_patri_t", "mto_result_neto_t",
+    "mto_exced_reval_t", "mto_result_t",
+};
+const int primeraPatrimonio = 4;
+const int ultimaEnPatrimonio = 12;
+
 } // namespace
 
 KovRespuesta f010100(QList<KovColumna> *cols, ParametrosRegistro *params)
@@ -275,6 +452,185 @@ KovRespuesta f030200(QList<KovColumna> *cols, ParametrosRegistro *params)
             r.resp.addError(5, 4);
         debeHaber(r, 6, 7, true);
         totalesDebeHaber(r, "mto_total_deudor", "mto_total_acreedor", 6, 7, true);
+    });
+}
+
+KovRespuesta f030100(QList<KovColumna> *cols, ParametrosRegistro *params)
+{
+    return validar(cols, params, { 5, Periodo::Diario }, [](Registro &r) {
+        codigoRubro(r, QLatin1Char('1'));
+        for (const RubroBalance &rubro : rubrosBalance)
+            r.total(rubro.total1, 0.0);
+        r.total("mto_total_t", 0.0);
+        declararEstados(r);
+        for (const RubroBalance &rubro : rubrosBalance)
+            r.total(rubro.total, 0.0);
+        for (const RubroBalance &rubro : rubrosBalance) {
+            if (inList(r.texto(3), rubro.codigos))
+                r.totalDe(rubro.total1, 4);
+        }
+        r.totalDe("mto_total_t", 4);
+        sumarEstado(r);
+        for (const RubroBalance &rubro : rubrosBalance) {
+            if (inList(r.texto(3), rubro.codigos))
+                r.totalDe(rubro.total, 4);
+        }
+    });
+}
+
+KovRespuesta f031800(QList<KovColumna> *cols, ParametrosRegistro *params)
+{
+    return validar(cols, params, { 5, Periodo::Diario },
+                   [](Registro &r) { rubrosEstado(r, QLatin1Char('3'), rubrosFlujo); });
+}
+
+KovRespuesta f032000(QList<KovColumna> *cols, ParametrosRegistro *params)
+{
+    return validar(cols, params, { 5, Periodo::Diario },
+                   [](Registro &r) { rubrosEstado(r, QLatin1Char('2'), rubrosResultados); });
+}
+
+// Only the period rules: this book's records are neither counted by state nor as detail lines.
+KovRespuesta f032300(QList<KovColumna> *cols, ParametrosRegistro *params)
+{
+    return validar(cols, params, { 5, Periodo::Diario, false }, [](Registro &) {});
+}
+
+KovRespuesta f032400(QList<KovColumna> *cols, ParametrosRegistro *params)
+{
+    return validar(cols, params, { 5, Periodo::Diario }, [](Registro &r) {
+        r.total("mto_rubro", 0.0);
+        if (r.esEstado("1"))
+            r.totalDe("mto_rubro", 4);
+        contarEstados(r);
+    });
+}
+
+KovRespuesta f030300(QList<KovColumna> *cols, ParametrosRegistro *params)
+{
+    return validarSaldo(cols, params, saldo030300);
+}
+
+KovRespuesta f030600(QList<KovColumna> *cols, ParametrosRegistro *params)
+{
+    return validarSaldo(cols, params, saldo030600);
+}
+
+KovRespuesta f030700(QList<KovColumna> *cols, ParametrosRegistro *params)
+{
+    return validarSaldo(cols, params, saldo030700);
+}
+
+KovRespuesta f030800(QList<KovColumna> *cols, ParametrosRegistro *params)
+{
+    return validarSaldo(cols, params, saldo030800);
+}
+
+KovRespuesta f030900(QList<KovColumna> *cols, ParametrosRegistro *params)
+{
+    return validarSaldo(cols, params, saldo030900);
+}
+
+KovRespuesta f031100(QList<KovColumna> *cols, ParametrosRegistro *params)
+{
+    return validarSaldo(cols, params, saldo031100);
+}
+
+KovRespuesta f031200(QList<KovColumna> *cols, ParametrosRegistro *params)
+{
+    return validarSaldo(cols, params, saldo031200);
+}
+
+KovRespuesta f031300(QList<KovColumna> *cols, ParametrosRegistro *params)
+{
+    return validarSaldo(cols, params, saldo031300);
+}
+
+KovRespuesta f031400(QList<KovColumna> *cols, ParametrosRegistro *params)
+{
+    return validarSaldo(cols, params, saldo031400);
+}
+
+KovRespuesta f031500(QList<KovColumna> *cols, ParametrosRegistro *params)
+{
+    return validar(cols, params, { 12, Periodo::Diario }, [](Registro &r) {
+        const QString cuenta = r.texto(7);
+        if (!r.vacio(4))
+            checkCdpTipSerNumOtros(&r.resp, r.cols, 4, 5, 6);
+        r.ceroDecimal(9, 11);
+        r.totalDe("mto_total_saldo_fin_t", 9);
+        for (const char *nombre : ceroMovimientos)
+            r.total(nombre, 0.0);
+        declararEstados(r);
+        sumarEstado(r);
+        if (!r.esEstado("1"))
+            return;
+        for (const char *nombre : cuentasEstado1)
+            r.total(nombre, 1.0);
+        for (const Movimiento &m : movimientos) {
+            if (inList(cuenta, m.cuentas)) {
+                for (int i = 0; i < 3; ++i)
+                    r.totalDe(m.totales[i], 9 + i);
+                break;
+            }
+        }
+    });
+}
+
+KovRespuesta f031601(QList<KovColumna> *cols, ParametrosRegistro *params)
+{
+    return validar(cols, params, { 6, Periodo::Diario }, [](Registro &r) {
+        r.totalDe("mto_capital_social_t", 2);
+        r.totalDe("cnt_acc_suscritas_t", 4);
+        r.totalDe("cnt_acc_pagadas_t", 5);
+        contarEstados(r);
+    });
+}
+
+KovRespuesta f031602(QList<KovColumna> *cols, ParametrosRegistro *params)
+{
+    return validar(cols, params, { 8, Periodo::Diario }, [](Registro &r) {
+        checkTipoDocumento(&r.resp, r.cols, 2, 3);
+        checkPorcentaje(&r.resp, r.cols, 7);
+        contarEstados(r);
+    });
+}
+
+KovRespuesta f031700(QList<KovColumna> *cols, ParametrosRegistro *params)
+{
+    return validar(cols, params, { 19, Periodo::Diario }, [](Registro &r) {
+        r.ceroDecimal(3, 4);
+        checkMontoExcluyenteExcepto(&r.resp, r.cols, 3, 4);
+        r.ceroDecimal(5, 18);
+        declararEstados(r);
+        for (const char *clave : clavesBalanza)
+            r.total(clave, 0.0);
+        if (r.esEstado("1")) {
+            int col = primeraBalanza;
+            for (const char *clave : clavesBalanza)
+                r.totalDe(clave, col++);
+        }
+        sumarEstado(r);
+        r.total("mto_deudor_t", qAbs(r.monto(3)) + qAbs(r.monto(5)));
+        r.total("mto_acreedor_t", qAbs(r.monto(4)) + qAbs(r.monto(6)));
+    });
+}
+
+KovRespuesta f031900(QList<KovColumna> *cols, ParametrosRegistro *params)
+{
+    return validar(cols, params, { 16, Periodo::Diario }, [](Registro &r) {
+        for (const char *clave : clavesPatrimonio)
+            r.total(clave, 0.0);
+        declararEstados(r);
+        r.total("mto_patrimonio", 0.0);
+        if (r.esEstado("1")) {
+            int col = primeraPatrimonio;
+            for (const char *clave : clavesPatrimonio)
+                r.totalDe(clave, col++);
+        }
+        sumarEstado(r);
+        if (r.esEstado("1"))
+            r.total("mto_patrimonio", r.absolutos(primeraPatrimonio, ultimaEnPatrimonio));
     });
 }
 

@@ -14,6 +14,33 @@ KovRespuesta f010100(QList<KovColumna> *cols, ParametrosRegistro *params);
 KovRespuesta f010200(QList<KovColumna> *cols, ParametrosRegistro *params);
 KovRespuesta f030200(QList<KovColumna> *cols, ParametrosRegistro *params);
 
+// Statement items.
+KovRespuesta f030100(QList<KovColumna> *cols, ParametrosRegistro *params);
+KovRespuesta f031800(QList<KovColumna> *cols, ParametrosRegistro *params);
+KovRespuesta f032000(QList<KovColumna> *cols, ParametrosRegistro *params);
+KovRespuesta f032300(QList<KovColumna> *cols, ParametrosRegistro *params);
+KovRespuesta f032400(QList<KovColumna> *cols, ParametrosRegistro *params);
+
+// Account balances.
+KovRespuesta f030300(QList<KovColumna> *cols, ParametrosRegistro *params);
+KovRespuesta f030600(QList<KovColumna> *cols, ParametrosRegistro *params);
+KovRespuesta f030700(QList<KovColumna> *cols, ParametrosRegistro *params);
+KovRespuesta f030800(QList<KovColumna> *cols, ParametrosRegistro *params);
+KovRespuesta f030900(QList<KovColumna> *cols, ParametrosRegistro *params);
+KovRespuesta f031100(QList<KovColumna> *cols, ParametrosRegistro *params);
+KovRespuesta f031200(QList<KovColumna> *cols, ParametrosRegistro *params);
+KovRespuesta f031300(QList<KovColumna> *cols, ParametrosRegistro *params);
+KovRespuesta f031400(QList<KovColumna> *cols, ParametrosRegistro *params);
+KovRespuesta f031500(QList<KovColumna> *cols, ParametrosRegistro *params);
+
+// Capital and shareholders.
+KovRespuesta f031601(QList<KovColumna> *cols, ParametrosRegistro *params);
+KovRespuesta f031602(QList<KovColumna> *cols, ParametrosRegistro *params);
+
+// Trial balance and changes in equity.
+KovRespuesta f031700(QList<KovColumna> *cols, ParametrosRegistro *params);
+KovRespuesta f031900(QList<KovColumna> *cols, ParametrosRegistro *params);
+
 // Withholdings.
 KovRespuesta f040100(QList<KovColumna> *cols, ParametrosRegistro *params);
 

@@ -147,4 +147,30 @@ inline void comprobarCaso()
     QCOMPARE(resp.getTotalLineDetail(), 1);
 }
 
+// The columns of a table of summary orders: the validator, its line and book period, and the total names in
+// the order the line first names them.
+inline void columnasOrden()
+{
+    QTest::addColumn<QString>("nombre");
+    QTest::addColumn<QString>("base");
+    QTest::addColumn<QString>("periodoLibro");
+    QTest::addColumn<QString>("orden");
+}
+
+// The first record of a book fixes its summary's order, and a state that counts nowhere names the same
+// totals in the same order.
+inline void comprobarOrden()
+{
+    QFETCH(QString, nombre);
+    QFETCH(QString, base);
+    QFETCH(QString, periodoLibro);
+    QFETCH(QString, orden);
+
+    const QString ruta = rutaLibro(QStringLiteral("04"));
+    QCOMPARE(nombres(validarLinea(nombre, base, QString(), periodoLibro, ruta)), orden);
+    const int colEstado = KovRules().getColumnaEstado(nombre);
+    const QString otroEstado = QStringLiteral("%1=5").arg(colEstado);
+    QCOMPARE(nombres(validarLinea(nombre, base, otroEstado, periodoLibro, ruta)), orden);
+}
+
 #endif // GENERALFIXTURE_H
