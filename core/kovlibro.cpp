@@ -8,7 +8,6 @@
 #include <QJsonObject>
 #include <QJsonParseError>
 #include <QJsonValue>
-#include <QSaveFile>
 #include <QTime>
 #include <QVariantMap>
 
@@ -166,10 +165,53 @@ bool despeja(const QString &ruta)
     return QFile::remove(ruta);
 }
 
+// Opens a file for reading only when it is a regular file: a directory, FIFO or device would hang or never end.
+// The descriptor is checked after opening, so a path swapped between a check and the open cannot slip through.
+bool abreRegular(const QString &ruta, QFile *archivo)
+{
+    const QByteArray nativo = QFile::encodeName(ruta);
+    const int fd = ::open(nativo.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat estado;
+    if (::fstat(fd, &estado) != 0 || !S_ISREG(estado.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    const int banderas = ::fcntl(fd, F_GETFL);
+    if (banderas != -1)
+        ::fcntl(fd, F_SETFL, banderas & ~O_NONBLOCK);
+    if (!archivo->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    return true;
+}
+
+// Creates the file afresh where despeja() left nothing: never through a link planted meanwhile, never appending.
+bool creaNuevo(QFile *archivo)
+{
+    return archivo->open(QIODevice::WriteOnly | QIODevice::NewOnly);
+}
+
+// Closes a result file; one that was not written whole is removed, so no partial result is left under its name.
+bool cierra(QFile *archivo, bool escrito)
+{
+    if (!archivo->isOpen())
+        return false;
+    const bool ok = escrito && archivo->flush();
+    archivo->close();
+    if (!ok || archivo->error() != QFileDevice::NoError) {
+        archivo->remove();
+        return false;
+    }
+    return true;
+}
+
 bool hashArchivo(const QString &ruta, QString *hash, qint64 *tam)
 {
-    QFile archivo(ruta);
-    if (!archivo.open(QIODevice::ReadOnly))
+    QFile archivo;
+    if (!abreRegular(ruta, &archivo))
         return false;
     QCryptographicHash sha1(QCryptographicHash::Sha1);
     QByteArray bloque(int(kBloqueHash), Qt::Uninitialized);
@@ -999,27 +1041,9 @@ bool KovLibro::parse(const QString &request)
     return true;
 }
 
-// Opens the book only when it is a regular file: a directory, FIFO or device would hang or never end. The
-// descriptor is checked after opening, so a path swapped between a check and the open cannot slip through.
 bool KovLibro::abreLibro()
 {
-    const QByteArray nativo = QFile::encodeName(path);
-    const int fd = ::open(nativo.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct stat estado;
-    if (::fstat(fd, &estado) != 0 || !S_ISREG(estado.st_mode)) {
-        ::close(fd);
-        return false;
-    }
-    const int banderas = ::fcntl(fd, F_GETFL);
-    if (banderas != -1)
-        ::fcntl(fd, F_SETFL, banderas & ~O_NONBLOCK);
-    if (!libro.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return false;
-    }
-    return true;
+    return abreRegular(path, &libro);
 }
 
 QString KovLibro::VerifieDirectory(const QString &base, const QString &ruc, const QString &periodo,
@@ -1458,7 +1482,7 @@ void KovLibro::generaResumen()
     createFileCasillas(&control->casillas);
 }
 
-// The copy is written whole under a temporary name and then put in place, and hashed as it is written.
+// The copy is hashed as it is written; a copy that fails half way is removed.
 bool KovLibro::copyDetail()
 {
     const QString destino = pathWork + nameFileDetail;
@@ -1468,9 +1492,9 @@ bool KovLibro::copyDetail()
         addError(999, 0, 0);
         return false;
     }
-    QFile origen(path);
-    QSaveFile copia(destino);
-    bool ok = origen.open(QIODevice::ReadOnly) && copia.open(QIODevice::WriteOnly);
+    QFile origen;
+    QFile copia(destino);
+    bool ok = abreRegular(path, &origen) && creaNuevo(&copia);
     QCryptographicHash sha1(QCryptographicHash::Sha1);
     qint64 total = 0;
     const QByteArray firmaAntes = firma(path);
@@ -1492,11 +1516,7 @@ bool KovLibro::copyDetail()
             total += leidos;
         }
     }
-    if (ok)
-        ok = copia.commit();
-    else
-        copia.cancelWriting();
-    if (!ok) {
+    if (!cierra(&copia, ok)) {
         addError(999, 0, 0);
         return false;
     }
@@ -1549,8 +1569,9 @@ void KovLibro::escribeJson(QList<QVariant> *lista, int bandera, const QString &n
     const QByteArray texto = QJsonDocument::fromVariant(documento).toJson();
     bool ok = dentroDeBase(ruta) && despeja(ruta);
     if (ok) {
-        QSaveFile archivo(ruta);
-        ok = archivo.open(QIODevice::WriteOnly) && archivo.write(texto) == texto.size() && archivo.commit();
+        QFile archivo(ruta);
+        ok = creaNuevo(&archivo);
+        ok = cierra(&archivo, ok && archivo.write(texto) == texto.size());
     }
     if (ok) {
         *nombreGuardado = nombre;

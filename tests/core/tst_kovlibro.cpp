@@ -247,6 +247,7 @@ private slots:
     void resultFilesOfCleanBook_data();
     void resultFilesOfCleanBook();
     void hashesFollowFilesChangedAfterCopy();
+    void bookSwappedForFifo();
     void bookWithErrorsWritesNothing();
     void resultFilesReplaced();
     void unwritableResultFile();
@@ -895,6 +896,18 @@ void TestKovLibro::hashesFollowFilesChangedAfterCopy()
     QCOMPARE(valorDe(caso.control.resumen, QStringLiteral("cod_hash")), sha1("b|\n"));
     QCOMPARE(valorDe(caso.control.resumen, QStringLiteral("cod_hash_det")), sha1("a|\nc|\n"));
     QCOMPARE(valorDe(caso.control.resumen, QStringLiteral("cnt_tam_det")), QStringLiteral("6"));
+}
+
+// A book swapped for a FIFO during the job is never opened for the copy: it would wait for a writer forever.
+void TestKovLibro::bookSwappedForFifo()
+{
+    Caso caso;
+    QVERIFY(caso.abre("a|\n", columnasLibres(1)));
+    QCOMPARE(caso.lee(), QStringList());
+    QVERIFY(QFile::remove(caso.book));
+    QCOMPARE(::mkfifo(QFile::encodeName(caso.book).constData(), 0600), 0);
+    QVERIFY(!caso.libro.copyDetail());
+    QCOMPARE(compacta(caso.control.errores), QStringList{QStringLiteral("999@0:0")});
 }
 
 void TestKovLibro::bookWithErrorsWritesNothing()
