@@ -95,7 +95,7 @@ static const EntradaRegistro fx_registros[] = {
     { "f140100d", f140100d, 34 },
     { "f140100g", f140100g, 34 },
     { "f140200d", nullptr, 25 },
-    { "f140200g", nullptr, 25 },
+    { "f140200g", f140200g, 25 },
 };
 
 static_assert(sizeof(fx_columnas) / sizeof(fx_columnas[0]) == 8, "fx_columnas holds the 8 column functions");

@@ -432,4 +432,274 @@ KovRespuesta f140100d(QList<KovColumna> *cols, ParametrosRegistro *params)
 
 // ---- Register 14.2 ----
 
+#include "datechecks.h"
+#include "fieldchecks.h"
+#include "kovcolumna.h"
+#include "othervoucher.h"
+#include "rulehelpers.h"
+#include "salesvoucher.h"
+
+#include <QStringList>
+
+#include <cmath>
+
+namespace {
+namespace libro142 {
+
+const int kPeriodo = 1;
+const int kRegimen = 2;
+const int kRegimenDetalle = 3;
+const int kEmision = 4;
+const int kVencimiento = 5;
+const int kTipo = 6;
+const int kSerie = 7;
+const int kNumero = 8;
+const int kSegundoNumero = 9;
+const int kTipoDocumento = 10;
+const int kNumeroDocumento = 11;
+const int kCliente = 12;
+const int kBaseImponible = 13;
+const int kImporteTotal = 16;
+const int kMoneda = 17;
+const int kTipoCambio = 18;
+const int kFechaModificado = 19;
+const int kTipoModificado = 20;
+const int kSerieModificado = 21;
+const int kNumeroModificado = 22;
+const int kEstado = 25;
+
+const char kLibro[] = "140200";
+const char kFechaVacia[] = "01/01/0001";
+const char kAnulado[] = "2";
+const char kDeclarado[] = "1";
+
+const QStringList kTiposFechaModificado = {"07", "08", "87", "88"};
+const QStringList kTiposModificacion = {"07", "08"};
+const QStringList kTiposSegundoNumero = {"00", "03", "12"};
+const QStringList kTiposVentaMenor = {"03", "12"};
+const QStringList kTiposNotaCredito = {"07", "87"};
+
+// What every phase of a record works from, read once when the record arrives.
+struct Registro
+{
+    QString tipo;
+    QString estado;
+    QString periodo;
+    QString periodoLibro;
+    int generateQVR;
+    int generateDetail;
+    bool comprobante; // the first voucher check added nothing: the record's detailed totals count
+};
+
+Registro leerRegistro(QList<KovColumna> *cols, const ParametrosRegistro *parametros)
+{
+    Registro r;
+    r.tipo = getData(cols, kTipo);
+    r.estado = getData(cols, kEstado);
+    r.periodo = getData(cols, kPeriodo);
+    // value() never inserts: a missing parameter reads as empty text or 0.
+    const ParametrosRegistro vacios;
+    const ParametrosRegistro &p = parametros ? *parametros : vacios;
+    r.periodoLibro = p.value(QStringLiteral("periodo")).toString();
+    r.generateQVR = p.value(QStringLiteral("generateQVR")).toInt();
+    r.generateDetail = p.value(QStringLiteral("generateDetail")).toInt();
+    r.comprobante = false;
+    return r;
+}
+
+bool vigente(const Registro &r)
+{
+    return r.estado != QLatin1String(kAnulado);
+}
+
+// The "RER" regime, the record's period and the dates of columns 4, 5 and 19. A refused period leaves only the
+// presence duties of the dates: a date cannot be judged against a period that is itself wrong.
+void fechas(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r)
+{
+    if (getData(cols, kRegimen) == QLatin1String("RER")
+        && getData(cols, kRegimenDetalle).left(1).toUpper() != QLatin1String("M"))
+        resp->addError(29, kRegimenDetalle);
+
+    const bool periodoValido =
+        checkPeriodoConLibro(resp, kPeriodo, enteroTexto(r.estado), r.periodo, r.periodoLibro, false, false);
+    const QString vacia = QString::fromLatin1(kFechaVacia);
+
+    if (vigente(r) && checkObligatorio(resp, cols, kEmision, vacia) && periodoValido)
+        checkFechaConPeriodo(resp, cols, kEmision, r.periodo, false, true);
+
+    bool fechar5;
+    if (r.tipo == QLatin1String("14") && vigente(r))
+        fechar5 = checkObligatorio(resp, cols, kVencimiento, vacia);
+    else
+        fechar5 = !getData(cols, kVencimiento).trimmed().isEmpty();
+    if (periodoValido && fechar5) {
+        fechaContraPeriodos141(
+            resp, cols, kVencimiento, r.periodoLibro, r.periodo, true, true,
+            QStringLiteral("La fecha debe ser menor o igual al mes siguiente del periodo informado"),
+            QString::fromUtf8("La fecha debe ser menor o igual al mes siguiente del periodo señalado en el campo 1"));
+    }
+
+    if (inList(r.tipo, kTiposFechaModificado) && vigente(r)
+        && checkObligatorio(resp, cols, kFechaModificado, vacia) && periodoValido) {
+        fechaContraPeriodos141(resp, cols, kFechaModificado, r.periodoLibro, r.periodo, false, false,
+                               QStringLiteral("La fecha debe ser menor o igual al periodo informado"),
+                               QString::fromUtf8("La fecha debe ser menor o igual al periodo señalado en el campo 1"));
+    }
+}
+
+// The second voucher number of column 9 and the customer's identity document of columns 10 to 12.
+void documentoCliente(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r)
+{
+    const bool haySegundoNumero = !getData(cols, kSegundoNumero).isEmpty();
+    if (inList(r.tipo, kTiposSegundoNumero)) {
+        if (haySegundoNumero) {
+            checkPositivoEnCadena(resp, cols, kSegundoNumero);
+            if (r.comprobante)
+                checkIndTipSerNumVentas(resp, cols, kEstado, kTipo, kSerie, kSegundoNumero,
+                                        QString::fromLatin1(kLibro));
+        }
+    } else if (haySegundoNumero) {
+        resp->addError(5, kSegundoNumero);
+    }
+
+    // Plain toDouble on purpose: a total that reads as NaN is not below 700 and leaves the document required.
+    const bool opcional = r.tipo == QLatin1String("00") || !vigente(r)
+        || (getData(cols, kImporteTotal).toDouble() < 700.0 && inList(r.tipo, kTiposVentaMenor))
+        || haySegundoNumero;
+    if (opcional) {
+        if (!getData(cols, kTipoDocumento).isEmpty() || !getData(cols, kNumeroDocumento).isEmpty())
+            checkTipoDocumento(resp, cols, kTipoDocumento, kNumeroDocumento);
+        return;
+    }
+    const bool hayTipo = checkObligatorio(resp, cols, kTipoDocumento, QString());
+    const bool hayNumero = checkObligatorio(resp, cols, kNumeroDocumento, QStringLiteral("-"));
+    checkObligatorio(resp, cols, kCliente, QStringLiteral("-"));
+    if (hayTipo || hayNumero)
+        checkTipoDocumento(resp, cols, kTipoDocumento, kNumeroDocumento);
+}
+
+struct Indicador
+{
+    int columna;
+    const char *total;
+};
+
+// The two indicator columns and the counts they feed.
+const Indicador kIndicadores[] = {
+    {23, "cnt_error1"},
+    {24, "cnt_ind_cancel"},
+};
+
+// Currency and exchange rate, the modified voucher, and the indicators with their counts.
+void monedaModificadoIndicadores(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r)
+{
+    const bool hayTipoCambio = !getData(cols, kTipoCambio).isEmpty();
+    if (hayTipoCambio)
+        checkObligatorio(resp, cols, kMoneda, QString());
+    if (!getData(cols, kMoneda).isEmpty())
+        checkObligatorio(resp, cols, kTipoCambio, QStringLiteral("0.000"));
+    if (hayTipoCambio)
+        checkTipoCambio(resp, cols, kTipoCambio);
+
+    if (inList(r.tipo, kTiposModificacion) && vigente(r)) {
+        const bool hayTipo = checkObligatorio(resp, cols, kTipoModificado, QStringLiteral("-"));
+        checkObligatorio(resp, cols, kSerieModificado, QStringLiteral("00"));
+        checkObligatorio(resp, cols, kNumeroModificado, QStringLiteral("-"));
+        if (hayTipo)
+            checkCdpTipSerNumOtros(resp, cols, kTipoModificado, kSerieModificado, kNumeroModificado);
+    }
+
+    // Declared at zero on every record so that both counts stand in the summary, first among this layout's.
+    for (const Indicador &i : kIndicadores)
+        resp->addAcumulador(QString::fromLatin1(i.total), 0.0);
+    for (const Indicador &i : kIndicadores) {
+        const QString valor = getData(cols, i.columna);
+        if (valor == QLatin1String("1"))
+            resp->addAcumulador(QString::fromLatin1(i.total), 1.0);
+        else if (!valor.isEmpty())
+            resp->addError(5, i.columna);
+    }
+}
+
+// Box "100" takes a credit note as negative whichever sign the book wrote; a state-1 record adds one entry.
+void casilla(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r)
+{
+    if (r.estado != QLatin1String(kDeclarado))
+        return;
+    const double base = monto141(cols, kBaseImponible);
+    resp->addCasillas(QStringLiteral("100"),
+                      inList(r.tipo, kTiposNotaCredito) ? std::copysign(base, -1.0) : base);
+}
+
+void agregados(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r)
+{
+    const QString par = r.tipo + QLatin1Char('_') + r.estado;
+    resp->addAgregado(QStringLiteral("cdp_cnt_") + par, 1.0);
+    resp->addAgregado(QStringLiteral("cdp_mto_") + par, monto141(cols, kImporteTotal));
+    resp->addCounterDetail();
+}
+
+typedef void (*Totales)(KovRespuesta *, QList<KovColumna> *, const Registro &);
+
+// The frame both variants share: the record checks, then the variant's totals, then the box and the
+// aggregates when the request asks for them. No finding ends a record early or skips its totals.
+KovRespuesta validar(QList<KovColumna> *cols, ParametrosRegistro *params, Totales totales)
+{
+    KovRespuesta resp;
+    Registro r = leerRegistro(cols, params);
+    fechas(&resp, cols, r);
+    r.comprobante = checkIndTipSerNumVentas(&resp, cols, kEstado, kTipo, kSerie, kNumero, QString::fromLatin1(kLibro));
+    documentoCliente(&resp, cols, r);
+    monedaModificadoIndicadores(&resp, cols, r);
+    totales(&resp, cols, r);
+    if (r.generateQVR == 1)
+        casilla(&resp, cols, r);
+    if (r.generateDetail == 1)
+        agregados(&resp, cols, r);
+    return resp;
+}
+
+struct MontoGeneral
+{
+    const char *total;
+    int columna;
+};
+
+// The amounts of the general totals, summed over the state-1 records only.
+const MontoGeneral kMontosGenerales[] = {
+    {"mto_bi_og", 13},
+    {"mto_igv", 14},
+    {"mto_otros", 15},
+    {"mto_imp", 16},
+};
+
+const char *const kEstadosContados[] = {"0", "1", "2", "8", "9"};
+
+// Every record declares each name at zero first, so that the summary lists them all in a fixed order.
+void totalesGenerales(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r)
+{
+    for (const MontoGeneral &m : kMontosGenerales)
+        resp->addAcumulador(QString::fromLatin1(m.total), 0.0);
+    if (r.estado == QLatin1String(kDeclarado)) {
+        for (const MontoGeneral &m : kMontosGenerales)
+            resp->addAcumulador(QString::fromLatin1(m.total), monto141(cols, m.columna));
+    }
+    for (const char *estado : kEstadosContados)
+        resp->addAcumulador(QStringLiteral("cnt_reg_e") + QLatin1String(estado), 0.0);
+    for (const char *estado : kEstadosContados) {
+        if (r.estado == QLatin1String(estado)) {
+            resp->addAcumulador(QStringLiteral("cnt_reg_e") + r.estado, 1.0);
+            break;
+        }
+    }
+}
+
+} // namespace libro142
+} // namespace
+
+KovRespuesta f140200g(QList<KovColumna> *cols, ParametrosRegistro *params)
+{
+    return libro142::validar(cols, params, libro142::totalesGenerales);
+}
+
 // ---- end of register 14.2 ----
