@@ -81,7 +81,7 @@ static const EntradaRegistro fx_registros[] = {
     { "f080200d", f080200d, 36 },
     { "f080200g", f080200g, 36 },
     { "f080300d", nullptr, 31 },
-    { "f080300g", nullptr, 31 },
+    { "f080300g", f080300g, 31 },
     // Books 9 to 13.
     { "f090100", nullptr, 22 },
     { "f090200", nullptr, 21 },

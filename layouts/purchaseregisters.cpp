@@ -688,6 +688,144 @@ bool revisaRegistro82(KovRespuesta *resp, QList<KovColumna> *cols, ParametrosReg
     return comprobanteOk;
 }
 
+// Register 8.3.
+
+const int kEstado83 = 31;
+const int kTipo83 = 6;
+
+// A date compared with the book period and then with the record period (column 1), each failure worded at
+// the column; with `mesSiguiente` the date may reach into the month after either period.
+void fechaConPeriodos83(KovRespuesta *resp, QList<KovColumna> *cols, int col, const QString &periodoLibro,
+                        const QString &periodo, bool mesSiguiente)
+{
+    if (!checkFechaConPeriodo(resp, cols, col, periodoLibro, mesSiguiente, false)) {
+        resp->addError(mesSiguiente
+                           ? QStringLiteral("La fecha debe ser menor o igual al mes siguiente del periodo informado")
+                           : QStringLiteral("La fecha debe ser menor o igual al periodo informado"),
+                       col);
+    }
+    if (!checkFechaConPeriodo(resp, cols, col, periodo, mesSiguiente, false)) {
+        resp->addError(mesSiguiente ? QStringLiteral("La fecha debe ser menor o igual al mes siguiente del periodo "
+                                                     "señalado en el campo 1")
+                                    : QStringLiteral("La fecha debe ser menor o igual al periodo señalado en el campo 1"),
+                       col);
+    }
+}
+
+// Record checks shared by both variants of register 8.3, through the indicator counts that open their totals;
+// returns whether the first voucher check passed.
+bool revisaRegistro83(KovRespuesta *resp, QList<KovColumna> *cols, ParametrosRegistro *parametros)
+{
+    static const QStringList estados = codigos("0 1 6 7 9");
+    static const QStringList tiposNota = codigos("07 08 87 88");
+    static const QStringList tiposSegundoNumero =
+        codigos("00 03 05 06 11 12 13 14 15 16 18 19 23 26 28 30 36 37 55 56");
+    static const QStringList tiposDocumentoOpcional =
+        codigos("00 03 05 06 11 12 13 14 15 16 18 19 22 23 26 28 30 36 37 55 56 91");
+    static const struct { int columna; const char *clave; } indicadores[] = {
+        {27, "cnt_error1"}, {28, "cnt_error2"}, {29, "cnt_error3"}, {30, "cnt_ind_cancel"},
+    };
+    const QString libro = QStringLiteral("080300");
+    const QString fechaVacia = QStringLiteral("01/01/0001");
+    const QString guion = QStringLiteral("-");
+
+    const QString estado = getData(cols, kEstado83);
+    const QString periodo = getData(cols, 1);
+    const QString tipo = getData(cols, kTipo83);
+    const QString periodoLibro = parametro(parametros, "periodo").toString();
+    const bool esNota = inList(tipo, tiposNota);
+    const bool esRecibo = tipo == QLatin1String("14");
+
+    // State, period and dates. Dates are measured against a period only once that period has passed its
+    // own check.
+    if (!inList(estado, estados))
+        resp->addError(estadoIncorrecto(), kEstado83);
+    const int numEstado = enteroTexto(estado);
+    if (checkPeriodoCompras(resp, 1, numEstado, periodo, periodoLibro, false)) {
+        checkFechaConPeriodo(resp, cols, 4, periodo, false, true);
+        if (esRecibo ? checkObligatorio(resp, cols, 5, fechaVacia) : !getData(cols, 5).trimmed().isEmpty())
+            fechaConPeriodos83(resp, cols, 5, periodoLibro, periodo, true);
+        if (esNota && checkObligatorio(resp, cols, 19, fechaVacia))
+            fechaConPeriodos83(resp, cols, 19, periodoLibro, periodo, false);
+    } else {
+        if (esRecibo)
+            checkObligatorio(resp, cols, 5, fechaVacia);
+        if (esNota)
+            checkObligatorio(resp, cols, 19, fechaVacia);
+    }
+    if (!getData(cols, 23).trimmed().isEmpty())
+        fechaConPeriodos83(resp, cols, 23, periodoLibro, periodo, true);
+    checkFechaEmisionEstado(resp, cols, 4, numEstado, periodo, periodoLibro);
+
+    // The voucher, and the second number that only some types may carry.
+    const bool comprobanteOk = checkIndTipSerNumCompras(resp, cols, kEstado83, kTipo83, 7, 8, libro);
+    if (inList(tipo, tiposSegundoNumero)) {
+        checkPositivoEnCadena(resp, cols, 9);
+        if (comprobanteOk && !getData(cols, 9).isEmpty())
+            checkIndTipSerNumCompras(resp, cols, kEstado83, kTipo83, 7, 9, libro);
+    } else if (!getData(cols, 9).isEmpty()) {
+        resp->addError(5, 9);
+    }
+
+    // The supplier's document: optional for some types, checked then only when both its parts are there.
+    if (inList(tipo, tiposDocumentoOpcional)) {
+        if (!getData(cols, 10).trimmed().isEmpty() && !getData(cols, 11).trimmed().isEmpty())
+            checkTipoDocumento(resp, cols, 10, 11);
+    } else {
+        const bool hayTipoDocumento = checkObligatorio(resp, cols, 10, QString());
+        const bool hayNumeroDocumento = checkObligatorio(resp, cols, 11, guion);
+        checkObligatorio(resp, cols, 12, guion);
+        if (hayTipoDocumento || hayNumeroDocumento)
+            checkTipoDocumento(resp, cols, 10, 11);
+    }
+
+    // The tax takes the sign of its base; a zero base takes the rule of positive ones.
+    if (signoNumero(getData(cols, 13)) >= 0)
+        checkPositivo(resp, cols, 14);
+    else
+        checkNegativo(resp, cols, 14);
+    if (!getData(cols, 18).isEmpty())
+        checkTipoCambio(resp, cols, 18);
+
+    if (esNota) {
+        const bool hayTipoReferencia = checkObligatorio(resp, cols, 20, guion);
+        checkObligatorio(resp, cols, 21, QStringLiteral("00"));
+        checkObligatorio(resp, cols, 22, guion);
+        if (hayTipoReferencia)
+            checkCdpTipSerNumOtros(resp, cols, 20, 21, 22);
+    }
+    if (!getData(cols, 24).isEmpty())
+        checkPositivoEnCadena(resp, cols, 24);
+
+    indicador(resp, cols, 25);
+    for (const auto &i : indicadores)
+        resp->addAcumulador(QLatin1String(i.clave), 0.0);
+    for (const auto &i : indicadores) {
+        if (indicador(resp, cols, i.columna))
+            resp->addAcumulador(QLatin1String(i.clave), 1.0);
+    }
+    return comprobanteOk;
+}
+
+// Box "107", the taxable base of purchases, when the job asks for the tax-form boxes: a record of a box
+// voucher type in state "1" or "6" adds its base, a credit note on such a voucher takes it away.
+void casilla107(KovRespuesta *resp, QList<KovColumna> *cols, ParametrosRegistro *parametros)
+{
+    static const QStringList tiposCasilla = codigos("00 01 04 05 06 08 11 12 13 14 15 16 17 18 23 24 25 26 27 28 29 "
+                                                    "30 32 34 35 36 37 42 43 48 55 56 88 89 96");
+    static const QStringList estadosCasilla = codigos("1 6");
+    static const QStringList notasCredito = codigos("07 87");
+    if (!activado(parametros, "generateQVR"))
+        return;
+    const QString estado = getData(cols, kEstado83);
+    const QString tipo = getData(cols, kTipo83);
+    const QString casilla = QStringLiteral("107");
+    if (inList(estado, estadosCasilla) && inList(tipo, tiposCasilla))
+        resp->addCasillas(casilla, monto(cols, 13));
+    if (inList(estado, estadosCasilla) && inList(tipo, notasCredito) && inList(getData(cols, 20), tiposCasilla))
+        resp->addCasillas(casilla, -qAbs(monto(cols, 13)));
+}
+
 } // namespace
 
 KovRespuesta f080200g(QList<KovColumna> *cols, ParametrosRegistro *parametros)
@@ -777,6 +915,32 @@ KovRespuesta f080200d(QList<KovColumna> *cols, ParametrosRegistro *parametros)
         conteosClase(&resp, c, QStringLiteral("_to"));
     }
     agregadosDetalle(&resp, cols, parametros, kTipo82, kEstado82, kMonto82);
+    return resp;
+}
+
+KovRespuesta f080300g(QList<KovColumna> *cols, ParametrosRegistro *parametros)
+{
+    static const struct { const char *clave; int columna; } montos[] = {
+        {"mto_bi_adq", 13}, {"mto_igv", 14}, {"mto_otros", 15}, {"mto_imp", 16},
+    };
+    static const char *const estados[] = {"0", "1", "6", "7", "9"};
+
+    KovRespuesta resp;
+    revisaRegistro83(&resp, cols, parametros);
+    for (const auto &m : montos)
+        resp.addAcumulador(QLatin1String(m.clave), monto(cols, m.columna));
+    const QString prefijo = QStringLiteral("cnt_reg_e");
+    for (const char *e : estados)
+        resp.addAcumulador(prefijo + QLatin1String(e), 0.0);
+    const QString estado = getData(cols, kEstado83);
+    for (const char *e : estados) {
+        if (estado == QLatin1String(e)) {
+            resp.addAcumulador(prefijo + estado, 1.0);
+            break;
+        }
+    }
+    casilla107(&resp, cols, parametros);
+    agregadosDetalle(&resp, cols, parametros, kTipo83, kEstado83, 16);
     return resp;
 }
 
