@@ -252,13 +252,17 @@ bool esBlancoAscii(uchar b)
 
 // A field as the line reader sees it: runs of white space collapsed to one blank and both ends trimmed. Collapsing
 // field by field gives what collapsing the whole line and trimming each piece gives, since "|" is no white space.
-// Plain ASCII without stray white space, the usual field, is taken as it stands.
-QString textoCampo(const char *p, int largo)
+// Plain ASCII without stray white space, the usual field, is taken as it stands. Decoding drops a byte-order mark
+// only at the start of the line, so a later field keeps one it begins with.
+QString textoCampo(const char *p, int largo, bool primero)
 {
     for (int i = 0; i < largo; ++i) {
         const uchar b = uchar(p[i]);
-        if (b >= 0x80 || (esBlancoAscii(b) && (b != ' ' || i == 0 || i == largo - 1 || p[i - 1] == ' ')))
+        if (b >= 0x80 || (esBlancoAscii(b) && (b != ' ' || i == 0 || i == largo - 1 || p[i - 1] == ' '))) {
+            if (!primero && largo >= 3 && std::memcmp(p, "\xEF\xBB\xBF", 3) == 0)
+                return QString::fromUtf8(QByteArray("|") + QByteArray(p, largo)).mid(1).simplified();
             return QString::fromUtf8(p, largo).simplified();
+        }
     }
     return QString::fromLatin1(p, largo);
 }
@@ -1130,7 +1134,7 @@ KovLibro::Memoria &KovLibro::recuerda(int i, const char *campo, int largo)
     // The text and the checks are functions of the raw bytes alone, so equal bytes are the same value.
     if (memoria.largo != largo || std::memcmp(memoria.crudo, campo, size_t(largo)) != 0) {
         memoria = Memoria();
-        memoria.valor = textoCampo(campo, largo);
+        memoria.valor = textoCampo(campo, largo, i == 0);
         enColumna[i] = nullptr;
         if (largo <= Memoria::kCrudo) {
             memoria.largo = qint8(largo);
@@ -1204,7 +1208,7 @@ int KovLibro::readLine()
             inicio = fin + 1;
 
             if (p > ncolumnas) {
-                extendida.setData(textoCampo(campo, largoCampo));
+                extendida.setData(textoCampo(campo, largoCampo, false));
                 if (!extendida.checkPatron())
                     addError(3, fil, p);
                 else if (!extendida.checkLongitud())

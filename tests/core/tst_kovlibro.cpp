@@ -511,6 +511,10 @@ void TestKovLibro::lineChecks_data()
         << QByteArray("a|b|c|d|\n") << tres << 2 << QStringList{"001@1:0"};
     QTest::newRow("NUL cuts the line") << QByteArray("a|b|c|\nx|y|", 11) + QByteArray("\0z|\n", 4) << tres << 3
                                        << QStringList{"040@2:0"};
+    QTest::newRow("byte-order mark dropped at the line start only")
+        << QByteArray("\xEF\xBB\xBF" "a|\xEF\xBB\xBF" "b|c|\n")
+        << QJsonArray{columna("0", {{"patron", "a"}}), columna("0", {{"patron", "b"}}), columna("0")} << 3
+        << QStringList{"003@1:2"};
     QTest::newRow("key parts joined safely")
         << QByteArray("A-B|C|x|\nA|B-C|x|\n")
         << QJsonArray{columna("0", clave), columna("0", clave), columna("0")} << 3 << QStringList();
