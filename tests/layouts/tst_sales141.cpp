@@ -95,6 +95,8 @@ private slots:
     void boxes();
     void aggregates_data();
     void aggregates();
+    void typeLists_data();
+    void typeLists();
     void shortRecordAndNoParameters();
     void detailedDeclared();
     void detailedTotals_data();
@@ -129,7 +131,11 @@ void TestSales141::errors_data()
         << "1=20240200|4=|6=14|5=01/01/0001" << "16@1; 25@4; 25@5";
     QTest::newRow("period refused, credit note without date") << conNota("07", "1=20240200|27=")
                                                               << "16@1; 25@27";
+    QTest::newRow("period refused: no date compared")
+        << "1=20240200|4=01/05/2024|5=15/06/2024" << "16@1";
+    QTest::newRow("state 02 is state 2 for the period check") << "34=02|1=20240200|4=" << "23@1; 25@4";
     QTest::newRow("column 4 late") << "4=01/02/2024" << "19@4";
+    QTest::newRow("state 8: column 4 dated by its own period") << "34=8|1=20231200|4=15/01/2024" << "19@4";
     QTest::newRow("column 4 no date") << "4=xx" << "13@4";
     QTest::newRow("column 4 empty") << "4=" << "25@4";
     QTest::newRow("state 2: column 4 not examined") << "34=2|4=" << QString();
@@ -137,6 +143,9 @@ void TestSales141::errors_data()
     QTest::newRow("state 2: column 5 still compared")
         << "34=2|5=15/03/2024" << lista({kInformado5, kCampo1_5});
     QTest::newRow("type 14, column 5 empty") << "6=14|5=" << "25@5";
+    QTest::newRow("type 14, state 2: column 5 not required") << "6=14|34=2|5=" << QString();
+    QTest::newRow("type 14, state 2: column 5 still compared")
+        << "6=14|34=2|5=15/03/2024" << lista({kInformado5, kCampo1_5});
     QTest::newRow("type 14, column 5 empty date") << "6=14|5=01/01/0001" << "25@5";
     QTest::newRow("type 14, column 5 blanks") << "6=14|5=  "
                                               << lista({"13@5", kInformado5, "13@5", kCampo1_5});
@@ -150,6 +159,8 @@ void TestSales141::errors_data()
     QTest::newRow("credit note, sound") << conNota("07", "") << QString();
     QTest::newRow("credit note, column 27 next month")
         << conNota("07", "27=10/02/2024") << lista({kInformado27, kCampo1_27});
+    QTest::newRow("state 8 credit note: column 27 late only for its own period")
+        << conNota("07", "34=8|1=20231200|4=15/12/2023") << lista({kCampo1_27});
     QTest::newRow("credit note, column 27 not a date") << conNota("07", "27=31/02/2024") << "13@27; 13@27";
     QTest::newRow("debit note 88, column 27 empty") << conNota("88", "27=") << "25@27";
     QTest::newRow("state 2 credit note: column 27 ignored") << conNota("07", "34=2|27=xx") << QString();
@@ -160,6 +171,7 @@ void TestSales141::errors_data()
     QTest::newRow("type 13, voucher refused: sign check only") << "6=13|8=|9=-5" << "52@8; 36@9";
     QTest::newRow("type 03, column 9 empty") << "6=03|7=B001" << QString();
     QTest::newRow("document missing") << "10=|11=|12=" << "25@10; 25@11; 25@12";
+    QTest::newRow("document missing, second number set") << "9=100|10=|11=|12=" << "5@9";
     QTest::newRow("document missing, state 2") << "10=|11=|12=|34=2" << QString();
     QTest::newRow("document missing, export above 0") << "10=|11=|12=|13=0.01" << QString();
     QTest::newRow("document missing, export negative") << "10=|11=|12=|13=-5.00" << "25@10; 25@11; 25@12";
@@ -168,6 +180,8 @@ void TestSales141::errors_data()
     QTest::newRow("document missing, ticket of 700") << "6=03|7=B001|10=|11=|12=|24=700.00"
                                                       << "25@10; 25@11; 25@12";
     QTest::newRow("document missing, ticket of 699.99") << "6=03|7=B001|10=|11=|12=|24=699.99" << QString();
+    QTest::newRow("document missing, ticket total NaN") << "6=03|7=B001|10=|11=|12=|24=nan"
+                                                         << "25@10; 25@11; 25@12";
     QTest::newRow("document missing, ticket total empty") << "6=03|7=B001|10=|11=|12=|24=" << QString();
     QTest::newRow("document type empty, number dash") << "10=|11=-" << "25@10; 25@11";
     QTest::newRow("document number empty") << "11=" << "25@11; 34@11";
@@ -240,6 +254,9 @@ void TestSales141::totals()
     ParametrosRegistro p = parametros141(0, 0);
     const KovRespuesta r = f140100g(&cols, &p);
     QCOMPARE(entradas(r.getAcumuladores()), esperado);
+    // The general variant files no total by period, earlier states included.
+    QVERIFY(!r.hasPerAcumuladores());
+    QCOMPARE(r.getNumeroEstado7(), 0);
     QVERIFY(!r.hasCasillas());
     QVERIFY(!r.hasAgregados());
     QCOMPARE(r.getTotalLineDetail(), 0);
@@ -305,6 +322,43 @@ void TestSales141::aggregates()
     QCOMPARE(r.getTotalLineDetail(), esperado.isEmpty() ? 0 : 1);
 }
 
+// Every voucher type of the sub-book against the type lists of the record checks: a type dropped from a list,
+// or one slipped into it, shows as a duty gained or lost.
+void TestSales141::typeLists_data()
+{
+    QTest::addColumn<QString>("tipo");
+    const QStringList tipos = QStringLiteral("00 01 03 04 05 06 07 08 11 12 13 14 15 16 17 18 19 21 23 24 25 26 27 "
+                                             "28 29 30 32 34 35 36 37 42 43 44 45 48 49 55 56 87 88")
+                                  .split(QLatin1Char(' '));
+    for (const QString &tipo : tipos)
+        QTest::newRow(qPrintable(tipo)) << tipo;
+}
+
+void TestSales141::typeLists()
+{
+    QFETCH(QString, tipo);
+    const QStringList sinDocumento = QStringLiteral("00 05 06 07 08 11 12 13 14 15 16 18 19 23 26 28 30 34 35 36 37 "
+                                                    "55 56 87 88").split(QLatin1Char(' '));
+    const QStringList segundoNumero = QStringLiteral("00 03 12 13 87").split(QLatin1Char(' '));
+    const QStringList ventaMenor = QStringLiteral("03 12").split(QLatin1Char(' '));
+    const QStringList modificacion = QStringLiteral("07 08 87 88").split(QLatin1Char(' '));
+    ParametrosRegistro p = parametros141(0, 0);
+    const QString t = QStringLiteral("6=") + tipo + QLatin1Char('|');
+    auto marca = [&](const QString &cambios, const char *error) {
+        QList<KovColumna> cols = registro141(t + cambios);
+        return (QStringLiteral("; ") + errores(f140100g(&cols, &p)) + QStringLiteral("; "))
+            .contains(QStringLiteral("; ") + QString::fromLatin1(error) + QStringLiteral("; "));
+    };
+    QCOMPARE(marca(QStringLiteral("10=|11=|12=|13=0.00|24=1000.00"), "25@10"), !sinDocumento.contains(tipo));
+    QCOMPARE(marca(QStringLiteral("10=|11=|12=|13=0.00|24=600.00"), "25@10"),
+             !sinDocumento.contains(tipo) && !ventaMenor.contains(tipo));
+    QCOMPARE(marca(QStringLiteral("9=-1"), "36@9"), segundoNumero.contains(tipo));
+    if (!segundoNumero.contains(tipo))
+        QVERIFY(marca(QStringLiteral("9=-1"), "5@9"));
+    QCOMPARE(marca(QStringLiteral("27=|28=|29=|30="), "25@27"), modificacion.contains(tipo));
+    QCOMPARE(marca(QStringLiteral("27=|28=|29=|30="), "25@28"), modificacion.contains(tipo));
+}
+
 // Book set-up refuses a narrower layout; called directly, missing columns read as empty texts.
 void TestSales141::shortRecordAndNoParameters()
 {
@@ -361,6 +415,8 @@ void TestSales141::detailedTotals_data()
     montos2.replace(QStringLiteral("mto_vta_per_e2=118.000"), QStringLiteral("mto_vta_per_e2=-150.000"));
     QString montos2To = montos2;
     montos2To.replace(QStringLiteral("_e2="), QStringLiteral("_to="));
+    QString montos2Nota = montos1;
+    montos2Nota.replace(QStringLiteral("_e1="), QStringLiteral("_e2="));
     QTest::newRow("state 2 invoice, negative total")
         << "34=2|24=-150.00"
         << montos2 + "mto_vta_lib_e2=-150.000 cnt_reg_per_e2=1.000 cnt_reg_e2=1.000 cnt_cdp_mn_e2=1.000 "
@@ -387,6 +443,12 @@ void TestSales141::detailedTotals_data()
                      "cnt_nc_elec_e1=1.000 cnt_nc_e1=1.000 " + montosTo
                + "cnt_reg_per_to=1.000 mto_vta_lib_to=118.000 cnt_cdp_mn_to=1.000 cnt_nc_elec_to=1.000"
         << QString();
+    QTest::newRow("state 1 debit note 08, electronic")
+        << "6=08|27=10/01/2024|28=01|29=F001|30=100"
+        << montos1 + "mto_vta_lib_e1=118.000 cnt_reg_per_e1=1.000 cnt_reg_e1=1.000 cnt_cdp_mn_e1=1.000 "
+                     "cnt_nd_elec_e1=1.000 " + montosTo
+               + "cnt_reg_per_to=1.000 mto_vta_lib_to=118.000 cnt_cdp_mn_to=1.000 cnt_nd_elec_to=1.000"
+        << QString();
     QTest::newRow("state 0, series with a letter")
         << "6=00|7=0001A|34=0"
         << "mto_exp_e0=0.000 mto_bi_gra_e0=100.000 mto_desc_bi_e0=0.000 mto_igv_ipm_e0=18.000 "
@@ -394,6 +456,19 @@ void TestSales141::detailedTotals_data()
            "mto_ivap_e0=0.000 mto_otros_e0=0.000 mto_vta_per_e0=118.000 mto_vta_lib_e0=118.000 "
            "cnt_reg_per_e0=1.000 cnt_reg_e0=1.000 cnt_cdp_mn_e0=1.000 cnt_otro_elec_e0=1.000 "
                + montosTo + "cnt_reg_per_to=1.000 mto_vta_lib_to=118.000 cnt_cdp_mn_to=1.000 cnt_otro_elec_to=1.000"
+        << QString();
+    QTest::newRow("state 2 credit note: no state-1 credit-note count")
+        << "6=07|34=2"
+        << montos2Nota + "mto_vta_lib_e2=118.000 cnt_reg_per_e2=1.000 cnt_reg_e2=1.000 cnt_cdp_mn_e2=1.000 "
+                         "cnt_nc_elec_e2=1.000 " + montosTo
+               + "cnt_reg_per_to=1.000 mto_vta_lib_to=118.000 cnt_cdp_mn_to=1.000 cnt_nc_elec_to=1.000"
+        << QString();
+    // Only the first voucher check opens the totals: a late date or a refused second number leaves them open.
+    QTest::newRow("errors elsewhere keep the gate open")
+        << "4=01/02/2024|6=03|7=B001|9=-15"
+        << montos1 + "mto_vta_lib_e1=118.000 cnt_reg_per_e1=1.000 cnt_reg_e1=1.000 cnt_cdp_mn_e1=1.000 "
+                     "cnt_otro_elec_e1=1.000 " + montosTo
+               + "cnt_reg_per_to=1.000 mto_vta_lib_to=118.000 cnt_cdp_mn_to=1.000 cnt_otro_elec_to=1.000"
         << QString();
     QTest::newRow("voucher refused: nothing past the zeros") << "8=" << QString() << QString();
 }
