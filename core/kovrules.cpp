@@ -80,7 +80,7 @@ static const EntradaRegistro fx_registros[] = {
     // Purchase registers 8.2 and 8.3.
     { "f080200d", f080200d, 36 },
     { "f080200g", f080200g, 36 },
-    { "f080300d", nullptr, 31 },
+    { "f080300d", f080300d, 31 },
     { "f080300g", f080300g, 31 },
     // Books 9 to 13.
     { "f090100", nullptr, 22 },

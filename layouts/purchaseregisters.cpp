@@ -944,4 +944,75 @@ KovRespuesta f080300g(QList<KovColumna> *cols, ParametrosRegistro *parametros)
     return resp;
 }
 
+KovRespuesta f080300d(QList<KovColumna> *cols, ParametrosRegistro *parametros)
+{
+    static const FamiliaClaves familias[] = {
+        {"mto_com_ven_gra", {"_e0", "_e1", "_e6", "_e7", "_to"}},
+        {"mto_igv_ipm1", {"_e0", "_e1", "_e6", "_e7", "_to", "_e16"}},
+        {"mto_icbp", {"_e0", "_e1", "_e6", "_e7", "_to"}},
+        {"mto_otros", {"_e0", "_e1", "_e6", "_e7", "_to"}},
+        {"mto_adq_per", {"_e0", "_e1", "_e6", "_e7", "_to"}},
+        {"mto_adq_lib", {"_e0", "_e1", "_e6", "_e7", "_e9", "_to"}},
+        {"cnt_reg_per", {"_e0", "_e1", "_e6", "_e7", "_to"}},
+        {"cnt_reg_per_ant", {"_e9", "_to"}},
+        {"cnt_reg", {"_e0", "_e1", "_e6", "_e7", "_e9"}},
+        {"cnt_cdp_mn", {"_e0", "_e1", "_e6", "_e7", "_e9", "_to"}},
+        {"cnt_cdp_me", {"_e0", "_e1", "_e6", "_e7", "_e9", "_to"}},
+        {"cnt_fact_elec", {"_e0", "_e1", "_e6", "_e7", "_e9", "_to"}},
+        {"cnt_fact_fisi", {"_e0", "_e1", "_e6", "_e7", "_e9", "_to"}},
+        {"cnt_nc_elec", {"_e0", "_e1", "_e6", "_e7", "_e9", "_to"}},
+        {"cnt_nc_fisi", {"_e0", "_e1", "_e6", "_e7", "_e9", "_to"}},
+        {"cnt_nd_elec", {"_e0", "_e1", "_e6", "_e7", "_e9", "_to"}},
+        {"cnt_nd_fisi", {"_e0", "_e1", "_e6", "_e7", "_e9", "_to"}},
+        {"cnt_otro_elec", {"_e0", "_e1", "_e6", "_e7", "_e9", "_to"}},
+        {"cnt_otro_fisi", {"_e0", "_e1", "_e6", "_e7", "_e9", "_to"}},
+    };
+    static const char *const tiposClase[3] = {"01", "07", "08"};
+    static const QStringList claves = clavesDeclaradas(familias);
+    static const QStringList estadosPropios = codigos("0 1 6 7");
+
+    KovRespuesta resp;
+    const bool comprobanteOk = revisaRegistro83(&resp, cols, parametros);
+    declara(&resp, claves);
+    if (comprobanteOk) {
+        const QString estado = getData(cols, kEstado83);
+        const Clasificacion c = clasifica(cols, 17, 7, getData(cols, kTipo83), tiposClase);
+        // Records of the book's own period (states "0", "1", "6", "7") feed every all-state total; the others
+        // join them at "mto_adq_lib_to".
+        const bool periodoPropio = inList(estado, estadosPropios);
+        if (periodoPropio) {
+            const QString s = QStringLiteral("_e") + estado;
+            resp.addAcumulador(QStringLiteral("mto_com_ven_gra") + s, monto(cols, 13));
+            resp.addAcumulador(QStringLiteral("mto_igv_ipm1") + s, monto(cols, 14));
+            if (estado == QLatin1String("1") || estado == QLatin1String("6"))
+                resp.addAcumulador(QStringLiteral("mto_igv_ipm1_e16"), monto(cols, 14));
+            resp.addAcumulador(QStringLiteral("mto_otros") + s, monto(cols, 15));
+            resp.addAcumulador(QStringLiteral("mto_adq_per") + s, monto(cols, 16));
+            resp.addAcumulador(QStringLiteral("mto_adq_lib") + s, monto(cols, 16));
+            resp.addAcumulador(QStringLiteral("cnt_reg_per") + s, 1.0);
+            resp.addAcumulador(QStringLiteral("cnt_reg") + s, 1.0);
+            conteosClase(&resp, c, s);
+            resp.addAcumulador(QStringLiteral("mto_com_ven_gra_to"), monto(cols, 13));
+            resp.addAcumulador(QStringLiteral("mto_igv_ipm1_to"), monto(cols, 14));
+            resp.addAcumulador(QStringLiteral("mto_otros_to"), monto(cols, 15));
+            resp.addAcumulador(QStringLiteral("mto_adq_per_to"), monto(cols, 16));
+            resp.addAcumulador(QStringLiteral("cnt_reg_per_to"), 1.0);
+        } else if (estado == QLatin1String("9")) {
+            const QString periodo = getData(cols, 1);
+            resp.addPerAcumulador(QStringLiteral("mto_adq_per_ant_e9"), periodo, monto(cols, 16));
+            resp.addPerAcumulador(QStringLiteral("mto_adq_per_ant_to"), periodo, monto(cols, 16));
+            resp.addAcumulador(QStringLiteral("mto_adq_lib_e9"), monto(cols, 16));
+            resp.addAcumulador(QStringLiteral("cnt_reg_per_ant_e9"), 1.0);
+            resp.addAcumulador(QStringLiteral("cnt_reg_per_ant_to"), 1.0);
+            resp.addAcumulador(QStringLiteral("cnt_reg_e9"), 1.0);
+            conteosClase(&resp, c, QStringLiteral("_e9"));
+        }
+        resp.addAcumulador(QStringLiteral("mto_adq_lib_to"), monto(cols, 16));
+        conteosClase(&resp, c, QStringLiteral("_to"));
+    }
+    casilla107(&resp, cols, parametros);
+    agregadosDetalle(&resp, cols, parametros, kTipo83, kEstado83, 16);
+    return resp;
+}
+
 // ---- end of registers 8.2 and 8.3 ----

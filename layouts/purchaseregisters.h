@@ -29,6 +29,7 @@ KovRespuesta f080200d(QList<KovColumna> *cols, ParametrosRegistro *parametros);
 // in both variants, then "g" plain totals with state counts, "d" 104 detailed totals; both feed box "107"
 // when "generateQVR" is 1 and add the detail aggregates when "generateDetail" is 1.
 KovRespuesta f080300g(QList<KovColumna> *cols, ParametrosRegistro *parametros);
+KovRespuesta f080300d(QList<KovColumna> *cols, ParametrosRegistro *parametros);
 
 // ---- end of registers 8.2 and 8.3 ----
 

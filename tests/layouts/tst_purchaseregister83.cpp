@@ -23,6 +23,7 @@ QString ambas(int col)
 // Both variants make the same record checks and feed the same box and aggregates.
 const QList<QPair<const char *, FuncionRegistro>> kValidadores = {
     {"f080300g", f080300g},
+    {"f080300d", f080300d},
 };
 
 const QString kIndicadores =
@@ -256,7 +257,7 @@ void TestPurchaseRegister83::detailAggregates()
 // and parameters as empty and still answers.
 void TestPurchaseRegister83::narrowRecordWithoutParameters()
 {
-    const FuncionRegistro validadores[] = {f080200g, f080200d, f080300g};
+    const FuncionRegistro validadores[] = {f080200g, f080200d, f080300g, f080300d};
     for (FuncionRegistro v : validadores) {
         QList<KovColumna> cols = registro({QStringLiteral("20240100"), QStringLiteral("x")});
         const KovRespuesta r = v(&cols, nullptr);
