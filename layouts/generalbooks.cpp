@@ -76,6 +76,23 @@ struct Registro
     }
 };
 
+// A total fed by one column, signed.
+struct TotalColumna
+{
+    const char *nombre;
+    int col;
+};
+
+// Adds the totals in table order; a row without a name ends a table shorter than its array.
+template <size_t N>
+void sumarColumnas(Registro &r, const TotalColumna (&totales)[N])
+{
+    for (const TotalColumna &t : totales) {
+        if (t.nombre)
+            r.totalDe(t.nombre, t.col);
+    }
+}
+
 bool checkPeriodo(Registro &r, Periodo periodo)
 {
     const int estado = enteroTexto(r.estado);
@@ -310,12 +327,6 @@ void rubrosEstado(Registro &r, QChar digito, const Rubro (&rubros)[N])
 
 // ---- Account balances (book 03) ----
 
-struct TotalColumna
-{
-    const char *nombre;
-    int col;
-};
-
 // One balance book: where its state, date, document and voucher stand (0 where it has none), the columns
 // whose zero must be "0.00", its totals in order and, for two of them, a total of absolute values named
 // after the state counts.
@@ -361,10 +372,7 @@ KovRespuesta validarSaldo(QList<KovColumna> *cols, ParametrosRegistro *params, c
             if (col)
                 checkCeroDecimal(&r.resp, r.cols, col);
         }
-        for (const TotalColumna &t : s.totales) {
-            if (t.nombre)
-                r.totalDe(t.nombre, t.col);
-        }
+        sumarColumnas(r, s.totales);
         contarEstados(r);
         if (s.absoluto)
             r.total(s.absoluto, r.absolutos(s.absDesde, s.absHasta));
@@ -414,6 +422,146 @@ const char *const clavesPatrimonio[] = {
 };
 const int primeraPatrimonio = 4;
 const int ultimaEnPatrimonio = 12;
+
+// ---- Fixed assets and leasing (book 07) ----
+
+const TotalColumna activoFijo[] = {
+    { "mto_saldo_i_t", 14 },         { "mto_adquis_adic_t", 15 },      { "mto_mejoras_t", 16 },
+    { "mto_retiro_baja_t", 17 },     { "mto_otros_t", 18 },            { "mto_reval_volun_t", 19 },
+    { "mto_reval_reorg_t", 20 },     { "mto_otras_reval_t", 21 },      { "mto_ajuste_infla_t", 22 },
+    { "mto_dep_acum_ant_t", 28 },    { "mto_dep_sin_reval_t", 29 },    { "mto_dep_retiro_baja_t", 30 },
+    { "mto_dep_otros_t", 31 },       { "mto_dep_reval_volun_t", 32 },  { "mto_dep_reval_reorg_t", 33 },
+    { "mto_dep_otras_reval_t", 34 }, { "mto_dep_ajuste_infla_t", 35 },
+};
+
+const TotalColumna activoFijoME[] = {
+    { "mto_adquis_ME_t", 7 },  { "mto_adquis_MN_t", 9 },        { "mto_ajuste_t", 11 },
+    { "mto_dep_ejer_t", 12 },  { "mto_dep_retiro_baja_t", 13 }, { "mto_dep_otros_t", 14 },
+};
+
+// ---- Consignments (book 09) ----
+
+// Received, returned and sold quantities, in three consecutive columns.
+const char *const bienesConsignados[] = { "cnt_bienes_consig", "cnt_bienes_devuelto", "cnt_bienes_vendido" };
+
+// Codes "3" and "9" of column 2 call for a reference in column 6; any other code wants "-" there.
+void referenciaConsignacion(Registro &r)
+{
+    static const QStringList conReferencia = { QStringLiteral("3"), QStringLiteral("9") };
+    if (inList(r.texto(2), conReferencia))
+        checkObligatorio(&r.resp, r.cols, 6, QStringLiteral("-"));
+    else if (!r.es(6, "-"))
+        r.resp.addError(29, 6);
+}
+
+// A whole number below zero in column 9; other texts are left to the layout.
+void enteroNoNegativo(Registro &r, int col)
+{
+    const QString texto = r.texto(col);
+    if (coincide(texto, QStringLiteral("-?[0-9]+")) && signoNumero(texto) < 0)
+        r.resp.addError(5, col);
+}
+
+// The three quantities: "0.00" for a zero, exactly one of them moved (returns and sales negative), and
+// their totals.
+void bienes(Registro &r, int primera)
+{
+    r.ceroDecimal(primera, primera + 2);
+    checkTripleExcluyente(&r.resp, r.cols, primera, primera + 1, primera + 2);
+    int col = primera;
+    for (const char *nombre : bienesConsignados)
+        r.totalDe(nombre, col++);
+}
+
+// ---- Costs (book 10) ----
+
+// A signed total of columns desde to hasta.
+struct Costo
+{
+    const char *nombre;
+    int desde;
+    int hasta;
+};
+
+// A cost book: its state column and period, the columns whose zero must be "0.00", its signed totals and
+// the total of the absolute values of its amount columns, named after the state counts' zeros.
+struct LibroCosto
+{
+    int estado;
+    Periodo periodo;
+    int ceroDesde;
+    int ceroHasta;
+    Costo totales[6];
+    const char *absoluto;
+    int absDesde;
+    int absHasta;
+};
+
+const LibroCosto costo100100 = {
+    6, Periodo::Anual, 2, 4,
+    { { "mto_cost_inv_i_pt_t", 2, 2 }, { "mto_cost_prod_t", 3, 3 }, { "mto_cost_inv_f_pt_t", 4, 4 },
+      { "mto_ajustes_t", 5, 5 } },
+    "mto_cost_v_t", 2, 5,
+};
+
+const LibroCosto costo100200 = {
+    8, Periodo::AnualMensual, 2, 7,
+    { { "mto_cost_mat_d_t", 2, 2 }, { "mto_cost_mo_d_t", 3, 3 }, { "mto_otros_cost_d_t", 4, 4 },
+      { "mto_gastos_prod_i_t", 5, 7 } },
+    "mto_cost_t", 2, 7,
+};
+
+const LibroCosto costo100300 = {
+    13, Periodo::Anual, 4, 11,
+    { { "mto_cost_mat_d_t", 4, 4 }, { "mto_cost_mo_d_t", 5, 5 }, { "mto_otros_cost_d_t", 6, 6 },
+      { "mto_gastos_prod_i_t", 7, 9 }, { "mto_cost_inv_i_pp_t", 10, 10 }, { "mto_cost_inv_f_pp_t", 11, 11 } },
+    "mto_cost_t", 4, 11,
+};
+
+KovRespuesta validarCosto(QList<KovColumna> *cols, ParametrosRegistro *params, const LibroCosto &l)
+{
+    return validar(cols, params, { l.estado, l.periodo }, [&l](Registro &r) {
+        r.ceroDecimal(l.ceroDesde, l.ceroHasta);
+        for (const Costo &c : l.totales) {
+            if (!c.nombre)
+                break;
+            double suma = 0.0;
+            for (int col = c.desde; col <= c.hasta; ++col)
+                suma += r.monto(col);
+            r.total(c.nombre, suma);
+        }
+        declararEstados(r);
+        r.total(l.absoluto, r.absolutos(l.absDesde, l.absHasta));
+        sumarEstado(r);
+    });
+}
+
+// ---- Inventories (books 12 and 13) ----
+
+// What both inventory books check first: the date, columns 4 and 5, the voucher, the operation type against
+// voucher type "00", and series and number that are no negative whole numbers.
+void inventario(Registro &r)
+{
+    static const QStringList operaciones = { QStringLiteral("01"), QStringLiteral("02"), QStringLiteral("03"),
+                                             QStringLiteral("04"), QStringLiteral("05"), QStringLiteral("06") };
+    r.fecha(9);
+    if (r.texto(4).trimmed().size() <= 3)
+        r.resp.addError(43, 4);
+    if (r.es(5, "1"))
+        r.resp.addError(5, 5);
+    checkCdpTipSerNumOtros(&r.resp, r.cols, 10, 11, 12);
+    if (inList(r.texto(13), operaciones) && r.es(10, "00"))
+        r.resp.addError(QStringLiteral("Tipo de documento no válido para tipo de operación efectuada"), 10);
+    checkPositivoEnCadena(&r.resp, r.cols, 11);
+    checkPositivoEnCadena(&r.resp, r.cols, 12);
+}
+
+// A quantity that is not zero makes the middle column of its group mandatory.
+void grupoValorizado(Registro &r, int cantidad, int medio)
+{
+    if (r.noCero(cantidad))
+        checkObligatorio(&r.resp, r.cols, medio, QString());
+}
 
 } // namespace
 
@@ -671,5 +819,150 @@ KovRespuesta f060100(QList<KovColumna> *cols, ParametrosRegistro *params)
         if (!r.vacio(13))
             fechaConMensajes(r, 13);
         fechaConMensajes(r, 15);
+    });
+}
+
+KovRespuesta f070100(QList<KovColumna> *cols, ParametrosRegistro *params)
+{
+    return validar(cols, params, { 36, Periodo::Anual }, [](Registro &r) {
+        r.fecha(23);
+        r.fecha(24);
+        if (r.es(4, "1"))
+            r.resp.addError(5, 4);
+        if (r.es(25, "1"))
+            checkObligatorio(&r.resp, r.cols, 27, QStringLiteral("-"));
+        if (!r.vacio(27))
+            checkPorcentaje(&r.resp, r.cols, 27);
+        sumarColumnas(r, activoFijo);
+        contarEstados(r);
+        r.total("mto_activo_t", r.absolutos(14, 22));
+        r.total("mto_depreciac_t", r.absolutos(28, 35));
+    });
+}
+
+KovRespuesta f070300(QList<KovColumna> *cols, ParametrosRegistro *params)
+{
+    return validar(cols, params, { 15, Periodo::Anual }, [](Registro &r) {
+        r.fecha(6);
+        if (r.es(4, "1"))
+            r.resp.addError(29, 4);
+        checkTipoCambio(&r.resp, r.cols, 8);
+        checkCeroDecimal(&r.resp, r.cols, 7);
+        checkCeroDecimal(&r.resp, r.cols, 9);
+        checkCeroDecimal(&r.resp, r.cols, 12);
+        sumarColumnas(r, activoFijoME);
+        contarEstados(r);
+        r.total("mto_activo_t", qAbs(r.monto(7)) + qAbs(r.monto(9)));
+        r.total("mto_depreciac_t", r.absolutos(10, 12));
+    });
+}
+
+KovRespuesta f070400(QList<KovColumna> *cols, ParametrosRegistro *params)
+{
+    return validar(cols, params, { 11, Periodo::Anual }, [](Registro &r) {
+        r.fecha(8);
+        if (r.es(4, "1"))
+            r.resp.addError(29, 4);
+        r.totalDe("mto_arrenda_finan_t", 10);
+        contarEstados(r);
+    });
+}
+
+KovRespuesta f090100(QList<KovColumna> *cols, ParametrosRegistro *params)
+{
+    return validar(cols, params, { 22, Periodo::Mensual }, [](Registro &r) {
+        if (r.periodoValido) {
+            for (int col : { 8, 12, 15 })
+                fechaConMensajes(r, col);
+        }
+        if (r.vacio(4) || r.es(4, "-"))
+            r.resp.addError(5, 4);
+        referenciaConsignacion(r);
+        enteroNoNegativo(r, 9);
+        checkPositivoEnCadena(&r.resp, r.cols, 13);
+        checkPositivoEnCadena(&r.resp, r.cols, 14);
+        checkTipoDocumento(&r.resp, r.cols, 16, 17);
+        bienes(r, 19);
+        contarEstados(r);
+    });
+}
+
+KovRespuesta f090200(QList<KovColumna> *cols, ParametrosRegistro *params)
+{
+    return validar(cols, params, { 21, Periodo::Mensual }, [](Registro &r) {
+        for (int col : { 8, 12, 15 })
+            r.fecha(col);
+        referenciaConsignacion(r);
+        for (int col : { 8, 12 }) {
+            if (r.texto(col).trimmed().isEmpty())
+                r.resp.addError(29, col);
+        }
+        enteroNoNegativo(r, 9);
+        checkPositivoEnCadena(&r.resp, r.cols, 13);
+        checkPositivoEnCadena(&r.resp, r.cols, 14);
+        if (!isValidRUC(r.texto(16)))
+            r.resp.addError(34, 16);
+        bienes(r, 18);
+        contarEstados(r);
+    });
+}
+
+KovRespuesta f100100(QList<KovColumna> *cols, ParametrosRegistro *params)
+{
+    return validarCosto(cols, params, costo100100);
+}
+
+KovRespuesta f100200(QList<KovColumna> *cols, ParametrosRegistro *params)
+{
+    return validarCosto(cols, params, costo100200);
+}
+
+KovRespuesta f100300(QList<KovColumna> *cols, ParametrosRegistro *params)
+{
+    return validarCosto(cols, params, costo100300);
+}
+
+KovRespuesta f100400(QList<KovColumna> *cols, ParametrosRegistro *params)
+{
+    return validar(cols, params, { 7, Periodo::Anual }, [](Registro &r) {
+        if (!r.vacio(3))
+            checkObligatorio(&r.resp, r.cols, 4, QStringLiteral("-"));
+        if (!r.vacio(5))
+            checkObligatorio(&r.resp, r.cols, 6, QStringLiteral("-"));
+        contarEstados(r);
+    });
+}
+
+KovRespuesta f120100(QList<KovColumna> *cols, ParametrosRegistro *params)
+{
+    return validar(cols, params, { 18, Periodo::Mensual }, [](Registro &r) {
+        inventario(r);
+        r.ceroDecimal(16, 17);
+        checkMontoExcluyente(&r.resp, r.cols, 16, 17);
+        r.totalDe("cnt_entradas_t", 16);
+        r.totalDe("cnt_salidas_t", 17);
+        declararEstados(r);
+        r.total("mto_inv_t", r.absolutos(16, 17));
+        sumarEstado(r);
+    });
+}
+
+KovRespuesta f130100(QList<KovColumna> *cols, ParametrosRegistro *params)
+{
+    return validar(cols, params, { 26, Periodo::Mensual }, [](Registro &r) {
+        inventario(r);
+        checkCeroDecimal(&r.resp, r.cols, 18);
+        grupoValorizado(r, 17, 18);
+        r.ceroDecimal(20, 21);
+        grupoValorizado(r, 20, 21);
+        checkCeroDecimal(&r.resp, r.cols, 24);
+        grupoValorizado(r, 23, 24);
+        r.totalDe("cnt_entradas_t", 17);
+        r.totalDe("mto_entradas_t", 19);
+        r.totalDe("cnt_salidas_t", 20);
+        r.totalDe("mto_salidas_t", 22);
+        declararEstados(r);
+        r.total("mto_inv_t", qAbs(r.monto(25)));
+        sumarEstado(r);
     });
 }

@@ -50,4 +50,23 @@ KovRespuesta f050300(QList<KovColumna> *cols, ParametrosRegistro *params);
 KovRespuesta f050400(QList<KovColumna> *cols, ParametrosRegistro *params);
 KovRespuesta f060100(QList<KovColumna> *cols, ParametrosRegistro *params);
 
+// Fixed assets and leasing.
+KovRespuesta f070100(QList<KovColumna> *cols, ParametrosRegistro *params);
+KovRespuesta f070300(QList<KovColumna> *cols, ParametrosRegistro *params);
+KovRespuesta f070400(QList<KovColumna> *cols, ParametrosRegistro *params);
+
+// Consignments.
+KovRespuesta f090100(QList<KovColumna> *cols, ParametrosRegistro *params);
+KovRespuesta f090200(QList<KovColumna> *cols, ParametrosRegistro *params);
+
+// Costs.
+KovRespuesta f100100(QList<KovColumna> *cols, ParametrosRegistro *params);
+KovRespuesta f100200(QList<KovColumna> *cols, ParametrosRegistro *params);
+KovRespuesta f100300(QList<KovColumna> *cols, ParametrosRegistro *params);
+KovRespuesta f100400(QList<KovColumna> *cols, ParametrosRegistro *params);
+
+// Inventories.
+KovRespuesta f120100(QList<KovColumna> *cols, ParametrosRegistro *params);
+KovRespuesta f130100(QList<KovColumna> *cols, ParametrosRegistro *params);
+
 #endif // GENERALBOOKS_H
