@@ -328,7 +328,7 @@ void rubrosEstado(Registro &r, QChar digito, const Rubro (&rubros)[N])
 // ---- Account balances (book 03) ----
 
 // One balance book: where its state, date, document and voucher stand (0 where it has none), the columns
-// whose zero must be "0.00", its totals in order and, for two of them, a total of absolute values named
+// whose zero must be "0.00", its totals in order and, for two of them, a total of absolute values added
 // after the state counts.
 struct Saldo
 {
@@ -454,7 +454,7 @@ void referenciaConsignacion(Registro &r)
         r.resp.addError(29, 6);
 }
 
-// A whole number below zero in column 9; other texts are left to the layout.
+// A whole number below zero, however many digits it has; any other text is left to the layout.
 void enteroNoNegativo(Registro &r, int col)
 {
     const QString texto = r.texto(col);
@@ -484,7 +484,7 @@ struct Costo
 };
 
 // A cost book: its state column and period, the columns whose zero must be "0.00", its signed totals and
-// the total of the absolute values of its amount columns, named after the state counts' zeros.
+// the total of the absolute values of its amount columns, added after the state counts' zeros.
 struct LibroCosto
 {
     int estado;
