@@ -123,7 +123,7 @@ void chequearEstadoYFechas(KovRespuesta *resp, QList<KovColumna> *cols, const Re
         if (conReferencia)
             checkObligatorio(resp, cols, kFechaReferencia, fechaVacia);
     }
-    checkFechaEmisionEstado(resp, cols, kEmision, r.numeroEstado, r.periodo, r.periodoLibro);
+    checkFechaEmisionEstado(resp, cols, kEmision, r.numeroEstado, r.periodo);
 }
 
 // Returns the verdict of the voucher rule on columns 6, 7 and 9, which gates the detailed totals.

@@ -11,6 +11,7 @@ class TestRegister81Boxes : public QObject
 private slots:
     void casillas_data();
     void casillas();
+    void listas();
 };
 
 void TestRegister81Boxes::casillas_data()
@@ -84,6 +85,33 @@ void TestRegister81Boxes::casillas()
     QCOMPARE(entradas81(general.getCasillas()), esperadas);
     QCOMPARE(entradas81(detallado.getCasillas()), esperadas);
     QCOMPARE(parametros.contains(QStringLiteral("generateQVR")), qvr.isValid());
+}
+
+// Every two-digit type, as the record's own voucher and as the voucher a reversing one refers to.
+void TestRegister81Boxes::listas()
+{
+    const QStringList tipos35 = {"00", "01", "04", "05", "06", "08", "11", "12", "13", "14", "15", "16",
+                                 "17", "18", "23", "24", "25", "26", "27", "28", "29", "30", "32", "34",
+                                 "35", "36", "37", "42", "43", "48", "55", "56", "88", "89", "96"};
+    const QStringList importacion = {"46", "50", "51", "52", "53", "54"};
+    ParametrosRegistro parametros = parametros81(0, 1);
+    for (int i = 0; i < 100; ++i) {
+        const QString tipo = QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0'));
+        const QString directa = tipos35.contains(tipo) ? QStringLiteral("107=1.000")
+            : importacion.contains(tipo)               ? QStringLiteral("114=1.000")
+                                                       : QString();
+        QList<KovColumna> propio = registro81(QStringLiteral("14=1|16=|18=|20=|6=") + tipo);
+        const QString revertida = tipos35.contains(tipo) ? QStringLiteral("107=-1.000")
+            : importacion.contains(tipo)                 ? QStringLiteral("114=-1.000")
+                                                         : QString();
+        QList<KovColumna> nota = registro81(QStringLiteral("14=1|16=|18=|20=|6=07|27=") + tipo);
+        QList<KovColumna> nota87 = registro81(QStringLiteral("14=1|16=|18=|20=|6=87|27=") + tipo);
+        for (FuncionRegistro f : {&f080100g, &f080100d}) {
+            QCOMPARE(entradas81(f(&propio, &parametros).getCasillas()), directa);
+            QCOMPARE(entradas81(f(&nota, &parametros).getCasillas()), revertida);
+            QCOMPARE(entradas81(f(&nota87, &parametros).getCasillas()), revertida);
+        }
+    }
 }
 
 QTEST_APPLESS_MAIN(TestRegister81Boxes)

@@ -12,6 +12,8 @@ const QString kMesInformado =
 const QString kMesCampo1 =
     QStringLiteral("666@5:La fecha debe ser menor o igual al mes siguiente del periodo señalado en el campo 1");
 const QString kEmision1 = QStringLiteral("666@4:Fecha de emisión debe corresponder al periodo (Estado 1).");
+const QString kEmision5 =
+    QStringLiteral("666@4:Fecha de emisión está fuera de los doce meses anteriores al periodo (Estado 5).");
 const QString kEmision6 =
     QStringLiteral("666@4:Fecha de emisión está fuera de los doce meses anteriores al periodo (Estado 6).");
 const QString kEmision7 =
@@ -40,6 +42,7 @@ class TestRegister81Checks : public QObject
 private slots:
     void hallazgos_data();
     void hallazgos();
+    void listas();
     void estado7();
     void agregados_data();
     void agregados();
@@ -62,6 +65,8 @@ void TestRegister81Checks::hallazgos_data()
     QTest::newRow("state 8 refused, checks go on")
         << "41=8|31=xx" << marzo << une({kEstadoMal, "13@31", kTipoEstado});
     QTest::newRow("state 5 refused") << "41=5" << marzo << kEstadoMal;
+    QTest::newRow("state 5 with a period of another month")
+        << "41=5|1=20200200" << marzo << une({kEstadoMal, "23@1", kEmision5});
     QTest::newRow("state 07 is no state 7") << "41=07" << marzo << kEmision7;
     QTest::newRow("state 9 needs an earlier period") << "41=9" << marzo << "18@1";
     QTest::newRow("state 9 of an earlier period")
@@ -94,6 +99,13 @@ void TestRegister81Checks::hallazgos_data()
         << "41=9|1=20200100|4=15/01/2020|5=15/03/2020" << marzo << kMesCampo1;
     QTest::newRow("column 5 not judged when the period is refused")
         << "1=20200200|4=15/02/2020|5=xx" << marzo << "16@1";
+    QTest::newRow("column 5 of blanks on another type") << "5=   " << marzo << "";
+    QTest::newRow("column 31 of blanks is tested") << "31= " << marzo << "13@31";
+    QTest::newRow("date checks in order, period accepted")
+        << "6=14|4=xx|5=xx|31=xx" << marzo
+        << une({"13@4", "13@5", kMesInformado, "13@5", kMesCampo1, "13@31", kEmision1});
+    QTest::newRow("date checks in order, period refused")
+        << "6=14|5=|31=xx|1=20200200|4=15/02/2020" << marzo << une({"16@1", "25@5", "13@31"});
     QTest::newRow("column 26 required for type 07")
         << kNotaCredito + "26=" << marzo << "25@26";
     QTest::newRow("column 26 empty date for type 88")
@@ -134,6 +146,7 @@ void TestRegister81Checks::hallazgos_data()
     QTest::newRow("supplier missing") << "11=|12=|13=" << marzo << une({"25@11", "25@12", "25@13"});
     QTest::newRow("supplier number a dash") << "12=-" << marzo << une({"25@12", "34@12"});
     QTest::newRow("supplier type missing") << "11=|12=12345678" << marzo << "25@11";
+    QTest::newRow("supplier type a dash is present") << "11=-|12=-" << marzo << "25@12";
     QTest::newRow("supplier name a dash") << "13=-" << marzo << "25@13";
     QTest::newRow("bad taxpayer number") << "12=20100070971" << marzo << "34@12";
     QTest::newRow("optional supplier left out") << "6=12|11=|12=|13=" << marzo << "";
@@ -168,6 +181,10 @@ void TestRegister81Checks::hallazgos_data()
     QTest::newRow("column 33 is 1") << "33=1" << marzo << "";
     QTest::newRow("column 33 is 0") << "33=0" << marzo << "5@33";
     QTest::newRow("column 33 is 11") << "33=11" << marzo << "5@33";
+
+    // Every phase reports, in phase order, whatever the earlier ones found.
+    QTest::newRow("phases in order")
+        << "41=8|10=1|11=|33=0|36=X" << marzo << une({kEstadoMal, kTipoEstado, "5@10", "25@11", "5@33", "5@36"});
 }
 
 void TestRegister81Checks::hallazgos()
@@ -188,6 +205,30 @@ void TestRegister81Checks::hallazgos()
     QCOMPARE(::errores(detallado), esperados);
     QCOMPARE(general.getNumErrores(), general.getErrores().size());
     QCOMPARE(parametros, antes);
+}
+
+// Every two-digit voucher type against the type lists of the record checks.
+void TestRegister81Checks::listas()
+{
+    const QStringList opcional = {"00", "03", "05", "06", "07", "08", "11", "12", "13", "14", "15", "16", "18", "19",
+                                  "22", "23", "26", "28", "30", "34", "35", "36", "37", "55", "56", "87", "88", "91",
+                                  "97", "98"};
+    const QStringList segundoNumero = {"00", "03", "05", "06", "07", "08", "11", "12", "13", "14", "15", "16", "18",
+                                       "19", "23", "26", "28", "30", "34", "35", "36", "37", "55", "56", "87", "88"};
+    const QStringList columna26 = {"07", "08", "87", "88", "97", "98"};
+    const QStringList dua = {"50", "52"};
+    ParametrosRegistro parametros = parametros81();
+    for (int i = 0; i < 100; ++i) {
+        const QString tipo = QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0'));
+        QList<KovColumna> cols = registro81(QStringLiteral("6=%1|8=1900|10=1|11=|12=|13=|26=").arg(tipo));
+        for (FuncionRegistro f : {&f080100g, &f080100d}) {
+            const QStringList hallados = ::errores(f(&cols, &parametros)).split(QStringLiteral("; "));
+            QVERIFY2(hallados.contains(QStringLiteral("25@11")) != opcional.contains(tipo), qPrintable(tipo));
+            QVERIFY2(hallados.contains(QStringLiteral("5@10")) != segundoNumero.contains(tipo), qPrintable(tipo));
+            QVERIFY2(hallados.contains(QStringLiteral("25@26")) == columna26.contains(tipo), qPrintable(tipo));
+            QVERIFY2(hallados.contains(kDuaMinimo) == dua.contains(tipo), qPrintable(tipo));
+        }
+    }
 }
 
 void TestRegister81Checks::estado7()
@@ -254,6 +295,14 @@ void TestRegister81Checks::columnasSinLeer()
         QCOMPARE(entradas81(b.getAgregados()), entradas81(a.getAgregados()));
     }
     QCOMPARE(base.at(1).getData(), QStringLiteral("CUO-1"));
+
+    // The general variant does not read the currency.
+    QList<KovColumna> dolares = registro81(QStringLiteral("24=USD"));
+    QList<KovColumna> soles = registro81(QString());
+    const KovRespuesta a = f080100g(&soles, &parametros);
+    const KovRespuesta b = f080100g(&dolares, &parametros);
+    QCOMPARE(entradas81(b.getAcumuladores()), entradas81(a.getAcumuladores()));
+    QCOMPARE(::errores(b), ::errores(a));
 }
 
 void TestRegister81Checks::registroIncompleto_data()

@@ -9,6 +9,43 @@ namespace {
 // The five indicator keys and the 135 keys of the detailed totals that every record declares first.
 const int kDeclaracionesDetalle = 140;
 
+// The detailed keys every record declares after the five indicator keys, family by family, in their order.
+const char *const kClavesDetalle[] = {
+    "mto_com_ven_gra_e0", "mto_com_ven_gra_e1", "mto_com_ven_gra_e6", "mto_com_ven_gra_e7", "mto_com_ven_gra_to",
+    "mto_igv_ipm1_e0", "mto_igv_ipm1_e1", "mto_igv_ipm1_e6", "mto_igv_ipm1_e7", "mto_igv_ipm1_to",
+    "mto_igv_ipm1_e16",
+    "mto_com_ven_granogra_e0", "mto_com_ven_granogra_e1", "mto_com_ven_granogra_e6", "mto_com_ven_granogra_e7",
+    "mto_com_ven_granogra_to",
+    "mto_igv_ipm2_e0", "mto_igv_ipm2_e1", "mto_igv_ipm2_e6", "mto_igv_ipm2_e7", "mto_igv_ipm2_to",
+    "mto_igv_ipm2_e16",
+    "mto_com_ven_nogra_e0", "mto_com_ven_nogra_e1", "mto_com_ven_nogra_e6", "mto_com_ven_nogra_e7",
+    "mto_com_ven_nogra_to",
+    "mto_igv_ipm3_e0", "mto_igv_ipm3_e1", "mto_igv_ipm3_e6", "mto_igv_ipm3_e7", "mto_igv_ipm3_to",
+    "mto_adq_nogra_e0", "mto_adq_nogra_e1", "mto_adq_nogra_e6", "mto_adq_nogra_e7", "mto_adq_nogra_to",
+    "mto_isc_e0", "mto_isc_e1", "mto_isc_e6", "mto_isc_e7", "mto_isc_to",
+    "mto_icbp_e0", "mto_icbp_e1", "mto_icbp_e6", "mto_icbp_e7", "mto_icbp_to",
+    "mto_otros_e0", "mto_otros_e1", "mto_otros_e6", "mto_otros_e7", "mto_otros_to",
+    "mto_adq_per_e0", "mto_adq_per_e1", "mto_adq_per_e6", "mto_adq_per_e7", "mto_adq_per_to",
+    "mto_adq_lib_e0", "mto_adq_lib_e1", "mto_adq_lib_e6", "mto_adq_lib_e7", "mto_adq_lib_e9", "mto_adq_lib_to",
+    "cnt_reg_per_e0", "cnt_reg_per_e1", "cnt_reg_per_e6", "cnt_reg_per_e7", "cnt_reg_per_to",
+    "cnt_reg_per_ant_e9", "cnt_reg_per_ant_to",
+    "cnt_reg_e0", "cnt_reg_e1", "cnt_reg_e6", "cnt_reg_e7", "cnt_reg_e9",
+    "cnt_cdp_mn_e0", "cnt_cdp_mn_e1", "cnt_cdp_mn_e6", "cnt_cdp_mn_e7", "cnt_cdp_mn_e9", "cnt_cdp_mn_to",
+    "cnt_cdp_me_e0", "cnt_cdp_me_e1", "cnt_cdp_me_e6", "cnt_cdp_me_e7", "cnt_cdp_me_e9", "cnt_cdp_me_to",
+    "cnt_fact_elec_e0", "cnt_fact_elec_e1", "cnt_fact_elec_e6", "cnt_fact_elec_e7", "cnt_fact_elec_e9",
+    "cnt_fact_elec_to",
+    "cnt_fact_fisi_e0", "cnt_fact_fisi_e1", "cnt_fact_fisi_e6", "cnt_fact_fisi_e7", "cnt_fact_fisi_e9",
+    "cnt_fact_fisi_to",
+    "cnt_nc_elec_e0", "cnt_nc_elec_e1", "cnt_nc_elec_e6", "cnt_nc_elec_e7", "cnt_nc_elec_e9", "cnt_nc_elec_to",
+    "cnt_nc_fisi_e0", "cnt_nc_fisi_e1", "cnt_nc_fisi_e6", "cnt_nc_fisi_e7", "cnt_nc_fisi_e9", "cnt_nc_fisi_to",
+    "cnt_nd_elec_e0", "cnt_nd_elec_e1", "cnt_nd_elec_e6", "cnt_nd_elec_e7", "cnt_nd_elec_e9", "cnt_nd_elec_to",
+    "cnt_nd_fisi_e0", "cnt_nd_fisi_e1", "cnt_nd_fisi_e6", "cnt_nd_fisi_e7", "cnt_nd_fisi_e9", "cnt_nd_fisi_to",
+    "cnt_otro_elec_e0", "cnt_otro_elec_e1", "cnt_otro_elec_e6", "cnt_otro_elec_e7", "cnt_otro_elec_e9",
+    "cnt_otro_elec_to",
+    "cnt_otro_fisi_e0", "cnt_otro_fisi_e1", "cnt_otro_fisi_e6", "cnt_otro_fisi_e7", "cnt_otro_fisi_e9",
+    "cnt_otro_fisi_to",
+};
+
 KovRespuesta general(const QString &cambios)
 {
     QList<KovColumna> cols = registro81(cambios);
@@ -177,6 +214,14 @@ void TestRegister81Totals::declaraciones()
     QVERIFY(!nombres.contains(QStringLiteral("mto_adq_per_e9")));
     QVERIFY(!nombres.contains(QStringLiteral("mto_igv_ipm3_e16")));
     QVERIFY(!nombres.contains(QStringLiteral("cnt_reg_to")));
+    QStringList esperados = {QStringLiteral("cnt_error1"), QStringLiteral("cnt_error2"), QStringLiteral("cnt_error3"),
+                             QStringLiteral("cnt_error4"), QStringLiteral("cnt_ind_cancel")};
+    for (const char *c : kClavesDetalle)
+        esperados.append(QLatin1String(c));
+    QStringList declarados;
+    for (const EntradaAcumulador &e : lista)
+        declarados.append(e.value(QStringLiteral("atrib")).toString());
+    QCOMPARE(declarados, esperados);
 
     // A clean record declares the same keys in the same order before its own additions.
     const QList<EntradaAcumulador> limpio = detallado(QString()).getAcumuladores().mid(0, kDeclaracionesDetalle);
@@ -210,6 +255,16 @@ void TestRegister81Totals::bloques_data()
            "mto_igv_ipm2_to=0.000; mto_com_ven_nogra_to=1.000; mto_igv_ipm3_to=2.000; mto_adq_nogra_to=3.000; "
            "mto_isc_to=4.000; mto_otros_to=5.000; mto_adq_per_to=-40.000; cnt_reg_per_to=1.000; "
            "mto_adq_lib_to=-40.000; cnt_cdp_mn_to=1.000; cnt_fact_elec_to=1.000";
+    QTest::newRow("state 7 has no e16")
+        << "41=7|4=15/01/2018"
+        << "mto_com_ven_gra_e7=100.000; mto_igv_ipm1_e7=18.000; mto_com_ven_granogra_e7=0.000; "
+           "mto_igv_ipm2_e7=0.000; mto_com_ven_nogra_e7=0.000; mto_igv_ipm3_e7=0.000; mto_adq_nogra_e7=0.000; "
+           "mto_isc_e7=0.000; mto_otros_e7=0.000; mto_adq_per_e7=118.000; mto_adq_lib_e7=118.000; "
+           "cnt_reg_per_e7=1.000; cnt_reg_e7=1.000; cnt_cdp_mn_e7=1.000; cnt_fact_elec_e7=1.000; "
+           "mto_com_ven_gra_to=100.000; mto_igv_ipm1_to=18.000; mto_com_ven_granogra_to=0.000; "
+           "mto_igv_ipm2_to=0.000; mto_com_ven_nogra_to=0.000; mto_igv_ipm3_to=0.000; mto_adq_nogra_to=0.000; "
+           "mto_isc_to=0.000; mto_otros_to=0.000; mto_adq_per_to=118.000; cnt_reg_per_to=1.000; "
+           "mto_adq_lib_to=118.000; cnt_cdp_mn_to=1.000; cnt_fact_elec_to=1.000";
     QTest::newRow("state 9")
         << "41=9|1=20200100|4=15/01/2020"
         << "mto_adq_lib_e9=118.000; cnt_reg_per_ant_e9=1.000; cnt_reg_per_ant_to=1.000; cnt_reg_e9=1.000; "
