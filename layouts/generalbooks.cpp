@@ -44,7 +44,8 @@ struct Registro
     bool periodoValido = false;
 
     QString texto(int col) const { return getData(cols, col); }
-    double monto(int col) const { return numeroTexto(texto(col)); }
+    // An amount too large for a double counts 0 by itself, so it never wipes out a sum of several columns.
+    double monto(int col) const { return KovRespuesta::valorFinito(numeroTexto(texto(col))); }
     bool noCero(int col) const { return signoNumero(texto(col)) != 0; }
     bool vacio(int col) const { return texto(col).isEmpty(); }
     bool es(int col, const char *valor) const { return texto(col) == QLatin1String(valor); }
