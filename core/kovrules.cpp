@@ -94,7 +94,7 @@ static const EntradaRegistro fx_registros[] = {
     // Sales registers 14.1 and 14.2.
     { "f140100d", f140100d, 34 },
     { "f140100g", f140100g, 34 },
-    { "f140200d", nullptr, 25 },
+    { "f140200d", f140200d, 25 },
     { "f140200g", f140200g, 25 },
 };
 

@@ -293,7 +293,8 @@ struct FamiliaTotal141
     const char *sufijos; // blank-separated; empty for a name that stands whole
 };
 
-// The detailed totals declared at zero on every record, family by family, so the summary's order is fixed.
+// The detailed totals declared at zero on every record, family by family, so the summary's order is fixed:
+// the layout's own amount families first, then the families every sales layout declares after them.
 const FamiliaTotal141 familiasDeclaradas141[] = {
     {"mto_exp", "e0 e1 e2 to"},
     {"mto_bi_gra", "e0 e1 e2 to"},
@@ -305,6 +306,9 @@ const FamiliaTotal141 familiasDeclaradas141[] = {
     {"mto_isc", "e0 e1 e2 to"},
     {"mto_bi_ivap", "e0 e1 e2 to"},
     {"mto_ivap", "e0 e1 e2 to"},
+};
+
+const FamiliaTotal141 familiasComunesVentas[] = {
     {"mto_icbp", "e0 e1 e2 to"},
     {"mto_otros", "e0 e1 e2 to"},
     {"mto_vta_per", "e0 e1 e2 to"},
@@ -360,11 +364,28 @@ QString claseComprobante141(const QString &tipo)
     return QStringLiteral("otro");
 }
 
-// Totals by state, voucher class, medium and currency. Only a voucher that passed its check is counted: the
-// class and medium of a refused one mean nothing.
-void totalesDetallados141(KovRespuesta *resp, QList<KovColumna> *cols, const Registro141 &r)
+// Where a sales layout keeps what its detailed totals read: the amount families it declares before the common
+// ones, the amounts of a record of the book's own period, and the columns of the voucher total, the currency
+// and the series.
+struct DetalleVentas
 {
-    for (const FamiliaTotal141 &f : familiasDeclaradas141) {
+    const FamiliaTotal141 *familias;
+    int numFamilias;
+    const MontoEstado141 *montos;
+    int numMontos;
+    int colTotal;
+    int colMoneda;
+    int colSerie;
+};
+
+// Totals by state, voucher class, medium and currency, the same for every sales layout. Only a voucher that
+// passed its check is counted: the class and medium of a refused one mean nothing.
+void totalesDetalladosVentas(KovRespuesta *resp, QList<KovColumna> *cols, const DetalleVentas &d,
+                             const Registro141 &r)
+{
+    const int numComunes = int(sizeof(familiasComunesVentas) / sizeof(familiasComunesVentas[0]));
+    for (int i = 0; i < d.numFamilias + numComunes; ++i) {
+        const FamiliaTotal141 &f = i < d.numFamilias ? d.familias[i] : familiasComunesVentas[i - d.numFamilias];
         const QString raiz = QString::fromLatin1(f.raiz);
         const QStringList sufijos = codigos141(f.sufijos);
         for (const QString &sufijo : sufijos)
@@ -375,17 +396,19 @@ void totalesDetallados141(KovRespuesta *resp, QList<KovColumna> *cols, const Reg
 
     static const QStringList estadosPeriodo = codigos141("0 1 2");
     static const QStringList estadosAnteriores = codigos141("8 9");
-    const QString moneda = getData(cols, 25) == QLatin1String("PEN") ? QStringLiteral("mn") : QStringLiteral("me");
-    const QString medio = esSoloDigitos(getData(cols, 7)) ? QStringLiteral("fisi") : QStringLiteral("elec");
+    const QString moneda =
+        getData(cols, d.colMoneda) == QLatin1String("PEN") ? QStringLiteral("mn") : QStringLiteral("me");
+    const QString medio = esSoloDigitos(getData(cols, d.colSerie)) ? QStringLiteral("fisi") : QStringLiteral("elec");
     const QString clase = QStringLiteral("cnt_") + claseComprobante141(r.tipo) + QLatin1Char('_') + medio;
     const QString e = QStringLiteral("_e") + r.estado;
-    const double total = monto141(cols, 24);
+    const double total = monto141(cols, d.colTotal);
     const bool delPeriodo = inList(r.estado, estadosPeriodo);
     const bool anterior = !delPeriodo && inList(r.estado, estadosAnteriores);
+    const MontoEstado141 *const finMontos = d.montos + d.numMontos;
 
     if (delPeriodo) {
-        for (const MontoEstado141 &m : montosPeriodo141)
-            resp->addAcumulador(QString::fromLatin1(m.raiz) + e, monto141(cols, m.columna));
+        for (const MontoEstado141 *m = d.montos; m != finMontos; ++m)
+            resp->addAcumulador(QString::fromLatin1(m->raiz) + e, monto141(cols, m->columna));
         resp->addAcumulador(QStringLiteral("mto_vta_lib") + e, total);
         resp->addAcumulador(QStringLiteral("cnt_reg_per") + e, 1.0);
         resp->addAcumulador(QStringLiteral("cnt_reg") + e, 1.0);
@@ -402,8 +425,8 @@ void totalesDetallados141(KovRespuesta *resp, QList<KovColumna> *cols, const Reg
     if (delPeriodo) {
         if (r.estado == QLatin1String(kEstadoDeclarado141) && clase.startsWith(QLatin1String("cnt_nc_")))
             resp->addAcumulador(QStringLiteral("cnt_nc_e1"), 1.0);
-        for (const MontoEstado141 &m : montosPeriodo141)
-            resp->addAcumulador(QString::fromLatin1(m.raiz) + QStringLiteral("_to"), monto141(cols, m.columna));
+        for (const MontoEstado141 *m = d.montos; m != finMontos; ++m)
+            resp->addAcumulador(QString::fromLatin1(m->raiz) + QStringLiteral("_to"), monto141(cols, m->columna));
         resp->addAcumulador(QStringLiteral("cnt_reg_per_to"), 1.0);
     } else if (anterior) {
         resp->addPerAcumulador(QStringLiteral("mto_vta_per_ant_to"), r.periodo, total);
@@ -412,6 +435,16 @@ void totalesDetallados141(KovRespuesta *resp, QList<KovColumna> *cols, const Reg
     resp->addAcumulador(QStringLiteral("mto_vta_lib_to"), total);
     resp->addAcumulador(QStringLiteral("cnt_cdp_") + moneda + QStringLiteral("_to"), 1.0);
     resp->addAcumulador(clase + QStringLiteral("_to"), 1.0);
+}
+
+void totalesDetallados141(KovRespuesta *resp, QList<KovColumna> *cols, const Registro141 &r)
+{
+    static const DetalleVentas detalle = {
+        familiasDeclaradas141, int(sizeof(familiasDeclaradas141) / sizeof(familiasDeclaradas141[0])),
+        montosPeriodo141,      int(sizeof(montosPeriodo141) / sizeof(montosPeriodo141[0])),
+        24, 25, 7,
+    };
+    totalesDetalladosVentas(resp, cols, detalle, r);
 }
 
 } // namespace
@@ -479,16 +512,13 @@ const QStringList kTiposSegundoNumero = {"00", "03", "12"};
 const QStringList kTiposVentaMenor = {"03", "12"};
 const QStringList kTiposNotaCredito = {"07", "87"};
 
-// What every phase of a record works from, read once when the record arrives.
-struct Registro
+// What every phase of a record works from, read once when the record arrives: the voucher type, state and own
+// period that every sales layout reads, and the request's period and flags.
+struct Registro : Registro141
 {
-    QString tipo;
-    QString estado;
-    QString periodo;
     QString periodoLibro;
     int generateQVR;
     int generateDetail;
-    bool comprobante; // the first voucher check added nothing: the record's detailed totals count
 };
 
 Registro leerRegistro(QList<KovColumna> *cols, const ParametrosRegistro *parametros)
@@ -503,7 +533,6 @@ Registro leerRegistro(QList<KovColumna> *cols, const ParametrosRegistro *paramet
     r.periodoLibro = p.value(QStringLiteral("periodo")).toString();
     r.generateQVR = p.value(QStringLiteral("generateQVR")).toInt();
     r.generateDetail = p.value(QStringLiteral("generateDetail")).toInt();
-    r.comprobante = false;
     return r;
 }
 
@@ -694,12 +723,42 @@ void totalesGenerales(KovRespuesta *resp, QList<KovColumna> *cols, const Registr
     }
 }
 
+// The layout's own amount families, declared at zero before the common ones.
+const FamiliaTotal141 kFamiliasDeclaradas[] = {
+    {"mto_bi_gra", "e0 e1 e2 to"},
+    {"mto_igv_ipm", "e0 e1 e2 to"},
+};
+
+// The amounts a record of the book's own period adds under its state and over all states, in their order.
+const MontoEstado141 kMontosPeriodo[] = {
+    {"mto_bi_gra", 13},
+    {"mto_igv_ipm", 14},
+    {"mto_otros", 15},
+    {"mto_vta_per", 16},
+};
+
+void totalesDetallados(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r)
+{
+    static const DetalleVentas detalle = {
+        kFamiliasDeclaradas, int(sizeof(kFamiliasDeclaradas) / sizeof(kFamiliasDeclaradas[0])),
+        kMontosPeriodo,      int(sizeof(kMontosPeriodo) / sizeof(kMontosPeriodo[0])),
+        kImporteTotal,       kMoneda,
+        kSerie,
+    };
+    totalesDetalladosVentas(resp, cols, detalle, r);
+}
+
 } // namespace libro142
 } // namespace
 
 KovRespuesta f140200g(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
     return libro142::validar(cols, params, libro142::totalesGenerales);
+}
+
+KovRespuesta f140200d(QList<KovColumna> *cols, ParametrosRegistro *params)
+{
+    return libro142::validar(cols, params, libro142::totalesDetallados);
 }
 
 // ---- end of register 14.2 ----

@@ -21,6 +21,7 @@ KovRespuesta f140100d(QList<KovColumna> *cols, ParametrosRegistro *params);
 // Sales register 14.2: one set of record checks, reported with the layout's general totals ("g") or with its
 // detailed totals by state, currency, voucher class and medium ("d").
 KovRespuesta f140200g(QList<KovColumna> *cols, ParametrosRegistro *params);
+KovRespuesta f140200d(QList<KovColumna> *cols, ParametrosRegistro *params);
 
 // ---- end of register 14.2 ----
 

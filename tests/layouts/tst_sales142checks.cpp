@@ -30,7 +30,7 @@ QString nota(const QString &mas)
     return kNota + QLatin1Char('|') + mas;
 }
 
-const FuncionRegistro kVariantes[] = {f140200g};
+const FuncionRegistro kVariantes[] = {f140200g, f140200d};
 
 } // namespace
 
@@ -49,7 +49,9 @@ void TestSales142Checks::registered()
 {
     KovRules reglas;
     QVERIFY(reglas.getFuncionRegistro(QStringLiteral("f140200g")) == &f140200g);
+    QVERIFY(reglas.getFuncionRegistro(QStringLiteral("f140200d")) == &f140200d);
     QCOMPARE(reglas.getColumnaEstado(QStringLiteral("f140200g")), 25);
+    QCOMPARE(reglas.getColumnaEstado(QStringLiteral("f140200d")), 25);
 }
 
 void TestSales142Checks::findings_data()
