@@ -712,6 +712,17 @@ void fechaConPeriodos83(KovRespuesta *resp, QList<KovColumna> *cols, int col, co
     }
 }
 
+// The sign of a taxable base (-1, 0 or 1), read exactly for numerals of any length; an infinity keeps its
+// sign. False for "nan", which has none.
+bool signoDeBase(const QString &texto, int *signo)
+{
+    const double valor = texto.toDouble();
+    if (qIsNaN(valor))
+        return false;
+    *signo = qIsInf(valor) ? (valor < 0 ? -1 : 1) : signoNumero(texto);
+    return true;
+}
+
 // Record checks shared by both variants of register 8.3, through the indicator counts that open their totals;
 // returns whether the first voucher check passed.
 bool revisaRegistro83(KovRespuesta *resp, QList<KovColumna> *cols, ParametrosRegistro *parametros)
@@ -779,11 +790,15 @@ bool revisaRegistro83(KovRespuesta *resp, QList<KovColumna> *cols, ParametrosReg
             checkTipoDocumento(resp, cols, 10, 11);
     }
 
-    // The tax takes the sign of its base; a zero base takes the rule of positive ones.
-    if (signoNumero(getData(cols, 13)) >= 0)
-        checkPositivo(resp, cols, 14);
-    else
-        checkNegativo(resp, cols, 14);
+    // The tax takes the sign of its base; a zero base takes the rule of positive ones, a base without a sign
+    // ("nan") asks nothing of the tax.
+    int signoBase = 0;
+    if (signoDeBase(getData(cols, 13), &signoBase)) {
+        if (signoBase >= 0)
+            checkPositivo(resp, cols, 14);
+        else
+            checkNegativo(resp, cols, 14);
+    }
     if (!getData(cols, 18).isEmpty())
         checkTipoCambio(resp, cols, 18);
 

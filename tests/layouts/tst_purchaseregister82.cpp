@@ -84,6 +84,8 @@ void TestPurchaseRegister82::checks_data()
     QTest::newRow("DUA year empty") << "11=50|12=019|14=123|13=" << p << kDua1981;
     QTest::newRow("DUA year letters") << "11=50|12=019|14=123|13=abcd" << p << kDua1981;
     QTest::newRow("DUA after both years") << "11=52|12=019|14=123|13=2025" << p << kDuaPeriodo;
+    QTest::newRow("DUA after the book year only") << "1=20250100|11=50|12=019|14=123|13=2025" << p
+        << "55@1; " + kDuaPeriodo;
     QTest::newRow("DUA after the record year only")
         << "36=9|1=20191100|4=15/11/2019|11=50|12=019|14=123|13=2020" << "20200100" << kDuaPeriodo;
     QTest::newRow("DUA fault of the other voucher first") << "11=50|12=999|14=123|13=1900" << p
@@ -219,7 +221,8 @@ void TestPurchaseRegister82::detailAggregates()
     QFETCH(QVariant, detalle);
     QFETCH(QString, agregados);
     QList<KovColumna> cols = registroCambiado(base82(), cambios);
-    ParametrosRegistro p = parametros();
+    // Register 8.2 has no tax-form box, even when the job asks for the boxes.
+    ParametrosRegistro p = parametros(0, 1);
     if (detalle.isValid())
         p.insert(QStringLiteral("generateDetail"), detalle);
     else

@@ -74,11 +74,14 @@ void TestPurchaseRegister83::checks_data()
     QTest::newRow("issue date after the record month") << "4=15/02/2024" << p << "19@4; " + kEmision1;
     QTest::newRow("issue date invalid") << "4=31/02/2024" << p << "13@4; " + kEmision1;
     QTest::newRow("type 14 column 5 empty marker") << "6=14|5=01/01/0001" << p << "25@5";
+    QTest::newRow("type 14 column 5 two months after") << "6=14|5=01/03/2024" << p << ambas(5);
+    QTest::newRow("column 5 of blanks left alone") << "5=  " << p << "";
     QTest::newRow("type 01 column 5 empty") << "5=" << p << "";
     QTest::newRow("column 5 in the month after") << "5=29/02/2024" << p << "";
     QTest::newRow("column 5 two months after") << "5=01/03/2024" << p << ambas(5);
     QTest::newRow("column 5 invalid") << "5=31/02/2024" << p << "13@5; 13@5";
     QTest::newRow("December runs into January") << "1=20231200|4=15/12/2023|5=31/01/2024" << "20231200" << "";
+    QTest::newRow("column 23 of blanks left alone") << "23=  " << p << "";
     QTest::newRow("December, column 23 in February") << "1=20231200|4=15/12/2023|23=01/02/2024" << "20231200"
                                                       << ambas(23);
     QTest::newRow("state 9 dated past its own month only")
@@ -99,6 +102,7 @@ void TestPurchaseRegister83::checks_data()
     QTest::newRow("type 91 with a second number") << "31=0|6=91|9=5" << p << kSubLibro + "; 5@9";
     // Supplier, tax sign, rate, referenced voucher, column 24, indicators.
     QTest::newRow("optional document half given") << "31=0|6=00|10=6|11=" << p << "";
+    QTest::newRow("optional document number of blanks") << "31=0|6=00|10=6|11=   " << p << "";
     QTest::newRow("optional document checked when whole") << "31=0|6=00|10=1|11=123|12=" << p << "53@11";
     QTest::newRow("required document missing") << "10=|11=|12=" << p << "25@10; 25@11; 25@12";
     QTest::newRow("required number a dash") << "11=-" << p << "25@11; 34@11";
@@ -110,6 +114,10 @@ void TestPurchaseRegister83::checks_data()
     QTest::newRow("negative base, positive tax") << "13=-100.00|14=18.00" << p << "30@14";
     QTest::newRow("negative base, negative tax") << "13=-100.00|14=-18.00" << p << "";
     QTest::newRow("negative base, zero tax") << "13=-100.00|14=0" << p << "";
+    QTest::newRow("nan base asks nothing of the tax") << "13=nan|14=-1" << p << "";
+    QTest::newRow("NaN base asks nothing of the tax") << "13=NaN|14=-5" << p << "";
+    QTest::newRow("negative infinite base, positive tax") << "13=-inf|14=1" << p << "30@14";
+    QTest::newRow("infinite base, negative tax") << "13=inf|14=-1" << p << "28@14";
     QTest::newRow("negative rate") << "18=-3.5" << p << "37@18";
     QTest::newRow("rate with any currency") << "17=USD|18=3.5" << p << "";
     QTest::newRow("note referencing a dash") << "6=07|19=15/01/2024|20=-|21=F001|22=1" << p << kSubLibro + "; 25@20";
@@ -195,6 +203,8 @@ void TestPurchaseRegister83::box107_data()
     QTest::newRow("credit note on a credit note") << "6=07|20=07" << 1 << "";
     QTest::newRow("credit note without reference") << "6=87|20=" << 1 << "";
     QTest::newRow("state 0") << "31=0" << 1 << "";
+    QTest::newRow("credit note in state 0") << "31=0|6=07|20=01" << 1 << "";
+    QTest::newRow("credit note in state 7") << "31=7|6=87|20=01" << 1 << "";
     QTest::newRow("state 7") << "31=7" << 1 << "";
     QTest::newRow("state 9") << "31=9" << 1 << "";
     QTest::newRow("state 16") << "31=16" << 1 << "";

@@ -114,6 +114,12 @@ void TestPurchaseRegister83d::totals_data()
         << "31=7|4=15/12/2022|6=88|7=E001|17=pen|19=15/01/2024|20=01|21=F001|22=1"
         << bloque("e7", false, "cnt_cdp_me_e7=1.000 cnt_otro_elec_e7=1.000 ")
                + todos("cnt_cdp_me_to=1.000 cnt_otro_elec_to=1.000") << "";
+    QTest::newRow("each amount from its own column") << "31=0|13=1.25|14=2.50|15=3.75|16=4.00"
+        << "mto_com_ven_gra_e0=1.250 mto_igv_ipm1_e0=2.500 mto_otros_e0=3.750 mto_adq_per_e0=4.000 "
+           "mto_adq_lib_e0=4.000 cnt_reg_per_e0=1.000 cnt_reg_e0=1.000 cnt_cdp_mn_e0=1.000 cnt_fact_elec_e0=1.000 "
+           "mto_com_ven_gra_to=1.250 mto_igv_ipm1_to=2.500 mto_otros_to=3.750 mto_adq_per_to=4.000 "
+           "cnt_reg_per_to=1.000 mto_adq_lib_to=4.000 cnt_cdp_mn_to=1.000 cnt_fact_elec_to=1.000"
+        << "";
     QTest::newRow("state 9 of an earlier period") << "31=9|1=20231100|4=15/11/2023|7=E001"
         << "mto_adq_lib_e9=118.000 cnt_reg_per_ant_e9=1.000 cnt_reg_per_ant_to=1.000 cnt_reg_e9=1.000 "
            "cnt_cdp_mn_e9=1.000 cnt_fact_elec_e9=1.000 mto_adq_lib_to=118.000 cnt_cdp_mn_to=1.000 "
