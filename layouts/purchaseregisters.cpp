@@ -1,5 +1,25 @@
 #include "purchaseregisters.h"
 
+#include "rulehelpers.h"
+
+#include <QtGlobal>
+
+// Shared by every purchase register.
+namespace {
+
+// The sign of a taxable base (-1, 0 or 1), read exactly for numerals of any length; an infinity keeps its
+// sign. False for "nan", which has none.
+bool signoDeBase(const QString &texto, int *signo)
+{
+    const double valor = texto.toDouble();
+    if (qIsNaN(valor))
+        return false;
+    *signo = qIsInf(valor) ? (valor < 0 ? -1 : 1) : signoNumero(texto);
+    return true;
+}
+
+} // namespace
+
 // ---- Register 8.1 ----
 
 #include "datechecks.h"
@@ -166,11 +186,13 @@ void chequearProveedorYMontos(KovRespuesta *resp, QList<KovColumna> *cols, const
             checkTipoDocumento(resp, cols, kTipoDocumento, kNumeroDocumento);
     }
 
-    // Each tax follows the sign of the base before it. A base that is no number (even "nan") counts as zero,
-    // so its tax must not be negative.
+    // Each tax follows the sign of the base before it; a base without a sign ("nan") asks nothing of its tax.
     static const int kBaseImpuesto[][2] = {{14, 15}, {16, 17}, {18, 19}};
     for (const auto &par : kBaseImpuesto) {
-        if (signoNumero(getData(cols, par[0])) >= 0)
+        int signoBase = 0;
+        if (!signoDeBase(getData(cols, par[0]), &signoBase))
+            continue;
+        if (signoBase >= 0)
             checkPositivo(resp, cols, par[1]);
         else
             checkNegativo(resp, cols, par[1]);
@@ -710,17 +732,6 @@ void fechaConPeriodos83(KovRespuesta *resp, QList<KovColumna> *cols, int col, co
                                     : QStringLiteral("La fecha debe ser menor o igual al periodo señalado en el campo 1"),
                        col);
     }
-}
-
-// The sign of a taxable base (-1, 0 or 1), read exactly for numerals of any length; an infinity keeps its
-// sign. False for "nan", which has none.
-bool signoDeBase(const QString &texto, int *signo)
-{
-    const double valor = texto.toDouble();
-    if (qIsNaN(valor))
-        return false;
-    *signo = qIsInf(valor) ? (valor < 0 ? -1 : 1) : signoNumero(texto);
-    return true;
 }
 
 // Record checks shared by both variants of register 8.3, through the indicator counts that open their totals;
