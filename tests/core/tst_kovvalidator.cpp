@@ -36,7 +36,10 @@ KovRespuesta gatedValidator(QList<KovColumna> *, ParametrosRegistro *)
         gate.reached.release();
         gate.release.acquire();
     }
-    return KovRespuesta();
+    // Every record counts as a state-7 record, so the published count follows the lines.
+    KovRespuesta respuesta;
+    respuesta.addEstado7();
+    return respuesta;
 }
 
 const int kWait = 20000;
@@ -324,6 +327,7 @@ void TestKovValidator::progressIsPublishedAfterEachLine()
     QVERIFY(kovGetJob(ticket, &record));
     QCOMPARE(record.getStatus().getAvance(), 9);
     QCOMPARE(record.getStatus().getRegistros(), qint64(1));
+    QCOMPARE(record.getStatus().getNestado7(), qint64(1));
     QVERIFY(record.getStatus().isRunning());
 
     QVERIFY(finish(thread));
@@ -331,6 +335,7 @@ void TestKovValidator::progressIsPublishedAfterEachLine()
     QVERIFY(kovGetJob(ticket, &record));
     QCOMPARE(record.getStatus().getAvance(), 100);
     QCOMPARE(record.getStatus().getRegistros(), qint64(2));
+    QCOMPARE(record.getStatus().getNestado7(), qint64(2));
     QVERIFY(!record.getStatus().isRunning());
     QVERIFY(record.getErrores().isEmpty());
     QVERIFY(kovRemoveJob(ticket));
