@@ -55,10 +55,11 @@ void fechaContraPeriodos141(KovRespuesta *resp, QList<KovColumna> *cols, int col
         resp->addError(mensajeRegistro, col);
 }
 
-// The "RER" regime, the record's period and the dates of columns 4, 5 and 27. A refused period leaves only the
-// presence duties of the dates: a date cannot be judged against a period that is itself wrong.
-void fechasRegistro141(KovRespuesta *resp, QList<KovColumna> *cols, const QString &periodoLibro,
-                       const Registro141 &r)
+// The "RER" regime, the record's period and the dates of columns 4 and 5 and of the modified voucher, which
+// every sales layout keeps alike. A refused period leaves only the presence duties of the dates: a date cannot
+// be judged against a period that is itself wrong.
+void fechasVentas(KovRespuesta *resp, QList<KovColumna> *cols, const QString &periodoLibro, const Registro141 &r,
+                  int colFechaModificado)
 {
     if (getData(cols, 2) == QLatin1String("RER") && getData(cols, 3).left(1).toUpper() != QLatin1String("M"))
         resp->addError(29, 3);
@@ -83,37 +84,35 @@ void fechasRegistro141(KovRespuesta *resp, QList<KovColumna> *cols, const QStrin
             QString::fromUtf8("La fecha debe ser menor o igual al mes siguiente del periodo señalado en el campo 1"));
     }
 
-    if (inList(r.tipo, tiposModificacion141()) && vigente && checkObligatorio(resp, cols, 27, vacia)
+    if (inList(r.tipo, tiposModificacion141()) && vigente && checkObligatorio(resp, cols, colFechaModificado, vacia)
         && periodoValido) {
-        fechaContraPeriodos141(resp, cols, 27, periodoLibro, r.periodo, false, false,
+        fechaContraPeriodos141(resp, cols, colFechaModificado, periodoLibro, r.periodo, false, false,
                                QStringLiteral("La fecha debe ser menor o igual al periodo informado"),
                                QString::fromUtf8("La fecha debe ser menor o igual al periodo señalado en el campo 1"));
     }
 }
 
-// The second voucher number of column 9 and the customer's identity document of columns 10 to 12.
-void documentoCliente141(KovRespuesta *resp, QList<KovColumna> *cols, const Registro141 &r)
+// Column 9, a second voucher number that only the types of the list may carry; a filled one is checked as the
+// voucher's number once the voucher itself passed. Returns whether column 9 is filled.
+bool segundoNumeroVentas(KovRespuesta *resp, QList<KovColumna> *cols, const Registro141 &r,
+                         const QStringList &tipos, int colEstado, const char *libro)
 {
-    static const QStringList tiposSegundoNumero = codigos141("00 03 12 13 87");
-    static const QStringList tiposSinDocumento = codigos141(
-        "00 05 06 07 08 11 12 13 14 15 16 18 19 23 26 28 30 34 35 36 37 55 56 87 88");
-    static const QStringList tiposVentaMenor = codigos141("03 12");
-
-    const QString segundoNumero = getData(cols, 9);
-    if (inList(r.tipo, tiposSegundoNumero)) {
-        if (!segundoNumero.isEmpty()) {
+    const bool lleno = !getData(cols, 9).isEmpty();
+    if (inList(r.tipo, tipos)) {
+        if (lleno) {
             checkPositivoEnCadena(resp, cols, 9);
             if (r.comprobante)
-                checkIndTipSerNumVentas(resp, cols, 34, 6, 7, 9, QString::fromLatin1(kLibro141));
+                checkIndTipSerNumVentas(resp, cols, colEstado, 6, 7, 9, QString::fromLatin1(libro));
         }
-    } else if (!segundoNumero.isEmpty()) {
+    } else if (lleno) {
         resp->addError(5, 9);
     }
+    return lleno;
+}
 
-    // Plain toDouble on purpose: a total that reads as NaN is neither above 0 nor below 700.
-    const bool opcional = inList(r.tipo, tiposSinDocumento) || r.estado == QLatin1String(kEstadoAnulado141)
-        || getData(cols, 13).toDouble() > 0.0
-        || (getData(cols, 24).toDouble() < 700.0 && inList(r.tipo, tiposVentaMenor)) || !segundoNumero.isEmpty();
+// The customer's identity document, columns 10 to 12: an optional one is checked only when given.
+void documentoVentas(KovRespuesta *resp, QList<KovColumna> *cols, bool opcional)
+{
     if (opcional) {
         if (!getData(cols, 10).isEmpty() || !getData(cols, 11).isEmpty())
             checkTipoDocumento(resp, cols, 10, 11);
@@ -124,6 +123,23 @@ void documentoCliente141(KovRespuesta *resp, QList<KovColumna> *cols, const Regi
     checkObligatorio(resp, cols, 12, QStringLiteral("-"));
     if (hayTipo || hayNumero)
         checkTipoDocumento(resp, cols, 10, 11);
+}
+
+// The second voucher number of column 9 and the customer's identity document of columns 10 to 12.
+void documentoCliente141(KovRespuesta *resp, QList<KovColumna> *cols, const Registro141 &r)
+{
+    static const QStringList tiposSegundoNumero = codigos141("00 03 12 13 87");
+    static const QStringList tiposSinDocumento = codigos141(
+        "00 05 06 07 08 11 12 13 14 15 16 18 19 23 26 28 30 34 35 36 37 55 56 87 88");
+    static const QStringList tiposVentaMenor = codigos141("03 12");
+
+    const bool haySegundoNumero = segundoNumeroVentas(resp, cols, r, tiposSegundoNumero, 34, kLibro141);
+
+    // Plain toDouble on purpose: a total that reads as NaN is neither above 0 nor below 700.
+    const bool opcional = inList(r.tipo, tiposSinDocumento) || r.estado == QLatin1String(kEstadoAnulado141)
+        || getData(cols, 13).toDouble() > 0.0
+        || (getData(cols, 24).toDouble() < 700.0 && inList(r.tipo, tiposVentaMenor)) || haySegundoNumero;
+    documentoVentas(resp, cols, opcional);
 }
 
 struct Indicador141
@@ -138,6 +154,33 @@ const Indicador141 indicadores141[] = {
     {33, "cnt_ind_cancel"},
 };
 
+// The currency code is required beside an exchange rate, and a rate (not written "0.000") beside a code.
+void monedaTipoCambioVentas(KovRespuesta *resp, QList<KovColumna> *cols, int colMoneda, int colTipoCambio)
+{
+    const bool hayTipoCambio = !getData(cols, colTipoCambio).isEmpty();
+    if (hayTipoCambio)
+        checkObligatorio(resp, cols, colMoneda, QString());
+    if (!getData(cols, colMoneda).isEmpty())
+        checkObligatorio(resp, cols, colTipoCambio, QStringLiteral("0.000"));
+    if (hayTipoCambio)
+        checkTipoCambio(resp, cols, colTipoCambio);
+}
+
+// The two indicators, declared at zero on every record so that both counts stand in the summary, first among
+// the layout's totals; "1" counts, any other filled text is refused.
+void indicadoresVentas(KovRespuesta *resp, QList<KovColumna> *cols, const Indicador141 (&indicadores)[2])
+{
+    for (const Indicador141 &i : indicadores)
+        resp->addAcumulador(QString::fromLatin1(i.total), 0.0);
+    for (const Indicador141 &i : indicadores) {
+        const QString valor = getData(cols, i.columna);
+        if (valor == QLatin1String("1"))
+            resp->addAcumulador(QString::fromLatin1(i.total), 1.0);
+        else if (!valor.isEmpty())
+            resp->addError(5, i.columna);
+    }
+}
+
 // Type "49" amounts, currency and exchange rate, the modified voucher, and the indicators with their counts.
 void montosIndicadores141(KovRespuesta *resp, QList<KovColumna> *cols, const Registro141 &r)
 {
@@ -147,13 +190,7 @@ void montosIndicadores141(KovRespuesta *resp, QList<KovColumna> *cols, const Reg
         checkObligatorio(resp, cols, 22, QStringLiteral("0.00"));
     }
 
-    const bool hayTipoCambio = !getData(cols, 26).isEmpty();
-    if (hayTipoCambio)
-        checkObligatorio(resp, cols, 25, QString());
-    if (!getData(cols, 25).isEmpty())
-        checkObligatorio(resp, cols, 26, QStringLiteral("0.000"));
-    if (hayTipoCambio)
-        checkTipoCambio(resp, cols, 26);
+    monedaTipoCambioVentas(resp, cols, 25, 26);
 
     if (inList(r.tipo, tiposModificacion141()) && vigente) {
         const bool hayTipo = checkObligatorio(resp, cols, 28, QStringLiteral("-"));
@@ -165,16 +202,7 @@ void montosIndicadores141(KovRespuesta *resp, QList<KovColumna> *cols, const Reg
         checkCdpTipSerNumOtros(resp, cols, 28, 29, 30);
     }
 
-    // Declared at zero on every record so that both counts stand in the summary, first among this layout's.
-    for (const Indicador141 &i : indicadores141)
-        resp->addAcumulador(QString::fromLatin1(i.total), 0.0);
-    for (const Indicador141 &i : indicadores141) {
-        const QString valor = getData(cols, i.columna);
-        if (valor == QLatin1String("1"))
-            resp->addAcumulador(QString::fromLatin1(i.total), 1.0);
-        else if (!valor.isEmpty())
-            resp->addError(5, i.columna);
-    }
+    indicadoresVentas(resp, cols, indicadores141);
 }
 
 struct Casilla141
@@ -216,11 +244,12 @@ void casillas141Registro(KovRespuesta *resp, QList<KovColumna> *cols, const Regi
     }
 }
 
-void agregados141(KovRespuesta *resp, QList<KovColumna> *cols, const Registro141 &r)
+// The count and the voucher total of the record's type and state, and one detail line.
+void agregadosVentas(KovRespuesta *resp, QList<KovColumna> *cols, const Registro141 &r, int colTotal)
 {
     const QString par = r.tipo + QLatin1Char('_') + r.estado;
     resp->addAgregado(QStringLiteral("cdp_cnt_") + par, 1.0);
-    resp->addAgregado(QStringLiteral("cdp_mto_") + par, monto141(cols, 24));
+    resp->addAgregado(QStringLiteral("cdp_mto_") + par, monto141(cols, colTotal));
     resp->addCounterDetail();
 }
 
@@ -239,7 +268,7 @@ KovRespuesta validar141(QList<KovColumna> *cols, ParametrosRegistro *params, Tot
     r.estado = getData(cols, 34);
     r.periodo = getData(cols, 1);
 
-    fechasRegistro141(&resp, cols, parametros.value(QStringLiteral("periodo")).toString(), r);
+    fechasVentas(&resp, cols, parametros.value(QStringLiteral("periodo")).toString(), r, 27);
     r.comprobante = checkIndTipSerNumVentas(&resp, cols, 34, 6, 7, 8, QString::fromLatin1(kLibro141));
     documentoCliente141(&resp, cols, r);
     montosIndicadores141(&resp, cols, r);
@@ -247,7 +276,7 @@ KovRespuesta validar141(QList<KovColumna> *cols, ParametrosRegistro *params, Tot
     if (parametros.value(QStringLiteral("generateQVR")).toInt() == 1)
         casillas141Registro(&resp, cols, r);
     if (parametros.value(QStringLiteral("generateDetail")).toInt() == 1)
-        agregados141(&resp, cols, r);
+        agregadosVentas(&resp, cols, r, 24);
     return resp;
 }
 
@@ -480,17 +509,9 @@ namespace {
 namespace libro142 {
 
 const int kPeriodo = 1;
-const int kRegimen = 2;
-const int kRegimenDetalle = 3;
-const int kEmision = 4;
-const int kVencimiento = 5;
 const int kTipo = 6;
 const int kSerie = 7;
 const int kNumero = 8;
-const int kSegundoNumero = 9;
-const int kTipoDocumento = 10;
-const int kNumeroDocumento = 11;
-const int kCliente = 12;
 const int kBaseImponible = 13;
 const int kImporteTotal = 16;
 const int kMoneda = 17;
@@ -502,11 +523,9 @@ const int kNumeroModificado = 22;
 const int kEstado = 25;
 
 const char kLibro[] = "140200";
-const char kFechaVacia[] = "01/01/0001";
 const char kAnulado[] = "2";
 const char kDeclarado[] = "1";
 
-const QStringList kTiposFechaModificado = {"07", "08", "87", "88"};
 const QStringList kTiposModificacion = {"07", "08"};
 const QStringList kTiposSegundoNumero = {"00", "03", "12"};
 const QStringList kTiposVentaMenor = {"03", "12"};
@@ -541,80 +560,19 @@ bool vigente(const Registro &r)
     return r.estado != QLatin1String(kAnulado);
 }
 
-// The "RER" regime, the record's period and the dates of columns 4, 5 and 19. A refused period leaves only the
-// presence duties of the dates: a date cannot be judged against a period that is itself wrong.
-void fechas(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r)
-{
-    if (getData(cols, kRegimen) == QLatin1String("RER")
-        && getData(cols, kRegimenDetalle).left(1).toUpper() != QLatin1String("M"))
-        resp->addError(29, kRegimenDetalle);
-
-    const bool periodoValido =
-        checkPeriodoConLibro(resp, kPeriodo, enteroTexto(r.estado), r.periodo, r.periodoLibro, false, false);
-    const QString vacia = QString::fromLatin1(kFechaVacia);
-
-    if (vigente(r) && checkObligatorio(resp, cols, kEmision, vacia) && periodoValido)
-        checkFechaConPeriodo(resp, cols, kEmision, r.periodo, false, true);
-
-    bool fechar5;
-    if (r.tipo == QLatin1String("14") && vigente(r))
-        fechar5 = checkObligatorio(resp, cols, kVencimiento, vacia);
-    else
-        fechar5 = !getData(cols, kVencimiento).trimmed().isEmpty();
-    if (periodoValido && fechar5) {
-        fechaContraPeriodos141(
-            resp, cols, kVencimiento, r.periodoLibro, r.periodo, true, true,
-            QStringLiteral("La fecha debe ser menor o igual al mes siguiente del periodo informado"),
-            QString::fromUtf8("La fecha debe ser menor o igual al mes siguiente del periodo señalado en el campo 1"));
-    }
-
-    if (inList(r.tipo, kTiposFechaModificado) && vigente(r)
-        && checkObligatorio(resp, cols, kFechaModificado, vacia) && periodoValido) {
-        fechaContraPeriodos141(resp, cols, kFechaModificado, r.periodoLibro, r.periodo, false, false,
-                               QStringLiteral("La fecha debe ser menor o igual al periodo informado"),
-                               QString::fromUtf8("La fecha debe ser menor o igual al periodo señalado en el campo 1"));
-    }
-}
-
 // The second voucher number of column 9 and the customer's identity document of columns 10 to 12.
 void documentoCliente(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r)
 {
-    const bool haySegundoNumero = !getData(cols, kSegundoNumero).isEmpty();
-    if (inList(r.tipo, kTiposSegundoNumero)) {
-        if (haySegundoNumero) {
-            checkPositivoEnCadena(resp, cols, kSegundoNumero);
-            if (r.comprobante)
-                checkIndTipSerNumVentas(resp, cols, kEstado, kTipo, kSerie, kSegundoNumero,
-                                        QString::fromLatin1(kLibro));
-        }
-    } else if (haySegundoNumero) {
-        resp->addError(5, kSegundoNumero);
-    }
-
+    const bool haySegundoNumero = segundoNumeroVentas(resp, cols, r, kTiposSegundoNumero, kEstado, kLibro);
     // Plain toDouble on purpose: a total that reads as NaN is not below 700 and leaves the document required.
     const bool opcional = r.tipo == QLatin1String("00") || !vigente(r)
         || (getData(cols, kImporteTotal).toDouble() < 700.0 && inList(r.tipo, kTiposVentaMenor))
         || haySegundoNumero;
-    if (opcional) {
-        if (!getData(cols, kTipoDocumento).isEmpty() || !getData(cols, kNumeroDocumento).isEmpty())
-            checkTipoDocumento(resp, cols, kTipoDocumento, kNumeroDocumento);
-        return;
-    }
-    const bool hayTipo = checkObligatorio(resp, cols, kTipoDocumento, QString());
-    const bool hayNumero = checkObligatorio(resp, cols, kNumeroDocumento, QStringLiteral("-"));
-    checkObligatorio(resp, cols, kCliente, QStringLiteral("-"));
-    if (hayTipo || hayNumero)
-        checkTipoDocumento(resp, cols, kTipoDocumento, kNumeroDocumento);
+    documentoVentas(resp, cols, opcional);
 }
 
-struct Indicador
-{
-    int columna;
-    const char *total;
-};
-
 // The two indicator columns and the counts they feed.
-const Indicador kIndicadores[] = {
+const Indicador141 kIndicadores[] = {
     {23, "cnt_error1"},
     {24, "cnt_ind_cancel"},
 };
@@ -622,13 +580,7 @@ const Indicador kIndicadores[] = {
 // Currency and exchange rate, the modified voucher, and the indicators with their counts.
 void monedaModificadoIndicadores(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r)
 {
-    const bool hayTipoCambio = !getData(cols, kTipoCambio).isEmpty();
-    if (hayTipoCambio)
-        checkObligatorio(resp, cols, kMoneda, QString());
-    if (!getData(cols, kMoneda).isEmpty())
-        checkObligatorio(resp, cols, kTipoCambio, QStringLiteral("0.000"));
-    if (hayTipoCambio)
-        checkTipoCambio(resp, cols, kTipoCambio);
+    monedaTipoCambioVentas(resp, cols, kMoneda, kTipoCambio);
 
     if (inList(r.tipo, kTiposModificacion) && vigente(r)) {
         const bool hayTipo = checkObligatorio(resp, cols, kTipoModificado, QStringLiteral("-"));
@@ -638,16 +590,7 @@ void monedaModificadoIndicadores(KovRespuesta *resp, QList<KovColumna> *cols, co
             checkCdpTipSerNumOtros(resp, cols, kTipoModificado, kSerieModificado, kNumeroModificado);
     }
 
-    // Declared at zero on every record so that both counts stand in the summary, first among this layout's.
-    for (const Indicador &i : kIndicadores)
-        resp->addAcumulador(QString::fromLatin1(i.total), 0.0);
-    for (const Indicador &i : kIndicadores) {
-        const QString valor = getData(cols, i.columna);
-        if (valor == QLatin1String("1"))
-            resp->addAcumulador(QString::fromLatin1(i.total), 1.0);
-        else if (!valor.isEmpty())
-            resp->addError(5, i.columna);
-    }
+    indicadoresVentas(resp, cols, kIndicadores);
 }
 
 // Box "100" takes a credit note as negative whichever sign the book wrote; a state-1 record adds one entry.
@@ -660,14 +603,6 @@ void casilla(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r)
                       inList(r.tipo, kTiposNotaCredito) ? std::copysign(base, -1.0) : base);
 }
 
-void agregados(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r)
-{
-    const QString par = r.tipo + QLatin1Char('_') + r.estado;
-    resp->addAgregado(QStringLiteral("cdp_cnt_") + par, 1.0);
-    resp->addAgregado(QStringLiteral("cdp_mto_") + par, monto141(cols, kImporteTotal));
-    resp->addCounterDetail();
-}
-
 typedef void (*Totales)(KovRespuesta *, QList<KovColumna> *, const Registro &);
 
 // The frame both variants share: the record checks, then the variant's totals, then the box and the
@@ -676,7 +611,7 @@ KovRespuesta validar(QList<KovColumna> *cols, ParametrosRegistro *params, Totale
 {
     KovRespuesta resp;
     Registro r = leerRegistro(cols, params);
-    fechas(&resp, cols, r);
+    fechasVentas(&resp, cols, r.periodoLibro, r, kFechaModificado);
     r.comprobante = checkIndTipSerNumVentas(&resp, cols, kEstado, kTipo, kSerie, kNumero, QString::fromLatin1(kLibro));
     documentoCliente(&resp, cols, r);
     monedaModificadoIndicadores(&resp, cols, r);
@@ -684,7 +619,7 @@ KovRespuesta validar(QList<KovColumna> *cols, ParametrosRegistro *params, Totale
     if (r.generateQVR == 1)
         casilla(&resp, cols, r);
     if (r.generateDetail == 1)
-        agregados(&resp, cols, r);
+        agregadosVentas(&resp, cols, r, kImporteTotal);
     return resp;
 }
 
