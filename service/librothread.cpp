@@ -11,6 +11,7 @@
 #include <QDebug>
 #include <QFile>
 #include <QJsonDocument>
+#include <QMutexLocker>
 #include <QScopedPointer>
 #include <QTcpSocket>
 #include <QVariantMap>
@@ -44,6 +45,23 @@ int textLength(const QByteArray &buffer, int *nul, int from)
     if (*nul < 0)
         *nul = buffer.indexOf('\0', from);
     return *nul < 0 ? buffer.size() : *nul;
+}
+
+// Appends every byte the peer has sent so far, stopping early past the request cap. False once the peer has
+// closed its side or the connection is lost.
+bool appendAvailable(int fd, QByteArray *buffer)
+{
+    char block[65536];
+    while (fd >= 0 && buffer->size() <= kMaxRequestBytes) {
+        const ssize_t n = ::recv(fd, block, sizeof block, MSG_DONTWAIT);
+        if (n > 0)
+            buffer->append(block, int(n));
+        else if (n == 0)
+            return false;
+        else if (errno != EINTR)
+            return errno == EAGAIN || errno == EWOULDBLOCK;
+    }
+    return fd >= 0;
 }
 
 QString decodeRequest(const QByteArray &buffer)
@@ -145,13 +163,20 @@ void LibroThread::run()
 
 LibroThread::ReadEnd LibroThread::readRequest(QTcpSocket *socket, QByteArray *buffer)
 {
+    // The request is read on the descriptor itself: the socket object closes the descriptor as soon as it reads
+    // the peer's end of data, and a client that half-closes after its request would never get its answer.
+    const int fd = int(socket->socketDescriptor());
+    bool peerOpen = true;
     bool stalled = false;
     int nul = -1;
     int previousLength = 0;
     forever {
         const int before = buffer->size();
-        waitReadable(socket, kReadWaitMs);
-        buffer->append(socket->readAll());
+        // Once the peer has closed its side there is nothing left to wait for.
+        if (peerOpen) {
+            waitReadable(fd, kReadWaitMs);
+            peerOpen = appendAvailable(fd, buffer);
+        }
         if (buffer->size() > kMaxRequestBytes)
             return ReadTooLong;
         if (buffer->isEmpty() || stalled)
@@ -172,19 +197,17 @@ LibroThread::ReadEnd LibroThread::readRequest(QTcpSocket *socket, QByteArray *bu
     return ReadDone;
 }
 
-bool LibroThread::waitReadable(QTcpSocket *socket, int ms)
+void LibroThread::waitReadable(int fd, int ms)
 {
     QDeadlineTimer deadline(ms);
-    forever {
-        if (socket->bytesAvailable() > 0)
-            return true;
-        if (socket->state() != QAbstractSocket::ConnectedState || isInterruptionRequested())
-            return false;
+    while (fd >= 0 && !isInterruptionRequested()) {
         const qint64 left = deadline.remainingTime();
         if (left <= 0)
-            return false;
-        if (socket->waitForReadyRead(int(qMin<qint64>(left, kSliceMs))))
-            return true;
+            return;
+        pollfd readable = {fd, POLLIN, 0};
+        const int ready = ::poll(&readable, 1, int(qMin<qint64>(left, kSliceMs)));
+        if (ready > 0 || (ready < 0 && errno != EINTR))
+            return;
     }
 }
 
@@ -277,10 +300,19 @@ QString LibroThread::txn140(QStringList fields)
 {
     if (fields.size() < 2)
         return formatResponse(QStringLiteral("95"), fields.at(0), QString());
-    KovControl record;
-    if (!kovGetJob(fields.at(1), &record))
+    // The status is small: it is copied and rendered in the same hold as the lookup.
+    QString json;
+    bool known = false;
+    {
+        QMutexLocker lock(&gMutex);
+        const auto it = gMap.constFind(fields.at(1));
+        known = it != gMap.constEnd();
+        if (known)
+            json = it.value().getStatus().toJson();
+    }
+    if (!known)
         return formatResponse(QStringLiteral("98"), fields.at(0), QString());
-    return formatResponse(QStringLiteral("00"), fields.at(0), record.getStatus().toJson());
+    return formatResponse(QStringLiteral("00"), fields.at(0), json);
 }
 
 QString LibroThread::txn150(QStringList fields)

@@ -39,8 +39,8 @@ private:
     enum ReadEnd { ReadDone, ReadTooLong, ReadInterrupted };
 
     ReadEnd readRequest(QTcpSocket *socket, QByteArray *buffer);
-    // Waits up to ms for the socket to turn readable, in short slices so that a shutdown is noticed.
-    bool waitReadable(QTcpSocket *socket, int ms);
+    // Waits up to ms for the descriptor to turn readable, in short slices so that a shutdown is noticed.
+    void waitReadable(int fd, int ms);
 
     int socketDescriptor;
 };

@@ -2,7 +2,6 @@
 #include "platform.h"
 
 #include <QApplication>
-#include <QMessageBox>
 #include <QSystemTrayIcon>
 
 int main(int argc, char **argv)
@@ -14,8 +13,7 @@ int main(int argc, char **argv)
 
     QApplication app(argc, argv);
     if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-        QMessageBox::critical(nullptr, QObject::tr("Orvantis"),
-                              QObject::tr("No se pudo colocar la aplicación en la barra de tareas"));
+        showNoTrayMessage();
         return 0;
     }
     QApplication::setQuitOnLastWindowClosed(false);

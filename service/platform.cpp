@@ -1,6 +1,7 @@
 #include "platform.h"
 
 #include <QDir>
+#include <QMessageBox>
 #include <QNetworkInterface>
 #include <QVector>
 
@@ -38,6 +39,12 @@ QString bundlePlugInsFolder(const QString &programPath)
     if (!dir.cd(QStringLiteral("PlugIns")))
         return QString();
     return dir.absolutePath();
+}
+
+void showNoTrayMessage()
+{
+    QMessageBox::critical(nullptr, QObject::tr("Orvantis"),
+                          QObject::tr("No se pudo colocar la aplicación en la barra de tareas"));
 }
 
 QByteArray toLatin1Wire(const QString &text)

@@ -32,6 +32,9 @@ ChosenInterface chooseInterface(const QList<InterfaceInfo> &interfaces);
 // then Qt's own plug-in folders must stay in place.
 QString bundlePlugInsFolder(const QString &programPath);
 
+// The critical message box of a desktop without a system tray; returns once it is dismissed.
+void showNoTrayMessage();
+
 // Latin-1 bytes of text; every character outside Latin-1 becomes one "?", surrogate pairs included.
 QByteArray toLatin1Wire(const QString &text);
 

@@ -1,12 +1,16 @@
 // The tray window in this process: it listens on the service's own port, so it runs alone
 // (ORVANTIS_USES_PORT_1977).
 #include "dialog.h"
+#include "platform.h"
 #include "portlock.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QStackedWidget>
 #include <QSystemTrayIcon>
 #include <QTcpServer>
@@ -22,10 +26,14 @@ private slots:
     void initTestCase();
     void cleanupTestCase() { delete dialog; }
     void window();
+    void formTexts_data();
+    void formTexts();
+    void formSettings();
     void trayMenu();
     void pages();
     void closeOnlyHides();
     void servesOnItsPort();
+    void noTrayMessage();
     void quitEndsTheEventLoop();
 
 private:
@@ -46,8 +54,62 @@ void TestDialog::window()
     QCOMPARE(dialog->minimumSize(), QSize(560, 380));
     QCOMPARE(dialog->maximumSize(), QSize(560, 380));
     QVERIFY(!dialog->isModal());
+    QCOMPARE(dialog->objectName(), QStringLiteral("Dialog"));
+    QCOMPARE(dialog->sizePolicy(), QSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed));
+    QCOMPARE(dialog->contextMenuPolicy(), Qt::NoContextMenu);
     QVERIFY(!dialog->windowIcon().isNull());
     QVERIFY(!dialog->isVisible());
+}
+
+void TestDialog::formTexts_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("state") << "label" << "Estado : ";
+    QTest::newRow("active") << "label_2" << "Activo";
+    QTest::newRow("question") << "label_4" << QString::fromUtf8("¿ Esta seguro que desea modificar este parametro ?");
+    QTest::newRow("yes") << "checkBox" << "SI";
+    QTest::newRow("port") << "label_3" << "Puerto: ";
+    QTest::newRow("version") << "label_5" << "Version: 1.0";
+    QTest::newRow("accept") << "acceptButton" << "Aceptar";
+    QTest::newRow("close") << "closeButton" << "Cerrar";
+}
+
+void TestDialog::formTexts()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    QWidget *widget = dialog->findChild<QWidget *>(name);
+    QVERIFY(widget);
+    QCOMPARE(widget->property("text").toString(), text);
+}
+
+void TestDialog::formSettings()
+{
+    QListWidget *contents = dialog->findChild<QListWidget *>("contentsWidget");
+    QVERIFY(contents);
+    QCOMPARE(contents->viewMode(), QListView::IconMode);
+    QCOMPARE(contents->iconSize(), QSize(96, 84));
+    QCOMPARE(contents->movement(), QListView::Static);
+    QCOMPARE(contents->maximumWidth(), 128);
+    QCOMPARE(contents->spacing(), 12);
+    for (int row = 0; row < contents->count(); ++row) {
+        QCOMPARE(contents->item(row)->flags(), Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+        QCOMPARE(contents->item(row)->textAlignment(), int(Qt::AlignHCenter));
+    }
+
+    QSpinBox *port = dialog->findChild<QSpinBox *>("spinBox");
+    QVERIFY(port);
+    QCOMPARE(port->minimum(), 1024);
+    QCOMPARE(port->maximum(), 65000);
+    QCOMPARE(port->value(), 1977);
+    QCOMPARE(port->minimumWidth(), 80);
+    QCOMPARE(port->maximumWidth(), 80);
+
+    QPushButton *closeButton = dialog->findChild<QPushButton *>("closeButton");
+    QVERIFY(closeButton);
+    QVERIFY(closeButton->isDefault());
 }
 
 void TestDialog::trayMenu()
@@ -108,6 +170,37 @@ void TestDialog::servesOnItsPort()
     client.write("110|#CQ#");
     QTRY_VERIFY_WITH_TIMEOUT(answer.endsWith('}') && client.state() == QAbstractSocket::UnconnectedState, 10000);
     QVERIFY2(answer.startsWith("00|110|{"), answer.constData());
+}
+
+void TestDialog::noTrayMessage()
+{
+    QString title;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
+    QWidget *parent = dialog;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, [&] {
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            QMessageBox *box = qobject_cast<QMessageBox *>(widget);
+            if (!box || !box->isVisible())
+                continue;
+            title = box->windowTitle();
+            text = box->text();
+            icon = box->icon();
+            buttons = box->standardButtons();
+            parent = box->parentWidget();
+            box->button(QMessageBox::Ok)->click();
+        }
+    });
+    poll.start(20);
+    showNoTrayMessage();
+    poll.stop();
+    QCOMPARE(title, QStringLiteral("Orvantis"));
+    QCOMPARE(text, QString::fromUtf8("No se pudo colocar la aplicación en la barra de tareas"));
+    QCOMPARE(icon, QMessageBox::Critical);
+    QCOMPARE(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QCOMPARE(parent, static_cast<QWidget *>(nullptr));
 }
 
 void TestDialog::quitEndsTheEventLoop()

@@ -90,6 +90,9 @@ private slots:
     void requestInPieces();
     void halfClosedClientGetsAnswer();
     void latin1Answer();
+    void requestDecoding_data();
+    void requestDecoding();
+    void stallRuleEndsReading();
     void largeAnswerToSlowReader();
     void silentClientGetsNoAnswer();
     void oversizedRequest();
@@ -156,6 +159,51 @@ void TestLibroServer::latin1Answer()
     const QByteArray answer = TestClient::exchange(fixture->port, "150|" + ticket.toLatin1() + "|#CQ#");
     QVERIFY2(answer.contains("\"directorio\": \"/tmp/libr\xF3/?/\""), answer.constData());
     kovRemoveJob(ticket);
+}
+
+void TestLibroServer::requestDecoding_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<QByteArray>("expected");
+
+    // The record's key stands for "@" in the request.
+    QTest::newRow("text ends at the first NUL") << "" << QByteArray("140|@\0|#CQ#", 12) << QByteArray("00|140|{");
+    QTest::newRow("NUL inside the ticket") << "" << QByteArray("140|@\0x|#CQ#", 13) << QByteArray("00|140|{");
+    QTest::newRow("UTF-8 in") << QString::fromUtf8("ñ") << QByteArray("140|@|#CQ#") << QByteArray("00|140|{");
+    QTest::newRow("not read as Latin-1") << QString::fromUtf8("Ã±") << QByteArray("140|\xC3\xB1|#CQ#")
+                                         << QByteArray("98|140");
+}
+
+void TestLibroServer::requestDecoding()
+{
+    QFETCH(QString, key);
+    QFETCH(QByteArray, request);
+    QFETCH(QByteArray, expected);
+    const QString ticket = key + kovNewJob();
+    if (!key.isEmpty()) {
+        QMutexLocker lock(&gMutex);
+        gMap.insert(ticket, KovControl());
+    }
+    request.replace('@', ticket.toUtf8());
+    const QByteArray answer = TestClient::exchange(fixture->port, request);
+    QVERIFY2(answer.startsWith(expected), answer.constData());
+    QMutexLocker lock(&gMutex);
+    gMap.remove(ticket);
+    gMap.remove(ticket.mid(key.size()));
+}
+
+// "140" without its marker: the attempt after the peer's close brings nothing new, the next one ends the reading.
+void TestLibroServer::stallRuleEndsReading()
+{
+    QTest::ignoreMessage(QtDebugMsg, "Ocurrio una excepcion a la regla de lectura de socket");
+    TestClient client(fixture->port);
+    QVERIFY(client.connected);
+    QVERIFY(client.send("140"));
+    client.halfClose();
+    bool closed = false;
+    QCOMPARE(client.receiveAll(30000, &closed), QByteArray("95|140"));
+    QVERIFY(closed);
 }
 
 // A result far larger than the socket buffers, read by a client that starts reading late, arrives whole.
