@@ -1,5 +1,6 @@
 // The detailed totals of the sales register 14.2, called directly on one record per case: the catalogue every
 // record declares, then what a record past its voucher check adds by state, currency, class and medium.
+#include "../rules/firstuse.h"
 #include "sales142fixture.h"
 #include "salesregisters.h"
 
@@ -56,12 +57,31 @@ class TestSales142d : public QObject
     Q_OBJECT
 
 private slots:
+    void firstRecordsAtOnce();
     void catalogue_data();
     void catalogue();
     void totals_data();
     void totals();
     void boxAndAggregatesPastAFailedCheck();
 };
+
+// Jobs validate at the same time: the first records this process validates, on several threads at once, each
+// get what a lone record gets (the code lists and tables behind both variants are built on first use).
+void TestSales142d::firstRecordsAtOnce()
+{
+    QVERIFY(todosLosHilos([] {
+        const KovRespuesta anterior = valida(QStringLiteral("25=8|1=20190100|7=0001|17=pen"));
+        QList<KovColumna> cols = registro142(QStringLiteral("6=07|19=|16=59.00"));
+        ParametrosRegistro p = parametros142(1, 1);
+        const KovRespuesta nota = f140200g(&cols, &p);
+        return errores(anterior) == QLatin1String("19@4")
+            && entradas81(anterior.getPerAcumuladores())
+            == QLatin1String("mto_vta_per_ant_e8[20190100]=118.000; mto_vta_per_ant_to[20190100]=118.000")
+            && anterior.getAcumuladores().size() == kDeclaradas + 9
+            && errores(nota) == QLatin1String("25@19; 25@20; 25@21; 25@22")
+            && entradas81(nota.getCasillas()) == QLatin1String("100=-100.000");
+    }));
+}
 
 void TestSales142d::catalogue_data()
 {
