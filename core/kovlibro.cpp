@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <ctime>
 #include <limits>
 
 #include <fcntl.h>
@@ -267,12 +268,20 @@ QString textoCampo(const char *p, int largo, bool primero)
     return QString::fromLatin1(p, largo);
 }
 
+// Timestamps are kept no finer than this on some file systems (two seconds on FAT, one on HFS+, a clock tick on
+// others): a change made within this span of the previous one may leave every field that stat() gives as it was.
+const qint64 kGranoTiempo = 3;
+
 // What tells one state of a file from another without reading it: device, inode, size and both change times to
-// the nanosecond. Any write moves the change time, which no user can set back. Empty when the file is missing.
-QByteArray firma(const QString &ruta)
+// the nanosecond. Any write moves the change time, which no user can set back, unless it falls in the tick of the
+// change before; so a file changed later than kGranoTiempo before `desde` (seconds since the epoch) gets no
+// signature. Empty also when the file is missing.
+QByteArray firma(const QString &ruta, qint64 desde)
 {
     struct stat st;
     if (::stat(QFile::encodeName(ruta).constData(), &st) != 0)
+        return QByteArray();
+    if (qMax(qint64(st.st_mtim.tv_sec), qint64(st.st_ctim.tv_sec)) > desde - kGranoTiempo)
         return QByteArray();
     QByteArray f;
     for (const qint64 v : {qint64(st.st_dev), qint64(st.st_ino), qint64(st.st_size), qint64(st.st_mtim.tv_sec),
@@ -886,7 +895,7 @@ KovLibro::KovLibro()
       finDeArchivo(false),
       lecturaTerminada(false),
       tamLibro(0),
-      tamCopia(0)
+      inicioCopia(0)
 {
 }
 
@@ -1486,22 +1495,22 @@ void KovLibro::generaResumen()
     createFileCasillas(&control->casillas);
 }
 
-// The copy is hashed as it is written; a copy that fails half way is removed.
+// The book is hashed as it is copied. That hash stands for the book's own only while the book is provably the
+// same file as then; the copy itself is hashed from its file, as a fresh write leaves it no provable state.
 bool KovLibro::copyDetail()
 {
     const QString destino = pathWork + nameFileDetail;
     firmaLibroCopiado.clear();
-    firmaDetalleCopiado.clear();
     if (!dentroDeBase(destino) || !despeja(destino)) {
         addError(999, 0, 0);
         return false;
     }
+    inicioCopia = qint64(::time(nullptr));
     QFile origen;
     QFile copia(destino);
     bool ok = abreRegular(path, &origen) && creaNuevo(&copia);
     QCryptographicHash sha1(QCryptographicHash::Sha1);
-    qint64 total = 0;
-    const QByteArray firmaAntes = firma(path);
+    const QByteArray firmaAntes = firma(path, inicioCopia);
     if (ok) {
         QByteArray bloque(kBloqueLectura, Qt::Uninitialized);
         for (;;) {
@@ -1517,7 +1526,6 @@ bool KovLibro::copyDetail()
                 break;
             }
             sha1.addData(bloque.constData(), int(leidos));
-            total += leidos;
         }
     }
     if (!cierra(&copia, ok)) {
@@ -1525,16 +1533,15 @@ bool KovLibro::copyDetail()
         return false;
     }
     hashCopia = QString::fromLatin1(sha1.result().toHex());
-    tamCopia = total;
     // A book that changed while it was copied is hashed again from its file when the summary asks.
-    firmaLibroCopiado = firma(path) == firmaAntes ? firmaAntes : QByteArray();
-    firmaDetalleCopiado = firma(destino);
+    if (!firmaAntes.isEmpty() && firma(path, inicioCopia) == firmaAntes)
+        firmaLibroCopiado = firmaAntes;
     return true;
 }
 
 void KovLibro::generaHash()
 {
-    if (!firmaLibroCopiado.isEmpty() && firma(path) == firmaLibroCopiado) {
+    if (!firmaLibroCopiado.isEmpty() && firma(path, inicioCopia) == firmaLibroCopiado) {
         hashLibro = hashCopia;
         return;
     }
@@ -1545,15 +1552,9 @@ void KovLibro::generaHash()
 
 void KovLibro::generateHashDetail()
 {
-    const QString ruta = pathWork + nameFileDetail;
-    if (!firmaDetalleCopiado.isEmpty() && firma(ruta) == firmaDetalleCopiado) {
-        hashDetalle = hashCopia;
-        tamDetalle = tamCopia;
-        return;
-    }
     QString hash;
     qint64 tam = 0;
-    if (hashArchivo(ruta, &hash, &tam)) {
+    if (hashArchivo(pathWork + nameFileDetail, &hash, &tam)) {
         hashDetalle = hash;
         tamDetalle = tam;
     }

@@ -177,11 +177,10 @@ private:
     QHash<QString, int> indiceAgregado;
     QHash<QString, int> indiceCasillas;
     QHash<QString, int> indicePeriodos;
-    // The hash taken while copying stands for the book's own while the book is unchanged since.
+    // The hash taken while copying stands for the book's own while the book is provably unchanged since.
     QString hashCopia;
-    qint64 tamCopia;
+    qint64 inicioCopia;
     QByteArray firmaLibroCopiado;
-    QByteArray firmaDetalleCopiado;
 };
 
 // True when some element of the list equals the text exactly.

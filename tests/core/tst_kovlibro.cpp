@@ -62,6 +62,15 @@ KovRespuesta validadorQueEscribe(QList<KovColumna> *columnas, ParametrosRegistro
     return r;
 }
 
+// Complains when the two columns it is handed differ: both hold the same text on every line of its book.
+KovRespuesta validadorIguales(QList<KovColumna> *columnas, ParametrosRegistro *)
+{
+    KovRespuesta r;
+    if (columnas->at(0).getData() != columnas->at(1).getData())
+        r.addError(92, 1);
+    return r;
+}
+
 KovRespuesta columnaFalla(ParametrosColumna *parametros)
 {
     KovRespuesta r;
@@ -236,6 +245,8 @@ private slots:
     void sequenceAcrossLines();
     void keysAcrossDistantLines();
     void lineLengthsAndBytes();
+    void carriageReturnOnlyBeforeLineFeed();
+    void rememberedChecksFollowEveryValue();
     void overlongLineEndsReading();
     void errorLimit();
 
@@ -247,6 +258,7 @@ private slots:
     void resultFilesOfCleanBook_data();
     void resultFilesOfCleanBook();
     void hashesFollowFilesChangedAfterCopy();
+    void hashesOfBookUnchangedForLong();
     void bookSwappedForFifo();
     void bookWithErrorsWritesNothing();
     void resultFilesReplaced();
@@ -262,6 +274,7 @@ void TestKovLibro::initTestCase()
     KovRules::registrarFuncionRegistroPrueba(QStringLiteral("tstPeriodos"), validadorPeriodos, 3);
     KovRules::registrarFuncionRegistroPrueba(QStringLiteral("tstAncho"), validadorTotales, 5);
     KovRules::registrarFuncionRegistroPrueba(QStringLiteral("tstEscribe"), validadorQueEscribe, 2);
+    KovRules::registrarFuncionRegistroPrueba(QStringLiteral("tstIguales"), validadorIguales, 2);
     KovRules::registrarFuncionColumnaPrueba(QStringLiteral("tstColumna"), columnaFalla);
 }
 
@@ -515,6 +528,17 @@ void TestKovLibro::lineChecks_data()
         << QByteArray("\xEF\xBB\xBF" "a|\xEF\xBB\xBF" "b|c|\n")
         << QJsonArray{columna("0", {{"patron", "a"}}), columna("0", {{"patron", "b"}}), columna("0")} << 3
         << QStringList{"003@1:2"};
+    QTest::newRow("white space beyond ASCII collapsed and trimmed")
+        << QByteArray("\xC2\xA0" "a\xE3\x80\x80\xC2\x85" "b\xE2\x80\x83|c\xC2\xA0|x|\n")
+        << QJsonArray{columna("3", {{"patron", "a b"}}), columna("1"), columna("1")} << 3 << QStringList();
+    QTest::newRow("separator-like controls are no white space")
+        << QByteArray("\x1c" "a\x1f|b|c|\n") << QJsonArray{columna("3"), columna("1"), columna("1")} << 3
+        << QStringList();
+    QTest::newRow("broken UTF-8 before a separator keeps the separator")
+        << QByteArray("\xC3|\xE2\x82|\xF0\x9F\x98|\n")
+        << QJsonArray{columna("1", {{"patron", "\\xFFFD"}}), columna("0", {{"patron", "\\xFFFD+"}}),
+                      columna("0", {{"patron", "\\xFFFD+"}})}
+        << 3 << QStringList();
     QTest::newRow("key parts joined safely")
         << QByteArray("A-B|C|x|\nA|B-C|x|\n")
         << QJsonArray{columna("0", clave), columna("0", clave), columna("0")} << 3 << QStringList();
@@ -592,6 +616,12 @@ void TestKovLibro::patternsAgreeWithQRegExp_data()
     };
     for (const char *patron : patrones)
         QTest::newRow(patron) << QString::fromLatin1(patron) << mezcla << 8;
+    // Characters outside the BMP are two QChars to QRegExp; combining marks are word characters.
+    const QString otroPlano = QStringLiteral("a_\u00e9\u0301-") + QString::fromUtf8("\xF0\x9F\x98\x80");
+    static const char *const patronesAnchos[] = {".", ".{2}", "[^a]{2}", "\\W+", "\\w+", "a\\w", "(.|a_)+"};
+    for (const char *patron : patronesAnchos)
+        QTest::newRow(QByteArray(QByteArray("wide ") + patron).constData())
+            << QString::fromLatin1(patron) << otroPlano << 5;
 }
 
 void TestKovLibro::patternsAgreeWithQRegExp()
@@ -681,6 +711,54 @@ void TestKovLibro::lineLengthsAndBytes()
     QCOMPARE(caso.libro.readLine(), 2);
     QCOMPARE(caso.libro.readLine(), 0);
     QCOMPARE(caso.libro.getNumLinea(), qint64(3));
+}
+
+// Only a carriage return right before the line feed is dropped from the count; any other is white space.
+void TestKovLibro::carriageReturnOnlyBeforeLineFeed()
+{
+    Caso caso;
+    QVERIFY(caso.abre(QByteArray("a|\r\r\nb\r|\nc|\r"), QJsonArray{columna("1", {{"patron", "[abc]"}})}));
+    QCOMPARE(caso.libro.readLine(), 4);
+    QCOMPARE(caso.libro.readLine(), 4);
+    QCOMPARE(caso.libro.readLine(), 3);
+    QCOMPARE(caso.libro.readLine(), 0);
+    QCOMPARE(compacta(caso.control.errores), QStringList());
+}
+
+// Values that share their length and both ends, that repeat far apart, or that are too long to be remembered, each
+// get their own verdict from pattern, length and table, and reach the validator as their own text.
+void TestKovLibro::rememberedChecksFollowEveryValue()
+{
+    const QByteArray cabeza = "AAAAAAAA";
+    const QByteArray cola = "ZZZZZZZZ";
+    QByteArray libro;
+    QStringList esperados;
+    QStringList permitidos;
+    for (int i = 0; i < 300; ++i) {
+        const int k = (i * 37) % 120;
+        QByteArray valor = cabeza + QByteArray::number(k).rightJustified(3, '0') + cola;
+        if (k % 5 == 0)
+            valor += QByteArray(20, 'L'); // beyond what is remembered, and past the length pattern
+        if (k % 7 == 0)
+            valor.replace(8, 1, "x"); // fails the pattern
+        if (k % 3 == 0 && !permitidos.contains(QString::fromLatin1(valor)))
+            permitidos.append(QString::fromLatin1(valor));
+        libro += valor + "|" + valor + "|\n";
+        const int fila = i + 1;
+        if (k % 7 == 0)
+            esperados.append(QStringLiteral("003@%1:1").arg(fila));
+        else if (k % 5 == 0)
+            esperados.append(QStringLiteral("004@%1:1").arg(fila));
+        else if (k % 3 != 0)
+            esperados.append(QStringLiteral("006@%1:1").arg(fila));
+    }
+    const QJsonArray columnas{columna("&30", {{"patron", "A{8}[0-9]{3}Z{8}L*"}, {"parametro", "T"}}),
+                              columna("0")};
+    Caso caso;
+    QVERIFY(caso.abre(libro, columnas,
+                      {{"funcion", "tstIguales"},
+                       {"parametros", QJsonArray{QJsonObject{{"codigo", "T"}, {"valor", permitidos.join(',')}}}}}));
+    QCOMPARE(caso.lee(), esperados);
 }
 
 // A book without line ends is not held in memory whole: past 16 MiB reading stops as on a failed read.
@@ -900,6 +978,24 @@ void TestKovLibro::hashesFollowFilesChangedAfterCopy()
     QCOMPARE(valorDe(caso.control.resumen, QStringLiteral("cod_hash")), sha1("b|\n"));
     QCOMPARE(valorDe(caso.control.resumen, QStringLiteral("cod_hash_det")), sha1("a|\nc|\n"));
     QCOMPARE(valorDe(caso.control.resumen, QStringLiteral("cnt_tam_det")), QStringLiteral("6"));
+}
+
+// A book that has not changed for a while is hashed while it is copied; the result is the file's own hash.
+void TestKovLibro::hashesOfBookUnchangedForLong()
+{
+    const QString estable = QStringLiteral(TESTS_DATA_DIR "/libro-estable.txt");
+    const QByteArray contenido = leeArchivo(estable);
+    QCOMPARE(contenido, QByteArray("A|10.5|\nB|1|\n"));
+    Caso caso;
+    QVERIFY(caso.libro.parse(codifica(caso.peticion(columnasLibres(2), {{"path", estable}}))));
+    caso.libro.setControl(&caso.control);
+    QCOMPARE(caso.lee(), QStringList());
+    caso.termina();
+    const QString hash = QString::fromLatin1(QCryptographicHash::hash(contenido, QCryptographicHash::Sha1).toHex());
+    QCOMPARE(valorDe(caso.control.resumen, QStringLiteral("cod_hash")), hash);
+    QCOMPARE(valorDe(caso.control.resumen, QStringLiteral("cod_hash_det")), hash);
+    QCOMPARE(valorDe(caso.control.resumen, QStringLiteral("cnt_tam_det")), QString::number(contenido.size()));
+    QCOMPARE(leeArchivo(caso.libro.getPathWork() + caso.libro.getNameFileDetail()), contenido);
 }
 
 // A book swapped for a FIFO during the job is never opened for the copy: it would wait for a writer forever.
