@@ -95,6 +95,9 @@ void TestSales142Checks::findings_data()
     QTest::newRow("state 2: columns 4, 5 and 19 free")
         << "25=2|4=|6=07|19=|20=|21=|22=" << marzo << "";
     QTest::newRow("state 2 with type 14: column 5 free") << "25=2|6=14|5=" << marzo << kSubLibro;
+    QTest::newRow("state 2: a given column 5 is still dated") << "25=2|5=01/05/2019" << marzo
+                                                             << une({kMesInformado, kMesCampo1});
+    QTest::newRow("state not a number: form only, duties apply") << "25=X|4=" << marzo << "25@4";
 
     // Column 5.
     QTest::newRow("column 5 next month") << "5=30/04/2019" << marzo << "";
