@@ -145,6 +145,11 @@ inline void comprobarCaso()
     QCOMPARE(::sumas(resp), sumas);
     QCOMPARE(::estado1(resp), estado1);
     QCOMPARE(resp.getTotalLineDetail(), 1);
+    // These books report nothing else: no aggregates, boxes, per-period totals, state-7 records or dropped line.
+    QVERIFY(!resp.hasAgregados() && !resp.hasCasillas() && !resp.hasPerAcumuladores());
+    QCOMPARE(resp.getNumeroEstado7(), 0);
+    QVERIFY(!resp.getNotAddLine());
+    QCOMPARE(resp.getNumErrores(), resp.getErrores().size());
 }
 
 // The columns of a table of summary orders: the validator, its line and book period, and the total names in

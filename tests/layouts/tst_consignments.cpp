@@ -92,6 +92,10 @@ void TestConsignments::record_data()
     c1("090100 column 4 dash") << "4=-" << "5@4" << e1 << "0/0";
     c1("090100 column 4 empty") << "4=" << "5@4" << e1 << "0/0";
     c1("090100 column 4 zero") << "4=0" << "" << e1 << "0/0";
+    c1("090100 checks in order") << "8=05/02/2024|4=-|6=REF|9=-5|13=-1|17=123|20=0"
+                                 << informado.arg(8) + "; " + campo1.arg(8)
+            + "; 5@4; 29@6; 5@9; 36@13; 34@17; 666@20:Si consigna cero debe ser 0.00"
+                                 << e1 << "0/0";
     c1("090100 document") << "17=123" << "34@17" << e1 << "0/0";
 
     const auto c2 = [](const char *c) -> QTestData & {
@@ -101,6 +105,11 @@ void TestConsignments::record_data()
     c2("090200 empty date 8") << "8=" << "13@8; 29@8" << e1 << "0/0";
     c2("090200 empty date 15") << "15=" << "13@15" << e1 << "0/0";
     c2("090200 empty date 12, failed period") << "1=20240200|12=" << "16@1; 29@12" << e1 << "0/0";
+    c2("090200 date against the record's month") << "1=20231200|8=05/01/2024|12=11/12/2023|15=12/12/2023|21=8"
+                                                 << "19@8" << "cnt_bienes_consig=10; cnt_reg_e8=1" << "0/0";
+    c2("090200 checks in order") << "8=|6=REF|9=-5|13=-1|16=123|19=0"
+                                 << "13@8; 29@6; 29@8; 5@9; 36@13; 34@16; 666@19:Si consigna cero debe ser 0.00"
+                                 << e1 << "0/0";
     c2("090200 column 4 free") << "4=-" << "" << e1 << "0/0";
     c2("090200 ten-digit taxpayer") << "16=2010007097" << "34@16" << e1 << "0/0";
     c2("090200 wrong check digit") << "16=20100070971" << "34@16" << e1 << "0/0";

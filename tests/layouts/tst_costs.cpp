@@ -47,6 +47,9 @@ void TestCosts::record_data()
                                           << "mto_cost_inv_i_pt_t=100; mto_cost_prod_t=200; "
                                              "mto_cost_inv_f_pt_t=50; cnt_reg_e1=1; mto_cost_v_t=350"
                                           << "0/0";
+    a("100100 zeros of 2 and 4") << "2=0|4=0" << cero.arg(2) + "; " + cero.arg(4)
+                                 << "mto_cost_prod_t=200; mto_ajustes_t=-10; cnt_reg_e1=1; mto_cost_v_t=210"
+                                 << "0/0";
     a("100100 negative opening") << "2=-100.00|3=0.00|4=0.00|5=0.00" << ""
                                  << "mto_cost_inv_i_pt_t=-100; cnt_reg_e1=1; mto_cost_v_t=100" << "0/0";
     a("100100 state 5") << "6=5" << "" << montos + "mto_cost_v_t=360" << "0/0";

@@ -54,6 +54,20 @@ void TestFixedAssets::record_data()
                                  << "0/0";
     a("070100 state 8 of an earlier year") << "1=20230000|23=15/03/2023|24=20/03/2023|36=8" << ""
                                            << montos + "cnt_reg_e8=1; " + absolutos << "0/0";
+    a("070100 dates against the record's year") << "1=20230000|23=15/03/2024|24=20/03/2023|36=8" << "19@23"
+                                                << montos + "cnt_reg_e8=1; " + absolutos << "0/0";
+    a("070100 checks in order") << "23=xx|24=xx|4=1|25=1|27=-" << "13@23; 13@24; 5@4; 25@27" << e1 << "0/0";
+    // Every amount column under its own key; columns 13 and 27 are no amounts of the asset sums.
+    a("070100 every column its key")
+        << "13=13.00|14=14.00|15=-15.00|16=16.00|17=17.00|18=18.00|19=19.00|20=20.00|21=21.00|22=22.00|27=27.00|"
+           "28=28.00|29=29.00|30=30.00|31=31.00|32=32.00|33=33.00|34=34.00|35=-35.00"
+        << ""
+        << "mto_saldo_i_t=14; mto_adquis_adic_t=-15; mto_mejoras_t=16; mto_retiro_baja_t=17; mto_otros_t=18; "
+           "mto_reval_volun_t=19; mto_reval_reorg_t=20; mto_otras_reval_t=21; mto_ajuste_infla_t=22; "
+           "mto_dep_acum_ant_t=28; mto_dep_sin_reval_t=29; mto_dep_retiro_baja_t=30; mto_dep_otros_t=31; "
+           "mto_dep_reval_volun_t=32; mto_dep_reval_reorg_t=33; mto_dep_otras_reval_t=34; "
+           "mto_dep_ajuste_infla_t=-35; cnt_reg_e1=1; mto_activo_t=162; mto_depreciac_t=252"
+        << "0/0";
     a("070100 state 5") << "36=5" << "" << montos + absolutos << "0/0";
     a("070100 every amount column") << "22=1.00|35=-2.00" << ""
                                     << "mto_saldo_i_t=100; mto_adquis_adic_t=-30; mto_ajuste_infla_t=1; "
@@ -82,6 +96,15 @@ void TestFixedAssets::record_data()
                                        << "mto_adquis_ME_t=-5; mto_adquis_MN_t=20; mto_dep_ejer_t=-3; cnt_reg_e1=1; "
                                           "mto_activo_t=25; mto_depreciac_t=4"
                                        << "0/0";
+    m("070300 date against the record's year") << "1=20230000|6=15/03/2024|15=8" << "19@6"
+                                               << "mto_adquis_ME_t=-5; mto_adquis_MN_t=20; mto_ajuste_t=2; "
+                                                  "mto_dep_ejer_t=-3; mto_dep_retiro_baja_t=4; mto_dep_otros_t=5; "
+                                                  "cnt_reg_e8=1; mto_activo_t=25; mto_depreciac_t=6"
+                                               << "0/0";
+    m("070300 checks in order") << "6=xx|4=1|8=-1.00|7=0|12=0" << "13@6; 29@4; 37@8; " + cero.arg(7) + "; " + cero.arg(12)
+                                << "mto_adquis_MN_t=20; mto_ajuste_t=2; mto_dep_retiro_baja_t=4; mto_dep_otros_t=5; "
+                                   "cnt_reg_e1=1; mto_activo_t=20; mto_depreciac_t=3"
+                                << "0/0";
     m("070300 column 4 is 1") << "4=1|15=5" << "29@4"
                               << "mto_adquis_ME_t=-5; mto_adquis_MN_t=20; mto_ajuste_t=2; mto_dep_ejer_t=-3; "
                                  "mto_dep_retiro_baja_t=4; mto_dep_otros_t=5; mto_activo_t=25; mto_depreciac_t=6"
@@ -95,6 +118,8 @@ void TestFixedAssets::record_data()
     l("070400 empty date") << "8=" << "13@8" << "mto_arrenda_finan_t=1200.5; cnt_reg_e1=1" << "0/0";
     l("070400 failed period skips the date") << "1=20240100|8=" << "31@1" << "mto_arrenda_finan_t=1200.5; cnt_reg_e1=1"
                                              << "0/0";
+    l("070400 date against the record's year") << "1=20230000|8=15/03/2024|11=8" << "19@8"
+                                               << "mto_arrenda_finan_t=1200.5; cnt_reg_e8=1" << "0/0";
     l("070400 negative amount") << "10=-200.50" << "" << "mto_arrenda_finan_t=-200.5; cnt_reg_e1=1" << "0/0";
 }
 

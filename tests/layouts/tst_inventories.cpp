@@ -66,6 +66,11 @@ void TestInventories::record_data()
         fila("state 8") << QStringLiteral("1=20231200|9=10/12/2023|%1=8").arg(l.estado) << ""
                         << QString(l.sumas).replace(QStringLiteral("cnt_reg_e1"), QStringLiteral("cnt_reg_e8"))
                         << "0/0";
+        fila("date against the record's month") << QStringLiteral("1=20231200|9=10/01/2024|%1=8").arg(l.estado)
+                                                << "19@9"
+                                                << QString(l.sumas).replace(QStringLiteral("cnt_reg_e1"),
+                                                                            QStringLiteral("cnt_reg_e8"))
+                                                << "0/0";
         fila("state 2") << QStringLiteral("%1=2").arg(l.estado) << ""
                         << QString(l.sumas).remove(QStringLiteral("cnt_reg_e1=1; ")) << "0/0";
     }
@@ -80,6 +85,8 @@ void TestInventories::record_data()
     u("120100 exits negative") << "17=-3.00" << "15@17" << "cnt_entradas_t=5; cnt_salidas_t=-3; cnt_reg_e1=1; "
                                                           "mto_inv_t=8"
                                << "0/0";
+    u("120100 checks in order") << "9=01/02/2024|4=AB|5=1|16=0|17=2.00" << "19@9; 43@4; 5@5; " + cero.arg(16)
+                                << "cnt_salidas_t=2; cnt_reg_e1=1; mto_inv_t=2" << "0/0";
     u("120100 zero written 0") << "16=0|17=2.00" << cero.arg(16)
                                << "cnt_salidas_t=2; cnt_reg_e1=1; mto_inv_t=2" << "0/0";
 
@@ -99,6 +106,9 @@ void TestInventories::record_data()
                                             << cero.arg(18) + "; " + cero.arg(20) + "; " + cero.arg(21) + "; "
             + cero.arg(24)
                                             << v1 << "0/0";
+    v("130100 checks in order") << "9=01/02/2024|4=AB|5=1|17=0.00|18=0|20=0"
+                                << "19@9; 43@4; 5@5; " + cero.arg(18) + "; " + cero.arg(20)
+                                << "mto_entradas_t=25; cnt_reg_e1=1; mto_inv_t=100" << "0/0";
     v("130100 no zero rule elsewhere") << "17=0|19=0|22=0|23=0|25=0" << "" << "cnt_reg_e1=1" << "0/0";
     v("130100 signed amounts, absolute inventory") << "19=-5.00|22=-7.50|25=100.00" << ""
                                                    << "cnt_entradas_t=10; mto_entradas_t=-5; mto_salidas_t=-7.5; "

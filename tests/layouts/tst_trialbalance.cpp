@@ -65,6 +65,16 @@ void TestTrialBalance::record_data()
                               "mto_deduccion_t=2.5; "
                                + absolutos
                            << "0/0";
+    // Every amount column under its own key; column 2 is not an amount of the record.
+    b("trial every column its key")
+        << "2=2.00|3=3.00|5=5.00|6=6.00|7=7.00|8=8.00|9=9.00|10=10.00|11=11.00|12=12.00|13=13.00|14=14.00|"
+           "15=15.00|16=16.00|17=17.00|18=-18.00"
+        << ""
+        << "cnt_reg_e1=1; mto_sal_deudor_ini_t=3; mto_mov_debe_t=5; mto_mov_haber_t=6; mto_sum_debe_t=7; "
+           "mto_sum_haber_t=8; mto_sal_deudor_31dic_t=9; mto_sal_acreedor_31dic_t=10; mto_trans_debe_t=11; "
+           "mto_trans_haber_t=12; mto_cb_activo_t=13; mto_cb_pasivo_t=14; mto_rn_perdida_t=15; "
+           "mto_rn_ganancia_t=16; mto_adicion_t=17; mto_deduccion_t=-18; mto_deudor_t=8; mto_acreedor_t=6"
+        << "0/0";
     b("trial failed period, no opportunity", "01") << "1=20240228" << "16@1" << e1 << "0/0";
     b("trial opportunity broken", "01") << "" << "27@1" << e1 << "0/0";
 
@@ -79,6 +89,13 @@ void TestTrialBalance::record_data()
                                   << "mto_capital_t=-10; mto_ajus_patri_t=7; mto_result_neto_t=5; "
                                      "mto_exced_reval_t=-3; cnt_reg_e1=1; mto_patrimonio=17"
                                   << "0/0";
+    // Columns 2 and 3 are no amounts; the equity total stops at column 12.
+    p("equity every column its key")
+        << "2=2.00|3=3.00|5=-5.00|6=6.00|7=7.00|8=8.00|9=9.00|10=10.00|11=11.00|12=12.00|14=14.00|15=15.00" << ""
+        << "mto_capital_t=-10; mto_acc_Inv_t=-5; mto_cap_adic_t=6; mto_result_no_real_t=7; mto_reser_legal_t=8; "
+           "mto_otras_reser_t=9; mto_result_acum_t=10; mto_dif_conver_t=11; mto_ajus_patri_t=12; "
+           "mto_result_neto_t=5; mto_exced_reval_t=14; mto_result_t=15; cnt_reg_e1=1; mto_patrimonio=78"
+        << "0/0";
     p("equity has no zero rule") << "5=0|15=0" << "" << "mto_capital_t=-10; mto_result_neto_t=5; cnt_reg_e1=1; "
                                                         "mto_patrimonio=10"
                                  << "0/0";
