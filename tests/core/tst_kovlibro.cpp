@@ -232,6 +232,8 @@ private slots:
     void setUpSpecialPaths_data();
     void setUpSpecialPaths();
     void requestReadingRules();
+    void requestKeyTypes_data();
+    void requestKeyTypes();
     void workFolderAndDetailName();
     void workFolderStaysInsideBase();
 
@@ -405,6 +407,62 @@ void TestKovLibro::requestReadingRules()
     q.insert(QStringLiteral("ncolumnas"), QStringLiteral("-1"));
     QVERIFY(!otro.libro.parse(codifica(q)));
     QCOMPARE(otro.libro.getParseError(), QStringLiteral("904"));
+}
+
+// Each key is read as its type: a text key only from a string, a flag only from a boolean, an integer from a
+// whole number, a string of digits or true, and anything else as 0, empty or false.
+void TestKovLibro::requestKeyTypes_data()
+{
+    QTest::addColumn<QJsonObject>("cambios");
+    QTest::addColumn<QJsonObject>("enColumna");
+    QTest::addColumn<QString>("codigo");
+    QTest::addColumn<QStringList>("errores");
+
+    const QJsonObject nada;
+    const QJsonObject obligatorio{{"obligatorio", true}};
+    QTest::newRow("text key given a number") << QJsonObject{{"codigo", 80100}} << nada << "901" << QStringList();
+    QTest::newRow("text key given an array")
+        << QJsonObject{{"path", QJsonArray{QStringLiteral("x")}}} << nada << "903" << QStringList();
+    QTest::newRow("integer from letters and digits") << QJsonObject{{"ncolumnas", "1x"}} << nada << "904"
+                                                     << QStringList();
+    QTest::newRow("integer from a padded string") << QJsonObject{{"ncolumnas", " 1"}} << nada << "904"
+                                                  << QStringList();
+    QTest::newRow("integer from a signed string") << QJsonObject{{"ncolumnas", "+1"}} << nada << "904"
+                                                  << QStringList();
+    QTest::newRow("integer not whole") << QJsonObject{{"ncolumnas", 1.5}} << nada << "904" << QStringList();
+    QTest::newRow("integer from false") << QJsonObject{{"ncolumnas", false}} << nada << "904" << QStringList();
+    QTest::newRow("integer from an object") << QJsonObject{{"ncolumnas", QJsonObject{{"n", 1}}}} << nada << "904"
+                                            << QStringList();
+    QTest::newRow("integer from digits") << QJsonObject{{"ncolumnas", "01"}} << obligatorio << QString()
+                                         << QStringList{"002@1:1"};
+    QTest::newRow("flag given true") << nada << obligatorio << QString() << QStringList{"002@1:1"};
+    QTest::newRow("flag given a number") << nada << QJsonObject{{"obligatorio", 1}} << QString() << QStringList();
+    QTest::newRow("flag given a string") << nada << QJsonObject{{"obligatorio", "true"}} << QString()
+                                         << QStringList();
+    QTest::newRow("length pattern given a number") << nada << QJsonObject{{"longitud", 0}} << "909" << QStringList();
+}
+
+void TestKovLibro::requestKeyTypes()
+{
+    QFETCH(QJsonObject, cambios);
+    QFETCH(QJsonObject, enColumna);
+    QFETCH(QString, codigo);
+    QFETCH(QStringList, errores);
+
+    QJsonObject columnaPrueba{{"longitud", "0"}};
+    for (auto it = enColumna.begin(); it != enColumna.end(); ++it)
+        columnaPrueba.insert(it.key(), it.value());
+    Caso caso;
+    caso.escribeLibro("|\n");
+    QJsonObject peticion = caso.peticion(QJsonArray{columnaPrueba});
+    for (auto it = cambios.begin(); it != cambios.end(); ++it)
+        peticion.insert(it.key(), it.value());
+    QCOMPARE(caso.libro.parse(codifica(peticion)), codigo.isEmpty());
+    QCOMPARE(caso.libro.getParseError(), codigo);
+    if (!codigo.isEmpty())
+        return;
+    caso.libro.setControl(&caso.control);
+    QCOMPARE(caso.lee(), errores);
 }
 
 void TestKovLibro::workFolderAndDetailName()
