@@ -100,6 +100,7 @@ private slots:
     void hashOverTheWire();
     void shutDownWithIdleConnection();
     void validationRoundTrip();
+    void jobRunsWhenClientHasGone();
     void cancelLongJob();
     void twoJobsAtOnce();
     void shutDownCancelsRunningJob();
@@ -327,6 +328,26 @@ void TestLibroServer::validationRoundTrip()
 
     QCOMPARE(TestClient::exchange(fixture->port, "160|" + ticket + "|#CQ#"), QByteArray("00|160"));
     QCOMPARE(TestClient::exchange(fixture->port, "140|" + ticket + "|#CQ#"), QByteArray("98|140"));
+}
+
+// The early reply goes to a client that has already closed: the failed write is ignored and the job still runs.
+void TestLibroServer::jobRunsWhenClientHasGone()
+{
+    BookFixture book;
+    qint64 before = 0;
+    {
+        QMutexLocker lock(&gMutex);
+        before = gTicket;
+    }
+    {
+        TestClient client(fixture->port);
+        QVERIFY(client.connected);
+        QVERIFY(client.send(book.request()));
+    }
+    const QByteArray ticket = QByteArray::number(before + 1);
+    QVERIFY(waitFinished(fixture->port, ticket));
+    QCOMPARE(progress(fixture->port, ticket).value("nregistros").toInt(), 3);
+    QCOMPARE(TestClient::exchange(fixture->port, "160|" + ticket + "|#CQ#"), QByteArray("00|160"));
 }
 
 void TestLibroServer::cancelLongJob()
