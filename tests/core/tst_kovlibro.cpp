@@ -248,6 +248,7 @@ private slots:
     void keysAcrossDistantLines();
     void lineLengthsAndBytes();
     void carriageReturnOnlyBeforeLineFeed();
+    void lineLengthCountsEveryByte();
     void rememberedChecksFollowEveryValue();
     void overlongLineEndsReading();
     void errorLimit();
@@ -781,6 +782,19 @@ void TestKovLibro::carriageReturnOnlyBeforeLineFeed()
     QCOMPARE(caso.libro.readLine(), 3);
     QCOMPARE(caso.libro.readLine(), 0);
     QCOMPARE(compacta(caso.control.errores), QStringList());
+}
+
+// The bytes after a NUL and a byte-order mark are not examined, yet they count in the line's length.
+void TestKovLibro::lineLengthCountsEveryByte()
+{
+    Caso caso;
+    QVERIFY(caso.abre(QByteArray("\xEF\xBB\xBF" "a|\n") + QByteArray("a|\0|x|\n", 7) + QByteArray("\0\n", 2),
+                      QJsonArray{columna("1", {{"patron", "a"}})}));
+    QCOMPARE(caso.libro.readLine(), 6);
+    QCOMPARE(caso.libro.readLine(), 7);
+    QCOMPARE(caso.libro.readLine(), 2);
+    QCOMPARE(caso.libro.readLine(), 0);
+    QCOMPARE(compacta(caso.control.errores), QStringList{QStringLiteral("040@3:0")});
 }
 
 // Values that share their length and both ends, that repeat far apart, or that are too long to be remembered, each
