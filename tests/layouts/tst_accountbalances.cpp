@@ -119,6 +119,55 @@ void TestAccountBalances::record_data()
     const QString f15 = QStringLiteral("f031500");
     const QString cuentas1 = QStringLiteral("mto_total_saldo_fin_t=100; cnt_reg_sf_e1=1; cnt_reg_adi_e1=1; "
                                             "cnt_reg_ded_e1=1; ");
+
+    // Every member gates its opportunity check, and its date check where it has one, on the period check;
+    // the date check runs whatever the opportunity check found.
+    struct Miembro
+    {
+        const char *nombre;
+        const QString &base;
+        int fecha;
+        QString sumas;
+    };
+    const Miembro miembros[] = {
+        { "f030600", l030600, 10, QStringLiteral("mto_total_saldo_fin_t=500; cnt_reg_e1=1") },
+        { "f030700", l030700, 0, QStringLiteral("cnt_existencia=10; mto_costo_general_t=50; cnt_reg_e1=1") },
+        { "f030800", l030800, 0,
+          QStringLiteral("cnt_titulos=3; mto_val_libros_cto_t=-100; mto_val_libros_provis_t=50; cnt_reg_e1=1; "
+                         "mto_valor_libro_neto_t=150") },
+        { "f030900", l030900, 4,
+          QStringLiteral("mto_val_cont_intangible_t=200; mto_val_cont_amortiz_t=-50; cnt_reg_e1=1; "
+                         "mto_neto_intan_t=250") },
+        { "f031100", l031100, 0, s1 },
+        { "f031200", l031200, 6, s1 },
+        { "f031300", l031300, 6, s1 },
+        { "f031400", l031400, 0, QStringLiteral("mto_total_saldo_fin_t=75; cnt_reg_e1=1") },
+        { "f031500", l031500, 0, cuentas1 + QStringLiteral("mto_sf_4=100; mto_adi_4=-20; mto_ded_4=5; cnt_reg_e1=1") },
+    };
+    for (const Miembro &m : miembros) {
+        const QString n = QLatin1String(m.nombre);
+        const QString fecha = QString::number(m.fecha);
+        if (m.fecha) {
+            fila(n, m.base, "opportunity broken, date late", "01")
+                << fecha + "=01/03/2024" << "27@1; 19@" + fecha << m.sumas << "0/0";
+            fila(n, m.base, "failed period skips both", "01") << "1=20240228|" + fecha + "=xx" << "16@1" << m.sumas
+                                                              << "0/0";
+        } else {
+            fila(n, m.base, "opportunity broken", "01") << "" << "27@1" << m.sumas << "0/0";
+            fila(n, m.base, "failed period skips the opportunity", "01") << "1=20240228" << "16@1" << m.sumas
+                                                                         << "0/0";
+        }
+    }
+
+    // Every account of both lists moves its own list's totals.
+    for (const char *cuenta : { "3711", "3712", "3721", "3722" })
+        fila(f15, l031500, qPrintable(QStringLiteral("account %1 of list 3").arg(QLatin1String(cuenta))))
+            << QStringLiteral("7=") + QLatin1String(cuenta) << ""
+            << cuentas1 + "mto_sf_3=100; mto_adi_3=-20; mto_ded_3=5; cnt_reg_e1=1" << "0/0";
+    for (const char *cuenta : { "4911", "4912", "4921", "4922" })
+        fila(f15, l031500, qPrintable(QStringLiteral("account %1 of list 4").arg(QLatin1String(cuenta))))
+            << QStringLiteral("7=") + QLatin1String(cuenta) << ""
+            << cuentas1 + "mto_sf_4=100; mto_adi_4=-20; mto_ded_4=5; cnt_reg_e1=1" << "0/0";
     fila(f15, l031500, "account of list 4") << "" << ""
                                             << cuentas1 + "mto_sf_4=100; mto_adi_4=-20; mto_ded_4=5; cnt_reg_e1=1"
                                             << "0/0";
@@ -157,6 +206,12 @@ void TestAccountBalances::summaryOrder_data()
     QTest::newRow("030900") << "f030900" << l030900 << periodoLibro
                             << "mto_val_cont_intangible_t,mto_val_cont_amortiz_t,cnt_reg_e1,cnt_reg_e8,cnt_reg_e9,"
                                "mto_neto_intan_t";
+    QTest::newRow("030600") << "f030600" << l030600 << periodoLibro
+                            << "mto_total_saldo_fin_t,cnt_reg_e1,cnt_reg_e8,cnt_reg_e9";
+    QTest::newRow("031200") << "f031200" << l031200 << periodoLibro << "mto_saldo_t1,cnt_reg_e1,cnt_reg_e8,cnt_reg_e9";
+    QTest::newRow("031300") << "f031300" << l031300 << periodoLibro << "mto_saldo_t1,cnt_reg_e1,cnt_reg_e8,cnt_reg_e9";
+    QTest::newRow("031400") << "f031400" << l031400 << periodoLibro
+                            << "mto_total_saldo_fin_t,cnt_reg_e1,cnt_reg_e8,cnt_reg_e9";
     QTest::newRow("031100") << "f031100" << l031100 << periodoLibro << "mto_saldo_t1,cnt_reg_e1,cnt_reg_e8,cnt_reg_e9";
     QTest::newRow("031500") << "f031500" << l031500 << periodoLibro
                             << "mto_total_saldo_fin_t,cnt_reg_sf_e1,cnt_reg_adi_e1,cnt_reg_ded_e1,mto_sf_3,mto_sf_4,"

@@ -83,6 +83,12 @@ void TestDebitCredit::record_data()
     d1("f010100 failed period skips dates") << "1=20240200|11=xx|13=" << "16@1" << e1 << "150/0";
     d1("f010100 series missing") << "9=" << "51@9" << e1 << "150/0";
     d1("f010100 reference") << "18=abc" << "9@18" << e1 << "150/0";
+    d1("f010100 state 8 dates after the record's month") << "1=20231200|19=8" << "19@11; 19@13" << "cnt_reg_e8=1"
+                                                         << "0/0";
+    d1("f010100 every finding, in step order") << "9=|11=xx|13=xx|16=0|17=|18=abc"
+                                               << "13@11; 13@13; 51@9; 25@17; 666@16:Si consigna cero debe ser "
+                                                  "0.00; 9@18"
+                                               << "cnt_reg_e1=1" << "0/0";
     d1("f010100 reference of a register") << "18=080100&20240100&CUO&M1" << "" << e1 << "150/0";
 
     const auto d2 = [&ene](const char *c) -> QTestData & {
@@ -93,6 +99,10 @@ void TestDebitCredit::record_data()
     d2("f010200 short DNI") << "10=1234567" << "53@10" << e1 << "150/0";
     d2("f010200 RUC") << "9=6|10=20100070970" << "" << e1 << "150/0";
     d2("f010200 date after the month") << "6=01/02/2024" << "19@6" << e1 << "150/0";
+    d2("f010200 state 8 date after the record's month") << "1=20231200|15=8" << "19@6" << "cnt_reg_e8=1" << "0/0";
+    d2("f010200 every finding, in step order") << "6=xx|10=1234567|13=0|14="
+                                               << "13@6; 53@10; 25@14; 666@13:Si consigna cero debe ser 0.00"
+                                               << "cnt_reg_e1=1" << "0/0";
     d2("f010200 failed period skips the date") << "1=20240200|6=" << "16@1" << e1 << "150/0";
 
     // Book 030200 names its counts before its amounts.
@@ -114,6 +124,9 @@ void TestDebitCredit::record_data()
     b("f030200 opportunity code broken", "01") << "" << "27@1" << c1 << "150/0";
     b("f030200 opportunity code of state 8", "01") << "1=20240131|8=8" << "" << "cnt_reg_e8=1" << "0/0";
     b("f030200 failed period skips the opportunity", "01") << "1=20240131" << "16@1" << c1 << "150/0";
+    b("f030200 every finding, in step order", "01")
+        << "3=99|4=x|6=0|7=" << "27@1; 5@4; 25@7; 666@6:Si consigna cero debe ser 0.00; 15@6; 15@7" << "cnt_reg_e1=1"
+        << "0/0";
     b("f030200 month period", "04") << "1=20240200" << "21@1" << c1 << "150/0";
 }
 

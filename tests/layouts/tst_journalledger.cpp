@@ -64,6 +64,13 @@ void TestJournalLedger::record_data()
     journal("journal empty date 15") << "15=" << "13@15" << e1 << "250/0";
     journal("journal date 13 after the month") << "13=01/02/2024" << "19@13" << e1 << "250/0";
     journal("journal invalid date 13") << "13=31/02/2024" << "13@13" << e1 << "250/0";
+    // Both dates are held against the record's own month, not the book's.
+    journal("journal state 8 dates after the record's month") << "1=20231200|21=8" << "19@13; 19@15"
+                                                               << "cnt_reg_e8=1" << "0/0";
+    const QString revuelto = QStringLiteral("9=123|11=|13=01/02/2024|15=|18=0|19=|20=x");
+    journal("journal every finding, in step order")
+        << revuelto << "34@9; 51@11; 19@13; 13@15; 25@19; 666@18:Si consigna cero debe ser 0.00; 9@20"
+        << "cnt_reg_e1=1" << "0/0";
 
     const auto ledger = [](const char *c) -> QTestData & {
         return caso(QLatin1String(c), QStringLiteral("f060100"), diario, periodoLibro);
@@ -76,6 +83,19 @@ void TestJournalLedger::record_data()
                                                         << "cnt_reg_e8=1" << "0/0";
     ledger("ledger invalid date twice") << "15=31/02/2024" << "13@15; 13@15" << e1 << "250/0";
     ledger("ledger empty date 15") << "15=" << "13@15; 13@15" << e1 << "250/0";
+    // A record period after the book's (state 5 passes the period check): only the book's month is broken.
+    ledger("ledger date after the book's month only") << "1=20240300|15=15/02/2024|21=5" << informado.arg(15) << ""
+                                                      << "0/0";
+    ledger("ledger both dates late, 13 first") << "13=15/02/2024|15=15/02/2024"
+                                               << QStringList({ informado.arg(13), campo1.arg(13), informado.arg(15),
+                                                                campo1.arg(15) })
+                                                      .join(QStringLiteral("; "))
+                                               << e1 << "250/0";
+    ledger("ledger every finding, in step order")
+        << revuelto
+        << QStringLiteral("34@9; 51@11; ") + informado.arg(13) + "; " + campo1.arg(13)
+            + "; 13@15; 13@15; 25@19; 666@18:Si consigna cero debe ser 0.00; 9@20"
+        << "cnt_reg_e1=1" << "0/0";
     ledger("ledger failed period") << "1=20240200|15=15/03/2024" << "16@1" << e1 << "250/0";
 
     const auto planes = [](const char *nombre, const char *c) -> QTestData & {

@@ -78,6 +78,36 @@ void TestStatementItems::record_data()
     r("032000 code of another statement") << "3=1E" << "29@3" << "mto_total_t=300; cnt_reg_e1=1" << "0/0";
     r("032000 empty code") << "3=" << "29@3" << "mto_total_t=300; cnt_reg_e1=1" << "0/0";
 
+    // Every code of every list feeds its section's totals, and those only.
+    struct Lista
+    {
+        const char *nombre;
+        const QString &base;
+        const char *codigos;
+        const char *sumas;
+    };
+    const Lista listas[] = {
+        { "f030100", balance, "1D020T 1F2001 1E02ST 1C020T 1I020T 1T020T",
+          "mto_activo_t1=1500; mto_total_t=1500; cnt_reg_e1=1; mto_activo_t=1500" },
+        { "f030100", balance, "1D040T 1F3101 1E0501 1C040T 1I040T 1T050T",
+          "mto_pasivo_t1=1500; mto_total_t=1500; cnt_reg_e1=1; mto_pasivo_t=1500" },
+        { "f030100", balance, "1D07ST 1F3306 1E0901 1C07ST 1I07ST 1T07ST",
+          "mto_patrimonio_t1=1500; mto_total_t=1500; cnt_reg_e1=1; mto_patrimonio_t=1500" },
+        { "f031800", flujo, "3D01ST 3F0501 3E0301 3C01ST 3I01ST", "mto_total_t=-200; cnt_reg_e1=1; mto_ctas_oper=-200" },
+        { "f031800", flujo, "3D02ST 3F0701 3E0408 3C02ST", "mto_total_t=-200; cnt_reg_e1=1; mto_ctas_ivers=-200" },
+        { "f031800", flujo, "3D03ST 3F0901 3E0507 3C03ST 3I02ST",
+          "mto_total_t=-200; cnt_reg_e1=1; mto_ctas_financ=-200" },
+        { "f032000", resultados, "2D07ST 2F1901 2E2101 2C07ST 2I06ST 2T05ST",
+          "mto_total_t=300; cnt_reg_e1=1; mto_utilidad_neta=300" },
+    };
+    for (const Lista &l : listas) {
+        const QString n = QLatin1String(l.nombre);
+        for (const QString &codigo : QString::fromLatin1(l.codigos).split(QLatin1Char(' '))) {
+            caso(n + QStringLiteral(" code ") + codigo, n, l.base, periodoLibro)
+                << QStringLiteral("3=") + codigo << "" << QString::fromLatin1(l.sumas) << "0/0";
+        }
+    }
+
     for (const char *nombre : { "f032400", "f032500" }) {
         const QString n = QLatin1String(nombre);
         const auto i = [&n](const char *c) -> QTestData & {

@@ -24,6 +24,8 @@ private slots:
     void summaryOrder();
     void narrowOrMissingInput();
     void registered();
+    void frameTable_data();
+    void frameTable();
 };
 
 void TestWithholdings::record_data()
@@ -59,6 +61,13 @@ void TestWithholdings::record_data()
     // Only the zero rule rejects a text that is not a number; the total takes it as 0.
     QTest::newRow("amount that is not a number") << "8=abc" << "666@8:Si consigna cero debe ser 0.00"
                                                  << "mto_reten_t=3; cnt_reg_e1=1";
+    QTest::newRow("every finding, in step order") << "4=xx|6=123|8=0|9=0.0"
+                                                  << "13@4; 34@6; 666@8:Si consigna cero debe ser 0.00; "
+                                                     "666@9:Si consigna cero debe ser 0.00"
+                                                  << "cnt_reg_e1=1";
+    // The date is held against the record's own month, not the book's.
+    QTest::newRow("state 8 date after the record's month") << "1=20231200|10=8" << "19@4"
+                                                            << completo + "; cnt_reg_e8=1";
     QTest::newRow("negative amounts keep their sign") << "8=-20.25|9=-1.00" << ""
                                                       << "mto_bruto_t1=-20.25; mto_reten_t=-1; cnt_reg_e1=1";
 }
@@ -112,6 +121,122 @@ void TestWithholdings::registered()
     KovRules rules;
     QVERIFY(rules.getFuncionRegistro(QStringLiteral("f040100")) == &f040100);
     QCOMPARE(rules.getColumnaEstado(QStringLiteral("f040100")), 10);
+}
+
+// The table of all 42 validators: each name is registered with its state column, each validator counts the
+// state it reads from that column, and its period check has the flags of its row, seen through the errors
+// that five record periods raise at column 1 under a book period of January 2024.
+void TestWithholdings::frameTable_data()
+{
+    QTest::addColumn<QString>("nombre");
+    QTest::addColumn<int>("estado");
+    QTest::addColumn<QStringList>("periodos");
+
+    // Record periods 20240100, 20240115, 20240000 and 20090000 in state 5, then 20240115 in state 1.
+    const QString menor = QStringLiteral("666@1:El periodo no puede ser menor al 2010");
+    const QStringList mensual = { "", "20@1", "41@1", "41@1", "20@1" };
+    const QStringList diario = { "21@1", "", "21@1", "21@1", "16@1" };
+    const QStringList sinDia = { "21@1", "", "21@1", "21@1", "" };
+    const QStringList anual = { "31@1", "31@1", "", menor, "31@1" };
+    const QStringList anualMensual = { "", "31@1", "29@1", menor, "31@1" };
+
+    struct Fila
+    {
+        const char *nombres;
+        int estado;
+        const QStringList &periodos;
+    };
+    const Fila filas[] = {
+        { "f010100", 19, mensual },
+        { "f010200", 15, mensual },
+        { "f030100", 5, diario },
+        { "f030200", 8, diario },
+        { "f030300 f030400 f030500", 9, diario },
+        { "f030600 f030700 f030800", 12, diario },
+        { "f030900", 9, diario },
+        { "f031100", 10, diario },
+        { "f031200", 9, diario },
+        { "f031300", 10, diario },
+        { "f031400", 8, diario },
+        { "f031500", 12, diario },
+        { "f031601", 6, diario },
+        { "f031602", 8, diario },
+        { "f031700", 19, diario },
+        { "f031800 f032000 f032300 f032400 f032500", 5, diario },
+        { "f031900", 16, diario },
+        { "f040100", 10, mensual },
+        { "f050100 f050200 f060100", 21, mensual },
+        { "f050300 f050400", 8, sinDia },
+        { "f070100", 36, anual },
+        { "f070300", 15, anual },
+        { "f070400", 11, anual },
+        { "f090100", 22, mensual },
+        { "f090200", 21, mensual },
+        { "f100100", 6, anual },
+        { "f100200", 8, anualMensual },
+        { "f100300", 13, anual },
+        { "f100400", 7, anual },
+        { "f120100", 18, mensual },
+        { "f130100", 26, mensual },
+    };
+    int total = 0;
+    for (const Fila &f : filas) {
+        for (const QString &nombre : QString::fromLatin1(f.nombres).split(QLatin1Char(' '))) {
+            QTest::newRow(qPrintable(nombre)) << nombre << f.estado << f.periodos;
+            ++total;
+        }
+    }
+    QCOMPARE(total, 42);
+}
+
+void TestWithholdings::frameTable()
+{
+    QFETCH(QString, nombre);
+    QFETCH(int, estado);
+    QFETCH(QStringList, periodos);
+
+    KovRules rules;
+    const FuncionRegistro f = rules.getFuncionRegistro(nombre);
+    QVERIFY(f);
+    QCOMPARE(rules.getColumnaEstado(nombre), estado);
+
+    // A line of exactly the state column's width, empty but for its period and state.
+    const auto correr = [&](const QString &periodo, const QString &textoEstado) {
+        QStringList campos;
+        for (int i = 0; i < estado; ++i)
+            campos.append(QString());
+        campos[0] = periodo;
+        campos[estado - 1] = textoEstado;
+        QList<KovColumna> cols = registro(campos);
+        ParametrosRegistro params = parametros(QStringLiteral("20240100"), rutaLibro(QStringLiteral("04")));
+        return f(&cols, &params);
+    };
+    const auto enColumna1 = [](const KovRespuesta &resp) {
+        KovRespuesta solo;
+        for (const ErrorRespuesta &e : resp.getErrores()) {
+            if (e.value(QStringLiteral("col")).toInt() != 1)
+                continue;
+            if (e.contains(QStringLiteral("des")))
+                solo.addError(e.value(QStringLiteral("des")).toString(), 1);
+            else
+                solo.addError(e.value(QStringLiteral("cod")).toInt(), 1);
+        }
+        return errores(solo);
+    };
+    const QStringList probados = { "20240100", "20240115", "20240000", "20090000", "20240115" };
+    for (int i = 0; i < probados.size(); ++i) {
+        const QString textoEstado = i < 4 ? QStringLiteral("5") : QStringLiteral("1");
+        QCOMPARE(enColumna1(correr(probados.at(i), textoEstado)), periodos.at(i));
+    }
+
+    // The state is read from its column: "8" there counts under "cnt_reg_e8" (book 032300 counts nothing).
+    const KovRespuesta ocho = correr(QStringLiteral("20231200"), QStringLiteral("8"));
+    if (nombre == QLatin1String("f032300")) {
+        QVERIFY(ocho.getAcumuladores().isEmpty());
+    } else {
+        QVERIFY2(sumas(ocho).contains(QStringLiteral("cnt_reg_e8=1")), qPrintable(sumas(ocho)));
+        QVERIFY(!sumas(ocho).contains(QStringLiteral("cnt_reg_e1")));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestWithholdings)
