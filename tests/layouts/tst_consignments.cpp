@@ -85,6 +85,10 @@ void TestConsignments::record_data()
         return caso(QLatin1String(c), QStringLiteral("f090100"), consignacion, periodoLibro);
     };
     c1("090100 date after both periods") << "8=05/02/2024" << informado.arg(8) + "; " + campo1.arg(8) << e1 << "0/0";
+    c1("090100 each date against both periods in turn") << "8=05/02/2024|15=05/02/2024"
+                                                        << informado.arg(8) + "; " + campo1.arg(8) + "; "
+            + informado.arg(15) + "; " + campo1.arg(15)
+                                                        << e1 << "0/0";
     c1("090100 date after the record's month") << "1=20231200|12=01/12/2023|15=01/12/2023|22=8" << campo1.arg(8)
                                                << "cnt_bienes_consig=10; cnt_reg_e8=1" << "0/0";
     c1("090100 empty date") << "12=" << "13@12; 13@12" << e1 << "0/0";

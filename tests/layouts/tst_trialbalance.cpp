@@ -51,6 +51,11 @@ void TestTrialBalance::record_data()
                                            "mto_mov_debe_t=50; mto_mov_haber_t=30; mto_deudor_t=150; "
                                            "mto_acreedor_t=31"
                                         << "0/0";
+    b("trial exclusion before the zeros of columns 5 to 18") << "4=1.00|5=0" << "15@4; " + cero.arg(5)
+                                                             << "cnt_reg_e1=1; mto_sal_deudor_ini_t=-100; "
+                                                                "mto_sal_acreedor_ini_t=1; mto_mov_haber_t=30; "
+                                                                "mto_deudor_t=100; mto_acreedor_t=31"
+                                                             << "0/0";
     b("trial opening both zero") << "3=0.00" << ""
                                  << "cnt_reg_e1=1; mto_mov_debe_t=50; mto_mov_haber_t=30; mto_deudor_t=50; "
                                     "mto_acreedor_t=30"
