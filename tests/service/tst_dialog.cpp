@@ -32,6 +32,7 @@ private slots:
     void trayMenu();
     void pages();
     void closeOnlyHides();
+    void showAndHideActions();
     void servesOnItsPort();
     void noTrayMessage();
     void quitEndsTheEventLoop();
@@ -149,6 +150,13 @@ void TestDialog::pages()
     QCOMPARE(pages->currentIndex(), 1);
     contents->setCurrentRow(0);
     QCOMPARE(pages->currentIndex(), 0);
+    // Without a current item the previous one names the page.
+    QVERIFY(QMetaObject::invokeMethod(dialog, "changePage", Q_ARG(QListWidgetItem *, nullptr),
+                                      Q_ARG(QListWidgetItem *, contents->item(1))));
+    QCOMPARE(pages->currentIndex(), 1);
+    contents->setCurrentRow(1);
+    contents->setCurrentRow(0);
+    QCOMPARE(pages->currentIndex(), 0);
 }
 
 void TestDialog::closeOnlyHides()
@@ -158,6 +166,25 @@ void TestDialog::closeOnlyHides()
     QVERIFY(!dialog->close());
     QVERIFY(!dialog->isVisible());
     QVERIFY(dialog->findChild<QSystemTrayIcon *>()->isVisible());
+}
+
+// Disabled in the menu, but wired: "&Mostrar" shows the window, "&Ocultar" hides it.
+void TestDialog::showAndHideActions()
+{
+    const QList<QAction *> actions = dialog->findChild<QSystemTrayIcon *>()->contextMenu()->actions();
+    QAction *hide = actions.value(0);
+    QAction *show = actions.value(1);
+    QVERIFY(hide && show);
+    show->setEnabled(true);
+    hide->setEnabled(true);
+    show->trigger();
+    const bool shown = dialog->isVisible();
+    hide->trigger();
+    const bool hidden = !dialog->isVisible();
+    show->setEnabled(false);
+    hide->setEnabled(false);
+    QVERIFY(shown);
+    QVERIFY(hidden);
 }
 
 void TestDialog::servesOnItsPort()
