@@ -201,12 +201,14 @@ void TestWithholdings::frameTable()
     QCOMPARE(rules.getColumnaEstado(nombre), estado);
 
     // A line of exactly the state column's width, empty but for its period and state.
-    const auto correr = [&](const QString &periodo, const QString &textoEstado) {
+    const auto correr = [&](const QString &periodo, const QString &textoEstado, const QString &despues = QString()) {
         QStringList campos;
         for (int i = 0; i < estado; ++i)
             campos.append(QString());
         campos[0] = periodo;
         campos[estado - 1] = textoEstado;
+        for (int i = 0; i < 3 && !despues.isNull(); ++i)
+            campos.append(despues);
         QList<KovColumna> cols = registro(campos);
         ParametrosRegistro params = parametros(QStringLiteral("20240100"), rutaLibro(QStringLiteral("04")));
         return f(&cols, &params);
@@ -227,6 +229,15 @@ void TestWithholdings::frameTable()
     for (int i = 0; i < probados.size(); ++i) {
         const QString textoEstado = i < 4 ? QStringLiteral("5") : QStringLiteral("1");
         QCOMPARE(enColumna1(correr(probados.at(i), textoEstado)), periodos.at(i));
+    }
+
+    // The state column is the last one read: fields after it change nothing.
+    for (const QString &estadoProbado : { QStringLiteral("1"), QStringLiteral("5") }) {
+        const KovRespuesta justa = correr(QStringLiteral("20240115"), estadoProbado);
+        const KovRespuesta ancha = correr(QStringLiteral("20240115"), estadoProbado, QStringLiteral("0"));
+        QCOMPARE(errores(ancha), errores(justa));
+        QCOMPARE(nombres(ancha), nombres(justa));
+        QCOMPARE(sumas(ancha), sumas(justa));
     }
 
     // The state is read from its column: "8" there counts under "cnt_reg_e8" (book 032300 counts nothing).
