@@ -42,6 +42,8 @@ private slots:
     void registered();
     void findings_data();
     void findings();
+    void typeLists_data();
+    void typeLists();
     void shortRecordAndNoParameters();
 };
 
@@ -86,12 +88,15 @@ void TestSales142Checks::findings_data()
     QTest::newRow("state 02 is not state 2 for column 4") << "25=02|4=" << marzo << "25@4";
     QTest::newRow("state 8 of an earlier period") << "25=8|1=20190100|4=15/01/2019" << marzo << "";
     QTest::newRow("state 8 of the book's period") << "25=8" << marzo << "17@1";
+    QTest::newRow("period with a day part") << "1=20190315|4=01/06/2019" << marzo << "20@1";
 
     // Column 4.
     QTest::newRow("column 4 empty marker") << "4=01/01/0001" << marzo << "25@4";
     QTest::newRow("column 4 end of month") << "4=31/03/2019" << marzo << "";
     QTest::newRow("column 4 next month") << "4=01/04/2019" << marzo << "19@4";
     QTest::newRow("column 4 no date") << "4=31/02/2019" << marzo << "13@4";
+    QTest::newRow("state 8: column 4 dated by its own period, not the book's")
+        << "25=8|1=20190100|4=15/03/2019" << marzo << "19@4";
     QTest::newRow("state 2: columns 4, 5 and 19 free")
         << "25=2|4=|6=07|19=|20=|21=|22=" << marzo << "";
     QTest::newRow("state 2 with type 14: column 5 free") << "25=2|6=14|5=" << marzo << kSubLibro;
@@ -122,6 +127,7 @@ void TestSales142Checks::findings_data()
     QTest::newRow("credit note dated after the record period only")
         << nota("25=8|1=20190100|4=15/01/2019|19=15/03/2019") << marzo << une({kCampo1_19});
     QTest::newRow("credit note date no date") << nota("19=31/02/2023") << marzo << "13@19; 13@19";
+    QTest::newRow("debit note without date") << nota("6=08|19=") << marzo << "25@19";
     QTest::newRow("type 87: date required, no modified voucher rule")
         << "6=87|19=|20=-|21=00|22=-" << marzo << une({"25@19", kSubLibro});
     QTest::newRow("type 88 dated late") << "6=88|19=01/04/2019" << marzo
@@ -137,12 +143,22 @@ void TestSales142Checks::findings_data()
         << "6=03|7=|9=-15" << marzo << "51@7; 36@9";
     QTest::newRow("type 01, column 9 filled") << "6=01|9=100|10=|11=|12=" << marzo << "5@9";
     QTest::newRow("type 12, column 9 empty") << "6=12|7=B001|16=800" << marzo << "";
+    QTest::newRow("type 87, column 9 filled: error 5") << "6=87|19=10/03/2019|9=5" << marzo
+                                                       << une({kSubLibro, "5@9"});
+    QTest::newRow("type 08, column 9 filled: error 5") << nota("6=08|9=5") << marzo << "5@9";
 
     // Customer document.
     QTest::newRow("type 03 below 700: optional") << "6=03|7=B001|16=699.99|10=|11=|12=" << marzo << "";
     QTest::newRow("type 03 at 700: required") << "6=03|7=B001|16=700.00|10=|11=|12=" << marzo
                                               << "25@10; 25@11; 25@12";
     QTest::newRow("type 03, empty total: optional") << "6=03|7=B001|16=|10=|11=|12=" << marzo << "";
+    QTest::newRow("type 12 below 700: optional") << "6=12|7=B001|16=699.99|10=|11=|12=" << marzo << "";
+    QTest::newRow("type 12 at 700: required") << "6=12|7=B001|16=700|10=|11=|12=" << marzo
+                                              << "25@10; 25@11; 25@12";
+    QTest::newRow("type 00: optional whatever the total") << "6=00|16=5000.00|10=|11=|12=" << marzo << "";
+    QTest::newRow("credit note: required") << nota("10=|11=|12=") << marzo << "25@10; 25@11; 25@12";
+    QTest::newRow("invoice with a positive base: required") << "13=0.01|10=|11=|12=" << marzo
+                                                            << "25@10; 25@11; 25@12";
     QTest::newRow("type 03, negative total: optional") << "6=03|7=B001|16=-800.00|10=|11=|12=" << marzo << "";
     QTest::newRow("type 03, total nan: required") << "6=03|7=B001|16=nan|10=|11=|12=" << marzo
                                                   << "25@10; 25@11; 25@12";
@@ -172,6 +188,7 @@ void TestSales142Checks::findings_data()
     QTest::newRow("debit note checked too") << nota("6=08|22=") << marzo << "25@22; 52@22";
     QTest::newRow("credit note in state 2: no modified voucher rule")
         << nota("25=2|20=-|21=00|22=-") << marzo << "";
+    QTest::newRow("invoice naming a modified voucher: no rule") << "20=XX|21=F001|22=1" << marzo << "";
 
     // Indicators.
     QTest::newRow("indicators 1") << "23=1|24=1" << marzo << "";
@@ -197,6 +214,46 @@ void TestSales142Checks::findings()
         QCOMPARE(errores(r), esperado);
         QCOMPARE(r.getNumErrores(), r.getErrores().size());
         QCOMPARE(p, antes);
+    }
+}
+
+// Every two-digit voucher type against the type lists of the record checks: a type dropped from a list, or one
+// slipped into it (the other sales register keeps longer lists), shows as a duty gained or lost.
+void TestSales142Checks::typeLists_data()
+{
+    QTest::addColumn<QString>("tipo");
+    for (int i = 0; i < 100; ++i) {
+        const QString tipo = QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0'));
+        QTest::newRow(qPrintable(tipo)) << tipo;
+    }
+}
+
+void TestSales142Checks::typeLists()
+{
+    QFETCH(QString, tipo);
+    const QStringList segundoNumero = QStringLiteral("00 03 12").split(QLatin1Char(' '));
+    const QStringList ventaMenor = QStringLiteral("03 12").split(QLatin1Char(' '));
+    const QStringList fechaModificado = QStringLiteral("07 08 87 88").split(QLatin1Char(' '));
+    const QStringList modificado = QStringLiteral("07 08").split(QLatin1Char(' '));
+    const bool conDocumento = tipo != QLatin1String("00");
+    for (FuncionRegistro f : kVariantes) {
+        ParametrosRegistro p = parametros142(0, 0);
+        auto marca = [&](const QString &cambios, const char *error) {
+            QList<KovColumna> cols = registro142(QStringLiteral("6=") + tipo + QLatin1Char('|') + cambios);
+            return (QStringLiteral("; ") + errores(f(&cols, &p)) + QStringLiteral("; "))
+                .contains(QStringLiteral("; ") + QString::fromLatin1(error) + QStringLiteral("; "));
+        };
+        QCOMPARE(marca(QStringLiteral("10=|11=|12=|16=1000.00"), "25@10"), conDocumento);
+        QCOMPARE(marca(QStringLiteral("10=|11=|12=|16=600.00"), "25@10"),
+                 conDocumento && !ventaMenor.contains(tipo));
+        QCOMPARE(marca(QStringLiteral("9=-1"), "36@9"), segundoNumero.contains(tipo));
+        if (!segundoNumero.contains(tipo))
+            QVERIFY(marca(QStringLiteral("9=-1"), "5@9"));
+        QCOMPARE(marca(QStringLiteral("5="), "25@5"), tipo == QLatin1String("14"));
+        QCOMPARE(marca(QStringLiteral("19=|20=|21=|22="), "25@19"), fechaModificado.contains(tipo));
+        QCOMPARE(marca(QStringLiteral("19=|20=|21=|22="), "25@20"), modificado.contains(tipo));
+        QCOMPARE(marca(QStringLiteral("19=|20=XX|21=F001|22=1"), "666@20:Tipo de comprobante no valido"),
+                 modificado.contains(tipo));
     }
 }
 

@@ -125,6 +125,14 @@ void TestSales142d::totals_data()
                                      "cnt_reg_e1=1.000; cnt_cdp_mn_e1=1.000; cnt_fact_elec_e1=1.000; ")
                + kTotalesPeriodo1 + "; cnt_cdp_mn_to=1.000; cnt_fact_elec_to=1.000"
         << "";
+    QTest::newRow("state 1, each amount from its own column")
+        << "13=1.00|14=2.00|15=3.00|16=4.00"
+        << "mto_bi_gra_e1=1.000; mto_igv_ipm_e1=2.000; mto_otros_e1=3.000; mto_vta_per_e1=4.000; "
+           "mto_vta_lib_e1=4.000; cnt_reg_per_e1=1.000; cnt_reg_e1=1.000; cnt_cdp_mn_e1=1.000; "
+           "cnt_fact_elec_e1=1.000; mto_bi_gra_to=1.000; mto_igv_ipm_to=2.000; mto_otros_to=3.000; "
+           "mto_vta_per_to=4.000; cnt_reg_per_to=1.000; mto_vta_lib_to=4.000; cnt_cdp_mn_to=1.000; "
+           "cnt_fact_elec_to=1.000"
+        << "";
     QTest::newRow("state 0, empty amount")
         << "25=0|6=00|15="
         << QString::fromLatin1("mto_bi_gra_e0=100.000; mto_igv_ipm_e0=18.000; mto_otros_e0=0.000; "
