@@ -1238,6 +1238,9 @@ int KovLibro::readLine()
                 if (columna.isObligatorio()) {
                     addError(2, fil, p);
                     claveFallida = claveFallida || esClave;
+                } else if (esClave) {
+                    // An empty optional part keeps its place, or ("", "B") and ("B", "") would be one key.
+                    indice.addKey(valor);
                 }
                 continue;
             }

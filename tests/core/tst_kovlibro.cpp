@@ -246,6 +246,8 @@ private slots:
     void accumulatorsKeepCountingOnTableFailure();
     void sequenceAcrossLines();
     void keysAcrossDistantLines();
+    void keyPartsKeepTheirPlaces_data();
+    void keyPartsKeepTheirPlaces();
     void lineLengthsAndBytes();
     void carriageReturnOnlyBeforeLineFeed();
     void lineLengthCountsEveryByte();
@@ -758,6 +760,26 @@ void TestKovLibro::keysAcrossDistantLines()
     Caso caso;
     QVERIFY(caso.abre(libro, QJsonArray{columna("0", {{"indice", true}}), columna("0")}));
     QCOMPARE(caso.lee(), QStringList{"008@501:0"});
+}
+
+// Key parts keep their places: an empty optional part, or a bar inside a field, never makes two keys one.
+void TestKovLibro::keyPartsKeepTheirPlaces_data()
+{
+    QTest::addColumn<QByteArray>("libro");
+    QTest::addColumn<QStringList>("errores");
+    QTest::newRow("empty part first or last") << QByteArray("|B|\nB||\n") << QStringList();
+    QTest::newRow("dash inside a part") << QByteArray("A-B|C|\nA|B-C|\n") << QStringList();
+    QTest::newRow("same empty part twice") << QByteArray("|B|\n|B|\n") << QStringList{"008@2:0"};
+    QTest::newRow("all parts empty never stored") << QByteArray("||\n||\n") << QStringList();
+}
+
+void TestKovLibro::keyPartsKeepTheirPlaces()
+{
+    QFETCH(QByteArray, libro);
+    QFETCH(QStringList, errores);
+    Caso caso;
+    QVERIFY(caso.abre(libro, QJsonArray{columna("0", {{"indice", true}}), columna("0", {{"indice", true}})}));
+    QCOMPARE(caso.lee(), errores);
 }
 
 void TestKovLibro::lineLengthsAndBytes()
