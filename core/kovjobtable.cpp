@@ -2,7 +2,17 @@
 
 #include <QMutexLocker>
 
-QMap<QString, KovControl> gMap;
+namespace {
+
+QMap<QString, KovControl> &initGMap()
+{
+    static QMap<QString, KovControl> table;
+    return table;
+}
+
+} // namespace
+
+QMap<QString, KovControl> &gMap = initGMap();
 qint64 gTicket = 0;
 QMutex gMutex;
 

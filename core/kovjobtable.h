@@ -9,7 +9,7 @@
 
 // The process-wide job table, from ticket to record, and the ticket counter. Both are touched only while
 // gMutex is held; records go in and out as whole copies, never by reference.
-extern QMap<QString, KovControl> gMap;
+extern QMap<QString, KovControl> &gMap;
 extern qint64 gTicket;
 extern QMutex gMutex;
 

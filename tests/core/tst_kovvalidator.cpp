@@ -10,6 +10,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QSemaphore>
 #include <QTemporaryDir>
 #include <QThread>
@@ -23,6 +24,10 @@ struct Gate
 {
     QAtomicInt stepping;
     QAtomicInt calls;
+    // Set when the job held the table's mutex while a line was being validated.
+    QAtomicInt lockedDuringLine;
+    // Every record then reports a positive box and a negative one of the listed boxes.
+    QAtomicInt boxes;
     QSemaphore reached;
     QSemaphore release;
 };
@@ -32,13 +37,25 @@ Gate gate;
 KovRespuesta gatedValidator(QList<KovColumna> *, ParametrosRegistro *)
 {
     gate.calls.fetchAndAddOrdered(1);
-    if (gate.stepping.loadAcquire()) {
+    // The mutex is not recursive: held by this very thread, it can never be taken here. The test thread only
+    // holds it for short steps, so a free mutex is taken well within the wait.
+    const bool free = gMutex.tryLock(1000);
+    if (free)
+        gMutex.unlock();
+    else
+        gate.lockedDuringLine.storeRelease(1);
+    // Stopping here with the mutex held would only hang the test thread's next look at the table.
+    if (gate.stepping.loadAcquire() && free) {
         gate.reached.release();
         gate.release.acquire();
     }
     // Every record counts as a state-7 record, so the published count follows the lines.
     KovRespuesta respuesta;
     respuesta.addEstado7();
+    if (gate.boxes.loadAcquire()) {
+        respuesta.addCasillas(QStringLiteral("140"), 12.6);
+        respuesta.addCasillas(QStringLiteral("100"), -5.0);
+    }
     return respuesta;
 }
 
@@ -76,6 +93,42 @@ QList<QString> codes(const KovControl &record)
     return result;
 }
 
+// The job's key-index files: the time of day as six digits, the ticket and ".idx", in the temporary folder.
+QStringList indexFiles(const QString &ticket)
+{
+    const QRegularExpression name(QStringLiteral("^[0-9]{6}") + QRegularExpression::escape(ticket)
+                                  + QStringLiteral("\\.idx$"));
+    QStringList found;
+    for (const QString &file : QDir(QDir::tempPath()).entryList(QDir::Files | QDir::System | QDir::Hidden)) {
+        if (name.match(file).hasMatch())
+            found << file;
+    }
+    return found;
+}
+
+void cancelJob(const QString &ticket)
+{
+    kovCancelJob(ticket);
+}
+
+void releaseJob(const QString &ticket)
+{
+    kovRemoveJob(ticket);
+}
+
+void idleJob(const QString &ticket)
+{
+    QMutexLocker lock(&gMutex);
+    KovControl record = gMap.value(ticket);
+    record.status.setRunning(false);
+    gMap.insert(ticket, record);
+}
+
+const char kDetail[] = "LE201000666032024010008010000111199.txt";
+const char kResumen[] = "LE201000666032024010008010000011198.txt";
+const char kAgregado[] = "LE201000666032024010008010000111197.txt";
+const char kCasillas[] = "LE201000666032024010008010000111196.txt";
+
 } // namespace
 
 class TestKovValidator : public QObject
@@ -96,15 +149,30 @@ private slots:
     void cancelStopsAfterTheLineInProgress_data();
     void cancelStopsAfterTheLineInProgress();
     void releasedJobReappearsAtNextWriteBack();
+    void progressFollowsTheCountedBytes_data();
+    void progressFollowsTheCountedBytes();
+    void cancelSetBeforeTheRun_data();
+    void cancelSetBeforeTheRun();
+    void pdfJobIgnoresTheCancelFlag();
+    void entryTakesTheTableRecord();
+    void finalStatusNamesTheResultFiles_data();
+    void finalStatusNamesTheResultFiles();
+    void errorCountIsTakenAfterTheSummary();
+    void boxesAreTextsWhileRunningAndWholeAtTheEnd();
 
 private:
     // A request for `book` with a one-column layout of any length and the given field limit.
     QJsonObject request(const QString &book, int nextendidas = 1) const;
-    // Runs a whole job on the calling thread; returns its ticket.
-    QString runJob(const QJsonObject &request);
+    // Runs a whole job on the calling thread, `prepare` acting on its record between set-up and run; returns
+    // its ticket.
+    QString runJob(const QJsonObject &request, void (*prepare)(const QString &) = nullptr);
+    // Writes the book under the name the tests' result names are cut from; returns its path, empty on failure.
+    QString writeBook(const QByteArray &bytes) const;
 
-    // Starts a whole job with the gated validator on a thread of its own.
-    QThread *startGatedJob(const QString &book, QString *ticket, KovValidator **job);
+    // Writes the book and starts a whole job on it with the gated validator on a thread of its own; `prepare`
+    // acts on the record first.
+    QThread *startGatedJob(const QByteArray &bytes, QString *ticket, KovValidator **job,
+                           void (*prepare)(const QString &) = nullptr);
     // Lets the job go on to the end and waits for it.
     bool finish(QThread *thread);
 
@@ -124,6 +192,8 @@ void TestKovValidator::init()
     KovRules::registrarFuncionRegistroPrueba(QStringLiteral("fGate"), gatedValidator, 1);
     gate.stepping.storeRelease(1);
     gate.calls.storeRelease(0);
+    gate.lockedDuringLine.storeRelease(0);
+    gate.boxes.storeRelease(0);
     dir = new QTemporaryDir;
     QVERIFY(dir->isValid());
     QVERIFY(QDir().mkpath(dir->filePath(QStringLiteral("work"))));
@@ -133,6 +203,7 @@ void TestKovValidator::cleanup()
 {
     delete dir;
     dir = nullptr;
+    QCOMPARE(gate.lockedDuringLine.loadAcquire(), 0);
 }
 
 QJsonObject TestKovValidator::request(const QString &book, int nextendidas) const
@@ -150,14 +221,22 @@ QJsonObject TestKovValidator::request(const QString &book, int nextendidas) cons
     return r;
 }
 
-QString TestKovValidator::runJob(const QJsonObject &request)
+QString TestKovValidator::runJob(const QJsonObject &request, void (*prepare)(const QString &))
 {
     const QString ticket = kovNewJob();
     KovValidator job(ticket, encode(request));
     if (!job.init())
         return QString();
+    if (prepare)
+        prepare(ticket);
     job.run(&gMutex);
     return ticket;
+}
+
+QString TestKovValidator::writeBook(const QByteArray &bytes) const
+{
+    const QString book = dir->filePath(QStringLiteral("LE2010006660320240100080100001111.txt"));
+    return writeFile(book, bytes) ? book : QString();
 }
 
 void TestKovValidator::setupFailureLeavesTableAlone()
@@ -221,8 +300,8 @@ void TestKovValidator::errorLimitProgressDecidesError44()
     for (int i = 0; i < 1001; ++i)
         bytes += "a|b|\n";
     bytes += QByteArray(tail - 1, 'x') + '\n';
-    const QString book = dir->filePath(QStringLiteral("LE2010006660320240100080100001111.txt"));
-    QVERIFY(writeFile(book, bytes));
+    const QString book = writeBook(bytes);
+    QVERIFY(!book.isEmpty());
 
     const QString ticket = runJob(request(book));
     QVERIFY(!ticket.isEmpty());
@@ -280,14 +359,20 @@ void TestKovValidator::pdfDocumentIsCopiedNotRead()
     QVERIFY(kovRemoveJob(ticket));
 }
 
-QThread *TestKovValidator::startGatedJob(const QString &book, QString *ticket, KovValidator **job)
+QThread *TestKovValidator::startGatedJob(const QByteArray &bytes, QString *ticket, KovValidator **job,
+                                         void (*prepare)(const QString &))
 {
+    const QString book = writeBook(bytes);
+    if (book.isEmpty())
+        return nullptr;
     QJsonObject r = request(book);
     r.insert(QStringLiteral("funcion"), QStringLiteral("fGate"));
     *ticket = kovNewJob();
     *job = new KovValidator(*ticket, encode(r));
     if (!(*job)->init())
         return nullptr;
+    if (prepare)
+        prepare(*ticket);
     KovValidator *j = *job;
     QThread *thread = QThread::create([j] { j->run(&gMutex); });
     thread->start();
@@ -309,11 +394,9 @@ void TestKovValidator::progressIsPublishedAfterEachLine()
     // 1000 bytes, the first line 100 with its line end: 1 + 101 counted bytes after it, 9.996 percent of 98.
     const QByteArray bytes = QByteArray(98, 'a') + "|\n" + QByteArray(898, 'b') + "|\n";
     QCOMPARE(bytes.size(), 1000);
-    const QString book = dir->filePath(QStringLiteral("LE2010006660320240100080100001111.txt"));
-    QVERIFY(writeFile(book, bytes));
     QString ticket;
     KovValidator *job = nullptr;
-    QThread *thread = startGatedJob(book, &ticket, &job);
+    QThread *thread = startGatedJob(bytes, &ticket, &job);
     QVERIFY(thread);
 
     QVERIFY(gate.reached.tryAcquire(1, kWait));
@@ -343,20 +426,25 @@ void TestKovValidator::progressIsPublishedAfterEachLine()
 
 void TestKovValidator::cancelStopsAfterTheLineInProgress_data()
 {
+    QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<int>("cancelAt");
-    QTest::newRow("during the first line") << 1;
-    QTest::newRow("after the first line") << 2;
+    QTest::addColumn<qint64>("published");
+    QTest::addColumn<bool>("copied");
+    QTest::newRow("during the first line") << QByteArray("a|\nb|\nc|\nd|\n") << 1 << qint64(0) << true;
+    QTest::newRow("after the first line") << QByteArray("a|\nb|\nc|\nd|\n") << 2 << qint64(1) << true;
+    // Line 2 has a field too many: it is never handed to the validator, and the book is no longer copied.
+    QTest::newRow("after a line with an error") << QByteArray("a|\nb|c|\nd|\ne|\n") << 2 << qint64(2) << false;
 }
 
 void TestKovValidator::cancelStopsAfterTheLineInProgress()
 {
+    QFETCH(QByteArray, bytes);
     QFETCH(int, cancelAt);
-    const QByteArray bytes("a|\nb|\nc|\nd|\n");
-    const QString book = dir->filePath(QStringLiteral("LE2010006660320240100080100001111.txt"));
-    QVERIFY(writeFile(book, bytes));
+    QFETCH(qint64, published);
+    QFETCH(bool, copied);
     QString ticket;
     KovValidator *job = nullptr;
-    QThread *thread = startGatedJob(book, &ticket, &job);
+    QThread *thread = startGatedJob(bytes, &ticket, &job);
     QVERIFY(thread);
 
     for (int line = 1; line < cancelAt; ++line) {
@@ -366,29 +454,31 @@ void TestKovValidator::cancelStopsAfterTheLineInProgress()
     QVERIFY(gate.reached.tryAcquire(1, kWait));
     KovControl record;
     QVERIFY(kovGetJob(ticket, &record));
-    QCOMPARE(record.getStatus().getRegistros(), qint64(cancelAt - 1));
+    QCOMPARE(record.getStatus().getRegistros(), published);
+    QCOMPARE(indexFiles(ticket).size(), 1);
     QVERIFY(kovCancelJob(ticket));
 
+    QTest::ignoreMessage(QtDebugMsg, "Se cancelo el proceso");
     QVERIFY(finish(thread));
     // No line after the one in progress was validated, and the job left the table.
     QCOMPARE(gate.calls.loadAcquire(), cancelAt);
     QVERIFY(!kovGetJob(ticket, &record));
+    QVERIFY(indexFiles(ticket).isEmpty());
     // Without errors so far the book is still copied; no summary file is written.
     delete job;
     const QString folder = dir->filePath(QStringLiteral("work/20100066603/20240100080000"));
     QCOMPARE(QDir(folder).entryList(QDir::Files),
-             QStringList{QStringLiteral("LE201000666032024010008010000111199.txt")});
-    QCOMPARE(readAll(folder + QStringLiteral("/LE201000666032024010008010000111199.txt")), bytes);
+             copied ? QStringList{QString::fromLatin1(kDetail)} : QStringList());
+    if (copied)
+        QCOMPARE(readAll(folder + QLatin1Char('/') + QString::fromLatin1(kDetail)), bytes);
 }
 
 void TestKovValidator::releasedJobReappearsAtNextWriteBack()
 {
     const QByteArray bytes("a|\nb|\nc|\nd|\n");
-    const QString book = dir->filePath(QStringLiteral("LE2010006660320240100080100001111.txt"));
-    QVERIFY(writeFile(book, bytes));
     QString ticket;
     KovValidator *job = nullptr;
-    QThread *thread = startGatedJob(book, &ticket, &job);
+    QThread *thread = startGatedJob(bytes, &ticket, &job);
     QVERIFY(thread);
 
     QVERIFY(gate.reached.tryAcquire(1, kWait));
@@ -409,6 +499,279 @@ void TestKovValidator::releasedJobReappearsAtNextWriteBack()
     QCOMPARE(record.getStatus().getAvance(), 100);
     QCOMPARE(record.getStatus().getRegistros(), qint64(4));
     QVERIFY(!record.getStatus().isRunning());
+    QVERIFY(kovRemoveJob(ticket));
+}
+
+void TestKovValidator::progressFollowsTheCountedBytes_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QList<int>>("published");
+    // Ten lines of ten bytes: 1 + 11 k bytes counted after line k, of 100; line 9 reaches the size exactly.
+    QTest::newRow("ten lines of ten bytes") << QByteArray("abcdefgh|\n").repeated(10)
+                                           << QList<int>{11, 22, 33, 44, 54, 65, 76, 87, 98};
+    // A last line without its line end: the count reaches the size one line early and stays at 98.
+    QTest::newRow("size reached before the last line") << QByteArray("a|\nb|") << QList<int>{98};
+}
+
+void TestKovValidator::progressFollowsTheCountedBytes()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QList<int>, published);
+    QString ticket;
+    KovValidator *job = nullptr;
+    QThread *thread = startGatedJob(bytes, &ticket, &job);
+    QVERIFY(thread);
+
+    // Inside line k + 1 the table shows what the job published after line k.
+    QVERIFY(gate.reached.tryAcquire(1, kWait));
+    gate.release.release();
+    KovControl record;
+    for (int k = 1; k <= published.size(); ++k) {
+        QVERIFY(gate.reached.tryAcquire(1, kWait));
+        QVERIFY(kovGetJob(ticket, &record));
+        QCOMPARE(record.getStatus().getAvance(), published.at(k - 1));
+        QCOMPARE(record.getStatus().getRegistros(), qint64(k));
+        QCOMPARE(record.getStatus().getNestado7(), qint64(k));
+        gate.release.release();
+    }
+    QVERIFY(finish(thread));
+    delete job;
+    QVERIFY(kovGetJob(ticket, &record));
+    QCOMPARE(record.getStatus().getAvance(), 100);
+    QVERIFY(!codes(record).contains(QStringLiteral("044")));
+    QVERIFY(kovRemoveJob(ticket));
+}
+
+void TestKovValidator::cancelSetBeforeTheRun_data()
+{
+    QTest::addColumn<bool>("releasedDuringFirstLine");
+    QTest::newRow("record kept") << false;
+    // The job's working record took the flag with it at its entry: written back, it carries the cancel again.
+    QTest::newRow("record released during the first line") << true;
+}
+
+void TestKovValidator::cancelSetBeforeTheRun()
+{
+    QFETCH(bool, releasedDuringFirstLine);
+    QString ticket;
+    KovValidator *job = nullptr;
+    QThread *thread = startGatedJob("a|\nb|\nc|\nd|\n", &ticket, &job, cancelJob);
+    QVERIFY(thread);
+
+    QVERIFY(gate.reached.tryAcquire(1, kWait));
+    KovControl record;
+    QVERIFY(kovGetJob(ticket, &record));
+    QVERIFY(record.getStatus().isCancel());
+    QVERIFY(record.getStatus().isRunning());
+    if (releasedDuringFirstLine) {
+        QVERIFY(kovRemoveJob(ticket));
+        gate.release.release();
+        QVERIFY(gate.reached.tryAcquire(1, kWait));
+        QVERIFY(kovGetJob(ticket, &record));
+        QCOMPARE(record.getStatus().getRegistros(), qint64(1));
+        QVERIFY(record.getStatus().isCancel());
+    }
+    QTest::ignoreMessage(QtDebugMsg, "Se cancelo el proceso");
+    QVERIFY(finish(thread));
+    delete job;
+    QCOMPARE(gate.calls.loadAcquire(), releasedDuringFirstLine ? 2 : 1);
+    QVERIFY(!kovGetJob(ticket, &record));
+}
+
+void TestKovValidator::pdfJobIgnoresTheCancelFlag()
+{
+    const QString name = QStringLiteral("LE20100066603202401000801000011111.pdf");
+    const QString book = dir->filePath(name);
+    QVERIFY(writeFile(book, "%PDF-1.4\n"));
+    QJsonObject r = request(book);
+    r.insert(QStringLiteral("isFilePDF"), 1);
+    const QString ticket = runJob(r, cancelJob);
+    QVERIFY(!ticket.isEmpty());
+
+    KovControl record;
+    QVERIFY(kovGetJob(ticket, &record));
+    const KovStatus status = record.getStatus();
+    QCOMPARE(status.getAvance(), 100);
+    QCOMPARE(status.getRegistros(), qint64(1));
+    QVERIFY(!status.isRunning());
+    // The final write-back keeps the flag the table holds.
+    QVERIFY(status.isCancel());
+    QCOMPARE(status.getNameFileDetail(), name.right(37));
+    QVERIFY(QFile::exists(status.getPathWork() + status.getNameFileDetail()));
+    QVERIFY(indexFiles(ticket).isEmpty());
+    QVERIFY(kovRemoveJob(ticket));
+}
+
+void TestKovValidator::entryTakesTheTableRecord()
+{
+    const QString book = writeBook("a|\nb|\n");
+    QVERIFY(!book.isEmpty());
+
+    // A record that is not there reads as a fresh one and is entered.
+    {
+        const QString ticket = runJob(request(book), releaseJob);
+        QVERIFY(!ticket.isEmpty());
+        KovControl record;
+        QVERIFY(kovGetJob(ticket, &record));
+        QCOMPARE(record.getStatus().getAvance(), 100);
+        QCOMPARE(record.getStatus().getRegistros(), qint64(2));
+        QVERIFY(kovRemoveJob(ticket));
+    }
+
+    // Whatever the record said, the job counts as running from its entry on.
+    QString ticket;
+    KovValidator *job = nullptr;
+    QThread *thread = startGatedJob("a|\nb|\n", &ticket, &job, idleJob);
+    QVERIFY(thread);
+    QVERIFY(gate.reached.tryAcquire(1, kWait));
+    KovControl record;
+    QVERIFY(kovGetJob(ticket, &record));
+    QVERIFY(record.getStatus().isRunning());
+    QVERIFY(finish(thread));
+    delete job;
+    QVERIFY(kovGetJob(ticket, &record));
+    QVERIFY(!record.getStatus().isRunning());
+    QVERIFY(kovRemoveJob(ticket));
+}
+
+void TestKovValidator::finalStatusNamesTheResultFiles_data()
+{
+    QTest::addColumn<int>("generateDetail");
+    QTest::addColumn<int>("generateQVR");
+    QTest::addColumn<QString>("resumen");
+    QTest::addColumn<QString>("agregado");
+    QTest::addColumn<QString>("casillas");
+    const QString r = QString::fromLatin1(kResumen);
+    const QString a = QString::fromLatin1(kAgregado);
+    const QString c = QString::fromLatin1(kCasillas);
+    QTest::newRow("detail") << 1 << 0 << r << a << QString();
+    QTest::newRow("detail and boxes") << 1 << 1 << r << a << c;
+    QTest::newRow("boxes") << 0 << 1 << QString() << QString() << c;
+    QTest::newRow("flags other than 1") << 2 << 2 << QString() << QString() << QString();
+}
+
+void TestKovValidator::finalStatusNamesTheResultFiles()
+{
+    QFETCH(int, generateDetail);
+    QFETCH(int, generateQVR);
+    QFETCH(QString, resumen);
+    QFETCH(QString, agregado);
+    QFETCH(QString, casillas);
+    const QString book = writeBook("a|\nb|\n");
+    QVERIFY(!book.isEmpty());
+    QJsonObject r = request(book);
+    r.insert(QStringLiteral("generateDetail"), generateDetail);
+    r.insert(QStringLiteral("generateQVR"), generateQVR);
+    const QString ticket = runJob(r);
+    QVERIFY(!ticket.isEmpty());
+
+    KovControl record;
+    QVERIFY(kovGetJob(ticket, &record));
+    const KovStatus status = record.getStatus();
+    QCOMPARE(status.getNerrores(), qint64(0));
+    QCOMPARE(status.getPathWork(),
+             dir->filePath(QStringLiteral("work")) + QStringLiteral("/20100066603/20240100080000/"));
+    QCOMPARE(status.getNameFileDetail(), QString::fromLatin1(kDetail));
+    QCOMPARE(status.getNameFileResumen(), resumen);
+    QCOMPARE(status.getNameFileAgregado(), agregado);
+    QCOMPARE(status.getNameFileCasillas(), casillas);
+    const QStringList published = QStringList{status.getNameFileDetail(), resumen, agregado, casillas};
+    for (const QString &name : published) {
+        if (!name.isEmpty())
+            QVERIFY2(QFile::exists(status.getPathWork() + name), qPrintable(name));
+    }
+    QVERIFY(indexFiles(ticket).isEmpty());
+    QVERIFY(kovRemoveJob(ticket));
+}
+
+void TestKovValidator::errorCountIsTakenAfterTheSummary()
+{
+    const QString book = writeBook("a|\nb|\n");
+    QVERIFY(!book.isEmpty());
+    // A folder where the summary file belongs: the summary cannot write it and reports 999.
+    QVERIFY(QDir().mkpath(dir->filePath(QStringLiteral("work/20100066603/20240100080000/"))
+                          + QString::fromLatin1(kResumen)));
+    const QString ticket = runJob(request(book));
+    QVERIFY(!ticket.isEmpty());
+
+    KovControl record;
+    QVERIFY(kovGetJob(ticket, &record));
+    const KovStatus status = record.getStatus();
+    QCOMPARE(codes(record), QList<QString>{QStringLiteral("999")});
+    QCOMPARE(status.getNerrores(), qint64(1));
+    QCOMPARE(status.getAvance(), 100);
+    QCOMPARE(status.getNameFileDetail(), QString::fromLatin1(kDetail));
+    QCOMPARE(status.getNameFileResumen(), QString());
+    QCOMPARE(status.getNameFileAgregado(), QString::fromLatin1(kAgregado));
+    QVERIFY(kovRemoveJob(ticket));
+}
+
+void TestKovValidator::boxesAreTextsWhileRunningAndWholeAtTheEnd()
+{
+    gate.boxes.storeRelease(1);
+    QString ticket;
+    KovValidator *job = nullptr;
+    QThread *thread = startGatedJob("a|\nb|\n", &ticket, &job);
+    QVERIFY(thread);
+    QVERIFY(gate.reached.tryAcquire(1, kWait));
+    gate.release.release();
+    QVERIFY(gate.reached.tryAcquire(1, kWait));
+
+    // After line 1 of 6 bytes: 5 counted, 81.67 percent of 98.
+    KovControl record;
+    QVERIFY(kovGetJob(ticket, &record));
+    QCOMPARE(record.getStatus().toJson(), QStringLiteral(
+        "{\n"
+        "    \"avance\": 81,\n"
+        "    \"nerrores\": 0,\n"
+        "    \"nregistros\": 1\n"
+        "}\n"));
+    QCOMPARE(record.toJson(), QStringLiteral(
+        "{\n"
+        "    \"casillas\": [\n"
+        "        {\n"
+        "            \"atrib\": \"140\",\n"
+        "            \"valor\": \"12.600\"\n"
+        "        },\n"
+        "        {\n"
+        "            \"atrib\": \"100\",\n"
+        "            \"valor\": \"-5.000\"\n"
+        "        }\n"
+        "    ],\n"
+        "    \"control\": {\n"
+        "        \"archivoAgregado\": \"\",\n"
+        "        \"archivoCasillas\": \"\",\n"
+        "        \"archivoDetalle\": \"\",\n"
+        "        \"archivoResumen\": \"\",\n"
+        "        \"avance\": 81,\n"
+        "        \"directorio\": \"\",\n"
+        "        \"nerrores\": 0,\n"
+        "        \"nestado7\": 1,\n"
+        "        \"nregistros\": 1\n"
+        "    },\n"
+        "    \"errores\": [\n"
+        "    ],\n"
+        "    \"resumen\": [\n"
+        "    ]\n"
+        "}\n"));
+
+    QVERIFY(finish(thread));
+    delete job;
+    QVERIFY(kovGetJob(ticket, &record));
+    const QJsonObject result = QJsonDocument::fromJson(record.toJson().toUtf8()).object();
+    const QJsonArray boxes = result.value(QStringLiteral("casillas")).toArray();
+    QCOMPARE(boxes.size(), 2);
+    QCOMPARE(boxes.at(0).toObject().value(QStringLiteral("valor")), QJsonValue(25));
+    QCOMPARE(boxes.at(1).toObject().value(QStringLiteral("valor")), QJsonValue(QStringLiteral("0")));
+    const QJsonObject control = result.value(QStringLiteral("control")).toObject();
+    QCOMPARE(control.value(QStringLiteral("avance")), QJsonValue(100));
+    QCOMPARE(control.value(QStringLiteral("nestado7")), QJsonValue(2));
+    QCOMPARE(control.value(QStringLiteral("nregistros")), QJsonValue(2));
+    QCOMPARE(control.value(QStringLiteral("archivoDetalle")), QJsonValue(QString::fromLatin1(kDetail)));
+    QCOMPARE(control.value(QStringLiteral("archivoResumen")), QJsonValue(QString::fromLatin1(kResumen)));
+    QCOMPARE(control.value(QStringLiteral("archivoCasillas")), QJsonValue(QString()));
+    QCOMPARE(control.value(QStringLiteral("directorio")), QJsonValue(record.getStatus().getPathWork()));
+    QVERIFY(!control.contains(QStringLiteral("running")) && !control.contains(QStringLiteral("cancel")));
     QVERIFY(kovRemoveJob(ticket));
 }
 
