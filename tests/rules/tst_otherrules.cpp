@@ -26,6 +26,7 @@ private slots:
     void obligaDesde_data();
     void obligaDesde();
     void reglasQueSiempreSeCumplen();
+    void columnaFueraDeLaListaSeLeeVacia();
 };
 
 void TstOtherRules::datoEstructurado_data()
@@ -106,6 +107,18 @@ void TstOtherRules::reglasQueSiempreSeCumplen()
         QVERIFY(regla(&resp, nullptr, 0, 0, 0));
         QVERIFY(!resp.hasErrores());
         QCOMPARE(cols.at(0).getData(), QStringLiteral("x"));
+    }
+}
+
+// A column beyond the record reads as empty: a malformed structured value, a missing obligatory one.
+void TstOtherRules::columnaFueraDeLaListaSeLeeVacia()
+{
+    QList<KovColumna> cols = conDato(QStringLiteral("080100&&&"));
+    for (int col : {0, 4, -1}) {
+        KovRespuesta resp;
+        QVERIFY(!checkDatoEstructurado(&resp, &cols, col));
+        QVERIFY(!checkObligaDesde(&resp, &cols, col, QStringLiteral("20240100"), 2013, QStringLiteral("-")));
+        QCOMPARE(errores(resp), QStringLiteral("9@%1; 25@%1").arg(col));
     }
 }
 

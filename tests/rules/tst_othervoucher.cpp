@@ -109,6 +109,8 @@ void TstOtherVoucher::otros_data()
     fila("01 digitos", "01", QStringLiteral("0001"), n8);
     fila("01 numero 9", "01", QStringLiteral("0001"), n9, {"4@5"});
     fila("01 00A1 sin largo de numero", "01", QStringLiteral("00A1"), n9, {"5@4"});
+    // Lengths count characters: "Ñ001" is four of them (five bytes), judged by its first letter.
+    fila("01 letra fuera de ASCII", "01", QString::fromUtf8("Ñ001"), QStringLiteral("1"), {"5@4"});
     fila("01 blanco y digitos", "01", QStringLiteral(" 001"), QStringLiteral("1"), {"5@4"});
     fila("01 serie corta", "01", QStringLiteral("001"), n9, {"4@4"});
     fila("01 serie larga", "01", QStringLiteral("F0001"), QStringLiteral("0"), {"4@4", "5@5"});
@@ -127,6 +129,8 @@ void TstOtherVoucher::otros_data()
     fila("12 numero 20", "12", QStringLiteral("X"), digitos(20));
     fila("12 numero 21", "12", QStringLiteral("X"), digitos(21), {"4@5"});
     fila("91 serie 20", "91", digitos(20, QLatin1Char('A')), QStringLiteral("1"));
+    fila("91 serie 20 fuera de ASCII", "91", digitos(20, QChar(0x00D1)), QStringLiteral("1"));
+    fila("91 serie 21 fuera de ASCII", "91", digitos(21, QChar(0x00D1)), QStringLiteral("1"), {"4@4"});
     fila("00 serie y numero 21", "00", digitos(21), digitos(21), {"4@4", "4@5"});
     fila("16 numero cero", "16", QString(), QStringLiteral("0"), {"5@5"});
 

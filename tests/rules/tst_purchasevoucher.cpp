@@ -200,6 +200,8 @@ void TestPurchaseVoucher::rule_data()
     fila("01 00A1", b81, "1", "01", "00A1", "1", { "5@7" });
     fila("01 leading blank", b81, "1", "01", " F01", "1", { "5@7" });
     fila("01 F01", b81, "1", "01", "F01", "1", { "4@7" });
+    // Lengths count characters: "Ñ001" is four of them (five bytes), so its first letter is judged, not its length.
+    fila("01 letter outside ASCII", b81, "1", "01", QString::fromUtf8("Ñ001"), "1", { "5@7" });
     fila("01 F01 skips length, tail runs", b81, "1", "01", "F01", "12A345678", { "4@7", "3@9" });
     fila("01 B001 nine digits", b81, "1", "01", "B001", "123456789", { "5@7" });
     fila("01 F001 nine digits", b81, "1", "01", "F001", "123456789", { "4@9" });
@@ -239,6 +241,9 @@ void TestPurchaseVoucher::rule_data()
     fila("11 fifteen digits", b81, "1", "11", "", "123456789012345", ok);
     fila("11 sixteen digits", b81, "1", "11", "", "1234567890123456", { "4@9" });
     fila("12 twenty digits", b81, "1", "12", "A", "12345678901234567890", ok);
+    fila("12 series of twenty characters outside ASCII", b81, "1", "12", QString(20, QChar(0x00D1)), "1", ok);
+    fila("12 series of twenty-one characters outside ASCII", b81, "1", "12", QString(21, QChar(0x00D1)), "1",
+         { "4@7" });
     fila("12 twenty-one digits", b81, "1", "12", "A", "123456789012345678901", { "4@9" });
     fila("00 twenty-char series", b81, "0", "00", "ABCDEFGHIJ0123456789", "X-1", ok);
     fila("00 twenty-one-char series", b81, "0", "00", "ABCDEFGHIJ01234567890", "1", { "4@7" });

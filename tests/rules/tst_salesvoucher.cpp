@@ -166,6 +166,8 @@ void tst_SalesVoucher::rule_data()
     row("01 EB01", L1, "1", "01", "EB01", "1", {"5@7"});
     row("01 B001", L1, "1", "01", "B001", "1", {"5@7"});
     row("01 lower-case e001", L1, "1", "01", "e001", "1", {"5@7"});
+    // Lengths count characters, not bytes: "Ñ001" is four characters, judged by its first letter.
+    row("01 letter outside ASCII", L1, "1", "01", QString::fromUtf8("Ñ001"), "1", {"5@7"});
     row("01 E002 one error only", L1, "1", "01", "E002", "1", {"5@7"});
     row("03 EB01", L1, "1", "03", "EB01", "1", ok);
     row("03 lower-case b", L1, "1", "03", "b001", "1", ok);
@@ -206,6 +208,8 @@ void tst_SalesVoucher::rule_data()
     // The 26-type group.
     row("12 series of 20 of anything", L1, "1", "12", "AB-12 .x/ 3456789012", "1", ok);
     row("12 series of 21", L1, "1", "12", veces('A', 21), "1", {"4@7"});
+    row("12 series of 20 outside ASCII", L1, "1", "12", QString(20, QChar(0x00D1)), "1", ok);
+    row("12 series of 21 outside ASCII", L1, "1", "12", QString(21, QChar(0x00D1)), "1", {"4@7"});
     row("11 number of 15", L1, "1", "11", "", veces('1', 15), ok);
     row("11 number of 14", L1, "1", "11", "", veces('1', 14), {"4@8"});
     row("11 number of 16", L1, "1", "11", veces('S', 20), veces('1', 16), {"4@8"});
