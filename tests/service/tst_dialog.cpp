@@ -1,8 +1,12 @@
 // The tray window in this process: it listens on the service's own port, so it runs alone
 // (ORVANTIS_USES_PORT_1977).
+#include "bookfixture.h"
 #include "dialog.h"
+#include "kovcontrol.h"
+#include "kovjobtable.h"
 #include "platform.h"
 #include "portlock.h"
+#include "testclient.h"
 
 #include <QAction>
 #include <QApplication>
@@ -17,6 +21,9 @@
 #include <QTcpSocket>
 #include <QTimer>
 #include <QtTest>
+
+#include <atomic>
+#include <thread>
 
 class TestDialog : public QObject
 {
@@ -36,6 +43,8 @@ private slots:
     void servesOnItsPort();
     void noTrayMessage();
     void quitEndsTheEventLoop();
+    // Last: it ends the window as main() does.
+    void quitWithJobAndIdleClient();
 
 private:
     Dialog *dialog = nullptr;
@@ -238,6 +247,45 @@ void TestDialog::quitEndsTheEventLoop()
     QTimer::singleShot(0, quit, &QAction::trigger);
     QTimer::singleShot(10000, &loop, [&loop] { loop.exit(1); });
     QCOMPARE(loop.exec(), 0);
+}
+
+// "&Salir" while a job runs and a client sits on its connection: destroying the window, as main() does once the
+// event loop has ended, cancels the job and lets both connection threads end instead of aborting.
+void TestDialog::quitWithJobAndIdleClient()
+{
+    BookFixture book;
+    QVERIFY(book.makeLong(300000));
+    // The server accepts on this thread's event loop, so the blocking client runs beside it.
+    std::atomic<bool> answered(false);
+    QByteArray early;
+    std::thread starter([&] {
+        early = TestClient::exchange(1977, book.request());
+        answered = true;
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(answered, 30000);
+    starter.join();
+    QVERIFY2(early.startsWith("00|130|"), early.constData());
+    const QString ticket = QString::fromLatin1(early.mid(7));
+    TestClient idle(1977);
+    QVERIFY(idle.send("110|"));
+    QTest::qWait(300);
+    KovControl record;
+    QVERIFY(kovGetJob(ticket, &record));
+    QVERIFY2(record.getStatus().getAvance() < 100, "the job ended before the quit");
+
+    // quitEndsTheEventLoop() showed the loop ending with 0; an event loop cannot run again once the application
+    // has been told to quit, so here the entry is only triggered before the window goes.
+    dialog->findChild<QSystemTrayIcon *>()->contextMenu()->actions().value(3)->trigger();
+    QElapsedTimer timer;
+    timer.start();
+    delete dialog;
+    dialog = nullptr;
+    QVERIFY2(timer.elapsed() < 15000, QByteArray::number(timer.elapsed()).constData());
+    QVERIFY(!kovGetJob(ticket, nullptr));
+    bool closed = false;
+    QCOMPARE(idle.receiveAll(5000, &closed), QByteArray());
+    QVERIFY(closed);
+    QCOMPARE(TestClient(1977).connected, false);
 }
 
 #if defined(__SANITIZE_ADDRESS__)
