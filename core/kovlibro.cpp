@@ -8,6 +8,7 @@
 #include <QJsonObject>
 #include <QJsonParseError>
 #include <QJsonValue>
+#include <QTextCodec>
 #include <QTime>
 #include <QVariantMap>
 
@@ -288,6 +289,15 @@ QByteArray firma(const QString &ruta, qint64 desde)
                            qint64(st.st_mtim.tv_nsec), qint64(st.st_ctim.tv_sec), qint64(st.st_ctim.tv_nsec)})
         f += QByteArray::number(v) + ' ';
     return f;
+}
+
+// QFile and QDir encode every path with the locale's codec, which on Linux follows the machine's locale; the
+// request's paths are UTF-8 text, so they must reach the file system as UTF-8 bytes whatever that locale is.
+void nombresEnUtf8()
+{
+    QTextCodec *utf8 = QTextCodec::codecForMib(106);
+    if (utf8 && QTextCodec::codecForLocale() != utf8)
+        QTextCodec::setCodecForLocale(utf8);
 }
 
 QVariantMap entrada(const QString &atrib, const QVariant &valor)
@@ -897,6 +907,7 @@ KovLibro::KovLibro()
       tamLibro(0),
       inicioCopia(0)
 {
+    nombresEnUtf8();
 }
 
 KovLibro::~KovLibro() = default;
@@ -1504,7 +1515,9 @@ bool KovLibro::copyDetail()
 {
     const QString destino = pathWork + nameFileDetail;
     firmaLibroCopiado.clear();
+    // A copy that was not made leaves no name behind: a failure is never published as a file.
     if (!dentroDeBase(destino) || !despeja(destino)) {
+        nameFileDetail.clear();
         addError(999, 0, 0);
         return false;
     }
@@ -1532,6 +1545,7 @@ bool KovLibro::copyDetail()
         }
     }
     if (!cierra(&copia, ok)) {
+        nameFileDetail.clear();
         addError(999, 0, 0);
         return false;
     }

@@ -10,10 +10,13 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
+#include <QTextCodec>
 #include <QtTest>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <unistd.h>
 
 namespace {
 
@@ -68,6 +71,24 @@ KovRespuesta validadorIguales(QList<KovColumna> *columnas, ParametrosRegistro *)
     KovRespuesta r;
     if (columnas->at(0).getData() != columnas->at(1).getData())
         r.addError(92, 1);
+    return r;
+}
+
+ParametrosRegistro parametrosVistos;
+
+// Keeps the record parameters it was handed, complains when an earlier call's write is still in them, and on a line
+// whose first field is "N" asks that the line not be counted and reports an error there.
+KovRespuesta validadorParametros(QList<KovColumna> *columnas, ParametrosRegistro *parametros)
+{
+    KovRespuesta r;
+    if (parametros->contains(QStringLiteral("escrito")))
+        r.addError(57, 0);
+    parametrosVistos = *parametros;
+    parametros->insert(QStringLiteral("escrito"), 1);
+    if (columnas->at(0).getData() == QLatin1String("N")) {
+        r.setNotAddLine();
+        r.addError(56, 0);
+    }
     return r;
 }
 
@@ -254,6 +275,7 @@ private slots:
     void rememberedChecksFollowEveryValue();
     void overlongLineEndsReading();
     void errorLimit();
+    void recordParametersAndUncountedLines();
 
     void recordStepMergesTotals();
     void validatorSeesEveryLineAfresh();
@@ -271,6 +293,8 @@ private slots:
     void pdfJob();
     void pdfNameLeavingBase();
     void enListaExact();
+    void keyIndexFileLifetime();
+    void utf8NamesWhateverTheLocale();
 };
 
 void TestKovLibro::initTestCase()
@@ -280,6 +304,7 @@ void TestKovLibro::initTestCase()
     KovRules::registrarFuncionRegistroPrueba(QStringLiteral("tstAncho"), validadorTotales, 5);
     KovRules::registrarFuncionRegistroPrueba(QStringLiteral("tstEscribe"), validadorQueEscribe, 2);
     KovRules::registrarFuncionRegistroPrueba(QStringLiteral("tstIguales"), validadorIguales, 2);
+    KovRules::registrarFuncionRegistroPrueba(QStringLiteral("tstParametros"), validadorParametros, 1);
     KovRules::registrarFuncionColumnaPrueba(QStringLiteral("tstColumna"), columnaFalla);
 }
 
@@ -486,17 +511,26 @@ void TestKovLibro::workFolderAndDetailName()
     QVERIFY(sinBase.libro.parse(codifica(sinBase.peticion(columnasLibres(1), {{"pathHacolKov", falta}}))));
     QVERIFY(!QFileInfo::exists(falta));
 
-    // A short path gives what exists of its cut.
+    // A path of eight characters gives what exists of each cut: its first four to the detail name, its first three
+    // to the summary name.
     Caso corto;
-    corto.escribeLibro("a|\n");
-    QFile::link(corto.book, QStringLiteral("/tmp/eng%1").arg(QCoreApplication::applicationPid() % 1000));
-    const QString ocho = QStringLiteral("/tmp/eng%1").arg(QCoreApplication::applicationPid() % 1000);
-    if (ocho.size() == 8) {
-        QVERIFY(corto.libro.parse(codifica(corto.peticion(columnasLibres(1), {{"path", ocho}}))));
-        QCOMPARE(corto.libro.getNameFileDetail(),
-                 QStringLiteral("LE") + kRuc + kPeriodo + kCodigo + ocho.left(4) + QStringLiteral("99.txt"));
-    }
-    QFile::remove(ocho);
+    const QString antes = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(corto.dir.path()));
+    const QString ocho = QStringLiteral("abcd.txt");
+    QFile archivo(ocho);
+    const bool escrito = archivo.open(QIODevice::WriteOnly) && archivo.write("a|\n") == 3;
+    archivo.close();
+    const bool listo = corto.libro.parse(codifica(corto.peticion(columnasLibres(1), {{"path", ocho}})));
+    corto.libro.setControl(&corto.control);
+    const QStringList errores = corto.lee();
+    corto.termina();
+    QDir::setCurrent(antes);
+    QVERIFY(escrito && listo);
+    QCOMPARE(errores, QStringList());
+    const QString prefijo = QStringLiteral("LE") + kRuc + kPeriodo + kCodigo;
+    QCOMPARE(corto.libro.getNameFileDetail(), prefijo + QStringLiteral("abcd99.txt"));
+    QCOMPARE(corto.libro.getNameFileResumen(), prefijo + QStringLiteral("abc98.txt"));
+    QCOMPARE(leeArchivo(corto.libro.getPathWork() + prefijo + QStringLiteral("abcd99.txt")), QByteArray("a|\n"));
 }
 
 // "ruc", "periodo" and "codigo" are joined into the base unchecked; nothing is made outside it.
@@ -513,6 +547,7 @@ void TestKovLibro::workFolderStaysInsideBase()
     caso.termina();
     // The copy and every result file would land outside: none is made, each refusal counts as error 999.
     QCOMPARE(compacta(caso.control.errores), QStringList{QStringLiteral("999@0:0")});
+    QVERIFY(caso.libro.getNameFileDetail().isEmpty());
     QVERIFY(caso.libro.getNameFileResumen().isEmpty());
 }
 
@@ -899,6 +934,29 @@ void TestKovLibro::errorLimit()
     QCOMPARE(caso.libro.getNumLinea(), qint64(334));
 }
 
+// The validator gets the six record parameters afresh on every line; a line it asks not to count lowers the line
+// counter before its errors are recorded, so they carry the lowered number.
+void TestKovLibro::recordParametersAndUncountedLines()
+{
+    Caso caso;
+    QVERIFY(caso.abre("A|\nN|\nB|\n", columnasLibres(1),
+                      {{"funcion", "tstParametros"}, {"generateDetail", 2}, {"generateQVR", 1}, {"tipoEnvioRcRvi", 3}}));
+    QCOMPARE(caso.lee(), QStringList{"056@1:0"});
+    QCOMPARE(caso.libro.getNumLinea(), qint64(2));
+
+    QCOMPARE(parametrosVistos.keys(), (QStringList{"generateDetail", "generateQVR", "path", "periodo", "ruc",
+                                                   "tipoEnvioRcRvi"}));
+    QCOMPARE(parametrosVistos.value(QStringLiteral("periodo")), QVariant(kPeriodo));
+    QCOMPARE(parametrosVistos.value(QStringLiteral("path")), QVariant(caso.book));
+    QCOMPARE(parametrosVistos.value(QStringLiteral("ruc")), QVariant(kRuc));
+    const QList<QPair<QString, int>> enteros{{"generateDetail", 2}, {"generateQVR", 1}, {"tipoEnvioRcRvi", 3}};
+    for (const auto &e : enteros) {
+        const QVariant v = parametrosVistos.value(e.first);
+        QCOMPARE(v.userType(), int(QMetaType::Int));
+        QCOMPARE(v.toInt(), e.second);
+    }
+}
+
 // The validator runs only on clean lines; its errors stay at their own column (0 for the line), its totals merge
 // by name and its counters add up.
 void TestKovLibro::recordStepMergesTotals()
@@ -954,6 +1012,24 @@ void TestKovLibro::mergeRules()
     caso.libro.addAcumulador(a);
     QCOMPARE(atribs(caso.control.resumen), (QStringList{"Mto", "mto"}));
     QCOMPARE(valorDe(caso.control.resumen, QStringLiteral("mto")), QStringLiteral("12.500"));
+
+    // Aggregates and boxes write a "cdp_cnt" count without decimals from its first entry on.
+    KovRespuesta cajas;
+    cajas.addAgregado(QStringLiteral("cdp_cnt_x"), 1);
+    cajas.addAgregado(QStringLiteral("mto_x"), 100);
+    cajas.addCasillas(QStringLiteral("cdp_cnt_y"), 1);
+    cajas.addCasillas(QStringLiteral("107"), 2.5);
+    caso.libro.addAgregador(cajas);
+    caso.libro.addCasillas(cajas);
+    QCOMPARE(valorDe(caso.control.agregado, QStringLiteral("cdp_cnt_x")), QStringLiteral("1"));
+    QCOMPARE(valorDe(caso.control.agregado, QStringLiteral("mto_x")), QStringLiteral("100.000"));
+    QCOMPARE(valorDe(caso.control.casillas, QStringLiteral("cdp_cnt_y")), QStringLiteral("1"));
+    QCOMPARE(valorDe(caso.control.casillas, QStringLiteral("107")), QStringLiteral("2.500"));
+    caso.libro.addAgregador(cajas);
+    caso.libro.addCasillas(cajas);
+    QCOMPARE(valorDe(caso.control.agregado, QStringLiteral("cdp_cnt_x")), QStringLiteral("2"));
+    QCOMPARE(valorDe(caso.control.casillas, QStringLiteral("cdp_cnt_y")), QStringLiteral("2"));
+    QCOMPARE(valorDe(caso.control.casillas, QStringLiteral("107")), QStringLiteral("5.000"));
 }
 
 // Folded as they arrive, the per-period totals give the summary entry of the documented example; the list keeps
@@ -1102,6 +1178,7 @@ void TestKovLibro::bookSwappedForFifo()
     QCOMPARE(::mkfifo(QFile::encodeName(caso.book).constData(), 0600), 0);
     QVERIFY(!caso.libro.copyDetail());
     QCOMPARE(compacta(caso.control.errores), QStringList{QStringLiteral("999@0:0")});
+    QVERIFY(caso.libro.getNameFileDetail().isEmpty());
 }
 
 void TestKovLibro::bookWithErrorsWritesNothing()
@@ -1193,6 +1270,7 @@ void TestKovLibro::pdfNameLeavingBase()
     QVERIFY(caso.libro.getNameFileDetail().contains(QLatin1String("/../")));
     QVERIFY(!caso.libro.copyDetail());
     QCOMPARE(compacta(caso.control.errores), QStringList{QStringLiteral("999@0:0")});
+    QVERIFY(caso.libro.getNameFileDetail().isEmpty());
 }
 
 void TestKovLibro::enListaExact()
@@ -1202,6 +1280,80 @@ void TestKovLibro::enListaExact()
     QVERIFY(!enLista(QStringLiteral("10"), lista));
     QVERIFY(!enLista(QStringLiteral("107 "), lista));
     QVERIFY(!enLista(QStringLiteral("100"), QStringList()));
+}
+
+// The key index lives in the temporary folder, named by the time of day ("HHmmss"), the ticket and ".idx"; closing
+// the book deletes it.
+void TestKovLibro::keyIndexFileLifetime()
+{
+    Caso caso;
+    const QString ticket = QStringLiteral("idx%1").arg(QCoreApplication::applicationPid());
+    caso.libro.setTicket(ticket);
+    QVERIFY(caso.abre("a|\na|\n", QJsonArray{columna("0", {{"indice", true}})}));
+    const QDir temporal(QDir::tempPath());
+    const QStringList filtro{QStringLiteral("*") + ticket + QStringLiteral(".idx")};
+    const QStringList archivos = temporal.entryList(filtro, QDir::Files);
+    QCOMPARE(archivos.size(), 1);
+    QCOMPARE(archivos.at(0).size(), 6 + ticket.size() + 4);
+    QVERIFY(QTime::fromString(archivos.at(0).left(6), QStringLiteral("HHmmss")).isValid());
+    QCOMPARE(caso.lee(), QStringList{"008@2:0"});
+    QVERIFY(caso.libro.closeHandles());
+    QVERIFY(temporal.entryList(filtro, QDir::Files).isEmpty());
+}
+
+// Paths reach the file system as UTF-8 and lines are read as UTF-8 even when Qt's locale codec is another one, as
+// it is on a machine whose locale is not UTF-8.
+void TestKovLibro::utf8NamesWhateverTheLocale()
+{
+    struct Restaura
+    {
+        QTextCodec *codec = QTextCodec::codecForLocale();
+        ~Restaura() { QTextCodec::setCodecForLocale(codec); }
+    } restaura;
+    QTextCodec::setCodecForLocale(QTextCodec::codecForName("ISO-8859-1"));
+
+    QTemporaryDir dir;
+    const QByteArray base = dir.path().toUtf8() + "/base-\xC3\xB1";
+    const QByteArray libro = dir.path().toUtf8() + "/libro-\xC3\xA9-001111.txt";
+    QCOMPARE(::mkdir(base.constData(), 0700), 0);
+    const QByteArray lineas = "\xC3\xB1|10|\n";
+    const int fd = ::open(libro.constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+    QVERIFY(fd >= 0);
+    QCOMPARE(::write(fd, lineas.constData(), size_t(lineas.size())), ssize_t(lineas.size()));
+    ::close(fd);
+
+    KovControl control;
+    KovLibro engine;
+    engine.setTicket(QStringLiteral("utf%1").arg(QCoreApplication::applicationPid()));
+    const QJsonArray columnas{columna("1", {{"patron", "\\x00F1"}}),
+                              columna("0", {{"acumulador", true}, {"descripcion", QString::fromUtf8("a\xC3\xB1o")}})};
+    QJsonObject peticion{{"codigo", kCodigo}, {"ruc", kRuc}, {"periodo", kPeriodo}, {"ncolumnas", 2},
+                         {"nextendidas", 2}, {"generateDetail", 1}, {"columnas", columnas}};
+    peticion.insert(QStringLiteral("path"), QString::fromUtf8(libro));
+    peticion.insert(QStringLiteral("pathHacolKov"), QString::fromUtf8(base));
+    QVERIFY(engine.parse(codifica(peticion)));
+    engine.setControl(&control);
+    while (engine.readLine() > 0) {
+    }
+    QVERIFY(engine.copyDetail());
+    engine.closeHandles();
+    engine.generaResumen();
+    QCOMPARE(compacta(control.errores), QStringList());
+
+    const QByteArray work = base + '/' + kRuc.toUtf8() + '/' + kPeriodo.toUtf8() + "080000/";
+    const QByteArray prefijo = "LE" + kRuc.toUtf8() + kPeriodo.toUtf8() + kCodigo.toUtf8();
+    struct stat estado;
+    QCOMPARE(::stat((work + prefijo + "00111199.txt").constData(), &estado), 0);
+    QCOMPARE(qint64(estado.st_size), qint64(lineas.size()));
+    QCOMPARE(::stat((work + prefijo + "-0011198.txt").constData(), &estado), 0);
+    QCOMPARE(QString::fromUtf8(work), engine.getPathWork());
+    const int resumen = ::open((work + prefijo + "-0011198.txt").constData(), O_RDONLY);
+    QVERIFY(resumen >= 0);
+    QByteArray texto(int(estado.st_size), '\0');
+    const ssize_t leidos = ::read(resumen, texto.data(), size_t(texto.size()));
+    ::close(resumen);
+    QCOMPARE(qint64(leidos), qint64(texto.size()));
+    QVERIFY(texto.contains("\"atrib\": \"a\xC3\xB1o\""));
 }
 
 QTEST_GUILESS_MAIN(TestKovLibro)

@@ -1,0 +1,298 @@
+// Whole validation jobs run through KovValidator against the job table: what the final record publishes (file
+// names, folder, counts, boxes) and what the job leaves on disk.
+#include "kovcontrol.h"
+#include "kovjobtable.h"
+#include "kovrespuesta.h"
+#include "kovrules.h"
+#include "kovvalidator.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+const QString kPrefijo = QStringLiteral("LE2010006660320240100080100");
+
+// A record that fails on a first field "E"; every record counts itself and reports three boxes: a listed one and
+// an unlisted one that both end negative, and one whose sum needs rounding.
+KovRespuesta validadorCajas(QList<KovColumna> *columnas, ParametrosRegistro *)
+{
+    KovRespuesta r;
+    if (columnas->at(0).getData() == QLatin1String("E"))
+        r.addError(55, 0);
+    r.addAcumulador(QStringLiteral("cnt_reg_e1"), 1);
+    r.addAgregado(QStringLiteral("cdp_cnt_01"), 1);
+    r.addCasillas(QStringLiteral("107"), -2.5);
+    r.addCasillas(QStringLiteral("102"), -2.5);
+    r.addCasillas(QStringLiteral("100"), 0.6);
+    return r;
+}
+
+QByteArray leeArchivo(const QString &ruta)
+{
+    QFile f(ruta);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+QStringList atribs(const QList<QVariant> &lista)
+{
+    QStringList nombres;
+    for (const QVariant &v : lista)
+        nombres.append(v.toMap().value(QStringLiteral("atrib")).toString());
+    return nombres;
+}
+
+QString valorDe(const QList<QVariant> &lista, const QString &atrib)
+{
+    for (const QVariant &v : lista) {
+        if (v.toMap().value(QStringLiteral("atrib")).toString() == atrib)
+            return v.toMap().value(QStringLiteral("valor")).toString();
+    }
+    return QStringLiteral("<none>");
+}
+
+QStringList codigos(const KovControl &registro)
+{
+    QStringList lista;
+    for (const QVariant &e : registro.getErrores())
+        lista.append(e.toMap().value(QStringLiteral("cod")).toString());
+    return lista;
+}
+
+// Key-index files of the ticket left in the temporary folder.
+QStringList indices(const QString &ticket)
+{
+    return QDir(QDir::tempPath()).entryList({QStringLiteral("*") + ticket + QStringLiteral(".idx")}, QDir::Files);
+}
+
+} // namespace
+
+class TestJobResults : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void publishedFiles_data();
+    void publishedFiles();
+    void bookWithErrorsPublishesNoFiles();
+    void unwritableResultFileIsNotPublished();
+    void failedCopyIsNotPublished();
+    void overlongLineCountsAsUnread();
+    void cancelledJobLeavesOnlyTheCopy();
+
+private:
+    QJsonObject peticion(const QByteArray &libro, const QJsonObject &cambios = QJsonObject());
+    // Runs a whole job on this thread; the record it left in the table, or false when the ticket is gone.
+    bool corre(const QJsonObject &peticion, KovControl *registro, bool cancelar = false);
+    QString trabajo() const;
+
+    QTemporaryDir *dir = nullptr;
+    QString ticket;
+};
+
+void TestJobResults::initTestCase()
+{
+    KovRules::registrarFuncionRegistroPrueba(QStringLiteral("tstCajas"), validadorCajas, 1);
+    // Tickets name key-index files in the shared temporary folder; other test programs draw from 1 too.
+    QMutexLocker lock(&gMutex);
+    gTicket = qint64(QCoreApplication::applicationPid()) * 1000;
+}
+
+void TestJobResults::init()
+{
+    dir = new QTemporaryDir;
+    QVERIFY(dir->isValid());
+    QVERIFY(QDir().mkpath(dir->filePath(QStringLiteral("base"))));
+}
+
+void TestJobResults::cleanup()
+{
+    if (!ticket.isEmpty())
+        kovRemoveJob(ticket);
+    ticket.clear();
+    delete dir;
+    dir = nullptr;
+}
+
+QJsonObject TestJobResults::peticion(const QByteArray &libro, const QJsonObject &cambios)
+{
+    const QString book = dir->filePath(QStringLiteral("LE2010006660320240100080100001111.txt"));
+    QFile f(book);
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        f.write(libro);
+    QJsonObject r{{"codigo", "080100"}, {"ruc", "20100066603"}, {"periodo", "20240100"}, {"path", book},
+                  {"pathHacolKov", dir->filePath(QStringLiteral("base"))}, {"funcion", "tstCajas"},
+                  {"ncolumnas", 1}, {"nextendidas", 1}, {"generateDetail", 1}, {"generateQVR", 1},
+                  {"columnas", QJsonArray{QJsonObject{{"longitud", "0"}}}}};
+    for (auto it = cambios.begin(); it != cambios.end(); ++it)
+        r.insert(it.key(), it.value());
+    return r;
+}
+
+bool TestJobResults::corre(const QJsonObject &peticion, KovControl *registro, bool cancelar)
+{
+    ticket = kovNewJob();
+    const QString texto = QString::fromLatin1(QJsonDocument(peticion).toJson(QJsonDocument::Compact).toBase64());
+    KovValidator job(ticket, texto);
+    if (!job.init())
+        return false;
+    if (cancelar)
+        kovCancelJob(ticket);
+    job.run(&gMutex);
+    return kovGetJob(ticket, registro);
+}
+
+QString TestJobResults::trabajo() const
+{
+    return dir->filePath(QStringLiteral("base/20100066603/20240100080000/"));
+}
+
+void TestJobResults::publishedFiles_data()
+{
+    QTest::addColumn<int>("generateDetail");
+    QTest::addColumn<int>("generateQVR");
+    QTest::newRow("detail and boxes") << 1 << 1;
+    QTest::newRow("detail only") << 1 << 0;
+    QTest::newRow("boxes only") << 0 << 1;
+    QTest::newRow("flags count only as 1") << 2 << 2;
+}
+
+// A clean book publishes the folder and exactly the names of the files written, and the files are what the record
+// holds: the copy byte for byte, the boxes rounded and clamped.
+void TestJobResults::publishedFiles()
+{
+    QFETCH(int, generateDetail);
+    QFETCH(int, generateQVR);
+
+    const QByteArray libro = "A|\nB|\n";
+    KovControl registro;
+    QVERIFY(corre(peticion(libro, {{"generateDetail", generateDetail}, {"generateQVR", generateQVR}}), &registro));
+    const KovStatus status = registro.getStatus();
+    QCOMPARE(status.getAvance(), 100);
+    QCOMPARE(status.getNerrores(), qint64(0));
+    QVERIFY(!status.isRunning());
+    QCOMPARE(status.getPathWork(), trabajo());
+
+    const QString detalle = kPrefijo + QStringLiteral("00111199.txt");
+    const QString resumen = generateDetail == 1 ? kPrefijo + QStringLiteral("00011198.txt") : QString();
+    const QString agregado = generateDetail == 1 ? kPrefijo + QStringLiteral("00111197.txt") : QString();
+    const QString casillas = generateQVR == 1 ? kPrefijo + QStringLiteral("00111196.txt") : QString();
+    QCOMPARE(status.getNameFileDetail(), detalle);
+    QCOMPARE(status.getNameFileResumen(), resumen);
+    QCOMPARE(status.getNameFileAgregado(), agregado);
+    QCOMPARE(status.getNameFileCasillas(), casillas);
+    QStringList escritos{detalle, resumen, agregado, casillas};
+    escritos.removeAll(QString());
+    escritos.sort();
+    QCOMPARE(QDir(trabajo()).entryList(QDir::Files, QDir::Name), escritos);
+    QCOMPARE(leeArchivo(trabajo() + detalle), libro);
+
+    QCOMPARE(atribs(registro.getResumen()),
+             (QStringList{"cnt_reg_e1", "cod_hash", "cod_hash_det", "cnt_reg_det", "cnt_tam_det"}));
+    QCOMPARE(valorDe(registro.getResumen(), QStringLiteral("cnt_reg_e1")), QStringLiteral("2"));
+    QCOMPARE(valorDe(registro.getResumen(), QStringLiteral("cnt_tam_det")), QString::number(libro.size()));
+    const QList<QVariant> cajas = registro.getCasillas();
+    QCOMPARE(atribs(cajas), (QStringList{"107", "102", "100"}));
+    QCOMPARE(cajas.at(0).toMap().value(QStringLiteral("valor")), QVariant(QStringLiteral("0")));
+    QCOMPARE(cajas.at(1).toMap().value(QStringLiteral("valor")), QVariant(-5.0));
+    QCOMPARE(cajas.at(2).toMap().value(QStringLiteral("valor")), QVariant(1.0));
+    QVERIFY(registro.toJson().contains(QStringLiteral("\"valor\": -5\n")));
+    if (!resumen.isEmpty()) {
+        const QVariantMap documento{{"resumen", registro.getResumen()}};
+        QCOMPARE(leeArchivo(trabajo() + resumen), QJsonDocument::fromVariant(documento).toJson());
+    }
+    if (!casillas.isEmpty()) {
+        QCOMPARE(leeArchivo(trabajo() + casillas),
+                 QByteArray("{\n    \"casillas\": [\n        {\n            \"atrib\": \"107\",\n"
+                            "            \"valor\": \"0\"\n        },\n        {\n            \"atrib\": \"102\",\n"
+                            "            \"valor\": -5\n        },\n        {\n            \"atrib\": \"100\",\n"
+                            "            \"valor\": 1\n        }\n    ]\n}\n"));
+    }
+    QCOMPARE(indices(ticket), QStringList());
+}
+
+// Errors leave the summary with the reading totals only: no copy, no hashes, no result file, no published name;
+// the boxes are still rounded and clamped.
+void TestJobResults::bookWithErrorsPublishesNoFiles()
+{
+    KovControl registro;
+    QVERIFY(corre(peticion("A|\nE|\n"), &registro));
+    const KovStatus status = registro.getStatus();
+    QCOMPARE(status.getAvance(), 100);
+    QCOMPARE(status.getNerrores(), qint64(1));
+    QCOMPARE(codigos(registro), QStringList{QStringLiteral("055")});
+    QCOMPARE(atribs(registro.getResumen()), QStringList{QStringLiteral("cnt_reg_e1")});
+    QVERIFY(status.getNameFileResumen().isEmpty());
+    QVERIFY(status.getNameFileAgregado().isEmpty());
+    QVERIFY(status.getNameFileCasillas().isEmpty());
+    QCOMPARE(QDir(trabajo()).entryList(QDir::Files), QStringList());
+    QCOMPARE(registro.getCasillas().at(0).toMap().value(QStringLiteral("valor")), QVariant(QStringLiteral("0")));
+    QCOMPARE(registro.getCasillas().at(1).toMap().value(QStringLiteral("valor")), QVariant(-5.0));
+    QCOMPARE(indices(ticket), QStringList());
+}
+
+// A result file that cannot be written is not published, and its error 999 counts in the final status.
+void TestJobResults::unwritableResultFileIsNotPublished()
+{
+    QVERIFY(QDir().mkpath(trabajo() + kPrefijo + QStringLiteral("00111196.txt/keep")));
+    KovControl registro;
+    QVERIFY(corre(peticion("A|\n"), &registro));
+    const KovStatus status = registro.getStatus();
+    QCOMPARE(codigos(registro), QStringList{QStringLiteral("999")});
+    QCOMPARE(status.getNerrores(), qint64(1));
+    QVERIFY(status.getNameFileCasillas().isEmpty());
+    QCOMPARE(status.getNameFileResumen(), kPrefijo + QStringLiteral("00011198.txt"));
+}
+
+// A copy that would land outside the base is not made, and no name stands for it.
+void TestJobResults::failedCopyIsNotPublished()
+{
+    KovControl registro;
+    QVERIFY(corre(peticion("A|\n", {{"ruc", "../../fuera"}}), &registro));
+    const KovStatus status = registro.getStatus();
+    QCOMPARE(codigos(registro), QStringList{QStringLiteral("999")});
+    QCOMPARE(status.getNerrores(), qint64(1));
+    QVERIFY(status.getNameFileDetail().isEmpty());
+    QVERIFY(status.getNameFileResumen().isEmpty());
+    QVERIFY(!QFileInfo::exists(dir->filePath(QStringLiteral("fuera"))));
+    QVERIFY(!QFileInfo::exists(QFileInfo(dir->path()).path() + QStringLiteral("/fuera")));
+}
+
+// A line past 16 MiB ends the reading as a failed read does: the book counts as not read to its end (error 44).
+// The copy comes before that error, as for any book clean so far.
+void TestJobResults::overlongLineCountsAsUnread()
+{
+    QByteArray libro = "A|\n";
+    libro += QByteArray(16 * 1024 * 1024 + 1, 'x');
+    libro += "\nB|\n";
+    KovControl registro;
+    QVERIFY(corre(peticion(libro), &registro));
+    const KovStatus status = registro.getStatus();
+    QCOMPARE(status.getRegistros(), qint64(1));
+    QCOMPARE(codigos(registro), QStringList{QStringLiteral("044")});
+    QCOMPARE(status.getNerrores(), qint64(1));
+    QVERIFY(status.getNameFileResumen().isEmpty());
+    QCOMPARE(QFileInfo(trabajo() + status.getNameFileDetail()).size(), qint64(libro.size()));
+}
+
+// A cancelled job logs it, leaves the table and deletes its key index; of its files only the copy is made.
+void TestJobResults::cancelledJobLeavesOnlyTheCopy()
+{
+    QTest::ignoreMessage(QtDebugMsg, "Se cancelo el proceso");
+    KovControl registro;
+    QVERIFY(!corre(peticion("A|\nB|\n"), &registro, true));
+    QCOMPARE(indices(ticket), QStringList());
+    QCOMPARE(QDir(trabajo()).entryList(QDir::Files), QStringList{kPrefijo + QStringLiteral("00111199.txt")});
+}
+
+QTEST_GUILESS_MAIN(TestJobResults)
+#include "tst_jobresults.moc"
