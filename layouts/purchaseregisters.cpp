@@ -1,8 +1,17 @@
 #include "purchaseregisters.h"
 
+#include "datechecks.h"
+#include "fieldchecks.h"
+#include "kovcolumna.h"
+#include "othervoucher.h"
+#include "purchasevoucher.h"
 #include "rulehelpers.h"
 
+#include <QStringList>
 #include <QtGlobal>
+
+#include <cmath>
+#include <iterator>
 
 // Shared by every purchase register.
 namespace {
@@ -18,20 +27,371 @@ bool signoDeBase(const QString &texto, int *signo)
     return true;
 }
 
+double monto(QList<KovColumna> *cols, int col)
+{
+    return numeroTexto(getData(cols, col));
+}
+
+// A record parameter looked up without inserting it; an absent key (or no map) reads as an empty value.
+QVariant parametro(ParametrosRegistro *parametros, const char *clave)
+{
+    return parametros ? parametros->value(QLatin1String(clave)) : QVariant();
+}
+
+// The job's switches ("generateDetail", "generateQVR") are on only when their integer value is exactly 1.
+bool activado(ParametrosRegistro *parametros, const char *clave)
+{
+    return parametro(parametros, clave).toInt() == 1;
+}
+
+const QString &estadoIncorrecto()
+{
+    static const QString texto = QStringLiteral("Indicador del estado es incorrecto");
+    return texto;
+}
+
+// Record checks.
+
+// The year of a DUA must lie after 1981 and not after the year of the book period or of the record's own.
+void chequearAnioDua(KovRespuesta *resp, QList<KovColumna> *cols, int col, const QString &periodoLibro,
+                     const QString &periodo)
+{
+    const int anio = enteroTexto(getData(cols, col));
+    if (anio <= 1981)
+        resp->addError(QStringLiteral("El año de emisión de la DUA debe ser mayor a 1981"), col);
+    if (anio > anioPeriodo(periodoLibro) || anio > anioPeriodo(periodo))
+        resp->addError(QStringLiteral("El año DUA debe ser menor o igual al año del periodo informado."), col);
+}
+
+// Where a voucher's numbers stand in a register's record.
+struct ColumnasComprobante
+{
+    int estado;
+    int tipo;
+    int serie;
+    int segundoNumero;
+    const char *libro;
+};
+
+// The second number, allowed only for some voucher types. Once type, series and state have passed
+// (`comprobante`), whatever the voucher rule finds on it belongs to that column.
+void chequearSegundoNumero(KovRespuesta *resp, QList<KovColumna> *cols, const ColumnasComprobante &k,
+                           bool permitido, bool comprobante)
+{
+    const bool conSegundo = !getData(cols, k.segundoNumero).isEmpty();
+    if (permitido) {
+        checkPositivoEnCadena(resp, cols, k.segundoNumero);
+        if (comprobante && conSegundo)
+            checkIndTipSerNumCompras(resp, cols, k.estado, k.tipo, k.serie, k.segundoNumero, QLatin1String(k.libro));
+    } else if (conSegundo) {
+        resp->addError(5, k.segundoNumero);
+    }
+}
+
+// The supplier's document where the voucher type requires it; its type and number are checked together
+// once either is there.
+void chequearDocumentoObligatorio(KovRespuesta *resp, QList<KovColumna> *cols, int colTipo, int colNumero,
+                                  int colProveedor)
+{
+    const QString guion = QStringLiteral("-");
+    const bool conTipo = checkObligatorio(resp, cols, colTipo, QString());
+    const bool conNumero = checkObligatorio(resp, cols, colNumero, guion);
+    checkObligatorio(resp, cols, colProveedor, guion);
+    if (conTipo || conNumero)
+        checkTipoDocumento(resp, cols, colTipo, colNumero);
+}
+
+// A tax follows the sign of its base; a zero base takes the rule of positive ones, a base without a sign
+// ("nan") asks nothing of the tax.
+void chequearImpuestoSegunBase(KovRespuesta *resp, QList<KovColumna> *cols, int colBase, int colImpuesto)
+{
+    int signoBase = 0;
+    if (!signoDeBase(getData(cols, colBase), &signoBase))
+        return;
+    if (signoBase >= 0)
+        checkPositivo(resp, cols, colImpuesto);
+    else
+        checkNegativo(resp, cols, colImpuesto);
+}
+
+// The voucher a note modifies: type, series and number are all required, and checked together once the type
+// is there.
+void chequearComprobanteReferido(KovRespuesta *resp, QList<KovColumna> *cols, int colTipo, int colSerie,
+                                 int colNumero)
+{
+    const QString guion = QStringLiteral("-");
+    const bool conTipo = checkObligatorio(resp, cols, colTipo, guion);
+    checkObligatorio(resp, cols, colSerie, QStringLiteral("00"));
+    checkObligatorio(resp, cols, colNumero, guion);
+    if (conTipo)
+        checkCdpTipSerNumOtros(resp, cols, colTipo, colSerie, colNumero);
+}
+
+// An indicator holds "1" or nothing; any other text is error 5 at its column. True when it holds "1".
+bool indicador(KovRespuesta *resp, QList<KovColumna> *cols, int col)
+{
+    const QString texto = getData(cols, col);
+    const bool uno = texto == QLatin1String("1");
+    if (!texto.isEmpty() && !uno)
+        resp->addError(5, col);
+    return uno;
+}
+
+// An indicator column counted under its key.
+struct Indicador
+{
+    int col;
+    const char *clave;
+};
+
+// Every key is declared before any record is counted, so the keys stand in the summary in table order.
+template <size_t N>
+void contarIndicadores(KovRespuesta *resp, QList<KovColumna> *cols, const Indicador (&indicadores)[N])
+{
+    for (const Indicador &i : indicadores)
+        resp->addAcumulador(QLatin1String(i.clave), 0.0);
+    for (const Indicador &i : indicadores) {
+        if (indicador(resp, cols, i.col))
+            resp->addAcumulador(QLatin1String(i.clave), 1.0);
+    }
+}
+
+// Plain totals.
+
+// The state counts of the general variants: all five declared, then the record's own state counted once.
+void contarEstados(KovRespuesta *resp, const QString &estado)
+{
+    static const char *const estados[] = {"0", "1", "6", "7", "9"};
+    const QString prefijo = QStringLiteral("cnt_reg_e");
+    for (const char *e : estados)
+        resp->addAcumulador(prefijo + QLatin1String(e), 0.0);
+    for (const char *e : estados) {
+        if (estado == QLatin1String(e)) {
+            resp->addAcumulador(prefijo + estado, 1.0);
+            break;
+        }
+    }
+}
+
+// Detailed totals.
+
+// Total keys are a family name and a suffix: "_e" and a state digit, "_e16" or "_to".
+struct FamiliaClaves
+{
+    const char *familia;
+    const char *sufijos[6];
+};
+
+template <size_t N>
+QStringList clavesDeclaradas(const FamiliaClaves (&tabla)[N])
+{
+    QStringList claves;
+    for (const FamiliaClaves &f : tabla) {
+        for (const char *sufijo : f.sufijos) {
+            if (sufijo)
+                claves << QLatin1String(f.familia) + QLatin1String(sufijo);
+        }
+    }
+    return claves;
+}
+
+// Declaring every key with 0.0 on every record keeps the summary's keys and their order fixed from the
+// first record on, whatever it holds.
+void declara(KovRespuesta *resp, const QStringList &claves)
+{
+    for (const QString &clave : claves)
+        resp->addAcumulador(clave, 0.0);
+}
+
+// The keys of the detailed totals of registers 8.1 and 8.3 that follow their own amount families: the voucher
+// total over all states, the record counts and the counts by currency and by voucher class.
+const FamiliaClaves kClavesComunes[] = {
+    {"mto_adq_lib", {"_e0", "_e1", "_e6", "_e7", "_e9", "_to"}},
+    {"cnt_reg_per", {"_e0", "_e1", "_e6", "_e7", "_to"}},
+    {"cnt_reg_per_ant", {"_e9", "_to"}},
+    {"cnt_reg", {"_e0", "_e1", "_e6", "_e7", "_e9"}},
+    {"cnt_cdp_mn", {"_e0", "_e1", "_e6", "_e7", "_e9", "_to"}},
+    {"cnt_cdp_me", {"_e0", "_e1", "_e6", "_e7", "_e9", "_to"}},
+    {"cnt_fact_elec", {"_e0", "_e1", "_e6", "_e7", "_e9", "_to"}},
+    {"cnt_fact_fisi", {"_e0", "_e1", "_e6", "_e7", "_e9", "_to"}},
+    {"cnt_nc_elec", {"_e0", "_e1", "_e6", "_e7", "_e9", "_to"}},
+    {"cnt_nc_fisi", {"_e0", "_e1", "_e6", "_e7", "_e9", "_to"}},
+    {"cnt_nd_elec", {"_e0", "_e1", "_e6", "_e7", "_e9", "_to"}},
+    {"cnt_nd_fisi", {"_e0", "_e1", "_e6", "_e7", "_e9", "_to"}},
+    {"cnt_otro_elec", {"_e0", "_e1", "_e6", "_e7", "_e9", "_to"}},
+    {"cnt_otro_fisi", {"_e0", "_e1", "_e6", "_e7", "_e9", "_to"}},
+};
+
+// How the detailed variants count a record: by currency, by medium (a series of digits only is a paper
+// voucher) and by voucher class.
+struct Clasificacion
+{
+    QString moneda;
+    QString medio;
+    QString clase;
+};
+
+// `tiposClase` holds the voucher types of an invoice, a credit note and a debit note, in this order.
+Clasificacion clasifica(QList<KovColumna> *cols, int colMoneda, int colSerie, const QString &tipo,
+                        const char *const (&tiposClase)[3])
+{
+    static const char *const clases[3] = {"fact", "nc", "nd"};
+    Clasificacion c;
+    c.moneda = getData(cols, colMoneda) == QLatin1String("PEN") ? QStringLiteral("mn") : QStringLiteral("me");
+    c.medio = esSoloDigitos(getData(cols, colSerie)) ? QStringLiteral("fisi") : QStringLiteral("elec");
+    c.clase = QStringLiteral("otro");
+    for (int i = 0; i < 3; ++i) {
+        if (tipo == QLatin1String(tiposClase[i])) {
+            c.clase = QLatin1String(clases[i]);
+            break;
+        }
+    }
+    return c;
+}
+
+// One currency count and one class count for the suffix.
+void conteosClase(KovRespuesta *resp, const Clasificacion &c, const QString &sufijo)
+{
+    resp->addAcumulador(QStringLiteral("cnt_cdp_") + c.moneda + sufijo, 1.0);
+    resp->addAcumulador(QStringLiteral("cnt_") + c.clase + QLatin1Char('_') + c.medio + sufijo, 1.0);
+}
+
+// An amount family of the per-state totals, the column that feeds it, and whether states "1" and "6" also
+// feed its "_e16" key.
+struct MontoPorEstado
+{
+    const char *familia;
+    int col;
+    bool conE16;
+};
+
+// What the per-state totals of registers 8.1 and 8.3 read. The amount families end with mto_adq_lib, fed by
+// the voucher total; the ones before it also make the first half of the all-state block.
+struct TotalesPorEstado
+{
+    const MontoPorEstado *montos;
+    int numMontos;
+    int estado;
+    int tipo;
+    int serie;
+    int moneda;
+    int total;
+    const char *tiposClase[3];
+};
+
+// The detailed totals of registers 8.1 and 8.3: every key declared on every record, then, for a record that
+// passed the voucher rule (`comprobante`), its state's block and the all-state block.
+void totalesPorEstado(KovRespuesta *resp, QList<KovColumna> *cols, const QStringList &claves,
+                      const TotalesPorEstado &t, bool comprobante)
+{
+    static const QStringList estadosPropios = {"0", "1", "6", "7"};
+    declara(resp, claves);
+    if (!comprobante)
+        return;
+
+    const QString estado = getData(cols, t.estado);
+    const Clasificacion c = clasifica(cols, t.moneda, t.serie, getData(cols, t.tipo), t.tiposClase);
+    if (inList(estado, estadosPropios)) {
+        const QString s = QStringLiteral("_e") + estado;
+        const bool e16 = estado == QLatin1String("1") || estado == QLatin1String("6");
+        for (int i = 0; i < t.numMontos; ++i) {
+            const MontoPorEstado &m = t.montos[i];
+            const double valor = monto(cols, m.col);
+            resp->addAcumulador(QLatin1String(m.familia) + s, valor);
+            if (m.conE16 && e16)
+                resp->addAcumulador(QLatin1String(m.familia) + QLatin1String("_e16"), valor);
+        }
+        resp->addAcumulador(QStringLiteral("cnt_reg_per") + s, 1.0);
+        resp->addAcumulador(QStringLiteral("cnt_reg") + s, 1.0);
+        conteosClase(resp, c, s);
+        for (int i = 0; i + 1 < t.numMontos; ++i) {
+            const MontoPorEstado &m = t.montos[i];
+            resp->addAcumulador(QLatin1String(m.familia) + QLatin1String("_to"), monto(cols, m.col));
+        }
+        resp->addAcumulador(QStringLiteral("cnt_reg_per_to"), 1.0);
+    } else if (estado == QLatin1String("9")) {
+        // A record of an earlier period keeps its amount apart under its own period.
+        const QString periodo = getData(cols, 1);
+        const double valor = monto(cols, t.total);
+        resp->addPerAcumulador(QStringLiteral("mto_adq_per_ant_e9"), periodo, valor);
+        resp->addPerAcumulador(QStringLiteral("mto_adq_per_ant_to"), periodo, valor);
+        resp->addAcumulador(QStringLiteral("mto_adq_lib_e9"), valor);
+        resp->addAcumulador(QStringLiteral("cnt_reg_per_ant_e9"), 1.0);
+        resp->addAcumulador(QStringLiteral("cnt_reg_per_ant_to"), 1.0);
+        resp->addAcumulador(QStringLiteral("cnt_reg_e9"), 1.0);
+        conteosClase(resp, c, QStringLiteral("_e9"));
+    }
+    // Every record past the voucher rule, whatever its state, reaches the second half of the all-state block.
+    resp->addAcumulador(QStringLiteral("mto_adq_lib_to"), monto(cols, t.total));
+    conteosClase(resp, c, QStringLiteral("_to"));
+}
+
+// Tax-form boxes and aggregates.
+
+const QStringList kTiposCasilla = {
+    "00", "01", "04", "05", "06", "08", "11", "12", "13", "14", "15", "16", "17", "18", "23", "24", "25", "26",
+    "27", "28", "29", "30", "32", "34", "35", "36", "37", "42", "43", "48", "55", "56", "88", "89", "96",
+};
+const QStringList kTiposImportacion = {"46", "50", "51", "52", "53", "54"};
+const QStringList kTiposReversion = {"07", "87"};
+
+// A box rule: states "1" and "6" (and "0" with `conEstado0`), a voucher type of the box list or of the import
+// list, an amount column and whether the amount must pass the entry test. A reversing voucher ("07", "87")
+// takes the box of the voucher it refers to, always as a negative.
+struct ReglaCasilla
+{
+    const char *casilla;
+    bool conEstado0;
+    bool importacion;
+    bool reversion;
+    int col;
+    bool pruebaIngreso;
+};
+
+// The record's box entries, rule by rule in table order, when the job asks for the boxes.
+template <size_t N>
+void agregarCasillas(KovRespuesta *resp, QList<KovColumna> *cols, ParametrosRegistro *parametros,
+                     const ReglaCasilla (&reglas)[N], int colEstado, int colTipo, int colTipoReferencia)
+{
+    if (!activado(parametros, "generateQVR"))
+        return;
+    const QString estado = getData(cols, colEstado);
+    const QString tipo = getData(cols, colTipo);
+    const bool estado16 = estado == QLatin1String("1") || estado == QLatin1String("6");
+    const bool estado0 = estado == QLatin1String("0");
+    for (const ReglaCasilla &regla : reglas) {
+        if (!estado16 && !(regla.conEstado0 && estado0))
+            continue;
+        const QStringList &lista = regla.importacion ? kTiposImportacion : kTiposCasilla;
+        const bool aplica = regla.reversion
+            ? inList(tipo, kTiposReversion) && inList(getData(cols, colTipoReferencia), lista)
+            : inList(tipo, lista);
+        if (!aplica)
+            continue;
+        const QString texto = getData(cols, regla.col);
+        if (regla.pruebaIngreso && !validarIngresoCasilla(texto))
+            continue;
+        const double valor = numeroTexto(texto);
+        resp->addCasillas(QLatin1String(regla.casilla), regla.reversion ? -std::fabs(valor) : valor);
+    }
+}
+
+// The closing step of every register: two aggregates per voucher type and state and one detail line, only
+// when the job asks for the detail. Type and state are taken as written, so a wrong state still has its keys.
+void agregadosDetalle(KovRespuesta *resp, QList<KovColumna> *cols, ParametrosRegistro *parametros, int colTipo,
+                      int colEstado, int colMonto)
+{
+    if (!activado(parametros, "generateDetail"))
+        return;
+    const QString tipoEstado = getData(cols, colTipo) + QLatin1Char('_') + getData(cols, colEstado);
+    resp->addAgregado(QStringLiteral("cdp_cnt_") + tipoEstado, 1.0);
+    resp->addAgregado(QStringLiteral("cdp_mto_") + tipoEstado, monto(cols, colMonto));
+    resp->addCounterDetail();
+}
+
 } // namespace
 
 // ---- Register 8.1 ----
-
-#include "datechecks.h"
-#include "fieldchecks.h"
-#include "kovcolumna.h"
-#include "othervoucher.h"
-#include "purchasevoucher.h"
-#include "rulehelpers.h"
-
-#include <QStringList>
-
-#include <cmath>
 
 namespace {
 namespace libro81 {
@@ -62,7 +422,6 @@ const int kEstado = 41;
 
 const QStringList kTiposColumna26 = {"07", "08", "87", "88", "97", "98"};
 const QStringList kTiposDua = {"50", "52"};
-const QStringList kEstadosConBloque = {"0", "1", "6", "7"};
 const QStringList kTiposSegundoNumero = {
     "00", "03", "05", "06", "07", "08", "11", "12", "13", "14", "15", "16", "18",
     "19", "23", "26", "28", "30", "34", "35", "36", "37", "55", "56", "87", "88",
@@ -80,36 +439,24 @@ struct Registro
     QString tipo;
     QString periodoLibro;
     int numeroEstado;
-    int generateQVR;
-    int generateDetail;
 };
 
-Registro leerRegistro(QList<KovColumna> *cols, const ParametrosRegistro *parametros)
+Registro leerRegistro(QList<KovColumna> *cols, ParametrosRegistro *parametros)
 {
     Registro r;
     r.estado = getData(cols, kEstado);
     r.periodo = getData(cols, kPeriodo);
     r.tipo = getData(cols, kTipo);
     r.numeroEstado = enteroTexto(r.estado);
-    // value() never inserts: a missing parameter reads as empty text or 0.
-    const ParametrosRegistro vacios;
-    const ParametrosRegistro &p = parametros ? *parametros : vacios;
-    r.periodoLibro = p.value(QStringLiteral("periodo")).toString();
-    r.generateQVR = p.value(QStringLiteral("generateQVR")).toInt();
-    r.generateDetail = p.value(QStringLiteral("generateDetail")).toInt();
+    r.periodoLibro = parametro(parametros, "periodo").toString();
     return r;
-}
-
-double monto(QList<KovColumna> *cols, int col)
-{
-    return numeroTexto(getData(cols, col));
 }
 
 void chequearEstadoYFechas(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r)
 {
     const QString fechaVacia = QStringLiteral("01/01/0001");
     if (r.estado == QLatin1String("8") || r.estado == QLatin1String("5"))
-        resp->addError(QStringLiteral("Indicador del estado es incorrecto"), kEstado);
+        resp->addError(estadoIncorrecto(), kEstado);
     if (r.estado == QLatin1String("7"))
         resp->addEstado7();
 
@@ -149,68 +496,36 @@ void chequearEstadoYFechas(KovRespuesta *resp, QList<KovColumna> *cols, const Re
 // Returns the verdict of the voucher rule on columns 6, 7 and 9, which gates the detailed totals.
 bool chequearComprobante(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r)
 {
-    const QString libro = QStringLiteral("080100");
-    const bool comprobante = checkIndTipSerNumCompras(resp, cols, kEstado, kTipo, kSerie, kNumero, libro);
-
-    if (inList(r.tipo, kTiposDua)) {
-        const int anioDua = enteroTexto(getData(cols, kAnioDua));
-        if (anioDua <= 1981)
-            resp->addError(QStringLiteral("El año de emisión de la DUA debe ser mayor a 1981"), kAnioDua);
-        if (anioDua > anioPeriodo(r.periodoLibro) || anioDua > anioPeriodo(r.periodo))
-            resp->addError(QStringLiteral("El año DUA debe ser menor o igual al año del periodo informado."), kAnioDua);
-    }
-
-    const bool conSegundo = !getData(cols, kSegundoNumero).isEmpty();
-    if (inList(r.tipo, kTiposSegundoNumero)) {
-        checkPositivoEnCadena(resp, cols, kSegundoNumero);
-        // Type, series and state already passed, so whatever this call finds belongs to column 10.
-        if (comprobante && conSegundo)
-            checkIndTipSerNumCompras(resp, cols, kEstado, kTipo, kSerie, kSegundoNumero, libro);
-    } else if (conSegundo) {
-        resp->addError(5, kSegundoNumero);
-    }
+    static const ColumnasComprobante columnas = {kEstado, kTipo, kSerie, kSegundoNumero, "080100"};
+    const bool comprobante =
+        checkIndTipSerNumCompras(resp, cols, kEstado, kTipo, kSerie, kNumero, QLatin1String(columnas.libro));
+    if (inList(r.tipo, kTiposDua))
+        chequearAnioDua(resp, cols, kAnioDua, r.periodoLibro, r.periodo);
+    chequearSegundoNumero(resp, cols, columnas, inList(r.tipo, kTiposSegundoNumero), comprobante);
     return comprobante;
 }
 
 void chequearProveedorYMontos(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r)
 {
-    const QString guion = QStringLiteral("-");
     if (inList(r.tipo, kTiposDocumentoOpcional)) {
         if (!getData(cols, kTipoDocumento).isEmpty() || !getData(cols, kNumeroDocumento).isEmpty())
             checkTipoDocumento(resp, cols, kTipoDocumento, kNumeroDocumento);
     } else {
-        const bool conTipo = checkObligatorio(resp, cols, kTipoDocumento, QString());
-        const bool conNumero = checkObligatorio(resp, cols, kNumeroDocumento, guion);
-        checkObligatorio(resp, cols, kProveedor, guion);
-        if (conTipo || conNumero)
-            checkTipoDocumento(resp, cols, kTipoDocumento, kNumeroDocumento);
+        chequearDocumentoObligatorio(resp, cols, kTipoDocumento, kNumeroDocumento, kProveedor);
     }
 
-    // Each tax follows the sign of the base before it; a base without a sign ("nan") asks nothing of its tax.
     static const int kBaseImpuesto[][2] = {{14, 15}, {16, 17}, {18, 19}};
-    for (const auto &par : kBaseImpuesto) {
-        int signoBase = 0;
-        if (!signoDeBase(getData(cols, par[0]), &signoBase))
-            continue;
-        if (signoBase >= 0)
-            checkPositivo(resp, cols, par[1]);
-        else
-            checkNegativo(resp, cols, par[1]);
-    }
+    for (const auto &par : kBaseImpuesto)
+        chequearImpuestoSegunBase(resp, cols, par[0], par[1]);
 
     if (!getData(cols, kTipoCambio).isEmpty())
         checkTipoCambio(resp, cols, kTipoCambio);
 
-    if (inList(r.tipo, kTiposColumna26)) {
-        const bool conTipoReferencia = checkObligatorio(resp, cols, kTipoReferencia, guion);
-        checkObligatorio(resp, cols, kSerieReferencia, QStringLiteral("00"));
-        checkObligatorio(resp, cols, kNumeroReferencia, guion);
-        if (conTipoReferencia)
-            checkCdpTipSerNumOtros(resp, cols, kTipoReferencia, kSerieReferencia, kNumeroReferencia);
-    }
+    if (inList(r.tipo, kTiposColumna26))
+        chequearComprobanteReferido(resp, cols, kTipoReferencia, kSerieReferencia, kNumeroReferencia);
     // Column 27 is read on every record, not only when the voucher must name one.
     if (inList(getData(cols, kTipoReferencia), kTiposDua))
-        checkObligatorio(resp, cols, kDuaReferencia, guion);
+        checkObligatorio(resp, cols, kDuaReferencia, QStringLiteral("-"));
 
     checkPositivoEnCadena(resp, cols, kEnCadena);
     const QString bandera = getData(cols, kBandera);
@@ -219,29 +534,9 @@ void chequearProveedorYMontos(KovRespuesta *resp, QList<KovColumna> *cols, const
 }
 
 // Indicator columns 36 to 40: empty or "1", counted under their keys.
-struct Indicador
-{
-    int col;
-    const char *clave;
-};
 const Indicador kIndicadores[] = {
     {36, "cnt_error1"}, {37, "cnt_error2"}, {38, "cnt_error3"}, {39, "cnt_error4"}, {40, "cnt_ind_cancel"},
 };
-
-void contarIndicadores(KovRespuesta *resp, QList<KovColumna> *cols)
-{
-    for (const Indicador &i : kIndicadores)
-        resp->addAcumulador(QLatin1String(i.clave), 0.0);
-    for (const Indicador &i : kIndicadores) {
-        const QString texto = getData(cols, i.col);
-        if (texto.isEmpty())
-            continue;
-        if (texto == QLatin1String("1"))
-            resp->addAcumulador(QLatin1String(i.clave), 1.0);
-        else
-            resp->addError(5, i.col);
-    }
-}
 
 // General totals.
 
@@ -257,74 +552,34 @@ const TotalGeneral kTotalesGenerales[] = {
     {"mto_CDP_t1", 23},
 };
 
-const char *const kEstadosContados[] = {"0", "1", "6", "7", "9"};
-
 void totalesGenerales(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r)
 {
     for (const TotalGeneral &t : kTotalesGenerales)
         resp->addAcumulador(QLatin1String(t.clave), monto(cols, t.col));
-    for (const char *estado : kEstadosContados)
-        resp->addAcumulador(QStringLiteral("cnt_reg_e") + QLatin1String(estado), 0.0);
-    for (const char *estado : kEstadosContados) {
-        if (r.estado == QLatin1String(estado)) {
-            resp->addAcumulador(QStringLiteral("cnt_reg_e") + QLatin1String(estado), 1.0);
-            break;
-        }
-    }
+    contarEstados(resp, r.estado);
 }
 
 // Detailed totals.
 
-// Every key of the detailed totals is declared on every record, family by family in this order, so the first
-// record of a book fixes where they stand in the summary.
-const char *const kSufijosEstado[] = {"e0", "e1", "e6", "e7", "to", nullptr};
-const char *const kSufijosE16[] = {"e0", "e1", "e6", "e7", "to", "e16", nullptr};
-const char *const kSufijosConE9[] = {"e0", "e1", "e6", "e7", "e9", "to", nullptr};
-const char *const kSufijosAnterior[] = {"e9", "to", nullptr};
-const char *const kSufijosRegistro[] = {"e0", "e1", "e6", "e7", "e9", nullptr};
-
-struct FamiliaDeclarada
-{
-    const char *familia;
-    const char *const *sufijos;
-};
-const FamiliaDeclarada kDeclaradas[] = {
-    {"mto_com_ven_gra", kSufijosEstado},
-    {"mto_igv_ipm1", kSufijosE16},
-    {"mto_com_ven_granogra", kSufijosEstado},
-    {"mto_igv_ipm2", kSufijosE16},
-    {"mto_com_ven_nogra", kSufijosEstado},
-    {"mto_igv_ipm3", kSufijosEstado},
-    {"mto_adq_nogra", kSufijosEstado},
-    {"mto_isc", kSufijosEstado},
-    {"mto_icbp", kSufijosEstado},
-    {"mto_otros", kSufijosEstado},
-    {"mto_adq_per", kSufijosEstado},
-    {"mto_adq_lib", kSufijosConE9},
-    {"cnt_reg_per", kSufijosEstado},
-    {"cnt_reg_per_ant", kSufijosAnterior},
-    {"cnt_reg", kSufijosRegistro},
-    {"cnt_cdp_mn", kSufijosConE9},
-    {"cnt_cdp_me", kSufijosConE9},
-    {"cnt_fact_elec", kSufijosConE9},
-    {"cnt_fact_fisi", kSufijosConE9},
-    {"cnt_nc_elec", kSufijosConE9},
-    {"cnt_nc_fisi", kSufijosConE9},
-    {"cnt_nd_elec", kSufijosConE9},
-    {"cnt_nd_fisi", kSufijosConE9},
-    {"cnt_otro_elec", kSufijosConE9},
-    {"cnt_otro_fisi", kSufijosConE9},
+// Every key of the detailed totals is declared on every record, family by family in this order (these amount
+// families, then the common ones), so the first record of a book fixes where they stand in the summary.
+const FamiliaClaves kDeclaradas[] = {
+    {"mto_com_ven_gra", {"_e0", "_e1", "_e6", "_e7", "_to"}},
+    {"mto_igv_ipm1", {"_e0", "_e1", "_e6", "_e7", "_to", "_e16"}},
+    {"mto_com_ven_granogra", {"_e0", "_e1", "_e6", "_e7", "_to"}},
+    {"mto_igv_ipm2", {"_e0", "_e1", "_e6", "_e7", "_to", "_e16"}},
+    {"mto_com_ven_nogra", {"_e0", "_e1", "_e6", "_e7", "_to"}},
+    {"mto_igv_ipm3", {"_e0", "_e1", "_e6", "_e7", "_to"}},
+    {"mto_adq_nogra", {"_e0", "_e1", "_e6", "_e7", "_to"}},
+    {"mto_isc", {"_e0", "_e1", "_e6", "_e7", "_to"}},
+    {"mto_icbp", {"_e0", "_e1", "_e6", "_e7", "_to"}},
+    {"mto_otros", {"_e0", "_e1", "_e6", "_e7", "_to"}},
+    {"mto_adq_per", {"_e0", "_e1", "_e6", "_e7", "_to"}},
 };
 
-// The amount families that a record of state 0, 1, 6 or 7 feeds, in order; the first ten also make the first
-// half of the all-state block. mto_icbp is declared but fed by no column.
-struct FamiliaMonto
-{
-    const char *familia;
-    int col;
-    bool conE16;
-};
-const FamiliaMonto kMontosEstado[] = {
+// The amount families that a record of state 0, 1, 6 or 7 feeds, in order. mto_icbp is declared but fed by
+// no column.
+const MontoPorEstado kMontosEstado[] = {
     {"mto_com_ven_gra", 14, false},
     {"mto_igv_ipm1", 15, true},
     {"mto_com_ven_granogra", 16, false},
@@ -337,119 +592,9 @@ const FamiliaMonto kMontosEstado[] = {
     {"mto_adq_per", 23, false},
     {"mto_adq_lib", 23, false},
 };
-const int kMontosTodos = 10;
-
-QString clave(const char *familia, const QString &sufijo)
-{
-    return QLatin1String(familia) + QLatin1Char('_') + sufijo;
-}
-
-// The declared names, built once: they never change, and every record of a detailed book needs all of them.
-const QStringList &clavesDeclaradas()
-{
-    static const QStringList claves = [] {
-        QStringList lista;
-        for (const FamiliaDeclarada &f : kDeclaradas) {
-            for (const char *const *s = f.sufijos; *s; ++s)
-                lista.append(clave(f.familia, QLatin1String(*s)));
-        }
-        return lista;
-    }();
-    return claves;
-}
-
-// How a record that passed the voucher rule is counted: by currency, by medium and by voucher class.
-struct Clases
-{
-    QString moneda;
-    QString comprobante;
-
-    QString monedaCon(const QString &sufijo) const { return moneda + QLatin1Char('_') + sufijo; }
-    QString comprobanteCon(const QString &sufijo) const { return comprobante + QLatin1Char('_') + sufijo; }
-};
-
-Clases clasificar(QList<KovColumna> *cols, const Registro &r)
-{
-    Clases c;
-    c.moneda = getData(cols, kMoneda) == QLatin1String("PEN") ? QStringLiteral("cnt_cdp_mn")
-                                                              : QStringLiteral("cnt_cdp_me");
-    // A series of digits only is a paper voucher; anything else, the empty series included, an electronic one.
-    const QString medio = esSoloDigitos(getData(cols, kSerie)) ? QStringLiteral("fisi") : QStringLiteral("elec");
-    QString clase = QStringLiteral("otro");
-    if (r.tipo == QLatin1String("01"))
-        clase = QStringLiteral("fact");
-    else if (r.tipo == QLatin1String("07"))
-        clase = QStringLiteral("nc");
-    else if (r.tipo == QLatin1String("08"))
-        clase = QStringLiteral("nd");
-    c.comprobante = QStringLiteral("cnt_") + clase + QLatin1Char('_') + medio;
-    return c;
-}
-
-void totalesDetallados(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r, bool comprobante)
-{
-    const QString to = QStringLiteral("to");
-    for (const QString &declarada : clavesDeclaradas())
-        resp->addAcumulador(declarada, 0.0);
-    if (!comprobante)
-        return;
-
-    const Clases c = clasificar(cols, r);
-    if (inList(r.estado, kEstadosConBloque)) {
-        const QString e = QLatin1Char('e') + r.estado;
-        const bool e16 = r.estado == QLatin1String("1") || r.estado == QLatin1String("6");
-        for (const FamiliaMonto &m : kMontosEstado) {
-            const double valor = monto(cols, m.col);
-            resp->addAcumulador(clave(m.familia, e), valor);
-            if (m.conE16 && e16)
-                resp->addAcumulador(clave(m.familia, QStringLiteral("e16")), valor);
-        }
-        resp->addAcumulador(clave("cnt_reg_per", e), 1.0);
-        resp->addAcumulador(clave("cnt_reg", e), 1.0);
-        resp->addAcumulador(c.monedaCon(e), 1.0);
-        resp->addAcumulador(c.comprobanteCon(e), 1.0);
-
-        for (int i = 0; i < kMontosTodos; ++i)
-            resp->addAcumulador(clave(kMontosEstado[i].familia, to), monto(cols, kMontosEstado[i].col));
-        resp->addAcumulador(QStringLiteral("cnt_reg_per_to"), 1.0);
-    } else if (r.estado == QLatin1String("9")) {
-        // A record of an earlier period keeps its amount apart under its own period.
-        const double valor = monto(cols, kMontoComprobante);
-        const QString e9 = QStringLiteral("e9");
-        resp->addPerAcumulador(QStringLiteral("mto_adq_per_ant_e9"), r.periodo, valor);
-        resp->addPerAcumulador(QStringLiteral("mto_adq_per_ant_to"), r.periodo, valor);
-        resp->addAcumulador(QStringLiteral("mto_adq_lib_e9"), valor);
-        resp->addAcumulador(QStringLiteral("cnt_reg_per_ant_e9"), 1.0);
-        resp->addAcumulador(QStringLiteral("cnt_reg_per_ant_to"), 1.0);
-        resp->addAcumulador(QStringLiteral("cnt_reg_e9"), 1.0);
-        resp->addAcumulador(c.monedaCon(e9), 1.0);
-        resp->addAcumulador(c.comprobanteCon(e9), 1.0);
-    }
-    // Every record past the voucher rule, whatever its state, reaches the second half of the all-state block.
-    resp->addAcumulador(QStringLiteral("mto_adq_lib_to"), monto(cols, kMontoComprobante));
-    resp->addAcumulador(c.monedaCon(to), 1.0);
-    resp->addAcumulador(c.comprobanteCon(to), 1.0);
-}
 
 // Tax-form boxes.
 
-const QStringList kTiposCasilla = {
-    "00", "01", "04", "05", "06", "08", "11", "12", "13", "14", "15", "16", "17", "18", "23", "24", "25", "26",
-    "27", "28", "29", "30", "32", "34", "35", "36", "37", "42", "43", "48", "55", "56", "88", "89", "96",
-};
-const QStringList kTiposImportacion = {"46", "50", "51", "52", "53", "54"};
-const QStringList kTiposReversion = {"07", "87"};
-
-// A reversing voucher ("07", "87") takes the box of the voucher it refers to (column 27), always as a negative.
-struct ReglaCasilla
-{
-    const char *casilla;
-    bool conEstado0;
-    bool importacion;
-    bool reversion;
-    int col;
-    bool pruebaIngreso;
-};
 const ReglaCasilla kReglasCasilla[] = {
     {"107", false, false, false, 14, false}, {"107", false, false, true, 14, false},
     {"110", false, false, false, 16, true},  {"110", false, false, true, 16, true},
@@ -461,54 +606,27 @@ const ReglaCasilla kReglasCasilla[] = {
     {"122", true, true, false, 20, true},    {"122", true, true, true, 20, true},
 };
 
-void agregarCasillas(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r)
-{
-    if (r.generateQVR != 1)
-        return;
-    const bool estado16 = r.estado == QLatin1String("1") || r.estado == QLatin1String("6");
-    const bool estado0 = r.estado == QLatin1String("0");
-    for (const ReglaCasilla &regla : kReglasCasilla) {
-        if (!estado16 && !(regla.conEstado0 && estado0))
-            continue;
-        const QStringList &lista = regla.importacion ? kTiposImportacion : kTiposCasilla;
-        const bool aplica = regla.reversion
-            ? inList(r.tipo, kTiposReversion) && inList(getData(cols, kTipoReferencia), lista)
-            : inList(r.tipo, lista);
-        if (!aplica)
-            continue;
-        const QString texto = getData(cols, regla.col);
-        if (regla.pruebaIngreso && !validarIngresoCasilla(texto))
-            continue;
-        const double valor = numeroTexto(texto);
-        resp->addCasillas(QLatin1String(regla.casilla), regla.reversion ? -std::fabs(valor) : valor);
-    }
-}
-
-void agregarDetalle(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r)
-{
-    if (r.generateDetail != 1)
-        return;
-    const QString sufijo = r.tipo + QLatin1Char('_') + r.estado;
-    resp->addAgregado(QStringLiteral("cdp_cnt_") + sufijo, 1.0);
-    resp->addAgregado(QStringLiteral("cdp_mto_") + sufijo, monto(cols, kMontoComprobante));
-    resp->addCounterDetail();
-}
-
 // The frame both variants share: every phase runs on every record, whatever an earlier one reported.
 KovRespuesta validar(QList<KovColumna> *cols, ParametrosRegistro *parametros, bool detallado)
 {
+    static const TotalesPorEstado totales = {
+        kMontosEstado, int(std::size(kMontosEstado)), kEstado, kTipo, kSerie, kMoneda, kMontoComprobante,
+        {"01", "07", "08"},
+    };
+    static const QStringList claves = clavesDeclaradas(kDeclaradas) + clavesDeclaradas(kClavesComunes);
+
     KovRespuesta resp;
     const Registro r = leerRegistro(cols, parametros);
     chequearEstadoYFechas(&resp, cols, r);
     const bool comprobante = chequearComprobante(&resp, cols, r);
     chequearProveedorYMontos(&resp, cols, r);
-    contarIndicadores(&resp, cols);
+    contarIndicadores(&resp, cols, kIndicadores);
     if (detallado)
-        totalesDetallados(&resp, cols, r, comprobante);
+        totalesPorEstado(&resp, cols, claves, totales, comprobante);
     else
         totalesGenerales(&resp, cols, r);
-    agregarCasillas(&resp, cols, r);
-    agregarDetalle(&resp, cols, r);
+    agregarCasillas(&resp, cols, parametros, kReglasCasilla, kEstado, kTipo, kTipoReferencia);
+    agregadosDetalle(&resp, cols, parametros, kTipo, kEstado, kMontoComprobante);
     return resp;
 }
 
@@ -531,128 +649,12 @@ KovRespuesta f080100d(QList<KovColumna> *cols, ParametrosRegistro *parametros)
 
 // ---- Registers 8.2 and 8.3 ----
 
-#include "datechecks.h"
-#include "fieldchecks.h"
-#include "othervoucher.h"
-#include "purchasevoucher.h"
-#include "rulehelpers.h"
-
-#include <QtGlobal>
-
 namespace {
 
 // A code list written as one text, codes separated by blanks, in the order the layout gives them.
 QStringList codigos(const char *texto)
 {
     return QString::fromLatin1(texto).split(QLatin1Char(' '), Qt::SkipEmptyParts);
-}
-
-// A record parameter looked up without inserting it; an absent key (or no map) reads as an empty value.
-QVariant parametro(ParametrosRegistro *parametros, const char *clave)
-{
-    return parametros ? parametros->value(QLatin1String(clave)) : QVariant();
-}
-
-// The job's switches ("generateDetail", "generateQVR") are on only when their integer value is exactly 1.
-bool activado(ParametrosRegistro *parametros, const char *clave)
-{
-    return parametro(parametros, clave).toInt() == 1;
-}
-
-double monto(QList<KovColumna> *cols, int col)
-{
-    return numeroTexto(getData(cols, col));
-}
-
-const QString &estadoIncorrecto()
-{
-    static const QString texto = QStringLiteral("Indicador del estado es incorrecto");
-    return texto;
-}
-
-// An indicator holds "1" or nothing; any other text is error 5 at its column. True when it holds "1".
-bool indicador(KovRespuesta *resp, QList<KovColumna> *cols, int col)
-{
-    const QString texto = getData(cols, col);
-    const bool uno = texto == QLatin1String("1");
-    if (!texto.isEmpty() && !uno)
-        resp->addError(5, col);
-    return uno;
-}
-
-// The closing step of both registers: two aggregates per voucher type and state and one detail line, only
-// when the job asks for the detail. Type and state are taken as written, so a wrong state still has its keys.
-void agregadosDetalle(KovRespuesta *resp, QList<KovColumna> *cols, ParametrosRegistro *parametros, int colTipo,
-                      int colEstado, int colMonto)
-{
-    if (!activado(parametros, "generateDetail"))
-        return;
-    const QString tipoEstado = getData(cols, colTipo) + QLatin1Char('_') + getData(cols, colEstado);
-    resp->addAgregado(QStringLiteral("cdp_cnt_") + tipoEstado, 1.0);
-    resp->addAgregado(QStringLiteral("cdp_mto_") + tipoEstado, monto(cols, colMonto));
-    resp->addCounterDetail();
-}
-
-// Total keys are a family name and a suffix: "_e" and a state digit, "_e16" or "_to".
-struct FamiliaClaves
-{
-    const char *familia;
-    const char *sufijos[6];
-};
-
-template <size_t N>
-QStringList clavesDeclaradas(const FamiliaClaves (&tabla)[N])
-{
-    QStringList claves;
-    for (const FamiliaClaves &f : tabla) {
-        for (const char *sufijo : f.sufijos) {
-            if (sufijo)
-                claves << QLatin1String(f.familia) + QLatin1String(sufijo);
-        }
-    }
-    return claves;
-}
-
-// Declaring every key with 0.0 on every record keeps the summary's keys and their order fixed from the
-// first record on, whatever it holds.
-void declara(KovRespuesta *resp, const QStringList &claves)
-{
-    for (const QString &clave : claves)
-        resp->addAcumulador(clave, 0.0);
-}
-
-// How the detailed variants count a record: by currency, by medium (a series of digits only is a paper
-// voucher) and by voucher class.
-struct Clasificacion
-{
-    QString moneda;
-    QString medio;
-    QString clase;
-};
-
-// `tiposClase` holds the voucher types of an invoice, a credit note and a debit note, in this order.
-Clasificacion clasifica(QList<KovColumna> *cols, int colMoneda, int colSerie, const QString &tipo,
-                        const char *const (&tiposClase)[3])
-{
-    static const char *const clases[3] = {"fact", "nc", "nd"};
-    Clasificacion c;
-    c.moneda = getData(cols, colMoneda) == QLatin1String("PEN") ? QStringLiteral("mn") : QStringLiteral("me");
-    c.medio = esSoloDigitos(getData(cols, colSerie)) ? QStringLiteral("fisi") : QStringLiteral("elec");
-    c.clase = QStringLiteral("otro");
-    for (int i = 0; i < 3; ++i) {
-        if (tipo == QLatin1String(tiposClase[i])) {
-            c.clase = QLatin1String(clases[i]);
-            break;
-        }
-    }
-    return c;
-}
-
-// One currency count and one class count for the suffix.
-void conteosClase(KovRespuesta *resp, const Clasificacion &c, const QString &sufijo)
-{
-    resp->addAcumulador(QStringLiteral("cnt_cdp_") + c.moneda + sufijo, 1.0);
-    resp->addAcumulador(QStringLiteral("cnt_") + c.clase + QLatin1Char('_') + c.medio + sufijo, 1.0);
 }
 
 // Register 8.2.
@@ -696,13 +698,8 @@ bool revisaRegistro82(KovRespuesta *resp, QList<KovColumna> *cols, ParametrosReg
         else
             resp->addError(noPermitido, 11);
     }
-    if (inList(otroTipo, tiposDua)) {
-        const int anio = enteroTexto(getData(cols, 13));
-        if (anio <= 1981)
-            resp->addError(QStringLiteral("El año de emisión de la DUA debe ser mayor a 1981"), 13);
-        if (anio > enteroTexto(periodoLibro.left(4)) || anio > enteroTexto(periodo.left(4)))
-            resp->addError(QStringLiteral("El año DUA debe ser menor o igual al año del periodo informado."), 13);
-    }
+    if (inList(otroTipo, tiposDua))
+        chequearAnioDua(resp, cols, 13, periodoLibro, periodo);
 
     if (getData(cols, 16) != QLatin1String("PEN") && checkObligatorio(resp, cols, 17, QStringLiteral("0")))
         checkTipoCambio(resp, cols, 17);
@@ -744,12 +741,11 @@ bool revisaRegistro83(KovRespuesta *resp, QList<KovColumna> *cols, ParametrosReg
         codigos("00 03 05 06 11 12 13 14 15 16 18 19 23 26 28 30 36 37 55 56");
     static const QStringList tiposDocumentoOpcional =
         codigos("00 03 05 06 11 12 13 14 15 16 18 19 22 23 26 28 30 36 37 55 56 91");
-    static const struct { int columna; const char *clave; } indicadores[] = {
+    static const Indicador indicadores[] = {
         {27, "cnt_error1"}, {28, "cnt_error2"}, {29, "cnt_error3"}, {30, "cnt_ind_cancel"},
     };
-    const QString libro = QStringLiteral("080300");
+    static const ColumnasComprobante columnas = {kEstado83, kTipo83, 7, 9, "080300"};
     const QString fechaVacia = QStringLiteral("01/01/0001");
-    const QString guion = QStringLiteral("-");
 
     const QString estado = getData(cols, kEstado83);
     const QString periodo = getData(cols, 1);
@@ -780,77 +776,38 @@ bool revisaRegistro83(KovRespuesta *resp, QList<KovColumna> *cols, ParametrosReg
     checkFechaEmisionEstado(resp, cols, 4, numEstado, periodo, periodoLibro);
 
     // The voucher, and the second number that only some types may carry.
-    const bool comprobanteOk = checkIndTipSerNumCompras(resp, cols, kEstado83, kTipo83, 7, 8, libro);
-    if (inList(tipo, tiposSegundoNumero)) {
-        checkPositivoEnCadena(resp, cols, 9);
-        if (comprobanteOk && !getData(cols, 9).isEmpty())
-            checkIndTipSerNumCompras(resp, cols, kEstado83, kTipo83, 7, 9, libro);
-    } else if (!getData(cols, 9).isEmpty()) {
-        resp->addError(5, 9);
-    }
+    const bool comprobanteOk =
+        checkIndTipSerNumCompras(resp, cols, kEstado83, kTipo83, 7, 8, QLatin1String(columnas.libro));
+    chequearSegundoNumero(resp, cols, columnas, inList(tipo, tiposSegundoNumero), comprobanteOk);
 
     // The supplier's document: optional for some types, checked then only when both its parts are there.
     if (inList(tipo, tiposDocumentoOpcional)) {
         if (!getData(cols, 10).trimmed().isEmpty() && !getData(cols, 11).trimmed().isEmpty())
             checkTipoDocumento(resp, cols, 10, 11);
     } else {
-        const bool hayTipoDocumento = checkObligatorio(resp, cols, 10, QString());
-        const bool hayNumeroDocumento = checkObligatorio(resp, cols, 11, guion);
-        checkObligatorio(resp, cols, 12, guion);
-        if (hayTipoDocumento || hayNumeroDocumento)
-            checkTipoDocumento(resp, cols, 10, 11);
+        chequearDocumentoObligatorio(resp, cols, 10, 11, 12);
     }
 
-    // The tax takes the sign of its base; a zero base takes the rule of positive ones, a base without a sign
-    // ("nan") asks nothing of the tax.
-    int signoBase = 0;
-    if (signoDeBase(getData(cols, 13), &signoBase)) {
-        if (signoBase >= 0)
-            checkPositivo(resp, cols, 14);
-        else
-            checkNegativo(resp, cols, 14);
-    }
+    chequearImpuestoSegunBase(resp, cols, 13, 14);
     if (!getData(cols, 18).isEmpty())
         checkTipoCambio(resp, cols, 18);
 
-    if (esNota) {
-        const bool hayTipoReferencia = checkObligatorio(resp, cols, 20, guion);
-        checkObligatorio(resp, cols, 21, QStringLiteral("00"));
-        checkObligatorio(resp, cols, 22, guion);
-        if (hayTipoReferencia)
-            checkCdpTipSerNumOtros(resp, cols, 20, 21, 22);
-    }
+    if (esNota)
+        chequearComprobanteReferido(resp, cols, 20, 21, 22);
     if (!getData(cols, 24).isEmpty())
         checkPositivoEnCadena(resp, cols, 24);
 
     indicador(resp, cols, 25);
-    for (const auto &i : indicadores)
-        resp->addAcumulador(QLatin1String(i.clave), 0.0);
-    for (const auto &i : indicadores) {
-        if (indicador(resp, cols, i.columna))
-            resp->addAcumulador(QLatin1String(i.clave), 1.0);
-    }
+    contarIndicadores(resp, cols, indicadores);
     return comprobanteOk;
 }
 
-// Box "107", the taxable base of purchases, when the job asks for the tax-form boxes: a record of a box
-// voucher type in state "1" or "6" adds its base, a credit note on such a voucher takes it away.
-void casilla107(KovRespuesta *resp, QList<KovColumna> *cols, ParametrosRegistro *parametros)
-{
-    static const QStringList tiposCasilla = codigos("00 01 04 05 06 08 11 12 13 14 15 16 17 18 23 24 25 26 27 28 29 "
-                                                    "30 32 34 35 36 37 42 43 48 55 56 88 89 96");
-    static const QStringList estadosCasilla = codigos("1 6");
-    static const QStringList notasCredito = codigos("07 87");
-    if (!activado(parametros, "generateQVR"))
-        return;
-    const QString estado = getData(cols, kEstado83);
-    const QString tipo = getData(cols, kTipo83);
-    const QString casilla = QStringLiteral("107");
-    if (inList(estado, estadosCasilla) && inList(tipo, tiposCasilla))
-        resp->addCasillas(casilla, monto(cols, 13));
-    if (inList(estado, estadosCasilla) && inList(tipo, notasCredito) && inList(getData(cols, 20), tiposCasilla))
-        resp->addCasillas(casilla, -qAbs(monto(cols, 13)));
-}
+// Box "107", the taxable base of purchases: a record of a box voucher type in state "1" or "6" adds its base,
+// a credit note on such a voucher takes it away.
+const ReglaCasilla kCasillas83[] = {
+    {"107", false, false, false, 13, false},
+    {"107", false, false, true, 13, false},
+};
 
 } // namespace
 
@@ -949,23 +906,13 @@ KovRespuesta f080300g(QList<KovColumna> *cols, ParametrosRegistro *parametros)
     static const struct { const char *clave; int columna; } montos[] = {
         {"mto_bi_adq", 13}, {"mto_igv", 14}, {"mto_otros", 15}, {"mto_imp", 16},
     };
-    static const char *const estados[] = {"0", "1", "6", "7", "9"};
 
     KovRespuesta resp;
     revisaRegistro83(&resp, cols, parametros);
     for (const auto &m : montos)
         resp.addAcumulador(QLatin1String(m.clave), monto(cols, m.columna));
-    const QString prefijo = QStringLiteral("cnt_reg_e");
-    for (const char *e : estados)
-        resp.addAcumulador(prefijo + QLatin1String(e), 0.0);
-    const QString estado = getData(cols, kEstado83);
-    for (const char *e : estados) {
-        if (estado == QLatin1String(e)) {
-            resp.addAcumulador(prefijo + estado, 1.0);
-            break;
-        }
-    }
-    casilla107(&resp, cols, parametros);
+    contarEstados(&resp, getData(cols, kEstado83));
+    agregarCasillas(&resp, cols, parametros, kCasillas83, kEstado83, kTipo83, 20);
     agregadosDetalle(&resp, cols, parametros, kTipo83, kEstado83, 16);
     return resp;
 }
@@ -978,65 +925,24 @@ KovRespuesta f080300d(QList<KovColumna> *cols, ParametrosRegistro *parametros)
         {"mto_icbp", {"_e0", "_e1", "_e6", "_e7", "_to"}},
         {"mto_otros", {"_e0", "_e1", "_e6", "_e7", "_to"}},
         {"mto_adq_per", {"_e0", "_e1", "_e6", "_e7", "_to"}},
-        {"mto_adq_lib", {"_e0", "_e1", "_e6", "_e7", "_e9", "_to"}},
-        {"cnt_reg_per", {"_e0", "_e1", "_e6", "_e7", "_to"}},
-        {"cnt_reg_per_ant", {"_e9", "_to"}},
-        {"cnt_reg", {"_e0", "_e1", "_e6", "_e7", "_e9"}},
-        {"cnt_cdp_mn", {"_e0", "_e1", "_e6", "_e7", "_e9", "_to"}},
-        {"cnt_cdp_me", {"_e0", "_e1", "_e6", "_e7", "_e9", "_to"}},
-        {"cnt_fact_elec", {"_e0", "_e1", "_e6", "_e7", "_e9", "_to"}},
-        {"cnt_fact_fisi", {"_e0", "_e1", "_e6", "_e7", "_e9", "_to"}},
-        {"cnt_nc_elec", {"_e0", "_e1", "_e6", "_e7", "_e9", "_to"}},
-        {"cnt_nc_fisi", {"_e0", "_e1", "_e6", "_e7", "_e9", "_to"}},
-        {"cnt_nd_elec", {"_e0", "_e1", "_e6", "_e7", "_e9", "_to"}},
-        {"cnt_nd_fisi", {"_e0", "_e1", "_e6", "_e7", "_e9", "_to"}},
-        {"cnt_otro_elec", {"_e0", "_e1", "_e6", "_e7", "_e9", "_to"}},
-        {"cnt_otro_fisi", {"_e0", "_e1", "_e6", "_e7", "_e9", "_to"}},
     };
-    static const char *const tiposClase[3] = {"01", "07", "08"};
-    static const QStringList claves = clavesDeclaradas(familias);
-    static const QStringList estadosPropios = codigos("0 1 6 7");
+    // The amount families a record of the book's own period feeds; mto_icbp is declared but fed by no column.
+    static const MontoPorEstado montos[] = {
+        {"mto_com_ven_gra", 13, false},
+        {"mto_igv_ipm1", 14, true},
+        {"mto_otros", 15, false},
+        {"mto_adq_per", 16, false},
+        {"mto_adq_lib", 16, false},
+    };
+    static const TotalesPorEstado totales = {
+        montos, int(std::size(montos)), kEstado83, kTipo83, 7, 17, 16, {"01", "07", "08"},
+    };
+    static const QStringList claves = clavesDeclaradas(familias) + clavesDeclaradas(kClavesComunes);
 
     KovRespuesta resp;
     const bool comprobanteOk = revisaRegistro83(&resp, cols, parametros);
-    declara(&resp, claves);
-    if (comprobanteOk) {
-        const QString estado = getData(cols, kEstado83);
-        const Clasificacion c = clasifica(cols, 17, 7, getData(cols, kTipo83), tiposClase);
-        // Records of the book's own period (states "0", "1", "6", "7") feed every all-state total; the others
-        // join them at "mto_adq_lib_to".
-        const bool periodoPropio = inList(estado, estadosPropios);
-        if (periodoPropio) {
-            const QString s = QStringLiteral("_e") + estado;
-            resp.addAcumulador(QStringLiteral("mto_com_ven_gra") + s, monto(cols, 13));
-            resp.addAcumulador(QStringLiteral("mto_igv_ipm1") + s, monto(cols, 14));
-            if (estado == QLatin1String("1") || estado == QLatin1String("6"))
-                resp.addAcumulador(QStringLiteral("mto_igv_ipm1_e16"), monto(cols, 14));
-            resp.addAcumulador(QStringLiteral("mto_otros") + s, monto(cols, 15));
-            resp.addAcumulador(QStringLiteral("mto_adq_per") + s, monto(cols, 16));
-            resp.addAcumulador(QStringLiteral("mto_adq_lib") + s, monto(cols, 16));
-            resp.addAcumulador(QStringLiteral("cnt_reg_per") + s, 1.0);
-            resp.addAcumulador(QStringLiteral("cnt_reg") + s, 1.0);
-            conteosClase(&resp, c, s);
-            resp.addAcumulador(QStringLiteral("mto_com_ven_gra_to"), monto(cols, 13));
-            resp.addAcumulador(QStringLiteral("mto_igv_ipm1_to"), monto(cols, 14));
-            resp.addAcumulador(QStringLiteral("mto_otros_to"), monto(cols, 15));
-            resp.addAcumulador(QStringLiteral("mto_adq_per_to"), monto(cols, 16));
-            resp.addAcumulador(QStringLiteral("cnt_reg_per_to"), 1.0);
-        } else if (estado == QLatin1String("9")) {
-            const QString periodo = getData(cols, 1);
-            resp.addPerAcumulador(QStringLiteral("mto_adq_per_ant_e9"), periodo, monto(cols, 16));
-            resp.addPerAcumulador(QStringLiteral("mto_adq_per_ant_to"), periodo, monto(cols, 16));
-            resp.addAcumulador(QStringLiteral("mto_adq_lib_e9"), monto(cols, 16));
-            resp.addAcumulador(QStringLiteral("cnt_reg_per_ant_e9"), 1.0);
-            resp.addAcumulador(QStringLiteral("cnt_reg_per_ant_to"), 1.0);
-            resp.addAcumulador(QStringLiteral("cnt_reg_e9"), 1.0);
-            conteosClase(&resp, c, QStringLiteral("_e9"));
-        }
-        resp.addAcumulador(QStringLiteral("mto_adq_lib_to"), monto(cols, 16));
-        conteosClase(&resp, c, QStringLiteral("_to"));
-    }
-    casilla107(&resp, cols, parametros);
+    totalesPorEstado(&resp, cols, claves, totales, comprobanteOk);
+    agregarCasillas(&resp, cols, parametros, kCasillas83, kEstado83, kTipo83, 20);
     agregadosDetalle(&resp, cols, parametros, kTipo83, kEstado83, 16);
     return resp;
 }
