@@ -33,6 +33,19 @@ KovRespuesta validadorCajas(QList<KovColumna> *columnas, ParametrosRegistro *)
     return r;
 }
 
+QString ticketEnCurso;
+
+// On its first line reports enough errors to stop the reading there and, meanwhile, cancels its own job: the cancel
+// then arrives after the job's last cancel read, and only its final write-back can keep it.
+KovRespuesta validadorCancelaAlLimite(QList<KovColumna> *, ParametrosRegistro *)
+{
+    KovRespuesta r;
+    for (int i = 0; i < 1001; ++i)
+        r.addError(60, 0);
+    kovCancelJob(ticketEnCurso);
+    return r;
+}
+
 QByteArray leeArchivo(const QString &ruta)
 {
     QFile f(ruta);
@@ -88,6 +101,7 @@ private slots:
     void failedCopyIsNotPublished();
     void overlongLineCountsAsUnread();
     void cancelledJobLeavesOnlyTheCopy();
+    void finalWriteBackKeepsALateCancel();
 
 private:
     QJsonObject peticion(const QByteArray &libro, const QJsonObject &cambios = QJsonObject());
@@ -102,6 +116,7 @@ private:
 void TestJobResults::initTestCase()
 {
     KovRules::registrarFuncionRegistroPrueba(QStringLiteral("tstCajas"), validadorCajas, 1);
+    KovRules::registrarFuncionRegistroPrueba(QStringLiteral("tstCancela"), validadorCancelaAlLimite, 1);
     // Tickets name key-index files in the shared temporary folder; other test programs draw from 1 too.
     QMutexLocker lock(&gMutex);
     gTicket = qint64(QCoreApplication::applicationPid()) * 1000;
@@ -141,6 +156,7 @@ QJsonObject TestJobResults::peticion(const QByteArray &libro, const QJsonObject 
 bool TestJobResults::corre(const QJsonObject &peticion, KovControl *registro, bool cancelar)
 {
     ticket = kovNewJob();
+    ticketEnCurso = ticket;
     const QString texto = QString::fromLatin1(QJsonDocument(peticion).toJson(QJsonDocument::Compact).toBase64());
     KovValidator job(ticket, texto);
     if (!job.init())
@@ -292,6 +308,21 @@ void TestJobResults::cancelledJobLeavesOnlyTheCopy()
     QVERIFY(!corre(peticion("A|\nB|\n"), &registro, true));
     QCOMPARE(indices(ticket), QStringList());
     QCOMPARE(QDir(trabajo()).entryList(QDir::Files), QStringList{kPrefijo + QStringLiteral("00111199.txt")});
+}
+
+// A cancel set after the job's last cancel read survives the final write-back: the job ends normally and its record
+// still shows the request.
+void TestJobResults::finalWriteBackKeepsALateCancel()
+{
+    KovControl registro;
+    QVERIFY(corre(peticion("L|\nB|\n", {{"funcion", "tstCancela"}}), &registro));
+    const KovStatus status = registro.getStatus();
+    QVERIFY(status.isCancel());
+    QVERIFY(!status.isRunning());
+    QCOMPARE(status.getAvance(), 100);
+    QCOMPARE(status.getRegistros(), qint64(1));
+    QCOMPARE(codigos(registro).count(QStringLiteral("060")), 1001);
+    QCOMPARE(codigos(registro).mid(1001), (QStringList{"010", "044"}));
 }
 
 QTEST_GUILESS_MAIN(TestJobResults)
