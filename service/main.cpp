@@ -3,9 +3,13 @@
 
 #include <QApplication>
 #include <QSystemTrayIcon>
+#include <QTextCodec>
 
 int main(int argc, char **argv)
 {
+    // Paths and texts are UTF-8 whatever the machine's locale says; Qt would otherwise encode file names by it.
+    QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
+
     // Inside an application bundle the plug-ins ship beside the program; elsewhere Qt's own folders serve.
     const QString plugIns = bundlePlugInsFolder(argc > 0 ? QString::fromUtf8(argv[0]) : QString());
     if (!plugIns.isEmpty())
