@@ -1,5 +1,7 @@
 #include "kovlibro.h"
 
+#include "lecturamonto.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
@@ -82,40 +84,11 @@ bool leeBandera(const QJsonObject &objeto, const QString &clave)
     return objeto.value(clave).toBool();
 }
 
-// A text that is not a number, or reads as "inf" or "nan", counts 0.
+// A field or a total's text read as every rule reads an amount: a text that is not a number, one beyond
+// double range, "inf" and "nan" count 0.
 double numero(const QString &texto)
 {
-    // Plain decimals of at most 15 digits, the usual amount, are exact as an integer over a power of ten, and one
-    // correctly rounded division gives the very double the full conversion gives.
-    static const double kPotencias[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13,
-                                        1e14, 1e15};
-    const QChar *c = texto.constData();
-    const int largo = texto.size();
-    int i = largo > 0 && c[0] == QLatin1Char('-') ? 1 : 0;
-    const bool negativo = i == 1;
-    qint64 mantisa = 0;
-    int digitos = 0;
-    int decimales = -1;
-    for (; i < largo; ++i) {
-        const ushort u = c[i].unicode();
-        if (u >= '0' && u <= '9') {
-            mantisa = mantisa * 10 + (u - '0');
-            ++digitos;
-            if (decimales >= 0)
-                ++decimales;
-        } else if (u == '.' && decimales < 0 && digitos > 0) {
-            decimales = 0;
-        } else {
-            break;
-        }
-    }
-    if (i == largo && digitos > 0 && digitos <= 15 && decimales != 0) {
-        const double valor = double(mantisa) / kPotencias[decimales < 0 ? 0 : decimales];
-        return negativo ? -valor : valor;
-    }
-    bool ok = false;
-    const double d = texto.toDouble(&ok);
-    return ok && std::isfinite(d) ? d : 0.0;
+    return leeMonto(texto).valor;
 }
 
 double numero(const QVariant &valor)

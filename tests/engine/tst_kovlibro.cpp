@@ -265,6 +265,7 @@ private slots:
     void patternsAgreeWithQRegExp_data();
     void patternsAgreeWithQRegExp();
     void accumulatorsKeepCountingOnTableFailure();
+    void accumulatorsReadAmountsOfAnyLength();
     void sequenceAcrossLines();
     void keysAcrossDistantLines();
     void keyPartsKeepTheirPlaces_data();
@@ -775,6 +776,18 @@ void TestKovLibro::accumulatorsKeepCountingOnTableFailure()
     ric.lee();
     ric.termina();
     QCOMPARE(valorDe(ric.control.resumen, QStringLiteral("suma")), QStringLiteral("<none>"));
+}
+
+// A field of 20 digits or more is read whole, as every rule reads an amount; beyond double range it counts 0.
+void TestKovLibro::accumulatorsReadAmountsOfAnyLength()
+{
+    Caso caso;
+    const QByteArray libro = "12345678901234567890|\n-123456789012345678901234.5|\n1e-400|\n-1e400|\n"
+                             + QByteArray(400, '9') + "|\n0.001|\n";
+    QVERIFY(caso.abre(libro, QJsonArray{columna("0", {{"acumulador", true}, {"descripcion", "suma"}})}));
+    QCOMPARE(caso.lee(), QStringList());
+    caso.termina();
+    QCOMPARE(valorDe(caso.control.resumen, QStringLiteral("suma")), QStringLiteral("123469134691246918336512.000"));
 }
 
 void TestKovLibro::sequenceAcrossLines()
