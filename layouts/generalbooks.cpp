@@ -3,6 +3,7 @@
 #include "datechecks.h"
 #include "fieldchecks.h"
 #include "kovcolumna.h"
+#include "lecturamonto.h"
 #include "otherrules.h"
 #include "othervoucher.h"
 #include "rulehelpers.h"
@@ -44,9 +45,8 @@ struct Registro
     bool periodoValido = false;
 
     QString texto(int col) const { return getData(cols, col); }
-    // An amount too large for a double counts 0 by itself, so it never wipes out a sum of several columns.
-    double monto(int col) const { return KovRespuesta::valorFinito(numeroTexto(texto(col))); }
-    bool noCero(int col) const { return signoNumero(texto(col)) != 0; }
+    double monto(int col) const { return leeMonto(texto(col)).valor; }
+    bool noCero(int col) const { return !leeMonto(texto(col)).esCero(); }
     bool vacio(int col) const { return texto(col).isEmpty(); }
     bool es(int col, const char *valor) const { return texto(col) == QLatin1String(valor); }
     bool esEstado(const char *valor) const { return estado == QLatin1String(valor); }
@@ -459,7 +459,7 @@ void referenciaConsignacion(Registro &r)
 void enteroNoNegativo(Registro &r, int col)
 {
     const QString texto = r.texto(col);
-    if (coincide(texto, QStringLiteral("-?[0-9]+")) && signoNumero(texto) < 0)
+    if (coincide(texto, QStringLiteral("-?[0-9]+")) && signoCifras(texto) < 0)
         r.resp.addError(5, col);
 }
 

@@ -1,6 +1,7 @@
 #include "fieldchecks.h"
 
 #include "kovcolumna.h"
+#include "lecturamonto.h"
 #include "rulehelpers.h"
 
 #include <QRegExp>
@@ -101,8 +102,8 @@ bool checkTipoCambio(KovRespuesta *resp, QList<KovColumna> *cols, int col)
 
 bool checkPorcentaje(KovRespuesta *resp, QList<KovColumna> *cols, int col)
 {
-    const QString texto = getData(cols, col);
-    return reportar(resp, signoNumero(texto) < 0 || numeroTexto(texto) > 100.0, 33, col);
+    const double valor = leeMonto(getData(cols, col)).valor;
+    return reportar(resp, valor < 0.0 || valor > 100.0, 33, col);
 }
 
 bool checkPositivoEnCadena(KovRespuesta *resp, QList<KovColumna> *cols, int col)

@@ -224,14 +224,14 @@ void numeroComunOtros(Comprobante &c)
     if (!inList(c.tipo, sinValor)) {
         if (!esSoloDigitos(c.numero))
             c.errorNumero(3);
-        else if (signoNumero(c.numero) <= 0)
+        else if (signoCifras(c.numero) <= 0)
             c.errorNumero(5);
     } else if (inList(c.tipo, soloDigitos)) {
         if (!esSoloDigitos(c.numero))
             c.errorNumero(5);
     } else if (inList(c.tipo, conSigno)) {
         // A signed number must be above zero; any other text is left to the column's own checks.
-        if (coincide(c.numero, QStringLiteral("-?[0-9]+")) && signoNumero(c.numero) <= 0)
+        if (coincide(c.numero, QStringLiteral("-?[0-9]+")) && signoCifras(c.numero) <= 0)
             c.errorNumero(5);
     }
 }
@@ -338,7 +338,7 @@ bool checkTipSerNum(KovRespuesta *resp, QList<KovColumna> *cols, int colTipo, in
     if (!aplicaGrupo(c, grupos))
         c.tipoNoValido();
     // Only type 00 may carry a number that is not above zero.
-    if (c.tipo != QLatin1String("00") && signoNumero(c.numero) <= 0)
+    if (c.tipo != QLatin1String("00") && signoCifras(c.numero) <= 0)
         c.errorNumero(5);
     return c.ok;
 }

@@ -247,7 +247,7 @@ bool colaNumero(Comprobante &c)
             c.reportaNumero(3);
             return false;
         }
-        if (signoNumero(c.numero) <= 0) {
+        if (signoCifras(c.numero) <= 0) {
             c.reportaNumero(5);
             return false;
         }
@@ -258,7 +258,7 @@ bool colaNumero(Comprobante &c)
             c.reportaNumero(5);
     } else if (inList(c.tipo, numeroPositivo)) {
         // A number that is not an integer at all is left to the layout's own pattern.
-        if (coincide(c.numero, QStringLiteral("-?[0-9]+")) && signoNumero(c.numero) <= 0)
+        if (coincide(c.numero, QStringLiteral("-?[0-9]+")) && signoCifras(c.numero) <= 0)
             c.reportaNumero(5);
     }
     return c.pasa;

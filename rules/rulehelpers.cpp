@@ -1,10 +1,9 @@
 #include "rulehelpers.h"
 
 #include "kovcolumna.h"
+#include "lecturamonto.h"
 
 #include <QRegExp>
-
-#include <cmath>
 
 namespace {
 
@@ -71,7 +70,7 @@ bool validarIngresoCasilla(QString value)
 {
     if (value == QLatin1String("0") || value == QLatin1String("0.00"))
         return true;
-    return signoNumero(value) != 0;
+    return !leeMonto(value).esCero();
 }
 
 bool isValidRUC(QString value)
@@ -90,24 +89,20 @@ bool isValidRUC(QString value)
 
 double numeroTexto(const QString &texto)
 {
-    bool ok = false;
-    const double numero = texto.toDouble(&ok);
-    if (ok)
-        return std::isfinite(numero) ? numero : 0.0;
-    bool negativo, distintoDeCero;
-    // Qt refuses a numeral out of double range but still hands back its infinity (or 0 when it underflows).
-    if (leerNumeral(texto, &negativo, &distintoDeCero))
-        return numero;
-    return 0.0;
+    return leeMonto(texto).valor;
 }
 
 int signoNumero(const QString &texto)
 {
+    return leeMonto(texto).signo;
+}
+
+int signoCifras(const QString &texto)
+{
     bool negativo, distintoDeCero;
     if (leerNumeral(texto, &negativo, &distintoDeCero))
         return distintoDeCero ? (negativo ? -1 : 1) : 0;
-    const double numero = numeroTexto(texto);
-    return numero > 0 ? 1 : (numero < 0 ? -1 : 0);
+    return signoNumero(texto);
 }
 
 int enteroTexto(const QString &texto)

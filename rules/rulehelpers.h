@@ -14,20 +14,22 @@ bool inList(QString value, QStringList list);
 // The text of the 1-based column `col`; a column outside the list (or no list) reads as the empty text.
 QString getData(QList<KovColumna> *cols, int col);
 
-// Whether a box amount was really entered: "0" and "0.00" count as entered, any other zero does not.
+// Whether a box amount was really entered: "0" and "0.00" count as entered, any other text that reads 0
+// (another zero, no number, out of range, "nan", "inf") does not.
 bool validarIngresoCasilla(QString value);
 
 // An 11-digit taxpayer number with a correct modulo-11 check digit.
 bool isValidRUC(QString value);
 
-// The number of a text, read as QString::toDouble reads it in the C locale. A text that is not a number,
-// and the texts "inf" and "nan", read as 0; a digit string too long for a double reads as +/- infinity,
-// never as 0.
+// The value and the sign (-1, 0 or 1) of a text read as an amount (leeMonto): a text that is not a number,
+// one beyond double range, "nan" and "inf" read 0.
 double numeroTexto(const QString &texto);
-
-// -1, 0 or 1: the sign of the number of a text. Exact for numerals of any length, so a long digit string is
-// never taken for zero (or a tiny one for nothing). A text that is not a number has sign 0.
 int signoNumero(const QString &texto);
+
+// The sign of a numeral by its digits alone, exact at any length: for voucher numbers and other digit strings,
+// where a long digit string is never taken for zero. Never for an amount. Any other text has the sign of its
+// amount.
+int signoCifras(const QString &texto);
 
 // The integer of a text as QString::toInt reads it; a text that is not an int reads as 0.
 int enteroTexto(const QString &texto);

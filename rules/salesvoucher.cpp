@@ -147,7 +147,7 @@ bool serieCuatroDigitos(Comprobante &c)
         pasa = c.falla(4, c.colSerie);
     else if (!c.coincide(kDigitos, c.serie))
         pasa = c.falla(5, c.colSerie);
-    else if (sinCeros && signoNumero(c.serie) <= 0)
+    else if (sinCeros && signoCifras(c.serie) <= 0)
         pasa = c.falla(5, c.colSerie);
     if (c.numero.size() > numeroMaximo)
         pasa = c.falla(4, c.colNumero);
@@ -192,13 +192,13 @@ bool etapaNumero(Comprobante &c, bool pasa)
     if (!inList(c.tipo, conReglaPropia)) {
         if (!c.coincide(kDigitos, c.numero))
             return c.falla(3, c.colNumero);
-        if (signoNumero(c.numero) <= 0)
+        if (signoCifras(c.numero) <= 0)
             return c.falla(5, c.colNumero);
     } else if (inList(c.tipo, soloDigitos)) {
         if (!c.coincide(kDigitos, c.numero))
             return c.falla(5, c.colNumero);
     } else if (inList(c.tipo, enteroPositivo)) {
-        if (c.coincide(kEntero, c.numero) && signoNumero(c.numero) <= 0)
+        if (c.coincide(kEntero, c.numero) && signoCifras(c.numero) <= 0)
             return c.falla(5, c.colNumero);
     }
     return pasa;

@@ -68,8 +68,9 @@ void TestCosts::record_data()
     // A monthly period of an annual book compares by year.
     p("100200 another month of the year") << "1=20240300" << "" << sumas200 << "0/0";
     p("100200 period of a year") << "1=20240000" << "29@1" << sumas200 << "0/0";
-    // A numeral too long for a double counts 0 on its own; the other columns of its sums still count.
-    p("100200 amount out of range") << QStringLiteral("5=") + QString(400, QLatin1Char('9')) << ""
+    // A numeral too long for a double counts 0 on its own, for the zero form as for the sums; the other
+    // columns of its sums still count.
+    p("100200 amount out of range") << QStringLiteral("5=") + QString(400, QLatin1Char('9')) << cero.arg(5)
                                     << "mto_cost_mat_d_t=1; mto_cost_mo_d_t=2; mto_otros_cost_d_t=3; "
                                        "mto_gastos_prod_i_t=-4; cnt_reg_e1=1; mto_cost_t=10"
                                     << "0/0";

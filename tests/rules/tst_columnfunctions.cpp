@@ -94,8 +94,11 @@ void TestColumnFunctions::campo_data()
     QTest::newRow("negativo -abc") << "fcNegativo" << "-abc" << 30;
     QTest::newRow("negativo blank then -0.00") << "fcNegativo" << " -0.00" << 30;
     QTest::newRow("negativo blanks only") << "fcNegativo" << "   " << 0;
-    QTest::newRow("negativo long digits") << "fcNegativo" << nueves << 30;
-    QTest::newRow("negativo long negative") << "fcNegativo" << QStringLiteral("-") + nueves << 0;
+    QTest::newRow("negativo overflow counts 0") << "fcNegativo" << nueves << 0;
+    QTest::newRow("negativo negative overflow is a zero with a minus") << "fcNegativo" << QStringLiteral("-") + nueves
+                                                                      << 30;
+    QTest::newRow("negativo -1e-400 is a zero with a minus") << "fcNegativo" << "-1e-400" << 30;
+    QTest::newRow("negativo 1e-400 counts 0") << "fcNegativo" << "1e-400" << 0;
 
     QTest::newRow("solo positivo 0.01") << "fcSoloPositivo" << "0.01" << 0;
     QTest::newRow("solo positivo 0") << "fcSoloPositivo" << "0" << 35;
@@ -103,8 +106,9 @@ void TestColumnFunctions::campo_data()
     QTest::newRow("solo positivo -1") << "fcSoloPositivo" << "-1" << 35;
     QTest::newRow("solo positivo abc") << "fcSoloPositivo" << "abc" << 35;
     QTest::newRow("solo positivo empty") << "fcSoloPositivo" << "" << 35;
-    QTest::newRow("solo positivo long digits") << "fcSoloPositivo" << nueves << 0;
-    QTest::newRow("solo positivo 1e-400") << "fcSoloPositivo" << "1e-400" << 0;
+    QTest::newRow("solo positivo overflow counts 0") << "fcSoloPositivo" << nueves << 35;
+    QTest::newRow("solo positivo 1e-400 counts 0") << "fcSoloPositivo" << "1e-400" << 35;
+    QTest::newRow("solo positivo inf counts 0") << "fcSoloPositivo" << "inf" << 35;
 
     QTest::newRow("indicador 1") << "fcIndicador" << "1" << 0;
     QTest::newRow("indicador 9") << "fcIndicador" << "9" << 0;

@@ -76,18 +76,21 @@ void TestFieldChecks::campo_data()
     QTest::newRow("positivo -0.01") << "checkPositivo" << "-0.01" << "28@2" << false;
     QTest::newRow("positivo -0") << "checkPositivo" << "-0" << "" << true;
     QTest::newRow("positivo abc") << "checkPositivo" << "abc" << "" << true;
-    QTest::newRow("positivo long negative") << "checkPositivo" << QStringLiteral("-") + nueves << "28@2" << false;
+    QTest::newRow("positivo overflow counts 0") << "checkPositivo" << QStringLiteral("-") + nueves << "" << true;
+    QTest::newRow("positivo underflow counts 0") << "checkPositivo" << "-1e-400" << "" << true;
 
     QTest::newRow("negativo -3") << "checkNegativo" << "-3" << "" << true;
     QTest::newRow("negativo empty") << "checkNegativo" << "" << "" << true;
     QTest::newRow("negativo 0.01") << "checkNegativo" << "0.01" << "30@2" << false;
-    QTest::newRow("negativo long positive") << "checkNegativo" << nueves << "30@2" << false;
+    QTest::newRow("negativo overflow counts 0") << "checkNegativo" << nueves << "" << true;
+    QTest::newRow("negativo 24 digits") << "checkNegativo" << "123456789012345678901234" << "30@2" << false;
 
     QTest::newRow("solo positivo empty") << "checkSoloPositivo" << "" << "35@2" << false;
     QTest::newRow("solo positivo 0") << "checkSoloPositivo" << "0" << "35@2" << false;
     QTest::newRow("solo positivo -1") << "checkSoloPositivo" << "-1" << "35@2" << false;
     QTest::newRow("solo positivo 0.01") << "checkSoloPositivo" << "0.01" << "" << true;
-    QTest::newRow("solo positivo long digits") << "checkSoloPositivo" << nueves << "" << true;
+    QTest::newRow("solo positivo overflow counts 0") << "checkSoloPositivo" << nueves << "35@2" << false;
+    QTest::newRow("solo positivo underflow counts 0") << "checkSoloPositivo" << "1e-400" << "35@2" << false;
     QTest::newRow("solo positivo inf text") << "checkSoloPositivo" << "inf" << "35@2" << false;
 
     QTest::newRow("tipo cambio 3.725") << "checkTipoCambio" << "3.725" << "" << true;
@@ -98,7 +101,10 @@ void TestFieldChecks::campo_data()
     QTest::newRow("porcentaje 100") << "checkPorcentaje" << "100" << "" << true;
     QTest::newRow("porcentaje 100.01") << "checkPorcentaje" << "100.01" << "33@2" << false;
     QTest::newRow("porcentaje -1") << "checkPorcentaje" << "-1" << "33@2" << false;
-    QTest::newRow("porcentaje long digits") << "checkPorcentaje" << nueves << "33@2" << false;
+    QTest::newRow("porcentaje overflow counts 0") << "checkPorcentaje" << nueves << "" << true;
+    QTest::newRow("porcentaje 1e400 counts 0") << "checkPorcentaje" << "1e400" << "" << true;
+    QTest::newRow("porcentaje -inf counts 0") << "checkPorcentaje" << "-inf" << "" << true;
+    QTest::newRow("porcentaje 1e300") << "checkPorcentaje" << "1e300" << "33@2" << false;
 
     QTest::newRow("en cadena -5") << "checkPositivoEnCadena" << "-5" << "36@2" << false;
     QTest::newRow("en cadena -0") << "checkPositivoEnCadena" << "-0" << "36@2" << false;
@@ -123,8 +129,10 @@ void TestFieldChecks::campo_data()
     QTest::newRow("cero 00") << "checkCeroDecimal" << "00" << ceroDecimal << false;
     QTest::newRow("cero -0") << "checkCeroDecimal" << "-0" << ceroDecimal << false;
     QTest::newRow("cero abc") << "checkCeroDecimal" << "abc" << ceroDecimal << false;
-    QTest::newRow("cero long digits") << "checkCeroDecimal" << nueves << "" << true;
-    QTest::newRow("cero tiny") << "checkCeroDecimal" << "1e-400" << "" << true;
+    QTest::newRow("cero overflow counts 0") << "checkCeroDecimal" << nueves << ceroDecimal << false;
+    QTest::newRow("cero underflow counts 0") << "checkCeroDecimal" << "1e-400" << ceroDecimal << false;
+    QTest::newRow("cero nan") << "checkCeroDecimal" << "nan" << ceroDecimal << false;
+    QTest::newRow("cero smallest double") << "checkCeroDecimal" << "5e-324" << "" << true;
 
     QTest::newRow("serie 4") << "checkLongitudSerie" << "F001" << "" << true;
     QTest::newRow("serie 3") << "checkLongitudSerie" << "F01" << "26@2" << false;
@@ -268,7 +276,10 @@ void TestFieldChecks::montos_data()
     QTest::newRow("excluyente second only") << "excluyente" << QStringList{"", "-5"} << "" << true;
     QTest::newRow("excluyente both") << "excluyente" << QStringList{"100.00", "5"} << "15@3" << false;
     QTest::newRow("excluyente neither") << "excluyente" << QStringList{"0.00", ""} << "15@2; 15@3" << false;
-    QTest::newRow("excluyente long digits") << "excluyente" << QStringList{nueves, "0"} << "" << true;
+    QTest::newRow("excluyente overflow counts 0") << "excluyente" << QStringList{nueves, "0"} << "15@2; 15@3" << false;
+    QTest::newRow("excluyente underflow counts 0") << "excluyente" << QStringList{"1e-400", "5"} << "" << true;
+    QTest::newRow("excepto inf counts 0") << "excepto" << QStringList{"inf", "5"} << "" << true;
+    QTest::newRow("triple nan counts 0") << "triple" << QStringList{"nan", "-5", "0"} << "" << true;
     QTest::newRow("excepto neither") << "excepto" << QStringList{"0", "0"} << "" << true;
     QTest::newRow("excepto one") << "excepto" << QStringList{"0", "3"} << "" << true;
     QTest::newRow("excepto both") << "excepto" << QStringList{"1", "-3"} << "15@3" << false;

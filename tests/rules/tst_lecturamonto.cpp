@@ -1,5 +1,7 @@
-// The one reading of an amount: value, sign and zero-ness of a field text.
+// The one reading of an amount: value, sign and zero-ness of a field text, and the helpers that read amounts
+// through it.
 #include "lecturamonto.h"
+#include "rulehelpers.h"
 
 #include <QtTest>
 
@@ -91,7 +93,7 @@ void TestLecturaMonto::lectura_data()
     QTest::newRow("arabic-indic digits") << QString::fromUtf8("١٢") << 0.0 << 0;
 }
 
-// Value, sign and zero-ness agree for every text.
+// Value, sign and zero-ness agree for every text, and so do the helpers that read an amount.
 void TestLecturaMonto::lectura()
 {
     QFETCH(QString, texto);
@@ -102,6 +104,10 @@ void TestLecturaMonto::lectura()
     QVERIFY2(mismoDouble(monto.valor, valor), qPrintable(QString::number(monto.valor, 'g', 17)));
     QCOMPARE(monto.signo, signo);
     QCOMPARE(monto.esCero(), signo == 0);
+    QVERIFY(mismoDouble(numeroTexto(texto), valor));
+    QCOMPARE(signoNumero(texto), signo);
+    if (texto != QLatin1String("0") && texto != QLatin1String("0.00"))
+        QCOMPARE(validarIngresoCasilla(texto), signo != 0);
 }
 
 // Plain decimals of every length, with the point anywhere, read as the very double QString::toDouble gives,
