@@ -3,6 +3,7 @@
 #include "datechecks.h"
 #include "fieldchecks.h"
 #include "kovcolumna.h"
+#include "lecturamonto.h"
 #include "othervoucher.h"
 #include "purchasevoucher.h"
 #include "rulehelpers.h"
@@ -15,17 +16,6 @@
 
 // Shared by every purchase register.
 namespace {
-
-// The sign of a taxable base (-1, 0 or 1), read exactly for numerals of any length; an infinity keeps its
-// sign. False for "nan", which has none.
-bool signoDeBase(const QString &texto, int *signo)
-{
-    const double valor = texto.toDouble();
-    if (qIsNaN(valor))
-        return false;
-    *signo = qIsInf(valor) ? (valor < 0 ? -1 : 1) : signoNumero(texto);
-    return true;
-}
 
 double monto(QList<KovColumna> *cols, int col)
 {
@@ -101,14 +91,10 @@ void chequearDocumentoObligatorio(KovRespuesta *resp, QList<KovColumna> *cols, i
         checkTipoDocumento(resp, cols, colTipo, colNumero);
 }
 
-// A tax follows the sign of its base; a zero base takes the rule of positive ones, a base without a sign
-// ("nan") asks nothing of the tax.
+// A tax follows the sign of its base; a zero base, and so one that reads 0, takes the rule of positive ones.
 void chequearImpuestoSegunBase(KovRespuesta *resp, QList<KovColumna> *cols, int colBase, int colImpuesto)
 {
-    int signoBase = 0;
-    if (!signoDeBase(getData(cols, colBase), &signoBase))
-        return;
-    if (signoBase >= 0)
+    if (leeMonto(getData(cols, colBase)).signo >= 0)
         checkPositivo(resp, cols, colImpuesto);
     else
         checkNegativo(resp, cols, colImpuesto);

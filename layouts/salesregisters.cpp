@@ -135,10 +135,9 @@ void documentoCliente141(KovRespuesta *resp, QList<KovColumna> *cols, const Regi
 
     const bool haySegundoNumero = segundoNumeroVentas(resp, cols, r, tiposSegundoNumero, 34, kLibro141);
 
-    // Plain toDouble on purpose: a total that reads as NaN is neither above 0 nor below 700.
     const bool opcional = inList(r.tipo, tiposSinDocumento) || r.estado == QLatin1String(kEstadoAnulado141)
-        || getData(cols, 13).toDouble() > 0.0
-        || (getData(cols, 24).toDouble() < 700.0 && inList(r.tipo, tiposVentaMenor)) || haySegundoNumero;
+        || monto141(cols, 13) > 0.0 || (monto141(cols, 24) < 700.0 && inList(r.tipo, tiposVentaMenor))
+        || haySegundoNumero;
     documentoVentas(resp, cols, opcional);
 }
 
@@ -564,9 +563,8 @@ bool vigente(const Registro &r)
 void documentoCliente(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r)
 {
     const bool haySegundoNumero = segundoNumeroVentas(resp, cols, r, kTiposSegundoNumero, kEstado, kLibro);
-    // Plain toDouble on purpose: a total that reads as NaN is not below 700 and leaves the document required.
     const bool opcional = r.tipo == QLatin1String("00") || !vigente(r)
-        || (getData(cols, kImporteTotal).toDouble() < 700.0 && inList(r.tipo, kTiposVentaMenor))
+        || (monto141(cols, kImporteTotal) < 700.0 && inList(r.tipo, kTiposVentaMenor))
         || haySegundoNumero;
     documentoVentas(resp, cols, opcional);
 }

@@ -114,10 +114,15 @@ void TestPurchaseRegister83::checks_data()
     QTest::newRow("negative base, positive tax") << "13=-100.00|14=18.00" << p << "30@14";
     QTest::newRow("negative base, negative tax") << "13=-100.00|14=-18.00" << p << "";
     QTest::newRow("negative base, zero tax") << "13=-100.00|14=0" << p << "";
-    QTest::newRow("nan base asks nothing of the tax") << "13=nan|14=-1" << p << "";
-    QTest::newRow("NaN base asks nothing of the tax") << "13=NaN|14=-5" << p << "";
-    QTest::newRow("negative infinite base, positive tax") << "13=-inf|14=1" << p << "30@14";
+    // A base that reads 0 (no number, out of range, nan or inf) takes the rule of positive bases.
+    QTest::newRow("nan base, negative tax") << "13=nan|14=-1" << p << "28@14";
+    QTest::newRow("NaN base, negative tax") << "13=NaN|14=-5" << p << "28@14";
+    QTest::newRow("negative infinite base, positive tax") << "13=-inf|14=1" << p << "";
+    QTest::newRow("negative infinite base, negative tax") << "13=-inf|14=-1" << p << "28@14";
     QTest::newRow("infinite base, negative tax") << "13=inf|14=-1" << p << "28@14";
+    QTest::newRow("negative underflowing base, negative tax") << "13=-1e-400|14=-1" << p << "28@14";
+    QTest::newRow("negative overflowing base, positive tax") << "13=-1e400|14=1" << p << "";
+    QTest::newRow("negative 24-digit base, positive tax") << "13=-123456789012345678901234|14=1" << p << "30@14";
     QTest::newRow("negative rate") << "18=-3.5" << p << "37@18";
     QTest::newRow("rate with any currency") << "17=USD|18=3.5" << p << "";
     QTest::newRow("note referencing a dash") << "6=07|19=15/01/2024|20=-|21=F001|22=1" << p << kSubLibro + "; 25@20";

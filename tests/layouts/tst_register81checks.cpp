@@ -158,10 +158,13 @@ void TestRegister81Checks::hallazgos_data()
     QTest::newRow("zero base, negative tax") << "16=0.00|17=-1.00" << marzo << "28@17";
     QTest::newRow("negative base, zero tax") << "18=-5.00|19=0.00" << marzo << "";
     QTest::newRow("base not a number") << "18=abc|19=-1" << marzo << "28@19";
-    QTest::newRow("base nan asks nothing of its tax") << "14=nan|15=-1" << marzo << "";
-    QTest::newRow("base NaN asks nothing of its tax") << "16=NaN|17=-5" << marzo << "";
-    QTest::newRow("base -inf is negative") << "18=-inf|19=1" << marzo << "30@19";
-    QTest::newRow("base inf is positive") << "14=inf|15=-1" << marzo << "28@15";
+    // A base that reads 0 (nan, inf, out of range) takes the rule of positive bases.
+    QTest::newRow("base nan reads 0") << "14=nan|15=-1" << marzo << "28@15";
+    QTest::newRow("base NaN reads 0") << "16=NaN|17=-5" << marzo << "28@17";
+    QTest::newRow("base -inf reads 0") << "18=-inf|19=1" << marzo << "";
+    QTest::newRow("base -inf reads 0, negative tax") << "18=-inf|19=-1" << marzo << "28@19";
+    QTest::newRow("base inf reads 0") << "14=inf|15=-1" << marzo << "28@15";
+    QTest::newRow("base -1e-400 reads 0") << "16=-1e-400|17=-1" << marzo << "28@17";
     QTest::newRow("every pair wrong")
         << "14=-1|15=1|16=1|17=-1|18=-1|19=1" << marzo << une({"30@15", "28@17", "30@19"});
     QTest::newRow("no exchange rate") << "25=|24=USD" << marzo << "";

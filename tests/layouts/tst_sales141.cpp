@@ -180,8 +180,12 @@ void TestSales141::errors_data()
     QTest::newRow("document missing, ticket of 700") << "6=03|7=B001|10=|11=|12=|24=700.00"
                                                       << "25@10; 25@11; 25@12";
     QTest::newRow("document missing, ticket of 699.99") << "6=03|7=B001|10=|11=|12=|24=699.99" << QString();
-    QTest::newRow("document missing, ticket total NaN") << "6=03|7=B001|10=|11=|12=|24=nan"
-                                                         << "25@10; 25@11; 25@12";
+    QTest::newRow("document missing, ticket total NaN reads 0") << "6=03|7=B001|10=|11=|12=|24=nan" << QString();
+    QTest::newRow("document missing, ticket total 1e400 reads 0") << "6=03|7=B001|10=|11=|12=|24=1e400"
+                                                                  << QString();
+    QTest::newRow("document missing, export inf reads 0") << "10=|11=|12=|13=inf" << "25@10; 25@11; 25@12";
+    QTest::newRow("document missing, export 1e-400 reads 0") << "10=|11=|12=|13=1e-400" << "25@10; 25@11; 25@12";
+    QTest::newRow("document missing, export 5e-324 above 0") << "10=|11=|12=|13=5e-324" << QString();
     QTest::newRow("document missing, ticket total empty") << "6=03|7=B001|10=|11=|12=|24=" << QString();
     QTest::newRow("document type empty, number dash") << "10=|11=-" << "25@10; 25@11";
     QTest::newRow("document number empty") << "11=" << "25@11; 34@11";

@@ -160,8 +160,9 @@ void TestSales142Checks::findings_data()
     QTest::newRow("invoice with a positive base: required") << "13=0.01|10=|11=|12=" << marzo
                                                             << "25@10; 25@11; 25@12";
     QTest::newRow("type 03, negative total: optional") << "6=03|7=B001|16=-800.00|10=|11=|12=" << marzo << "";
-    QTest::newRow("type 03, total nan: required") << "6=03|7=B001|16=nan|10=|11=|12=" << marzo
-                                                  << "25@10; 25@11; 25@12";
+    QTest::newRow("type 03, total nan reads 0: optional") << "6=03|7=B001|16=nan|10=|11=|12=" << marzo << "";
+    QTest::newRow("type 03, total 1e400 reads 0: optional") << "6=03|7=B001|16=1e400|10=|11=|12=" << marzo << "";
+    QTest::newRow("type 03, total inf reads 0: optional") << "6=03|7=B001|16=inf|10=|11=|12=" << marzo << "";
     QTest::newRow("type 01 small total: required") << "16=10.00|10=|11=|12=" << marzo << "25@10; 25@11; 25@12";
     QTest::newRow("required: number -") << "10=1|11=-" << marzo << "25@11; 34@11";
     QTest::newRow("required: type - passes") << "10=-|11=ABC" << marzo << "";
