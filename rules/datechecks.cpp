@@ -40,7 +40,7 @@ bool enteroDistintoDeCero(const QString &texto)
     QString digitos = texto.trimmed();
     if (digitos.startsWith(QLatin1Char('+')) || digitos.startsWith(QLatin1Char('-')))
         digitos.remove(0, 1);
-    return esSoloDigitos(digitos) && signoNumero(digitos) != 0;
+    return esSoloDigitos(digitos) && signoCifras(digitos) != 0;
 }
 
 // The form of the record's period, shared by the monthly and daily period rules (errors 38, 41, 20, 21, 27).

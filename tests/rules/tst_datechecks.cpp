@@ -138,6 +138,8 @@ void TestDateChecks::periodoConLibro_data()
                                                    << "20240300" << false << false << "20@1";
     QTest::newRow("daily, day beyond int range") << 5 << QStringLiteral("202403") + QString(11, QLatin1Char('9'))
                                                  << "20240300" << true << false << "27@1";
+    QTest::newRow("state 5, day beyond double range") << 5 << QStringLiteral("202403") + QString(400, QLatin1Char('9'))
+                                                      << "20240300" << false << false << "20@1";
     QTest::newRow("state 8, period beyond int range") << 8 << "2148010000" << "20240300" << false << false
                                                       << "17@1";
 }
