@@ -28,6 +28,10 @@ namespace {
 const int kLineaMaxima = 16 * 1024 * 1024;
 const int kBloqueLectura = 1024 * 1024;
 const int kLimiteErrores = 1001;
+// One line keeps at most this many errors of its own: with the thousand that may stand before it the list stays
+// bounded whatever the line holds, and a line that had more crosses the limit all the same.
+const int kErroresPorLinea = kLimiteErrores - 1;
+const qint32 kSinTope = std::numeric_limits<qint32>::max();
 const int kLargoRutaLarga = 251;
 const qint64 kBloqueHash = 8192;
 const int kBitsMemoria = 6;
@@ -879,7 +883,9 @@ KovLibro::KovLibro()
       tamCopia(0),
       copiaHecha(false),
       inicioCopia(0),
-      resultadosFallidos(false)
+      resultadosFallidos(false),
+      topeLinea(kSinTope),
+      lineaDesbordada(false)
 {
     nombresEnUtf8();
 }
@@ -1172,6 +1178,8 @@ int KovLibro::readLine()
     const int util = nul ? int(nul - bytes) : largo;
     ++numLinea;
     const int fil = int(numLinea);
+    topeLinea = numErrores + kErroresPorLinea;
+    lineaDesbordada = false;
 
     separadores.clear();
     for (int i = 0; i < util; ++i) {
@@ -1203,6 +1211,9 @@ int KovLibro::readLine()
             inicio = fin + 1;
 
             if (p > ncolumnas) {
+                // Extended fields only add errors, and this line takes no more.
+                if (lineaDesbordada)
+                    break;
                 extendida.setData(textoCampo(campo, largoCampo, false));
                 if (!extendida.checkPatron())
                     addError(3, fil, p);
@@ -1298,7 +1309,8 @@ int KovLibro::readLine()
         estado1Haber += respuesta.getEstado1Haber();
     }
 
-    if (numErrores >= kLimiteErrores) {
+    topeLinea = kSinTope;
+    if (numErrores >= kLimiteErrores || lineaDesbordada) {
         addError(10, int(numLinea), 0);
         lecturaTerminada = true;
         return 0;
@@ -1320,6 +1332,10 @@ KovRespuesta KovLibro::checkFuncion()
 
 void KovLibro::addError(int cod, int fil, int col)
 {
+    if (numErrores >= topeLinea) {
+        lineaDesbordada = true;
+        return;
+    }
     QVariantMap error;
     error.insert(kCod, QString::asprintf("%03d", cod));
     error.insert(kFil, fil);
@@ -1332,6 +1348,10 @@ void KovLibro::addError(const KovRespuesta &respuesta, int fil, int col)
 {
     const QList<ErrorRespuesta> errores = respuesta.getErrores();
     for (const ErrorRespuesta &e : errores) {
+        if (numErrores >= topeLinea) {
+            lineaDesbordada = true;
+            return;
+        }
         const int cod = e.value(kCod).toInt();
         QVariantMap error;
         if (cod == 666) {

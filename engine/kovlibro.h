@@ -193,6 +193,9 @@ private:
     // The job's result files until they are published, and whether one of them failed, which fails them all.
     KovResultados resultados;
     bool resultadosFallidos;
+    // The error count at which the line being read stops recording errors, and whether it reached it.
+    qint32 topeLinea;
+    bool lineaDesbordada;
 };
 
 // True when some element of the list equals the text exactly.

@@ -434,8 +434,9 @@ void TestJobResults::finalWriteBackKeepsALateCancel()
     QVERIFY(!status.isRunning());
     QCOMPARE(status.getAvance(), 100);
     QCOMPARE(status.getRegistros(), qint64(1));
-    QCOMPARE(codigos(registro).count(QStringLiteral("060")), 1001);
-    QCOMPARE(codigos(registro).mid(1001), (QStringList{"010", "044"}));
+    // One line keeps at most 1000 errors of its own.
+    QCOMPARE(codigos(registro).count(QStringLiteral("060")), 1000);
+    QCOMPARE(codigos(registro).mid(1000), (QStringList{"010", "044"}));
 }
 
 QTEST_GUILESS_MAIN(TestJobResults)

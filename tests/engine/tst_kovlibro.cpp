@@ -92,6 +92,17 @@ KovRespuesta validadorParametros(QList<KovColumna> *columnas, ParametrosRegistro
     return r;
 }
 
+// Floods a record whose first field is "M" with errors, far more than any real layout reports.
+KovRespuesta validadorMuchos(QList<KovColumna> *columnas, ParametrosRegistro *)
+{
+    KovRespuesta r;
+    if (columnas->at(0).getData() == QLatin1String("M")) {
+        for (int i = 0; i < 5000; ++i)
+            r.addError(61, 1);
+    }
+    return r;
+}
+
 KovRespuesta columnaFalla(ParametrosColumna *parametros)
 {
     KovRespuesta r;
@@ -275,6 +286,8 @@ private slots:
     void rememberedChecksFollowEveryValue();
     void overlongLineEndsReading();
     void errorLimit();
+    void oneLineKeepsAtMostAThousandErrors_data();
+    void oneLineKeepsAtMostAThousandErrors();
     void recordParametersAndUncountedLines();
 
     void recordStepMergesTotals();
@@ -306,6 +319,7 @@ void TestKovLibro::initTestCase()
     KovRules::registrarFuncionRegistroPrueba(QStringLiteral("tstEscribe"), validadorQueEscribe, 2);
     KovRules::registrarFuncionRegistroPrueba(QStringLiteral("tstIguales"), validadorIguales, 2);
     KovRules::registrarFuncionRegistroPrueba(QStringLiteral("tstParametros"), validadorParametros, 1);
+    KovRules::registrarFuncionRegistroPrueba(QStringLiteral("tstMuchos"), validadorMuchos, 1);
     KovRules::registrarFuncionColumnaPrueba(QStringLiteral("tstColumna"), columnaFalla);
 }
 
@@ -933,6 +947,56 @@ void TestKovLibro::errorLimit()
     QCOMPARE(compacta(caso.control.errores.last()), QStringLiteral("010@334:0"));
     QCOMPARE(caso.libro.readLine(), 0);
     QCOMPARE(caso.libro.getNumLinea(), qint64(334));
+}
+
+void TestKovLibro::oneLineKeepsAtMostAThousandErrors_data()
+{
+    QTest::addColumn<QByteArray>("libro");
+    QTest::addColumn<QString>("funcion");
+    QTest::addColumn<int>("lineasLeidas");
+    QTest::addColumn<QStringList>("cuenta");
+
+    // 3001 fields on every line: one layout column and up to 3000 extended ones, which fail on a "/".
+    const auto linea = [](int malos) {
+        return "a|" + QByteArray("/|").repeated(malos) + QByteArray("b|").repeated(3000 - malos) + '\n';
+    };
+    QTest::newRow("extended fields of one line") << linea(3000) << QString() << 0
+                                                 << QStringList{"003=1000", "010=1"};
+    QTest::newRow("a thousand errors do not stop the book")
+        << linea(1000) + linea(0) << QString() << 2 << QStringList{"003=1000", "010=0"};
+    QTest::newRow("after a thousand errors")
+        << linea(1000) + linea(3000) + linea(0) << QString() << 1 << QStringList{"003=2000", "010=1"};
+    QTest::newRow("record validator") << QByteArray("M|\nx|\n") << QStringLiteral("tstMuchos") << 0
+                                      << QStringList{"061=1000", "010=1"};
+}
+
+// A line that crosses the error limit keeps at most 1000 of its own errors, so the list stays bounded whatever the
+// line holds; it still stops the book with error 10.
+void TestKovLibro::oneLineKeepsAtMostAThousandErrors()
+{
+    QFETCH(QByteArray, libro);
+    QFETCH(QString, funcion);
+    QFETCH(int, lineasLeidas);
+    QFETCH(QStringList, cuenta);
+
+    Caso caso;
+    QVERIFY(caso.abre(libro, columnasLibres(1), {{"nextendidas", 3001}, {"funcion", funcion}}));
+    int leidas = 0;
+    while (caso.libro.readLine() > 0)
+        ++leidas;
+    QCOMPARE(leidas, lineasLeidas);
+    QStringList codigos;
+    for (const QVariant &e : caso.control.errores)
+        codigos.append(e.toMap().value(QStringLiteral("cod")).toString());
+    QStringList vistos;
+    for (const QString &par : cuenta) {
+        const QString cod = par.left(3);
+        vistos.append(cod + QLatin1Char('=') + QString::number(codigos.count(cod)));
+    }
+    QCOMPARE(vistos, cuenta);
+    QCOMPARE(caso.libro.getNumErrores(), codigos.size());
+    if (codigos.contains(QStringLiteral("010")))
+        QCOMPARE(codigos.last(), QStringLiteral("010"));
 }
 
 // The validator gets the six record parameters afresh on every line; a line it asks not to count lowers the line
