@@ -30,6 +30,10 @@ namespace {
 const int kLineaMaxima = 16 * 1024 * 1024;
 const int kBloqueLectura = 1024 * 1024;
 const int kLimiteErrores = 1001;
+// One line keeps at most this many errors of its own: with the thousand that may stand before it the list stays
+// bounded whatever the line holds, and a line that had more crosses the limit all the same.
+const int kErroresPorLinea = kLimiteErrores - 1;
+const qint32 kSinTope = std::numeric_limits<qint32>::max();
 const int kLargoRutaLarga = 251;
 const qint64 kBloqueHash = 8192;
 const int kBitsMemoria = 6;
@@ -131,15 +135,6 @@ QString baseLimpia(const QString &base)
     return base.isEmpty() ? QString() : rutaAbsolutaLimpia(base);
 }
 
-// Removes whatever sits at the path, a dangling link included; true when nothing is left there.
-bool despeja(const QString &ruta)
-{
-    const QFileInfo info(ruta);
-    if (!info.exists() && !info.isSymLink())
-        return true;
-    return QFile::remove(ruta);
-}
-
 // Opens a file for reading only when it is a regular file: a directory, FIFO or device would hang or never end.
 // The descriptor is checked after opening, so a path swapped between a check and the open cannot slip through.
 bool abreRegular(const QString &ruta, QFile *archivo)
@@ -158,26 +153,6 @@ bool abreRegular(const QString &ruta, QFile *archivo)
         ::fcntl(fd, F_SETFL, banderas & ~O_NONBLOCK);
     if (!archivo->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
-        return false;
-    }
-    return true;
-}
-
-// Creates the file afresh where despeja() left nothing: never through a link planted meanwhile, never appending.
-bool creaNuevo(QFile *archivo)
-{
-    return archivo->open(QIODevice::WriteOnly | QIODevice::NewOnly);
-}
-
-// Closes a result file; one that was not written whole is removed, so no partial result is left under its name.
-bool cierra(QFile *archivo, bool escrito)
-{
-    if (!archivo->isOpen())
-        return false;
-    const bool ok = escrito && archivo->flush();
-    archivo->close();
-    if (!ok || archivo->error() != QFileDevice::NoError) {
-        archivo->remove();
         return false;
     }
     return true;
@@ -878,7 +853,12 @@ KovLibro::KovLibro()
       finDeArchivo(false),
       lecturaTerminada(false),
       tamLibro(0),
-      inicioCopia(0)
+      tamCopia(0),
+      copiaHecha(false),
+      inicioCopia(0),
+      resultadosFallidos(false),
+      topeLinea(kSinTope),
+      lineaDesbordada(false)
 {
     nombresEnUtf8();
 }
@@ -898,6 +878,7 @@ bool KovLibro::cumplePatron(int i, const KovColumna &columna, const QString &val
 void KovLibro::setTicket(const QString &ticket)
 {
     this->ticket = ticket;
+    resultados.setEtiqueta(ticket);
 }
 
 QString KovLibro::getParseError() const
@@ -1170,6 +1151,8 @@ int KovLibro::readLine()
     const int util = nul ? int(nul - bytes) : largo;
     ++numLinea;
     const int fil = int(numLinea);
+    topeLinea = numErrores + kErroresPorLinea;
+    lineaDesbordada = false;
 
     separadores.clear();
     for (int i = 0; i < util; ++i) {
@@ -1201,6 +1184,9 @@ int KovLibro::readLine()
             inicio = fin + 1;
 
             if (p > ncolumnas) {
+                // Extended fields only add errors, and this line takes no more.
+                if (lineaDesbordada)
+                    break;
                 extendida.setData(textoCampo(campo, largoCampo, false));
                 if (!extendida.checkPatron())
                     addError(3, fil, p);
@@ -1296,7 +1282,8 @@ int KovLibro::readLine()
         estado1Haber += respuesta.getEstado1Haber();
     }
 
-    if (numErrores >= kLimiteErrores) {
+    topeLinea = kSinTope;
+    if (numErrores >= kLimiteErrores || lineaDesbordada) {
         addError(10, int(numLinea), 0);
         lecturaTerminada = true;
         return 0;
@@ -1318,6 +1305,10 @@ KovRespuesta KovLibro::checkFuncion()
 
 void KovLibro::addError(int cod, int fil, int col)
 {
+    if (numErrores >= topeLinea) {
+        lineaDesbordada = true;
+        return;
+    }
     QVariantMap error;
     error.insert(kCod, QString::asprintf("%03d", cod));
     error.insert(kFil, fil);
@@ -1330,6 +1321,10 @@ void KovLibro::addError(const KovRespuesta &respuesta, int fil, int col)
 {
     const QList<ErrorRespuesta> errores = respuesta.getErrores();
     for (const ErrorRespuesta &e : errores) {
+        if (numErrores >= topeLinea) {
+            lineaDesbordada = true;
+            return;
+        }
         const int cod = e.value(kCod).toInt();
         QVariantMap error;
         if (cod == 666) {
@@ -1465,8 +1460,10 @@ void KovLibro::generaResumen()
             casillas[i] = entrada(codigoCasilla, entero);
     }
 
-    if (numErrores != 0)
+    if (numErrores != 0) {
+        publicaArchivos();
         return;
+    }
 
     generaHash();
     control->resumen.append(entrada(QStringLiteral("cod_hash"), hashLibro));
@@ -1480,49 +1477,43 @@ void KovLibro::generaResumen()
     createFileResumen(&control->resumen);
     createFileAgregado(&control->agregado);
     createFileCasillas(&control->casillas);
+    publicaArchivos();
 }
 
-// The book is hashed as it is copied. That hash stands for the book's own only while the book is provably the
-// same file as then; the copy itself is hashed from its file, as a fresh write leaves it no provable state.
+// The book is hashed as it is copied. That hash is the copy's own, whatever stands under the copy's name later, and
+// stands for the book's own only while the book is provably the same file as then.
 bool KovLibro::copyDetail()
 {
     const QString destino = pathWork + nameFileDetail;
     firmaLibroCopiado.clear();
-    // A copy that was not made leaves no name behind: a failure is never published as a file.
-    if (!dentroDeBase(destino) || !despeja(destino)) {
-        nameFileDetail.clear();
-        addError(999, 0, 0);
-        return false;
-    }
+    copiaHecha = false;
     inicioCopia = qint64(::time(nullptr));
     QFile origen;
-    QFile copia(destino);
-    bool ok = abreRegular(path, &origen) && creaNuevo(&copia);
+    bool ok = dentroDeBase(destino) && abreRegular(path, &origen);
+    const QByteArray firmaAntes = ok ? firma(path, inicioCopia) : QByteArray();
     QCryptographicHash sha1(QCryptographicHash::Sha1);
-    const QByteArray firmaAntes = firma(path, inicioCopia);
-    if (ok) {
+    qint64 copiados = 0;
+    ok = ok && resultados.escribe(destino, [&](QFile *copia) {
         QByteArray bloque(kBloqueLectura, Qt::Uninitialized);
         for (;;) {
             const qint64 leidos = origen.read(bloque.data(), bloque.size());
-            if (leidos < 0) {
-                ok = false;
-                break;
-            }
-            if (leidos == 0)
-                break;
-            if (copia.write(bloque.constData(), leidos) != leidos) {
-                ok = false;
-                break;
-            }
+            if (leidos <= 0)
+                return leidos == 0;
+            if (copia->write(bloque.constData(), leidos) != leidos)
+                return false;
             sha1.addData(bloque.constData(), int(leidos));
+            copiados += leidos;
         }
-    }
-    if (!cierra(&copia, ok)) {
+    });
+    // A copy that was not made leaves no name behind: a failure is never published as a file.
+    if (!ok) {
         nameFileDetail.clear();
         addError(999, 0, 0);
         return false;
     }
+    copiaHecha = true;
     hashCopia = QString::fromLatin1(sha1.result().toHex());
+    tamCopia = copiados;
     // A book that changed while it was copied is hashed again from its file when the summary asks.
     if (!firmaAntes.isEmpty() && firma(path, inicioCopia) == firmaAntes)
         firmaLibroCopiado = firmaAntes;
@@ -1540,40 +1531,55 @@ void KovLibro::generaHash()
         hashLibro = hash;
 }
 
+// The file under the copy's name may already be another job's on the same request; this job vouches only for the
+// bytes it wrote.
 void KovLibro::generateHashDetail()
 {
-    QString hash;
-    qint64 tam = 0;
-    if (hashArchivo(pathWork + nameFileDetail, &hash, &tam)) {
-        hashDetalle = hash;
-        tamDetalle = tam;
-    }
+    if (!copiaHecha)
+        return;
+    hashDetalle = hashCopia;
+    tamDetalle = tamCopia;
 }
 
-// Writes a result file whole, replacing any earlier one. A file that cannot be written keeps no name, so a failure
-// is never published as a result, and counts as error 999 like a failed copy.
+// Writes a result file whole under a name of its own, to be published with the others. A file that cannot be
+// written fails the set: error 999, and no name stands for any of the job's files.
 void KovLibro::escribeJson(QList<QVariant> *lista, int bandera, const QString &nombre, const QString &clave,
                            QString *nombreGuardado)
 {
-    if (bandera != 1)
+    if (bandera != 1 || resultadosFallidos)
         return;
     pathWork = VerifieDirectory(pathHacolKov, ruc, periodo, codigo.left(2)) + QLatin1Char('/');
     const QString ruta = pathWork + nombre;
     QVariantMap documento;
     documento.insert(clave, lista ? *lista : QList<QVariant>());
     const QByteArray texto = QJsonDocument::fromVariant(documento).toJson();
-    bool ok = dentroDeBase(ruta) && despeja(ruta);
-    if (ok) {
-        QFile archivo(ruta);
-        ok = creaNuevo(&archivo);
-        ok = cierra(&archivo, ok && archivo.write(texto) == texto.size());
-    }
-    if (ok) {
+    const bool ok = dentroDeBase(ruta)
+                    && resultados.escribe(ruta, [&texto](QFile *archivo) {
+                           return archivo->write(texto) == texto.size();
+                       });
+    if (ok)
         *nombreGuardado = nombre;
-    } else {
-        nombreGuardado->clear();
-        addError(999, 0, 0);
-    }
+    else
+        fallanResultados();
+}
+
+void KovLibro::fallanResultados()
+{
+    resultados.descarta();
+    resultadosFallidos = true;
+    nameFileDetail.clear();
+    nameFileResumen.clear();
+    nameFileAgregado.clear();
+    nameFileCasillas.clear();
+    addError(999, 0, 0);
+}
+
+bool KovLibro::publicaArchivos()
+{
+    if (resultados.publica(pathWork))
+        return true;
+    fallanResultados();
+    return false;
 }
 
 void KovLibro::createFileResumen(QList<QVariant> *lista)

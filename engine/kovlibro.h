@@ -7,6 +7,7 @@
 #include "kovcolumnaext.h"
 #include "kovcontrol.h"
 #include "kovrespuesta.h"
+#include "kovresultados.h"
 #include "kovrules.h"
 #include "kovtypes.h"
 
@@ -59,6 +60,7 @@ public:
     void generaResumen();
     void recopilaPerAcumulador();
 
+    // Copies the book under a temporary name; the copy reaches its name with the job's other result files.
     bool copyDetail();
     void generaHash();
     void generateHashDetail();
@@ -67,6 +69,9 @@ public:
     void createFileCasillas(QList<QVariant> *lista);
     bool closeHandles();
     void completaInfoPdf();
+    // Moves the result files written so far into their names, as one set; the summary does it itself, a cancelled
+    // job calls it for its copy. On a failure no file of the set is left, its names are cleared and 999 is recorded.
+    bool publicaArchivos();
 
     qint64 getFileSize() const;
     void setNumLinea(qint64 numLinea);
@@ -117,6 +122,7 @@ private:
     bool dentroDeBase(const QString &ruta) const;
     void escribeJson(QList<QVariant> *lista, int bandera, const QString &nombre, const QString &clave,
                      QString *nombreGuardado);
+    void fallanResultados();
 
     KovCache cache;
     KovBerkeley indice;
@@ -177,10 +183,19 @@ private:
     QHash<QString, int> indiceAgregado;
     QHash<QString, int> indiceCasillas;
     QHash<QString, int> indicePeriodos;
-    // The hash taken while copying stands for the book's own while the book is provably unchanged since.
+    // The hash taken while copying is the detail hash, and stands for the book's own while the book is provably
+    // unchanged since.
     QString hashCopia;
+    qint64 tamCopia;
+    bool copiaHecha;
     qint64 inicioCopia;
     QByteArray firmaLibroCopiado;
+    // The job's result files until they are published, and whether one of them failed, which fails them all.
+    KovResultados resultados;
+    bool resultadosFallidos;
+    // The error count at which the line being read stops recording errors, and whether it reached it.
+    qint32 topeLinea;
+    bool lineaDesbordada;
 };
 
 // True when some element of the list equals the text exactly.

@@ -121,6 +121,8 @@ void KovValidator::run(QMutex *mutex)
     }
 
     if (cancelled) {
+        // The copy made before the stop is the only file a cancelled job leaves.
+        book.publicaArchivos();
         qDebug() << "Se cancelo el proceso";
         book.setControl(nullptr);
         QMutexLocker lock(mutex);

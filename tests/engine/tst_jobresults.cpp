@@ -6,12 +6,15 @@
 #include "kovrules.h"
 #include "kovvalidator.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSemaphore>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
 
 namespace {
@@ -77,6 +80,26 @@ QStringList codigos(const KovControl &registro)
     return lista;
 }
 
+QString sha1(const QByteArray &bytes)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex());
+}
+
+// A result file as the job writes it from one of its lists.
+QByteArray documento(const QString &clave, const QList<QVariant> &lista)
+{
+    return QJsonDocument::fromVariant(QVariantMap{{clave, lista}}).toJson();
+}
+
+// Everything in a folder, hidden files included, apart from the entries named.
+QStringList restos(const QString &carpeta, const QStringList &conocidos = QStringList())
+{
+    QStringList todo = QDir(carpeta).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString &c : conocidos)
+        todo.removeAll(c);
+    return todo;
+}
+
 // Key-index files of the ticket left in the temporary folder.
 QStringList indices(const QString &ticket)
 {
@@ -97,7 +120,9 @@ private slots:
     void publishedFiles_data();
     void publishedFiles();
     void bookWithErrorsPublishesNoFiles();
+    void unwritableResultFileIsNotPublished_data();
     void unwritableResultFileIsNotPublished();
+    void jobsOnOneRequestPublishWholeSets();
     void failedCopyIsNotPublished();
     void overlongLineCountsAsUnread();
     void cancelledJobLeavesOnlyTheCopy();
@@ -256,17 +281,105 @@ void TestJobResults::bookWithErrorsPublishesNoFiles()
     QCOMPARE(indices(ticket), QStringList());
 }
 
-// A result file that cannot be written is not published, and its error 999 counts in the final status.
+void TestJobResults::unwritableResultFileIsNotPublished_data()
+{
+    QTest::addColumn<QString>("bloqueado");
+    QTest::newRow("summary") << kPrefijo + QStringLiteral("00011198.txt");
+    QTest::newRow("aggregate") << kPrefijo + QStringLiteral("00111197.txt");
+    QTest::newRow("boxes") << kPrefijo + QStringLiteral("00111196.txt");
+}
+
+// A result file that cannot be written, as on a full disk, fails the job's whole set: error 999 counts in the final
+// status, no name is published, and none of the job's files (copy and summary included) is left in the folder.
 void TestJobResults::unwritableResultFileIsNotPublished()
 {
-    QVERIFY(QDir().mkpath(trabajo() + kPrefijo + QStringLiteral("00111196.txt/keep")));
+    QFETCH(QString, bloqueado);
+    QVERIFY(QDir().mkpath(trabajo() + bloqueado + QStringLiteral("/keep")));
     KovControl registro;
     QVERIFY(corre(peticion("A|\n"), &registro));
     const KovStatus status = registro.getStatus();
     QCOMPARE(codigos(registro), QStringList{QStringLiteral("999")});
     QCOMPARE(status.getNerrores(), qint64(1));
-    QVERIFY(status.getNameFileCasillas().isEmpty());
-    QCOMPARE(status.getNameFileResumen(), kPrefijo + QStringLiteral("00011198.txt"));
+    QCOMPARE(status.getNameFileDetail(), QString());
+    QCOMPARE(status.getNameFileResumen(), QString());
+    QCOMPARE(status.getNameFileAgregado(), QString());
+    QCOMPARE(status.getNameFileCasillas(), QString());
+    QCOMPARE(restos(trabajo(), {bloqueado}), QStringList());
+}
+
+// Jobs on one request (one work folder, the same names) started together, as a client's retry does, over and over.
+// Their two books differ, so every file tells whose it is. Each job hashes the bytes it copied, and what stands under
+// the names once both have ended is one job's whole set: the copy whose hash the summary holds, beside that job's
+// aggregates and boxes.
+void TestJobResults::jobsOnOneRequestPublishWholeSets()
+{
+    QByteArray libros[2];
+    QString textos[2];
+    for (int k = 0; k < 2; ++k) {
+        const QByteArray linea = QByteArray(64 * 1024, char('a' + k)) + "|\n";
+        for (int i = 0; i < 24 + k; ++i)
+            libros[k] += linea;
+        const QString carpeta = dir->filePath(QStringLiteral("libro%1").arg(k));
+        QVERIFY(QDir().mkpath(carpeta));
+        QJsonObject r = peticion(libros[k]);
+        const QString ruta = carpeta + QStringLiteral("/LE2010006660320240100080100001111.txt");
+        QVERIFY(QFile::rename(r.value(QStringLiteral("path")).toString(), ruta));
+        r.insert(QStringLiteral("path"), ruta);
+        textos[k] = QString::fromLatin1(QJsonDocument(r).toJson(QJsonDocument::Compact).toBase64());
+    }
+    const QString detalle = kPrefijo + QStringLiteral("00111199.txt");
+    const QString resumen = kPrefijo + QStringLiteral("00011198.txt");
+    const QString agregado = kPrefijo + QStringLiteral("00111197.txt");
+    const QString casillas = kPrefijo + QStringLiteral("00111196.txt");
+
+    for (int ronda = 0; ronda < 12; ++ronda) {
+        QString tickets[2];
+        bool listos[2] = {false, false};
+        QSemaphore preparados;
+        QSemaphore salida;
+        QThread *hilos[2];
+        for (int k = 0; k < 2; ++k) {
+            tickets[k] = kovNewJob();
+            hilos[k] = QThread::create([&, k] {
+                KovValidator job(tickets[k], textos[k]);
+                listos[k] = job.init();
+                preparados.release();
+                salida.acquire();
+                if (listos[k])
+                    job.run(&gMutex);
+            });
+            hilos[k]->start();
+        }
+        preparados.acquire(2);
+        salida.release(2);
+        for (QThread *hilo : hilos) {
+            hilo->wait();
+            delete hilo;
+        }
+
+        KovControl registros[2];
+        for (int k = 0; k < 2; ++k) {
+            QVERIFY(listos[k]);
+            QVERIFY(kovGetJob(tickets[k], &registros[k]));
+            kovRemoveJob(tickets[k]);
+            const QList<QVariant> suma = registros[k].getResumen();
+            QCOMPARE(codigos(registros[k]), QStringList());
+            QCOMPARE(registros[k].getStatus().getNameFileDetail(), detalle);
+            QCOMPARE(registros[k].getStatus().getNameFileCasillas(), casillas);
+            QCOMPARE(valorDe(suma, QStringLiteral("cod_hash")), sha1(libros[k]));
+            QCOMPARE(valorDe(suma, QStringLiteral("cod_hash_det")), sha1(libros[k]));
+            QCOMPARE(valorDe(suma, QStringLiteral("cnt_tam_det")), QString::number(libros[k].size()));
+        }
+
+        const QByteArray copia = leeArchivo(trabajo() + detalle);
+        const int k = copia == libros[0] ? 0 : copia == libros[1] ? 1 : -1;
+        QVERIFY2(k >= 0, qPrintable(QStringLiteral("round %1: the copy is neither book").arg(ronda)));
+        QCOMPARE(leeArchivo(trabajo() + resumen), documento(QStringLiteral("resumen"), registros[k].getResumen()));
+        QCOMPARE(leeArchivo(trabajo() + agregado), documento(QStringLiteral("agregado"), registros[k].getAgregado()));
+        QCOMPARE(leeArchivo(trabajo() + casillas), documento(QStringLiteral("casillas"), registros[k].getCasillas()));
+        QCOMPARE(restos(trabajo(), {detalle, resumen, agregado, casillas}), QStringList());
+    }
+    ticket.clear();
 }
 
 // A copy that would land outside the base is not made, and no name stands for it.
@@ -307,7 +420,7 @@ void TestJobResults::cancelledJobLeavesOnlyTheCopy()
     KovControl registro;
     QVERIFY(!corre(peticion("A|\nB|\n"), &registro, true));
     QCOMPARE(indices(ticket), QStringList());
-    QCOMPARE(QDir(trabajo()).entryList(QDir::Files), QStringList{kPrefijo + QStringLiteral("00111199.txt")});
+    QCOMPARE(restos(trabajo()), QStringList{kPrefijo + QStringLiteral("00111199.txt")});
 }
 
 // A cancel set after the job's last cancel read survives the final write-back: the job ends normally and its record
@@ -321,8 +434,9 @@ void TestJobResults::finalWriteBackKeepsALateCancel()
     QVERIFY(!status.isRunning());
     QCOMPARE(status.getAvance(), 100);
     QCOMPARE(status.getRegistros(), qint64(1));
-    QCOMPARE(codigos(registro).count(QStringLiteral("060")), 1001);
-    QCOMPARE(codigos(registro).mid(1001), (QStringList{"010", "044"}));
+    // One line keeps at most 1000 errors of its own.
+    QCOMPARE(codigos(registro).count(QStringLiteral("060")), 1000);
+    QCOMPARE(codigos(registro).mid(1000), (QStringList{"010", "044"}));
 }
 
 QTEST_GUILESS_MAIN(TestJobResults)

@@ -92,6 +92,17 @@ KovRespuesta validadorParametros(QList<KovColumna> *columnas, ParametrosRegistro
     return r;
 }
 
+// Floods a record whose first field is "M" with errors, far more than any real layout reports.
+KovRespuesta validadorMuchos(QList<KovColumna> *columnas, ParametrosRegistro *)
+{
+    KovRespuesta r;
+    if (columnas->at(0).getData() == QLatin1String("M")) {
+        for (int i = 0; i < 5000; ++i)
+            r.addError(61, 1);
+    }
+    return r;
+}
+
 KovRespuesta columnaFalla(ParametrosColumna *parametros)
 {
     KovRespuesta r;
@@ -276,6 +287,8 @@ private slots:
     void rememberedChecksFollowEveryValue();
     void overlongLineEndsReading();
     void errorLimit();
+    void oneLineKeepsAtMostAThousandErrors_data();
+    void oneLineKeepsAtMostAThousandErrors();
     void recordParametersAndUncountedLines();
 
     void recordStepMergesTotals();
@@ -285,11 +298,12 @@ private slots:
 
     void resultFilesOfCleanBook_data();
     void resultFilesOfCleanBook();
-    void hashesFollowFilesChangedAfterCopy();
+    void detailHashIsOfTheBytesCopied();
     void hashesOfBookUnchangedForLong();
     void bookSwappedForFifo();
     void bookWithErrorsWritesNothing();
     void resultFilesReplaced();
+    void unwritableResultFile_data();
     void unwritableResultFile();
     void pdfJob();
     void pdfNameLeavingBase();
@@ -306,6 +320,7 @@ void TestKovLibro::initTestCase()
     KovRules::registrarFuncionRegistroPrueba(QStringLiteral("tstEscribe"), validadorQueEscribe, 2);
     KovRules::registrarFuncionRegistroPrueba(QStringLiteral("tstIguales"), validadorIguales, 2);
     KovRules::registrarFuncionRegistroPrueba(QStringLiteral("tstParametros"), validadorParametros, 1);
+    KovRules::registrarFuncionRegistroPrueba(QStringLiteral("tstMuchos"), validadorMuchos, 1);
     KovRules::registrarFuncionColumnaPrueba(QStringLiteral("tstColumna"), columnaFalla);
 }
 
@@ -947,6 +962,56 @@ void TestKovLibro::errorLimit()
     QCOMPARE(caso.libro.getNumLinea(), qint64(334));
 }
 
+void TestKovLibro::oneLineKeepsAtMostAThousandErrors_data()
+{
+    QTest::addColumn<QByteArray>("libro");
+    QTest::addColumn<QString>("funcion");
+    QTest::addColumn<int>("lineasLeidas");
+    QTest::addColumn<QStringList>("cuenta");
+
+    // 3001 fields on every line: one layout column and up to 3000 extended ones, which fail on a "/".
+    const auto linea = [](int malos) {
+        return "a|" + QByteArray("/|").repeated(malos) + QByteArray("b|").repeated(3000 - malos) + '\n';
+    };
+    QTest::newRow("extended fields of one line") << linea(3000) << QString() << 0
+                                                 << QStringList{"003=1000", "010=1"};
+    QTest::newRow("a thousand errors do not stop the book")
+        << linea(1000) + linea(0) << QString() << 2 << QStringList{"003=1000", "010=0"};
+    QTest::newRow("after a thousand errors")
+        << linea(1000) + linea(3000) + linea(0) << QString() << 1 << QStringList{"003=2000", "010=1"};
+    QTest::newRow("record validator") << QByteArray("M|\nx|\n") << QStringLiteral("tstMuchos") << 0
+                                      << QStringList{"061=1000", "010=1"};
+}
+
+// A line that crosses the error limit keeps at most 1000 of its own errors, so the list stays bounded whatever the
+// line holds; it still stops the book with error 10.
+void TestKovLibro::oneLineKeepsAtMostAThousandErrors()
+{
+    QFETCH(QByteArray, libro);
+    QFETCH(QString, funcion);
+    QFETCH(int, lineasLeidas);
+    QFETCH(QStringList, cuenta);
+
+    Caso caso;
+    QVERIFY(caso.abre(libro, columnasLibres(1), {{"nextendidas", 3001}, {"funcion", funcion}}));
+    int leidas = 0;
+    while (caso.libro.readLine() > 0)
+        ++leidas;
+    QCOMPARE(leidas, lineasLeidas);
+    QStringList codigos;
+    for (const QVariant &e : caso.control.errores)
+        codigos.append(e.toMap().value(QStringLiteral("cod")).toString());
+    QStringList vistos;
+    for (const QString &par : cuenta) {
+        const QString cod = par.left(3);
+        vistos.append(cod + QLatin1Char('=') + QString::number(codigos.count(cod)));
+    }
+    QCOMPARE(vistos, cuenta);
+    QCOMPARE(caso.libro.getNumErrores(), codigos.size());
+    if (codigos.contains(QStringLiteral("010")))
+        QCOMPARE(codigos.last(), QStringLiteral("010"));
+}
+
 // The validator gets the six record parameters afresh on every line; a line it asks not to count lowers the line
 // counter before its errors are recorded, so they carry the lowered number.
 void TestKovLibro::recordParametersAndUncountedLines()
@@ -1141,26 +1206,29 @@ void TestKovLibro::resultFilesOfCleanBook()
     }
 }
 
-// The hashes stand for the files as they are when the summary is made, also when either changed after the copy.
-void TestKovLibro::hashesFollowFilesChangedAfterCopy()
+// The book hash follows a book changed after the copy; the detail hash is of the bytes this job copied, whatever
+// stands under the copy's name meanwhile (another job's copy, say), and those bytes are what the name gets.
+void TestKovLibro::detailHashIsOfTheBytesCopied()
 {
     Caso caso;
     QVERIFY(caso.abre("a|\n", columnasLibres(1), {{"generateDetail", 0}, {"generateQVR", 0}}));
     QCOMPARE(caso.lee(), QStringList());
     QVERIFY(caso.libro.copyDetail());
     caso.escribeLibro("b|\n");
-    QFile copia(caso.libro.getPathWork() + caso.libro.getNameFileDetail());
-    QVERIFY(copia.open(QIODevice::WriteOnly | QIODevice::Append));
-    copia.write("c|\n");
-    copia.close();
+    const QString copia = caso.libro.getPathWork() + caso.libro.getNameFileDetail();
+    QFile otra(copia);
+    QVERIFY(otra.open(QIODevice::WriteOnly | QIODevice::Append));
+    otra.write("c|\n");
+    otra.close();
     caso.libro.closeHandles();
     caso.libro.generaResumen();
     const auto sha1 = [](const QByteArray &texto) {
         return QString::fromLatin1(QCryptographicHash::hash(texto, QCryptographicHash::Sha1).toHex());
     };
     QCOMPARE(valorDe(caso.control.resumen, QStringLiteral("cod_hash")), sha1("b|\n"));
-    QCOMPARE(valorDe(caso.control.resumen, QStringLiteral("cod_hash_det")), sha1("a|\nc|\n"));
-    QCOMPARE(valorDe(caso.control.resumen, QStringLiteral("cnt_tam_det")), QStringLiteral("6"));
+    QCOMPARE(valorDe(caso.control.resumen, QStringLiteral("cod_hash_det")), sha1("a|\n"));
+    QCOMPARE(valorDe(caso.control.resumen, QStringLiteral("cnt_tam_det")), QStringLiteral("3"));
+    QCOMPARE(leeArchivo(copia), QByteArray("a|\n"));
 }
 
 // A book that has not changed for a while is hashed while it is copied; the result is the file's own hash.
@@ -1212,7 +1280,8 @@ void TestKovLibro::bookWithErrorsWritesNothing()
     QCOMPARE(QJsonDocument::fromVariant(QVariantMap{{"v", cero}}).toJson(QJsonDocument::Compact), QByteArray("{\"v\":0}"));
 }
 
-// A result file left by an earlier job is replaced, never extended.
+// A result file left by an earlier job is replaced, never extended; a link planted under a name is replaced too,
+// and what it points at is left alone.
 void TestKovLibro::resultFilesReplaced()
 {
     Caso caso;
@@ -1225,26 +1294,67 @@ void TestKovLibro::resultFilesReplaced()
         QVERIFY(viejo.open(QIODevice::WriteOnly));
         viejo.write(QByteArray(5000, 'z'));
     }
+    const QString victima = caso.dir.path() + QStringLiteral("/victim.txt");
+    QFile archivoVictima(victima);
+    QVERIFY(archivoVictima.open(QIODevice::WriteOnly));
+    archivoVictima.write("untouched");
+    archivoVictima.close();
+    QVERIFY(QFile::link(victima, work + prefijo + QStringLiteral("00111196.txt")));
     caso.lee();
     caso.termina();
+    QCOMPARE(leeArchivo(victima), QByteArray("untouched"));
+    QVERIFY(!QFileInfo(work + prefijo + QStringLiteral("00111196.txt")).isSymLink());
+    QCOMPARE(leeArchivo(work + prefijo + QStringLiteral("00111196.txt")), QByteArray("{\n    \"casillas\": [\n    ]\n}\n"));
     QCOMPARE(leeArchivo(work + prefijo + QStringLiteral("00111197.txt")), QByteArray("{\n    \"agregado\": [\n    ]\n}\n"));
     QCOMPARE(leeArchivo(work + prefijo + QStringLiteral("00111199.txt")), QByteArray("a|\n"));
     QVERIFY(!leeArchivo(work + prefijo + QStringLiteral("00011198.txt")).contains('z'));
 }
 
-// A result file that cannot be written keeps no name and counts as error 999.
+void TestKovLibro::unwritableResultFile_data()
+{
+    QTest::addColumn<QString>("final");
+    QTest::addColumn<bool>("hashes");
+    // The copy fails before the summary, which then adds no hashes; a JSON file fails after.
+    QTest::newRow("detail") << QStringLiteral("00111199.txt") << false;
+    QTest::newRow("summary") << QStringLiteral("00011198.txt") << true;
+    QTest::newRow("aggregate") << QStringLiteral("00111197.txt") << true;
+    QTest::newRow("boxes") << QStringLiteral("00111196.txt") << true;
+}
+
+// A result file that cannot be written (a directory stands in its place, as good as a full disk here) counts as
+// error 999 and fails the job's whole set: no name is kept and none of its files is left, the temporary ones
+// included. A file that an earlier job left under another of the names stays as it was.
 void TestKovLibro::unwritableResultFile()
 {
+    QFETCH(QString, final);
+    QFETCH(bool, hashes);
     Caso caso;
     QVERIFY(caso.abre("a|\n", columnasLibres(1)));
+    const QString work = caso.libro.getPathWork();
     const QString prefijo = QStringLiteral("LE") + kRuc + kPeriodo + kCodigo;
-    // A directory standing where the boxes file goes cannot be replaced by a file.
-    QVERIFY(QDir().mkpath(caso.libro.getPathWork() + prefijo + QStringLiteral("00111196.txt/keep")));
+    const QString bloqueado = prefijo + final;
+    QVERIFY(QDir().mkpath(work + bloqueado + QStringLiteral("/keep")));
+    const QString anterior = prefijo + (final == QLatin1String("00111199.txt") ? QStringLiteral("00011198.txt")
+                                                                                : QStringLiteral("00111199.txt"));
+    QFile viejo(work + anterior);
+    QVERIFY(viejo.open(QIODevice::WriteOnly));
+    viejo.write("earlier job");
+    viejo.close();
+
     caso.lee();
     caso.termina();
-    QVERIFY(caso.libro.getNameFileCasillas().isEmpty());
-    QCOMPARE(caso.libro.getNameFileAgregado(), prefijo + QStringLiteral("00111197.txt"));
     QCOMPARE(compacta(caso.control.errores), QStringList{QStringLiteral("999@0:0")});
+    QVERIFY(caso.libro.getNameFileDetail().isEmpty());
+    QVERIFY(caso.libro.getNameFileResumen().isEmpty());
+    QVERIFY(caso.libro.getNameFileAgregado().isEmpty());
+    QVERIFY(caso.libro.getNameFileCasillas().isEmpty());
+    QCOMPARE(atribs(caso.control.resumen).contains(QStringLiteral("cod_hash")), hashes);
+    QStringList restos = QDir(work).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    restos.sort();
+    QStringList esperados{anterior, bloqueado};
+    esperados.sort();
+    QCOMPARE(restos, esperados);
+    QCOMPARE(leeArchivo(work + anterior), QByteArray("earlier job"));
 }
 
 void TestKovLibro::pdfJob()

@@ -688,7 +688,8 @@ void TestKovValidator::errorCountIsTakenAfterTheSummary()
 {
     const QString book = writeBook("a|\nb|\n");
     QVERIFY(!book.isEmpty());
-    // A folder where the summary file belongs: the summary cannot write it and reports 999.
+    // A folder where the summary file belongs: the summary cannot write it and reports 999, and the job's files go
+    // with it.
     QVERIFY(QDir().mkpath(dir->filePath(QStringLiteral("work/20100066603/20240100080000/"))
                           + QString::fromLatin1(kResumen)));
     const QString ticket = runJob(request(book));
@@ -700,9 +701,10 @@ void TestKovValidator::errorCountIsTakenAfterTheSummary()
     QCOMPARE(codes(record), QList<QString>{QStringLiteral("999")});
     QCOMPARE(status.getNerrores(), qint64(1));
     QCOMPARE(status.getAvance(), 100);
-    QCOMPARE(status.getNameFileDetail(), QString::fromLatin1(kDetail));
+    QCOMPARE(status.getNameFileDetail(), QString());
     QCOMPARE(status.getNameFileResumen(), QString());
-    QCOMPARE(status.getNameFileAgregado(), QString::fromLatin1(kAgregado));
+    QCOMPARE(status.getNameFileAgregado(), QString());
+    QVERIFY(!QFile::exists(status.getPathWork() + QString::fromLatin1(kDetail)));
     QVERIFY(kovRemoveJob(ticket));
 }
 

@@ -1,0 +1,135 @@
+#include "kovresultados.h"
+
+#include <QAtomicInteger>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QMutex>
+#include <QMutexLocker>
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const int kCerrojos = 61;
+const int kIntentos = 100;
+const int kLargoEtiqueta = 20;
+
+QAtomicInteger<quint64> gSerie;
+
+// A rename replaces anything under the name but a directory; a link planted there is replaced, never followed.
+bool reemplazable(const QString &ruta)
+{
+    struct stat estado;
+    if (::lstat(QFile::encodeName(ruta).constData(), &estado) != 0)
+        return errno == ENOENT;
+    return !S_ISDIR(estado.st_mode);
+}
+
+// Jobs publishing into one folder take turns; the folder is known by its device and inode, whatever path names it.
+// Folders that share a lock only wait for each other's renames.
+QMutex *cerrojo(const QString &carpeta)
+{
+    static QMutex cerrojos[kCerrojos];
+    struct stat estado;
+    uint clave;
+    if (::stat(QFile::encodeName(carpeta).constData(), &estado) == 0)
+        clave = qHash(quint64(estado.st_dev)) ^ qHash(quint64(estado.st_ino));
+    else
+        clave = qHash(QDir::cleanPath(carpeta));
+    return &cerrojos[clave % kCerrojos];
+}
+
+} // namespace
+
+KovResultados::~KovResultados()
+{
+    descarta();
+}
+
+void KovResultados::setEtiqueta(const QString &etiqueta)
+{
+    this->etiqueta.clear();
+    for (const QChar c : etiqueta) {
+        if (this->etiqueta.size() < kLargoEtiqueta && c.unicode() < 0x80 && c.isLetterOrNumber())
+            this->etiqueta.append(c);
+    }
+}
+
+bool KovResultados::escribe(const QString &destino, const std::function<bool(QFile *)> &contenido)
+{
+    if (!reemplazable(destino))
+        return false;
+    // Beside the final name, so that the rename stays within one file system and is atomic. Unique to this process
+    // and this call; O_EXCL makes sure no file of someone else's is ever written through.
+    const QString carpeta = QFileInfo(destino).path() + QLatin1Char('/');
+    const QString prefijo = QStringLiteral(".kov-%1-%2-").arg(qint64(::getpid())).arg(etiqueta);
+    QString temporal;
+    int fd = -1;
+    for (int intento = 0; intento < kIntentos && fd < 0; ++intento) {
+        temporal = carpeta + prefijo + QString::number(gSerie.fetchAndAddRelaxed(1)) + QStringLiteral(".tmp");
+        fd = ::open(QFile::encodeName(temporal).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                    0666);
+        if (fd < 0 && errno != EEXIST)
+            return false;
+    }
+    if (fd < 0)
+        return false;
+
+    bool ok;
+    {
+        QFile archivo;
+        ok = archivo.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle);
+        if (!ok)
+            ::close(fd);
+        ok = ok && contenido(&archivo) && archivo.flush();
+        archivo.close();
+        ok = ok && archivo.error() == QFileDevice::NoError;
+    }
+    if (!ok) {
+        ::unlink(QFile::encodeName(temporal).constData());
+        return false;
+    }
+    pendientes.append({temporal, destino});
+    return true;
+}
+
+bool KovResultados::publica(const QString &carpeta)
+{
+    if (pendientes.isEmpty())
+        return true;
+    QMutexLocker lock(cerrojo(carpeta));
+    // A name that cannot take its file fails the set before any name changes.
+    bool ok = true;
+    for (const Pendiente &p : pendientes)
+        ok = ok && reemplazable(p.destino);
+    int movidos = 0;
+    while (ok && movidos < pendientes.size()) {
+        const Pendiente &p = pendientes.at(movidos);
+        ok = ::rename(QFile::encodeName(p.temporal).constData(), QFile::encodeName(p.destino).constData()) == 0;
+        if (ok)
+            ++movidos;
+    }
+    if (ok) {
+        pendientes.clear();
+        return true;
+    }
+    // What this job already moved goes too: no other job has published since, so those names hold its files.
+    for (int i = 0; i < movidos; ++i)
+        ::unlink(QFile::encodeName(pendientes.at(i).destino).constData());
+    pendientes = pendientes.mid(movidos);
+    descarta();
+    return false;
+}
+
+void KovResultados::descarta()
+{
+    for (const Pendiente &p : pendientes)
+        ::unlink(QFile::encodeName(p.temporal).constData());
+    pendientes.clear();
+}

@@ -1,0 +1,49 @@
+#ifndef KOVRESULTADOS_H
+#define KOVRESULTADOS_H
+
+#include <QList>
+#include <QString>
+
+#include <functional>
+
+class QFile;
+
+// The result files of one job. Each is written under a temporary name of its own beside the name it is meant for,
+// and publica() moves the whole set into its names at once: a name holds an earlier job's whole file or this job's,
+// never a half-written one, and two jobs on the same names never leave their files mixed. Whatever was written and
+// not published is removed, at the latest when the set is destroyed.
+class KovResultados
+{
+public:
+    KovResultados() = default;
+    ~KovResultados();
+    KovResultados(const KovResultados &) = delete;
+    KovResultados &operator=(const KovResultados &) = delete;
+
+    // Goes into every temporary name, so that a leftover tells whose it was.
+    void setEtiqueta(const QString &etiqueta);
+
+    // Writes a file meant for `destino`: `contenido` gets it open, empty and new, and returns whether it wrote all
+    // of it. False, with nothing left behind, when a directory stands under the name, when the file cannot be
+    // made, or when it was not written whole.
+    bool escribe(const QString &destino, const std::function<bool(QFile *)> &contenido);
+
+    // Moves every file written into its name, while no other job publishes into `carpeta`. On a failure no file of
+    // the set is left, under its name or not, and the result is false.
+    bool publica(const QString &carpeta);
+
+    // Removes every file written and not published.
+    void descarta();
+
+private:
+    struct Pendiente
+    {
+        QString temporal;
+        QString destino;
+    };
+
+    QList<Pendiente> pendientes;
+    QString etiqueta;
+};
+
+#endif // KOVRESULTADOS_H
