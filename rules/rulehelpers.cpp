@@ -1,5 +1,6 @@
 #include "rulehelpers.h"
 
+#include "dateparser.h"
 #include "kovcolumna.h"
 #include "lecturamonto.h"
 
@@ -128,28 +129,14 @@ bool esSoloDigitos(const QString &texto)
     return true;
 }
 
-namespace {
-
-// Qt fills its calendar registry on the first date it parses, and threads that parse their first dates at
-// once can see a sound date refused; one parse made under a thread-safe static settles it before any other.
-QDate leeFecha(const QString &texto, const QString &formato)
-{
-    static const bool registroListo = QDate::fromString(QStringLiteral("01/01/2000"),
-                                                        QStringLiteral("dd/MM/yyyy")).isValid();
-    Q_UNUSED(registroListo)
-    return QDate::fromString(texto, formato);
-}
-
-} // namespace
-
 QDate fechaTexto(const QString &texto)
 {
-    return leeFecha(texto, QStringLiteral("dd/MM/yyyy"));
+    return leeFechaDiaMesAnio(texto);
 }
 
 QDate fechaPeriodo(const QString &periodo)
 {
-    return leeFecha(periodo, QStringLiteral("yyyyMMdd"));
+    return leeFechaAnioMesDia(periodo);
 }
 
 int anioPeriodo(const QString &periodo)

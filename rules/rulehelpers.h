@@ -40,11 +40,12 @@ bool coincide(const QString &texto, const QString &patron);
 // Whether the text is one or more ASCII digits (never read as a number, so any length is fine).
 bool esSoloDigitos(const QString &texto);
 
-// A date field "dd/MM/yyyy"; anything else, or a day that does not exist, gives an invalid QDate.
+// A date field "dd/MM/yyyy" as QDate::fromString reads it in the C locale (see dateparser.h for what that
+// admits); anything else, or a day that does not exist, gives an invalid QDate, whatever the locale.
 QDate fechaTexto(const QString &texto);
 
-// A period text "yyyyMMdd" read as a date; an annual or monthly period, or a day that does not exist,
-// gives an invalid QDate.
+// A period text "yyyyMMdd" read as a date the same way; an annual or monthly period, or a day that does not
+// exist, gives an invalid QDate.
 QDate fechaPeriodo(const QString &periodo);
 
 // The pieces of a period text "yyyyMMdd": characters 1-4, 5-6 and 7 to the end, each read as an integer.
