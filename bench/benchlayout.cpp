@@ -1,8 +1,6 @@
 #include "benchlayout.h"
 
-#include <cstdarg>
 #include <cstdio>
-#include <cstring>
 
 const char kBenchRuc[] = "20100066603";
 
@@ -15,94 +13,6 @@ const char kBenchTiposComprobante[] =
     "36,37,40,41,42,43,44,45,46,48,49,50,51,52,53,54,55,56,87,88,89,91,96,97,98,99";
 const char kBenchTiposDocumento[] = "0,1,4,6,7,A,B,C,D,E,F,G";
 const char kBenchMonedas[] = "PEN,USD,EUR,GBP,JPY,CHF,CAD,BRL,CLP,COP,MXN,ARS,BOB,CNY";
-
-namespace {
-
-quint64 mix(quint64 z)
-{
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-    return z ^ (z >> 31);
-}
-
-} // namespace
-
-// Seeded through the mix, so that neighbouring records draw unrelated values.
-BenchDice::BenchDice(qint64 record)
-    : state(mix(quint64(record) + 0x632BE59BD9B4E019ULL))
-{
-}
-
-int BenchDice::below(int n)
-{
-    return int(below64(n));
-}
-
-qint64 BenchDice::below64(qint64 n)
-{
-    // splitmix64: cheap, and every draw of a record differs from the one before.
-    return qint64(mix(state += 0x9E3779B97F4A7C15ULL) % quint64(n));
-}
-
-BenchLine::BenchLine(char *buf, size_t size)
-    : buf(buf), size(size), used(0), overflow(false)
-{
-}
-
-void BenchLine::text(const char *value)
-{
-    const size_t n = std::strlen(value);
-    if (used + n + 1 >= size) {
-        overflow = true;
-        return;
-    }
-    std::memcpy(buf + used, value, n);
-    used += n;
-    buf[used++] = '|';
-}
-
-void BenchLine::format(const char *pattern, ...)
-{
-    char field[256];
-    va_list args;
-    va_start(args, pattern);
-    const int n = std::vsnprintf(field, sizeof field, pattern, args);
-    va_end(args);
-    if (n < 0 || n >= int(sizeof field)) {
-        overflow = true;
-        return;
-    }
-    text(field);
-}
-
-void BenchLine::empty()
-{
-    text("");
-}
-
-void BenchLine::amount(qint64 cents)
-{
-    const qint64 magnitude = cents < 0 ? -cents : cents;
-    format("%s%lld.%02lld", cents < 0 ? "-" : "", magnitude / 100, magnitude % 100);
-}
-
-void BenchLine::date(const QDate &day)
-{
-    format("%02d/%02d/%04d", day.day(), day.month(), day.year());
-}
-
-void BenchLine::period(const QDate &month)
-{
-    format("%04d%02d00", month.year(), month.month());
-}
-
-int BenchLine::finish()
-{
-    if (overflow || used + 1 >= size)
-        return -1;
-    buf[used++] = '\n';
-    return int(used);
-}
 
 const char *benchVoucherType(BenchVoucher voucher)
 {

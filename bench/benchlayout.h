@@ -1,6 +1,9 @@
 #ifndef BENCHLAYOUT_H
 #define BENCHLAYOUT_H
 
+#include "benchdice.h"
+#include "benchline.h"
+
 #include <QDate>
 #include <QtGlobal>
 
@@ -69,42 +72,6 @@ extern const char kBenchMonedas[];
 #define BENCH_CODE(longitud, name) {longitud, "[A-Za-z0-9]+", "", "", false, false, false, name}
 #define BENCH_AMOUNT(name) {"&12.2", kBenchPatronMonto, "", "", true, false, false, name}
 #define BENCH_FLAG(name) {"1", "1", "", "", false, false, false, name}
-
-// Reproducible draws for one record: the same record always gets the same values.
-class BenchDice
-{
-public:
-    explicit BenchDice(qint64 record);
-    // A value in [0, n).
-    int below(int n);
-    qint64 below64(qint64 n);
-
-private:
-    quint64 state;
-};
-
-// Appends the fields of one line, each followed by "|".
-class BenchLine
-{
-public:
-    BenchLine(char *buf, size_t size);
-    void text(const char *value);
-    void format(const char *pattern, ...) __attribute__((format(printf, 2, 3)));
-    void empty();
-    // An amount written with two decimals, signed.
-    void amount(qint64 cents);
-    void date(const QDate &day);
-    // The period "yyyyMM00" of a month.
-    void period(const QDate &month);
-    // Ends the line; its length, or -1 when it overflowed.
-    int finish();
-
-private:
-    char *buf;
-    size_t size;
-    size_t used;
-    bool overflow;
-};
 
 // The kinds of voucher the registers' books are made of.
 enum class BenchVoucher { Invoice, Receipt, CreditNote, DebitNote, Ticket, Utility, Import, Other };
