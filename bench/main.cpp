@@ -1,19 +1,15 @@
-// Speed benchmark: generates a purchase-register-like book, validates it as one job end to end and compares the
-// job's wall time with sha1sum over the same file. Not part of the test suite.
+// Speed benchmark: generates a book of a layout, validates it as one job end to end and compares the job's wall
+// time with sha1sum over the same file. Not part of the test suite.
 
 #include "benchbook.h"
-#include "kovcontrol.h"
-#include "kovjobtable.h"
-#include "kovvalidator.h"
+#include "benchjob.h"
 
 #include <QAtomicInteger>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
-#include <QMutexLocker>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -54,16 +50,31 @@ double sha1sumSeconds(const QString &path)
     return timer.nsecsElapsed() / 1e9;
 }
 
+struct Run
+{
+    BenchLayout layout;
+    BenchVariant variant;
+    bool validator;
+};
+
+QString describe(const Run &run)
+{
+    return benchLayoutName(run.layout) + QLatin1Char(' ') + benchVariantName(run.variant)
+        + (benchLayoutValidates(run.layout) ? (run.validator ? QStringLiteral(" (record validator)")
+                                                             : QStringLiteral(" (no record validator)"))
+                                            : QString());
+}
+
 // With `existing` set the book is taken as it is, so that a profiler sees the job alone.
-int runOne(qint64 lines, BenchVariant variant, const QString &folder, bool keep, const QString &existing)
+int runOne(qint64 lines, const Run &run, const QString &folder, bool keep, const QString &existing)
 {
     QDir().mkpath(folder);
-    const QString book = existing.isEmpty() ? QDir(folder).filePath(QStringLiteral("bench0000000001.txt"))
-                                            : existing;
+    const QString book = existing.isEmpty() ? QDir(folder).filePath(benchBookName(run.layout)) : existing;
     const QString work = QDir(folder).filePath(QStringLiteral("work"));
     QDir().mkpath(work);
 
-    const qint64 size = existing.isEmpty() ? benchWriteBook(book, lines, variant) : QFileInfo(book).size();
+    const qint64 size = existing.isEmpty() ? benchWriteBook(book, run.layout, lines, run.variant)
+                                           : QFileInfo(book).size();
     if (size <= 0) {
         out() << "cannot write " << book << Qt::endl;
         return 2;
@@ -71,48 +82,92 @@ int runOne(qint64 lines, BenchVariant variant, const QString &folder, bool keep,
     const long memoryBeforeJob = peakMemoryKb();
     const double sha = sha1sumSeconds(book);
 
-    QElapsedTimer timer;
-    timer.start();
-    {
-        // The key-index file is named after the time of day and the ticket: benchmark processes started in the
-        // same second must not draw the same ticket.
-        QMutexLocker lock(&gMutex);
-        gTicket = QCoreApplication::applicationPid();
-    }
-    const QString ticket = kovNewJob();
-    auto *job = new KovValidator(ticket, benchRequest(book, work));
-    if (!job->init()) {
-        out() << "set-up failed: " << job->getInitError() << Qt::endl;
-        delete job;
+    const BenchJobResult job = benchRunJob(benchRequest(run.layout, book, work, run.validator));
+    if (!job.initError.isEmpty()) {
+        out() << "set-up failed: " << job.initError << Qt::endl;
         return 2;
     }
-    job->run(&gMutex);
-    delete job;
-    const double seconds = timer.nsecsElapsed() / 1e9;
-
-    KovControl record;
-    kovGetJob(ticket, &record);
-    const KovStatus status = record.getStatus();
-    const qint64 read = status.getRegistros();
+    const double seconds = job.seconds;
+    const qint64 read = job.lines;
+    const double r = sha > 0 ? seconds / sha : 0.0;
     out() << qSetRealNumberPrecision(4)
-          << benchVariantName(variant) << ": " << (existing.isEmpty() ? lines : read) << " lines, " << size / 1e6
-          << " MB\n"
-          << "  lines read " << read << ", errors " << status.getNerrores() << ", progress " << status.getAvance()
-          << "\n"
-          << "  job " << seconds << " s, " << read / seconds << " lines/s, ";
+          << describe(run) << ": " << (existing.isEmpty() ? lines : read) << " lines, " << size / 1e6 << " MB\n"
+          << "  lines read " << read << ", errors " << job.errors << ", progress " << job.progress << "\n"
+          << "  job " << seconds << " s, " << read / seconds << " lines/s, " << seconds * 1e6 / read
+          << " us/line, ";
     // A book stopped at the error limit was not read whole: a rate over its size would mean nothing.
-    if (status.getNerrores() == 0)
+    if (job.errors == 0)
         out() << size / 1e6 / seconds << " MB/s\n";
     else
         out() << "stopped by its errors\n";
-    out()
-          << "  sha1sum " << sha << " s, R = " << (sha > 0 ? seconds / sha : 0.0) << "\n"
+    if (job.errors > 0) {
+        out() << "  first errors (code, line, column):";
+        for (const QVariant &e : job.errores.mid(0, 5)) {
+            const QVariantMap m = e.toMap();
+            out() << ' ' << m.value(QStringLiteral("cod")).toString() << '/'
+                  << m.value(QStringLiteral("fil")).toString() << '/' << m.value(QStringLiteral("col")).toString();
+        }
+        out() << '\n';
+    }
+    out() << "  sha1sum " << sha << " s, R = " << r << "\n"
           << "  peak memory " << peakMemoryKb() / 1024 << " MB (before the job " << memoryBeforeJob / 1024
           << " MB)\n"
-          << "  log lines dropped " << droppedMessages.loadRelaxed() << Qt::endl;
+          << "  log lines dropped " << droppedMessages.loadRelaxed() << "\n"
+          // One line per run for scripts: the same figures, separated by blanks.
+          << "  row " << benchLayoutName(run.layout) << ' ' << benchVariantName(run.variant) << ' '
+          << (run.validator ? "validator" : "none") << ' ' << read << ' ' << job.errors << ' ' << seconds << ' '
+          << sha << ' ' << r << ' ' << peakMemoryKb() / 1024 << Qt::endl;
     if (!keep)
         QDir(folder).removeRecursively();
     return 0;
+}
+
+// The runs a choice names: `all` names every layout or variant, `both` both sides of the record validator.
+QList<Run> expand(const QString &layout, const QString &variant, const QString &validator, QString *bad)
+{
+    QList<BenchLayout> layouts;
+    for (const QString &name : layout == QLatin1String("all") ? benchLayoutNames() : QStringList{layout}) {
+        BenchLayout l;
+        if (!benchLayoutFromName(name, &l)) {
+            *bad = QStringLiteral("unknown layout ") + name;
+            return {};
+        }
+        layouts << l;
+    }
+    QList<BenchVariant> variants;
+    const QStringList allVariants = {QStringLiteral("valid"), QStringLiteral("shuffled"), QStringLiteral("errors"),
+                                     QStringLiteral("duplicates")};
+    for (const QString &name : variant == QLatin1String("all") ? allVariants : QStringList{variant}) {
+        BenchVariant v;
+        if (!benchVariantFromName(name, &v)) {
+            *bad = QStringLiteral("unknown variant ") + name;
+            return {};
+        }
+        variants << v;
+    }
+    QList<bool> sides;
+    if (validator == QLatin1String("on"))
+        sides = {true};
+    else if (validator == QLatin1String("off"))
+        sides = {false};
+    else if (validator == QLatin1String("both"))
+        sides = {true, false};
+    else {
+        *bad = QStringLiteral("unknown --validator ") + validator;
+        return {};
+    }
+    QList<Run> runs;
+    for (BenchLayout l : layouts) {
+        for (BenchVariant v : variants) {
+            if (!benchLayoutValidates(l)) {
+                runs << Run{l, v, false};
+                continue;
+            }
+            for (bool side : sides)
+                runs << Run{l, v, side};
+        }
+    }
+    return runs;
 }
 
 } // namespace
@@ -121,19 +176,25 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Validates a generated purchase register and times it."));
+    parser.setApplicationDescription(QStringLiteral("Validates generated books and times them."));
     parser.addHelpOption();
     const QCommandLineOption linesOption(QStringLiteral("lines"), QStringLiteral("Lines in the book."),
                                          QStringLiteral("n"), QStringLiteral("1000000"));
+    const QCommandLineOption layoutOption(QStringLiteral("layout"),
+        QStringLiteral("synthetic, f050200, f080100d, f140100d or all."), QStringLiteral("name"),
+        QStringLiteral("synthetic"));
     const QCommandLineOption variantOption(QStringLiteral("variant"),
-        QStringLiteral("valid, shuffled, errors, duplicates or all (each in its own process)."),
-        QStringLiteral("name"), QStringLiteral("all"));
+        QStringLiteral("valid, shuffled, errors, duplicates or all."), QStringLiteral("name"),
+        QStringLiteral("valid"));
+    const QCommandLineOption validatorOption(QStringLiteral("validator"),
+        QStringLiteral("For a layout with a record validator: on, off (the same layout naming none) or both."),
+        QStringLiteral("side"), QStringLiteral("both"));
     const QCommandLineOption dirOption(QStringLiteral("dir"), QStringLiteral("Folder for the book and results."),
                                        QStringLiteral("path"));
     const QCommandLineOption keepOption(QStringLiteral("keep"), QStringLiteral("Keep the book and results."));
     const QCommandLineOption bookOption(QStringLiteral("book"),
         QStringLiteral("Validate this book (one kept with --keep) instead of generating one."), QStringLiteral("path"));
-    parser.addOptions({linesOption, variantOption, dirOption, keepOption, bookOption});
+    parser.addOptions({linesOption, layoutOption, variantOption, validatorOption, dirOption, keepOption, bookOption});
     parser.process(app);
     qInstallMessageHandler(countMessage);
 
@@ -143,15 +204,25 @@ int main(int argc, char *argv[])
         out() << "bad --lines" << Qt::endl;
         return 2;
     }
-    const QString name = parser.value(variantOption);
-    if (name == QLatin1String("all")) {
-        // One process per variant, so that each peak memory figure is its own.
+    QString bad;
+    const QList<Run> runs = expand(parser.value(layoutOption), parser.value(variantOption),
+                                   parser.value(validatorOption), &bad);
+    if (runs.isEmpty()) {
+        out() << bad << Qt::endl;
+        return 2;
+    }
+    if (runs.size() > 1) {
+        // One process per run, so that each peak memory figure is its own.
         int rc = 0;
-        for (const char *v : {"valid", "shuffled", "errors", "duplicates"}) {
-            QStringList args = {QStringLiteral("--lines"), QString::number(lines), QStringLiteral("--variant"),
-                                QString::fromLatin1(v)};
-            if (parser.isSet(dirOption))
-                args << QStringLiteral("--dir") << parser.value(dirOption);
+        for (const Run &run : runs) {
+            QStringList args = {QStringLiteral("--lines"), QString::number(lines), QStringLiteral("--layout"),
+                                benchLayoutName(run.layout), QStringLiteral("--variant"),
+                                benchVariantName(run.variant), QStringLiteral("--validator"),
+                                run.validator ? QStringLiteral("on") : QStringLiteral("off")};
+            for (const QCommandLineOption &option : {dirOption, bookOption}) {
+                if (parser.isSet(option))
+                    args << QLatin1String("--") + option.names().constFirst() << parser.value(option);
+            }
             if (parser.isSet(keepOption))
                 args << QStringLiteral("--keep");
             QProcess child;
@@ -163,13 +234,10 @@ int main(int argc, char *argv[])
         return rc;
     }
 
-    BenchVariant variant;
-    if (!benchVariantFromName(name, &variant)) {
-        out() << "unknown variant " << name << Qt::endl;
-        return 2;
-    }
+    const Run &run = runs.constFirst();
+    const QString name = benchLayoutName(run.layout) + QLatin1Char('-') + benchVariantName(run.variant);
     if (parser.isSet(dirOption))
-        return runOne(lines, variant, QDir(parser.value(dirOption)).filePath(name), parser.isSet(keepOption),
+        return runOne(lines, run, QDir(parser.value(dirOption)).filePath(name), parser.isSet(keepOption),
                       parser.value(bookOption));
     QTemporaryDir temp;
     temp.setAutoRemove(!parser.isSet(keepOption));
@@ -177,5 +245,5 @@ int main(int argc, char *argv[])
         out() << "no temporary folder" << Qt::endl;
         return 2;
     }
-    return runOne(lines, variant, temp.path(), parser.isSet(keepOption), parser.value(bookOption));
+    return runOne(lines, run, temp.path(), parser.isSet(keepOption), parser.value(bookOption));
 }
