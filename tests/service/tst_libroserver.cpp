@@ -1,5 +1,6 @@
 // The server on the loopback with real clients: reading the request line, writing the answer, closing.
 #include "bookfixture.h"
+#include "heldjobs.h"
 #include "kovjobtable.h"
 #include "libroserver.h"
 #include "testclient.h"
@@ -353,13 +354,15 @@ void TestLibroServer::jobRunsWhenClientHasGone()
 void TestLibroServer::cancelLongJob()
 {
     BookFixture book;
-    QVERIFY(book.makeLong(300000));
-    const QByteArray ticket = ticketOf(TestClient::exchange(fixture->port, book.request()));
+    HeldJobs::hold();
+    const QByteArray ticket = ticketOf(TestClient::exchange(fixture->port, book.request(HeldJobs::name())));
     QVERIFY(!ticket.isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(HeldJobs::waiting(), 1, 30000);
     QCOMPARE(TestClient::exchange(fixture->port, "120|" + ticket + "|#CQ#"), QByteArray("00|120"));
     // A cancelled job leaves the table; had it run to its end it would stay there with "avance" 100.
     QTRY_COMPARE_WITH_TIMEOUT(TestClient::exchange(fixture->port, "140|" + ticket + "|#CQ#"), QByteArray("98|140"),
                               60000);
+    HeldJobs::release();
 }
 
 void TestLibroServer::twoJobsAtOnce()
@@ -385,13 +388,15 @@ void TestLibroServer::twoJobsAtOnce()
 void TestLibroServer::shutDownCancelsRunningJob()
 {
     BookFixture book;
-    QVERIFY(book.makeLong(300000));
-    const QByteArray ticket = ticketOf(TestClient::exchange(fixture->port, book.request()));
+    HeldJobs::hold();
+    const QByteArray ticket = ticketOf(TestClient::exchange(fixture->port, book.request(HeldJobs::name())));
     QVERIFY(!ticket.isEmpty());
     QTRY_VERIFY_WITH_TIMEOUT(progress(fixture->port, ticket).value("nregistros").toInt() > 0, 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(HeldJobs::waiting(), 1, 30000);
     QElapsedTimer timer;
     timer.start();
     fixture->shutDown();
+    HeldJobs::release();
     QVERIFY2(timer.elapsed() < 10000, QByteArray::number(timer.elapsed()).constData());
     QVERIFY(!kovGetJob(QString::fromLatin1(ticket), nullptr));
 }
