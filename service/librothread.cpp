@@ -4,6 +4,7 @@
 #include "kovjobtable.h"
 #include "kovvalidator.h"
 #include "platform.h"
+#include "servicelimits.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -12,7 +13,9 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QMutexLocker>
+#include <QScopeGuard>
 #include <QScopedPointer>
+#include <QSemaphore>
 #include <QTcpSocket>
 #include <QVariantMap>
 
@@ -35,6 +38,9 @@ const int kSliceMs = 100;
 // A request line is a few kilobytes of Base64 at most; past this the peer is not a client of ours.
 const int kMaxRequestBytes = 64 * 1024 * 1024;
 const int kHashBlockBytes = 8192;
+// The set-up error of a job that could not open its files; a job past the bound on running jobs could not count
+// on them either.
+const QString kNoRoomForJob = QStringLiteral("908");
 
 const QString kNoReturn = QStringLiteral("NO-RETURN");
 const QByteArray kMarker = QByteArrayLiteral("#CQ#");
@@ -62,6 +68,13 @@ bool appendAvailable(int fd, QByteArray *buffer)
             return errno == EAGAIN || errno == EWOULDBLOCK;
     }
     return fd >= 0;
+}
+
+// One per running job; each holds descriptors for as long as it runs.
+QSemaphore &jobSlots()
+{
+    static QSemaphore free(ServiceLimits::current().jobs);
+    return free;
 }
 
 QString decodeRequest(const QByteArray &buffer)
@@ -126,11 +139,14 @@ bool openRegularFile(const QString &path, QFile *file)
 LibroThread::LibroThread(int socketDescriptor, QObject *parent)
     : QThread(parent)
     , socketDescriptor(socketDescriptor)
+    , connectionEnded(false)
 {
 }
 
 void LibroThread::run()
 {
+    // After the socket has gone, so that the next connection finds its descriptor free.
+    const auto ended = qScopeGuard([this] { endConnection(); });
     QTcpSocket socket;
     if (!socket.setSocketDescriptor(socketDescriptor)) {
         // Nobody else owns the accepted descriptor; leaving it open would leak it for the life of the process.
@@ -243,6 +259,14 @@ QString LibroThread::processRequest(QString request, QTcpSocket *socket)
     return formatResponse(QStringLiteral("96"), QString(), QString());
 }
 
+void LibroThread::endConnection()
+{
+    if (connectionEnded)
+        return;
+    connectionEnded = true;
+    emit connectionDone();
+}
+
 QString LibroThread::formatResponse(QString status, QString code, QString payload)
 {
     QString answer = status.trimmed();
@@ -279,6 +303,11 @@ QString LibroThread::txn130(QStringList fields, QTcpSocket *socket)
     if (fields.size() < 2)
         return formatResponse(QStringLiteral("95"), fields.at(0), QString());
     const QString ticket = kovNewJob();
+    if (!jobSlots().tryAcquire()) {
+        kovRemoveJob(ticket);
+        return formatResponse(QStringLiteral("94"), fields.at(0), kNoRoomForJob);
+    }
+    const QSemaphoreReleaser slot(jobSlots());
     QScopedPointer<KovValidator> job(new KovValidator(ticket, fields.at(1)));
     if (!job->init()) {
         kovRemoveJob(ticket);
@@ -292,6 +321,7 @@ QString LibroThread::txn130(QStringList fields, QTcpSocket *socket)
         if (socket->state() != QAbstractSocket::UnconnectedState)
             socket->waitForDisconnected(kEarlyCloseWaitMs);
     }
+    endConnection();
     job->run(&gMutex);
     return kNoReturn;
 }

@@ -34,15 +34,21 @@ public:
 
 signals:
     void error(QAbstractSocket::SocketError socketError);
+    // Once per thread, when its connection is closed: at the end of run(), or once a validation's client has
+    // its ticket and the thread goes on with the job alone.
+    void connectionDone();
 
 private:
     enum ReadEnd { ReadDone, ReadTooLong, ReadInterrupted };
+
+    void endConnection();
 
     ReadEnd readRequest(QTcpSocket *socket, QByteArray *buffer);
     // Waits up to ms for the descriptor to turn readable, in short slices so that a shutdown is noticed.
     void waitReadable(int fd, int ms);
 
     int socketDescriptor;
+    bool connectionEnded;
 };
 
 #endif // LIBROTHREAD_H

@@ -2,6 +2,7 @@
 // tests never run beside another test of the executable: ORVANTIS_USES_PORT_1977.
 #include "bookfixture.h"
 #include "portlock.h"
+#include "servicelimits.h"
 #include "testclient.h"
 
 #include <QDir>
@@ -11,9 +12,18 @@
 #include <QThread>
 #include <QtTest>
 
-#include <functional>
+#include <QFile>
 
+#include <functional>
+#include <vector>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
 #include <signal.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -51,9 +61,60 @@ void endGroup(QProcess *process)
     process->waitForFinished(5000);
 }
 
-QStringList serviceCommand()
+// With a limit on open files, soft and hard alike, so that the service cannot raise it past what is given.
+QStringList serviceCommand(int openFiles = 0)
 {
-    return {QStringLiteral("xvfb-run"), QStringLiteral("-a"), script("with-tray"), QStringLiteral(ORVANTIS_BINARY)};
+    QStringList command = {QStringLiteral("xvfb-run"), QStringLiteral("-a"), script("with-tray")};
+    if (openFiles > 0)
+        command << QStringLiteral("prlimit") << QStringLiteral("--nofile=%1:%1").arg(openFiles);
+    return command << QStringLiteral(ORVANTIS_BINARY);
+}
+
+// The service's own process inside the group the test started, found by its program.
+pid_t servicePid(qint64 group)
+{
+    const QFileInfo binary(QStringLiteral(ORVANTIS_BINARY));
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString &entry : entries) {
+        bool number = false;
+        const pid_t pid = pid_t(entry.toInt(&number));
+        if (!number || ::getpgid(pid) != pid_t(group))
+            continue;
+        if (QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).canonicalFilePath() == binary.canonicalFilePath())
+            return pid;
+    }
+    return 0;
+}
+
+// A figure of /proc/<pid>/status ("Threads"), or -1.
+qint64 statusFigure(pid_t pid, const QByteArray &key)
+{
+    QFile file(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    for (const QByteArray &line : lines) {
+        if (line.startsWith(key + ':'))
+            return line.mid(key.size() + 1).trimmed().split(' ').value(0).toLongLong();
+    }
+    return -1;
+}
+
+// Starts a connection without waiting for it to be accepted, as a flood does.
+int connectNow(quint16 port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    if (fd < 0)
+        return -1;
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 && errno != EINPROGRESS) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
 }
 
 // True once the process has ended, whether it already had or ends within ms.
@@ -93,9 +154,11 @@ private slots:
     void noTrayHost();
     void validatesOverTheWire();
     void quitDuringJob();
+    void survivesConnectionFlood();
 
 private:
-    void startService();
+    void startService(int openFiles = 0);
+    void wholeJob(int ticket);
     void stopService();
 
     QProcess service;
@@ -108,10 +171,10 @@ void TestOrvantis::initTestCase()
     QVERIFY2(waitServicePortFree(), "port 1977 is taken by another program");
 }
 
-void TestOrvantis::startService()
+void TestOrvantis::startService(int openFiles)
 {
     service.setProcessChannelMode(QProcess::ForwardedChannels);
-    startGroup(&service, serviceCommand());
+    startGroup(&service, serviceCommand(openFiles));
     QVERIFY(service.waitForStarted(10000));
     QVERIFY2(waitUntil(portAnswers, 30000), "the service never listened");
     // A service of some other program on the port would answer too; ours must still be alive.
@@ -183,12 +246,19 @@ void TestOrvantis::validatesOverTheWire()
 {
     startService();
     QCOMPARE(TestClient::exchange(kPort, "130||#CQ#"), QByteArray("94|130|900"));
+    wholeJob(2);
+}
+
+// A book validated from the early reply to the release, with its results on disk.
+void TestOrvantis::wholeJob(int ticket)
+{
     BookFixture book;
-    QCOMPARE(TestClient::exchange(kPort, book.request()), QByteArray("00|130|2"));
+    const QByteArray number = QByteArray::number(ticket);
+    QCOMPARE(TestClient::exchange(kPort, book.request()), "00|130|" + number);
 
     QJsonObject control;
-    QVERIFY(waitUntil([&control] {
-        const QByteArray answer = TestClient::exchange(kPort, "150|2|#CQ#");
+    QVERIFY(waitUntil([&control, &number] {
+        const QByteArray answer = TestClient::exchange(kPort, "150|" + number + "|#CQ#");
         control = QJsonDocument::fromJson(answer.mid(7)).object().value("control").toObject();
         return control.value("avance").toInt() == 100;
     }, 60000));
@@ -198,7 +268,7 @@ void TestOrvantis::validatesOverTheWire()
     QVERIFY(QFileInfo(folder.filePath(control.value("archivoDetalle").toString())).isFile());
     QVERIFY(QFileInfo(folder.filePath(control.value("archivoResumen").toString())).isFile());
     QVERIFY(QFileInfo(folder.filePath(control.value("archivoCasillas").toString())).isFile());
-    QCOMPARE(TestClient::exchange(kPort, "160|2|#CQ#"), QByteArray("00|160"));
+    QCOMPARE(TestClient::exchange(kPort, "160|" + number + "|#CQ#"), QByteArray("00|160"));
 }
 
 // Quitting while a job runs and a client sits idle on its connection ends in order, with status 0.
@@ -222,6 +292,42 @@ void TestOrvantis::quitDuringJob()
     QCOMPARE(service.exitCode(), 0);
     QVERIFY2(timer.elapsed() < 15000, QByteArray::number(timer.elapsed()).constData());
     QCOMPARE(idle.receiveAll(5000), QByteArray());
+}
+
+// Ten thousand connections at once against a service held to 1024 open files: it serves as many as its bound
+// lets it, the rest wait in the listen queue, and once they are gone it answers as before.
+void TestOrvantis::survivesConnectionFlood()
+{
+    const int flood = 10000;
+    rlimit files;
+    QVERIFY(::getrlimit(RLIMIT_NOFILE, &files) == 0);
+    if (files.rlim_max != RLIM_INFINITY && files.rlim_max < rlim_t(flood + 256))
+        QSKIP("the hard limit on open files leaves no room for the flood's clients");
+    files.rlim_cur = files.rlim_max == RLIM_INFINITY ? rlim_t(flood + 256) : files.rlim_max;
+    QVERIFY(::setrlimit(RLIMIT_NOFILE, &files) == 0);
+
+    startService(1024);
+    const pid_t pid = servicePid(service.processId());
+    QVERIFY(pid > 0);
+    std::vector<int> clients;
+    clients.reserve(flood);
+    for (int i = 0; i < flood; ++i) {
+        const int fd = connectNow(kPort);
+        QVERIFY2(fd >= 0, QByteArray::number(i).constData());
+        clients.push_back(fd);
+    }
+    // The service has met the flood once it serves all it may; a thread per connection would have ended it first.
+    const qint64 bound = ServiceLimits::forOpenFiles(1024).connections;
+    QVERIFY(waitUntil([&] { return service.state() != QProcess::Running || statusFigure(pid, "Threads") > bound; },
+                      60000));
+    QVERIFY2(service.state() == QProcess::Running, "the service died under the flood");
+    QVERIFY(statusFigure(pid, "Threads") <= bound + 8);
+    for (const int fd : clients)
+        ::close(fd);
+
+    QVERIFY(TestClient::exchange(kPort, "110|#CQ#").startsWith("00|110|{"));
+    wholeJob(1);
+    QVERIFY(service.state() == QProcess::Running);
 }
 
 QTEST_GUILESS_MAIN(TestOrvantis)
