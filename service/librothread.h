@@ -7,6 +7,7 @@
 #include <QThread>
 
 class QTcpSocket;
+class RequestLine;
 
 // Serves one connection: reads one request line, answers it and closes. A validation started on the
 // connection runs on this thread to its end.
@@ -41,7 +42,10 @@ signals:
 private:
     enum ReadEnd { ReadDone, ReadTooLong, ReadInterrupted };
 
+    QString dispatch(RequestLine *line, QTcpSocket *socket);
     void endConnection();
+    // Lets other large requests be decoded; transaction 130 calls it once its job is set up.
+    void releaseRequestMemory();
 
     ReadEnd readRequest(QTcpSocket *socket, QByteArray *buffer);
     // Waits up to ms for the descriptor to turn readable, in short slices so that a shutdown is noticed.
@@ -49,6 +53,8 @@ private:
 
     int socketDescriptor;
     bool connectionEnded;
+    // The share of the memory for large requests this thread's request holds, in MiB.
+    int memoryShareMiB;
 };
 
 #endif // LIBROTHREAD_H
