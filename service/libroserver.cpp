@@ -2,14 +2,25 @@
 
 #include "kovjobtable.h"
 #include "librothread.h"
+#include "servicelimits.h"
 
 #include <QDeadlineTimer>
 #include <QDebug>
 #include <QMutexLocker>
+#include <QTimer>
 
 #include <cstdlib>
 
+#include <sys/socket.h>
+#include <unistd.h>
+
 namespace {
+
+// What QTcpServer holds back by default; the server never keeps accepted connections pending, so it only matters
+// as "not zero".
+const int kPendingWhileRoom = 30;
+// An accept that failed for want of descriptors is tried again after this long, or when a connection ends.
+const int kAcceptRetryMs = 100;
 
 // A job reads its cancel flag after every line; a job whose record was released writes it back and is caught
 // on a later pass, so the caller repeats this until the threads are gone.
@@ -26,7 +37,12 @@ void cancelRunningJobs()
 
 LibroServer::LibroServer(QObject *parent)
     : QTcpServer(parent)
+    , maxConnections(ServiceLimits::current().connections)
+    , connections(0)
 {
+    // Qt stops accepting after such a failure; the descriptors a finished connection gives back let it go on.
+    connect(this, &QTcpServer::acceptError, this,
+            [this] { QTimer::singleShot(kAcceptRetryMs, this, [this] { acceptIfRoom(); }); });
 }
 
 LibroServer::~LibroServer()
@@ -58,9 +74,46 @@ void LibroServer::shutDown(int waitMs)
     }
 }
 
+void LibroServer::setMaxConnections(int count)
+{
+    maxConnections = qMax(1, count);
+    acceptIfRoom();
+}
+
 void LibroServer::incomingConnection(qintptr socketDescriptor)
 {
     LibroThread *thread = new LibroThread(int(socketDescriptor), this);
     connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    connect(thread, &LibroThread::connectionDone, this, [this] { connectionEnded(); });
+    ++connections;
+    acceptIfRoom();
     thread->start(QThread::InheritPriority);
+    if (!thread->isRunning() && !thread->isFinished()) {
+        // The system would make no thread: this client is let go, the next ones wait for one that ends.
+        ::close(int(socketDescriptor));
+        delete thread;
+        --connections;
+        QTimer::singleShot(kAcceptRetryMs, this, [this] { acceptIfRoom(); });
+    }
+}
+
+void LibroServer::connectionEnded()
+{
+    --connections;
+    acceptIfRoom();
+}
+
+void LibroServer::acceptIfRoom()
+{
+    if (!isListening())
+        return;
+    if (connections < maxConnections) {
+        setMaxPendingConnections(kPendingWhileRoom);
+        resumeAccepting();
+        return;
+    }
+    // With no room for pending connections QTcpServer accepts nothing more until it is resumed; the clients wait
+    // in the kernel's queue, which Qt makes only 50 deep.
+    setMaxPendingConnections(0);
+    ::listen(int(socketDescriptor()), SOMAXCONN);
 }

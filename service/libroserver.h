@@ -3,7 +3,9 @@
 
 #include <QTcpServer>
 
-// Accepts the clients' connections and serves each on a connection thread of its own.
+// Accepts the clients' connections and serves each on a connection thread of its own, a bounded number at once:
+// while all are taken, further clients wait in the system's listen queue until one ends. A thread that goes on
+// to run a validation leaves the bound once its client has the ticket.
 class LibroServer : public QTcpServer
 {
 public:
@@ -15,8 +17,20 @@ public:
     // waitMs; a thread stuck past that ends the process with status 0 rather than aborting it.
     void shutDown(int waitMs = 30000);
 
+    // How many connections are served at once; the open-file limit sets it unless a caller does.
+    void setMaxConnections(int count);
+    int connectionCount() const { return connections; }
+
 protected:
     void incomingConnection(qintptr socketDescriptor) override;
+
+private:
+    void connectionEnded();
+    // Accepts while there is room and stops while there is none.
+    void acceptIfRoom();
+
+    int maxConnections;
+    int connections;
 };
 
 #endif // LIBROSERVER_H

@@ -4,6 +4,8 @@
 #include "kovjobtable.h"
 #include "kovvalidator.h"
 #include "platform.h"
+#include "requestline.h"
+#include "servicelimits.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -12,7 +14,9 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QMutexLocker>
+#include <QScopeGuard>
 #include <QScopedPointer>
+#include <QSemaphore>
 #include <QTcpSocket>
 #include <QVariantMap>
 
@@ -35,6 +39,13 @@ const int kSliceMs = 100;
 // A request line is a few kilobytes of Base64 at most; past this the peer is not a client of ours.
 const int kMaxRequestBytes = 64 * 1024 * 1024;
 const int kHashBlockBytes = 8192;
+// A request larger than this is dispatched only once it holds a share of kRequestMemoryMiB, twice its size (the
+// UTF-16 text of its argument), so that many large requests at once cannot take more than that between them.
+const int kSmallRequestBytes = 1024 * 1024;
+const int kRequestMemoryMiB = 128;
+// The set-up error of a job that could not open its files; a job past the bound on running jobs could not count
+// on them either.
+const QString kNoRoomForJob = QStringLiteral("908");
 
 const QString kNoReturn = QStringLiteral("NO-RETURN");
 const QByteArray kMarker = QByteArrayLiteral("#CQ#");
@@ -64,10 +75,25 @@ bool appendAvailable(int fd, QByteArray *buffer)
     return fd >= 0;
 }
 
-QString decodeRequest(const QByteArray &buffer)
+QSemaphore &largeRequestMemory()
 {
-    const int nul = buffer.indexOf('\0');
-    return QString::fromUtf8(buffer.constData(), nul < 0 ? buffer.size() : nul);
+    static QSemaphore free(kRequestMemoryMiB);
+    return free;
+}
+
+// One per running job; each holds descriptors for as long as it runs.
+QSemaphore &jobSlots()
+{
+    static QSemaphore free(ServiceLimits::current().jobs);
+    return free;
+}
+
+int memoryShare(int requestBytes)
+{
+    if (requestBytes <= kSmallRequestBytes)
+        return 0;
+    const qint64 mib = (2 * qint64(requestBytes) + (1 << 20) - 1) >> 20;
+    return int(qMin<qint64>(mib, kRequestMemoryMiB));
 }
 
 // Hands the whole answer to the kernel, so that a slow reader of a large answer still gets its tail. It is written
@@ -126,11 +152,15 @@ bool openRegularFile(const QString &path, QFile *file)
 LibroThread::LibroThread(int socketDescriptor, QObject *parent)
     : QThread(parent)
     , socketDescriptor(socketDescriptor)
+    , connectionEnded(false)
+    , memoryShareMiB(0)
 {
 }
 
 void LibroThread::run()
 {
+    // After the socket has gone, so that the next connection finds its descriptor free.
+    const auto ended = qScopeGuard([this] { endConnection(); });
     QTcpSocket socket;
     if (!socket.setSocketDescriptor(socketDescriptor)) {
         // Nobody else owns the accepted descriptor; leaving it open would leak it for the life of the process.
@@ -143,9 +173,16 @@ void LibroThread::run()
     QByteArray buffer;
     QString reply;
     switch (readRequest(&socket, &buffer)) {
-    case ReadDone:
-        reply = processRequest(decodeRequest(buffer), &socket);
+    case ReadDone: {
+        // The text ends at the first NUL.
+        const int nul = buffer.indexOf('\0');
+        if (nul >= 0)
+            buffer.truncate(nul);
+        RequestLine line(buffer);
+        buffer = QByteArray();
+        reply = dispatch(&line, &socket);
         break;
+    }
     case ReadTooLong:
         reply = formatResponse(QStringLiteral("96"), QString(), QString());
         break;
@@ -213,34 +250,73 @@ void LibroThread::waitReadable(int fd, int ms)
 
 QString LibroThread::processRequest(QString request, QTcpSocket *socket)
 {
-    const QString trimmed = request.trimmed();
-    if (trimmed.isEmpty())
-        return kNoReturn;
-    if (trimmed.size() <= 2)
-        return formatResponse(QStringLiteral("96"), QString(), QString());
+    RequestLine line(request.toUtf8());
+    request.clear();
+    return dispatch(&line, socket);
+}
 
-    const QStringList fields = request.split(QLatin1Char('|'));
-    // The one transaction that answers on its own and keeps the thread for the whole validation.
-    if (fields.at(0) == QLatin1String("130"))
-        return txn130(fields, socket);
+QString LibroThread::dispatch(RequestLine *line, QTcpSocket *socket)
+{
+    const int share = memoryShare(line->size());
+    while (!largeRequestMemory().tryAcquire(share, kSliceMs)) {
+        if (isInterruptionRequested())
+            return kNoReturn;
+    }
+    memoryShareMiB = share;
+    const auto released = qScopeGuard([this] { releaseRequestMemory(); });
+
+    switch (line->trimmedLength()) {
+    case RequestLine::Blank:
+        return kNoReturn;
+    case RequestLine::Short:
+        return formatResponse(QStringLiteral("96"), QString(), QString());
+    case RequestLine::Long:
+        break;
+    }
+
     typedef QString (LibroThread::*Transaction)(QStringList);
+    // No transaction reads past field 1, and 110 and 170 read only field 0: the rest is never split off.
     static const struct {
         const char *code;
         Transaction transaction;
+        bool argument;
     } transactions[] = {
-        {"110", &LibroThread::txn110},
-        {"120", &LibroThread::txn120},
-        {"140", &LibroThread::txn140},
-        {"150", &LibroThread::txn150},
-        {"160", &LibroThread::txn160},
-        {"170", &LibroThread::txn170},
-        {"180", &LibroThread::txn180},
+        {"110", &LibroThread::txn110, false},
+        {"120", &LibroThread::txn120, true},
+        {"130", nullptr, true},
+        {"140", &LibroThread::txn140, true},
+        {"150", &LibroThread::txn150, true},
+        {"160", &LibroThread::txn160, true},
+        {"170", &LibroThread::txn170, false},
+        {"180", &LibroThread::txn180, true},
     };
     for (const auto &entry : transactions) {
-        if (fields.at(0) == QLatin1String(entry.code))
-            return (this->*entry.transaction)(fields);
+        if (!line->codeIs(QLatin1String(entry.code)))
+            continue;
+        QStringList fields(QString::fromLatin1(entry.code));
+        if (entry.argument && line->hasArgument())
+            fields.append(line->argument());
+        line->clear();
+        // The one transaction that answers on its own and keeps the thread for the whole validation.
+        if (!entry.transaction)
+            return txn130(fields, socket);
+        return (this->*entry.transaction)(fields);
     }
     return formatResponse(QStringLiteral("96"), QString(), QString());
+}
+
+void LibroThread::endConnection()
+{
+    if (connectionEnded)
+        return;
+    connectionEnded = true;
+    emit connectionDone();
+}
+
+void LibroThread::releaseRequestMemory()
+{
+    largeRequestMemory().release(memoryShareMiB);
+    memoryShareMiB = 0;
 }
 
 QString LibroThread::formatResponse(QString status, QString code, QString payload)
@@ -279,8 +355,16 @@ QString LibroThread::txn130(QStringList fields, QTcpSocket *socket)
     if (fields.size() < 2)
         return formatResponse(QStringLiteral("95"), fields.at(0), QString());
     const QString ticket = kovNewJob();
+    if (!jobSlots().tryAcquire()) {
+        kovRemoveJob(ticket);
+        return formatResponse(QStringLiteral("94"), fields.at(0), kNoRoomForJob);
+    }
+    const QSemaphoreReleaser slot(jobSlots());
     QScopedPointer<KovValidator> job(new KovValidator(ticket, fields.at(1)));
-    if (!job->init()) {
+    const bool ready = job->init();
+    // The job keeps what it needs of the request; its decoding is over.
+    releaseRequestMemory();
+    if (!ready) {
         kovRemoveJob(ticket);
         return formatResponse(QStringLiteral("94"), fields.at(0), job->getInitError());
     }
@@ -292,6 +376,7 @@ QString LibroThread::txn130(QStringList fields, QTcpSocket *socket)
         if (socket->state() != QAbstractSocket::UnconnectedState)
             socket->waitForDisconnected(kEarlyCloseWaitMs);
     }
+    endConnection();
     job->run(&gMutex);
     return kNoReturn;
 }

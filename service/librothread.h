@@ -7,6 +7,7 @@
 #include <QThread>
 
 class QTcpSocket;
+class RequestLine;
 
 // Serves one connection: reads one request line, answers it and closes. A validation started on the
 // connection runs on this thread to its end.
@@ -34,15 +35,26 @@ public:
 
 signals:
     void error(QAbstractSocket::SocketError socketError);
+    // Once per thread, when its connection is closed: at the end of run(), or once a validation's client has
+    // its ticket and the thread goes on with the job alone.
+    void connectionDone();
 
 private:
     enum ReadEnd { ReadDone, ReadTooLong, ReadInterrupted };
+
+    QString dispatch(RequestLine *line, QTcpSocket *socket);
+    void endConnection();
+    // Lets other large requests be decoded; transaction 130 calls it once its job is set up.
+    void releaseRequestMemory();
 
     ReadEnd readRequest(QTcpSocket *socket, QByteArray *buffer);
     // Waits up to ms for the descriptor to turn readable, in short slices so that a shutdown is noticed.
     void waitReadable(int fd, int ms);
 
     int socketDescriptor;
+    bool connectionEnded;
+    // The share of the memory for large requests this thread's request holds, in MiB.
+    int memoryShareMiB;
 };
 
 #endif // LIBROTHREAD_H

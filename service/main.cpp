@@ -7,6 +7,9 @@
 
 int main(int argc, char **argv)
 {
+    // Every connection and job holds descriptors; the bounds on them follow the limit, so it is raised first.
+    raiseOpenFileLimit();
+
     // Paths and texts are UTF-8 whatever the machine's locale says; Qt would otherwise encode file names by it.
     QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
 

@@ -5,6 +5,11 @@
 #include <QNetworkInterface>
 #include <QVector>
 
+#include <climits>
+#include <limits>
+
+#include <sys/resource.h>
+
 QList<InterfaceInfo> hostInterfaces()
 {
     QList<InterfaceInfo> result;
@@ -45,6 +50,30 @@ void showNoTrayMessage()
 {
     QMessageBox::critical(nullptr, QObject::tr("Orvantis"),
                           QObject::tr("No se pudo colocar la aplicación en la barra de tareas"));
+}
+
+void raiseOpenFileLimit()
+{
+    rlimit files;
+    if (::getrlimit(RLIMIT_NOFILE, &files) != 0 || files.rlim_cur == files.rlim_max)
+        return;
+    files.rlim_cur = files.rlim_max;
+    if (::setrlimit(RLIMIT_NOFILE, &files) == 0)
+        return;
+#ifdef OPEN_MAX
+    // macOS refuses an unlimited soft limit; its own ceiling is the most it takes.
+    files.rlim_cur = OPEN_MAX;
+    ::setrlimit(RLIMIT_NOFILE, &files);
+#endif
+}
+
+qint64 openFileLimit()
+{
+    rlimit files;
+    if (::getrlimit(RLIMIT_NOFILE, &files) != 0 || files.rlim_cur == RLIM_INFINITY
+        || files.rlim_cur > rlim_t(std::numeric_limits<qint64>::max()))
+        return std::numeric_limits<qint64>::max();
+    return qint64(files.rlim_cur);
 }
 
 QByteArray toLatin1Wire(const QString &text)

@@ -35,6 +35,11 @@ QString bundlePlugInsFolder(const QString &programPath);
 // The critical message box of a desktop without a system tray; returns once it is dismissed.
 void showNoTrayMessage();
 
+// Raises the soft limit on open files to the hard one, so that the service is not held to a shell's default.
+void raiseOpenFileLimit();
+// The soft limit on open files; a large number when the system sets none.
+qint64 openFileLimit();
+
 // Latin-1 bytes of text; every character outside Latin-1 becomes one "?", surrogate pairs included.
 QByteArray toLatin1Wire(const QString &text);
 

@@ -38,13 +38,15 @@ public:
         return file.write(text) == text.size();
     }
 
-    QByteArray request() const
+    // The request names the record validator given, or none.
+    QByteArray request(const QByteArray &funcion = QByteArray()) const
     {
         QFile file(dataFile(QStringLiteral("request.json")));
         if (!file.open(QIODevice::ReadOnly))
             return QByteArray();
         QByteArray json = file.readAll();
         json.replace("@BOOK@", book.toUtf8()).replace("@WORK@", work.toUtf8());
+        json.replace("\"funcion\": \"\"", "\"funcion\": \"" + funcion + "\"");
         return "130|" + json.toBase64() + "|#CQ#";
     }
 

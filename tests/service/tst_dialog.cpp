@@ -2,6 +2,7 @@
 // (ORVANTIS_USES_PORT_1977).
 #include "bookfixture.h"
 #include "dialog.h"
+#include "heldjobs.h"
 #include "kovcontrol.h"
 #include "kovjobtable.h"
 #include "platform.h"
@@ -250,22 +251,25 @@ void TestDialog::quitEndsTheEventLoop()
 }
 
 // "&Salir" while a job runs and a client sits on its connection: destroying the window, as main() does once the
-// event loop has ended, cancels the job and lets both connection threads end instead of aborting.
+// event loop has ended, cancels the job and lets both connection threads end instead of aborting. The job is held
+// at its second line, so it is still running when the quit comes however fast the build is; only a cancel lets
+// it go on.
 void TestDialog::quitWithJobAndIdleClient()
 {
     BookFixture book;
-    QVERIFY(book.makeLong(300000));
+    HeldJobs::hold();
     // The server accepts on this thread's event loop, so the blocking client runs beside it.
     std::atomic<bool> answered(false);
     QByteArray early;
     std::thread starter([&] {
-        early = TestClient::exchange(1977, book.request());
+        early = TestClient::exchange(1977, book.request(HeldJobs::name()));
         answered = true;
     });
     QTRY_VERIFY_WITH_TIMEOUT(answered, 30000);
     starter.join();
     QVERIFY2(early.startsWith("00|130|"), early.constData());
     const QString ticket = QString::fromLatin1(early.mid(7));
+    QTRY_COMPARE_WITH_TIMEOUT(HeldJobs::waiting(), 1, 30000);
     TestClient idle(1977);
     QVERIFY(idle.send("110|"));
     QTest::qWait(300);
@@ -280,6 +284,7 @@ void TestDialog::quitWithJobAndIdleClient()
     timer.start();
     delete dialog;
     dialog = nullptr;
+    HeldJobs::release();
     QVERIFY2(timer.elapsed() < 15000, QByteArray::number(timer.elapsed()).constData());
     QVERIFY(!kovGetJob(ticket, nullptr));
     bool closed = false;

@@ -1,7 +1,10 @@
 // The server on the loopback with real clients: reading the request line, writing the answer, closing.
 #include "bookfixture.h"
+#include "heldjobs.h"
 #include "kovjobtable.h"
 #include "libroserver.h"
+#include "librothread.h"
+#include "servicelimits.h"
 #include "testclient.h"
 
 #include <QElapsedTimer>
@@ -14,6 +17,7 @@
 #include <QThread>
 #include <QtTest>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -31,6 +35,32 @@ public:
             server, [this] { server->listen(QHostAddress(QHostAddress::LocalHost), 0); },
             Qt::BlockingQueuedConnection);
         port = server->serverPort();
+    }
+    void setMaxConnections(int count)
+    {
+        QMetaObject::invokeMethod(server, [this, count] { server->setMaxConnections(count); },
+                                  Qt::BlockingQueuedConnection);
+    }
+    // Read where the server counts them, on its own thread.
+    int connectionCount()
+    {
+        int count = 0;
+        QMetaObject::invokeMethod(server, [this, &count] { count = server->connectionCount(); },
+                                  Qt::BlockingQueuedConnection);
+        return count;
+    }
+    // Connection threads still running, jobs included.
+    int runningThreads()
+    {
+        int count = 0;
+        QMetaObject::invokeMethod(
+            server,
+            [this, &count] {
+                for (LibroThread *thread : server->findChildren<LibroThread *>())
+                    count += thread->isRunning() ? 1 : 0;
+            },
+            Qt::BlockingQueuedConnection);
+        return count;
     }
     ~ServerFixture()
     {
@@ -83,6 +113,7 @@ class TestLibroServer : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init() { fixture.reset(new ServerFixture); }
     void cleanup() { fixture.reset(); }
 
@@ -104,10 +135,22 @@ private slots:
     void cancelLongJob();
     void twoJobsAtOnce();
     void shutDownCancelsRunningJob();
+    void connectionsPastTheBoundWait();
+    void jobsPastTheBound();
 
 private:
     QScopedPointer<ServerFixture> fixture;
 };
+
+// The bounds follow the open-file limit: a small one, as a shell may set, keeps the job bound within reach.
+void TestLibroServer::initTestCase()
+{
+    rlimit files;
+    QVERIFY(::getrlimit(RLIMIT_NOFILE, &files) == 0);
+    files.rlim_cur = qMin<rlim_t>(files.rlim_max, 256);
+    QVERIFY(::setrlimit(RLIMIT_NOFILE, &files) == 0);
+    QCOMPARE(ServiceLimits::current().jobs, ServiceLimits::forOpenFiles(qint64(files.rlim_cur)).jobs);
+}
 
 void TestLibroServer::answersAndCloses()
 {
@@ -353,13 +396,15 @@ void TestLibroServer::jobRunsWhenClientHasGone()
 void TestLibroServer::cancelLongJob()
 {
     BookFixture book;
-    QVERIFY(book.makeLong(300000));
-    const QByteArray ticket = ticketOf(TestClient::exchange(fixture->port, book.request()));
+    HeldJobs::hold();
+    const QByteArray ticket = ticketOf(TestClient::exchange(fixture->port, book.request(HeldJobs::name())));
     QVERIFY(!ticket.isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(HeldJobs::waiting(), 1, 30000);
     QCOMPARE(TestClient::exchange(fixture->port, "120|" + ticket + "|#CQ#"), QByteArray("00|120"));
     // A cancelled job leaves the table; had it run to its end it would stay there with "avance" 100.
     QTRY_COMPARE_WITH_TIMEOUT(TestClient::exchange(fixture->port, "140|" + ticket + "|#CQ#"), QByteArray("98|140"),
                               60000);
+    HeldJobs::release();
 }
 
 void TestLibroServer::twoJobsAtOnce()
@@ -385,15 +430,82 @@ void TestLibroServer::twoJobsAtOnce()
 void TestLibroServer::shutDownCancelsRunningJob()
 {
     BookFixture book;
-    QVERIFY(book.makeLong(300000));
-    const QByteArray ticket = ticketOf(TestClient::exchange(fixture->port, book.request()));
+    HeldJobs::hold();
+    const QByteArray ticket = ticketOf(TestClient::exchange(fixture->port, book.request(HeldJobs::name())));
     QVERIFY(!ticket.isEmpty());
     QTRY_VERIFY_WITH_TIMEOUT(progress(fixture->port, ticket).value("nregistros").toInt() > 0, 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(HeldJobs::waiting(), 1, 30000);
     QElapsedTimer timer;
     timer.start();
     fixture->shutDown();
+    HeldJobs::release();
     QVERIFY2(timer.elapsed() < 10000, QByteArray::number(timer.elapsed()).constData());
     QVERIFY(!kovGetJob(QString::fromLatin1(ticket), nullptr));
+}
+
+// While every connection is taken the next client waits in the listen queue, unanswered; it is served as soon as
+// one of them ends.
+void TestLibroServer::connectionsPastTheBoundWait()
+{
+    fixture->setMaxConnections(2);
+    TestClient first(fixture->port);
+    TestClient second(fixture->port);
+    QVERIFY(first.connected && second.connected);
+    QTRY_COMPARE_WITH_TIMEOUT(fixture->connectionCount(), 2, 30000);
+
+    TestClient waiting(fixture->port);
+    QVERIFY(waiting.connected);
+    QVERIFY(waiting.send("110|#CQ#"));
+    bool closed = true;
+    QCOMPARE(waiting.receiveAll(500, &closed), QByteArray());
+    QVERIFY(!closed);
+    QCOMPARE(fixture->connectionCount(), 2);
+
+    first.halfClose();
+    bool firstClosed = false;
+    QCOMPARE(first.receiveAll(30000, &firstClosed), QByteArray());
+    QVERIFY(firstClosed);
+    QVERIFY(waiting.receiveAll(30000, &closed).startsWith("00|110|{"));
+    QVERIFY(closed);
+    QVERIFY(fixture->connectionCount() <= 2);
+}
+
+// Running jobs do not count as connections: with two connections at most, polls are answered while more jobs
+// than that run. Past the bound on jobs a validation is refused as one whose files could not be opened, and a
+// job that ends makes room again.
+void TestLibroServer::jobsPastTheBound()
+{
+    fixture->setMaxConnections(2);
+    const int bound = ServiceLimits::current().jobs;
+    QVERIFY(bound > 2);
+    HeldJobs::hold();
+    QList<QSharedPointer<BookFixture>> books;
+    QList<QByteArray> tickets;
+    for (int i = 0; i < bound; ++i) {
+        books.append(QSharedPointer<BookFixture>::create());
+        tickets.append(ticketOf(TestClient::exchange(fixture->port, books.last()->request(HeldJobs::name()))));
+        QVERIFY2(!tickets.last().isEmpty(), QByteArray::number(i).constData());
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(HeldJobs::waiting(), bound, 30000);
+    for (const QByteArray &ticket : tickets)
+        QCOMPARE(progress(fixture->port, ticket).value("nregistros").toInt(), 1);
+
+    BookFixture extra;
+    const QByteArray refused = TestClient::exchange(fixture->port, extra.request());
+    QCOMPARE(refused, QByteArray("94|130|908"));
+
+    HeldJobs::release();
+    for (const QByteArray &ticket : tickets) {
+        QVERIFY(waitFinished(fixture->port, ticket));
+        QCOMPARE(progress(fixture->port, ticket).value("nregistros").toInt(), 3);
+        QCOMPARE(TestClient::exchange(fixture->port, "160|" + ticket + "|#CQ#"), QByteArray("00|160"));
+    }
+    // A job's place is given back when its thread is done with it, a moment after its last status.
+    QTRY_COMPARE_WITH_TIMEOUT(fixture->runningThreads(), 0, 30000);
+    const QByteArray again = ticketOf(TestClient::exchange(fixture->port, extra.request()));
+    QCOMPARE(again.toLongLong(), tickets.last().toLongLong() + 2);
+    QVERIFY(waitFinished(fixture->port, again));
+    QCOMPARE(TestClient::exchange(fixture->port, "160|" + again + "|#CQ#"), QByteArray("00|160"));
 }
 
 QTEST_GUILESS_MAIN(TestLibroServer)

@@ -4,6 +4,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/resource.h>
+
 class TestPlatform : public QObject
 {
     Q_OBJECT
@@ -14,6 +16,7 @@ private slots:
     void plugInsFolder();
     void latin1_data();
     void latin1();
+    void openFileLimitRaised();
 };
 
 namespace {
@@ -96,6 +99,23 @@ void TestPlatform::latin1()
     QFETCH(QString, text);
     QFETCH(QByteArray, bytes);
     QCOMPARE(toLatin1Wire(text), bytes);
+}
+
+// A shell's soft limit gives way to the hard one.
+void TestPlatform::openFileLimitRaised()
+{
+    rlimit files;
+    QVERIFY(::getrlimit(RLIMIT_NOFILE, &files) == 0);
+    if (files.rlim_max == RLIM_INFINITY || files.rlim_max < 128)
+        QSKIP("no finite hard limit to lower the soft one under");
+    const rlim_t hard = files.rlim_max;
+    files.rlim_cur = 64;
+    QVERIFY(::setrlimit(RLIMIT_NOFILE, &files) == 0);
+    QCOMPARE(openFileLimit(), qint64(64));
+    raiseOpenFileLimit();
+    QCOMPARE(openFileLimit(), qint64(hard));
+    QVERIFY(::getrlimit(RLIMIT_NOFILE, &files) == 0);
+    QCOMPARE(files.rlim_max, hard);
 }
 
 QTEST_GUILESS_MAIN(TestPlatform)

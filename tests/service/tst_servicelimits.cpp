@@ -1,0 +1,43 @@
+#include "servicelimits.h"
+
+#include <QtTest>
+
+class TestServiceLimits : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void bounds_data();
+    void bounds();
+};
+
+void TestServiceLimits::bounds_data()
+{
+    QTest::addColumn<qint64>("openFiles");
+    QTest::addColumn<int>("connections");
+    QTest::addColumn<int>("jobs");
+
+    // A limit too small for the service still lets one of each through.
+    QTest::newRow("nothing to spare") << qint64(16) << 1 << 1;
+    QTest::newRow("256") << qint64(256) << 24 << 12;
+    QTest::newRow("1024") << qint64(1024) << 120 << 60;
+    QTest::newRow("4096") << qint64(4096) << 256 << 64;
+    QTest::newRow("unlimited") << std::numeric_limits<qint64>::max() << 256 << 64;
+}
+
+// What the bounds let run at once, at the descriptors each was seen to hold (a connection 2, a job 5, the rest of
+// the process some 20), stays within the limit.
+void TestServiceLimits::bounds()
+{
+    QFETCH(qint64, openFiles);
+    QFETCH(int, connections);
+    QFETCH(int, jobs);
+    const ServiceLimits limits = ServiceLimits::forOpenFiles(openFiles);
+    QCOMPARE(limits.connections, connections);
+    QCOMPARE(limits.jobs, jobs);
+    if (openFiles >= 256)
+        QVERIFY(20 + 2 * qint64(limits.connections) + 5 * qint64(limits.jobs) < openFiles);
+}
+
+QTEST_GUILESS_MAIN(TestServiceLimits)
+#include "tst_servicelimits.moc"
