@@ -20,6 +20,12 @@ bool KovPatron::compila(const QString &patron)
     pos = 0;
     estados.clear();
     clases.clear();
+    // What the run built belongs to the states of the previous pattern.
+    dfaInicial = -1;
+    conjuntos.clear();
+    numeros.clear();
+    finales.clear();
+    movidas.clear();
     if (texto.startsWith(QLatin1Char('^')))
         texto.remove(0, 1);
     if (texto.endsWith(QLatin1Char('$')) && !texto.endsWith(QLatin1String("\\$")))

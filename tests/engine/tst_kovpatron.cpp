@@ -59,6 +59,7 @@ private slots:
     void agreesWithQRegExp();
     void leavesTheRestToQRegExp_data();
     void leavesTheRestToQRegExp();
+    void compilingAgainForgetsThePreviousPattern();
 };
 
 void TestKovPatron::agreesWithQRegExp_data()
@@ -170,6 +171,17 @@ void TestKovPatron::leavesTheRestToQRegExp()
     QFETCH(QString, patron);
     KovPatron automata;
     QVERIFY(!automata.compila(patron));
+}
+
+void TestKovPatron::compilingAgainForgetsThePreviousPattern()
+{
+    KovPatron automata;
+    QVERIFY(automata.compila(QStringLiteral("a+")));
+    QVERIFY(automata.coincide(QStringLiteral("aaa")));
+    QVERIFY(!automata.coincide(QStringLiteral("b")));
+    QVERIFY(automata.compila(QStringLiteral("b+")));
+    QVERIFY(!automata.coincide(QStringLiteral("aaa")));
+    QVERIFY(automata.coincide(QStringLiteral("bb")));
 }
 
 QTEST_APPLESS_MAIN(TestKovPatron)
