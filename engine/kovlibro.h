@@ -26,6 +26,9 @@
 // The book engine of one validation job: decodes the request and sets the book up, reads and checks the book line
 // by line, keeps the job's error list and totals, summarises, and writes the result files with their hashes.
 // It belongs to the job's thread and takes no lock.
+// Its work is in three files: bookrequest.cpp decodes the request and sets the book up, kovlibro.cpp reads the lines
+// with their column checks and keeps the error list, bookresults.cpp merges the totals, summarises and writes the
+// result files with their hashes.
 class KovLibro
 {
 public:
@@ -112,13 +115,20 @@ private:
 
     struct Patrones;
 
+    // Set-up (bookrequest.cpp).
+    bool abreLibro();
+
+    // Line reading (kovlibro.cpp).
+    void preparaLectura();
+    bool siguienteLinea(const char **linea, int *largo);
     Memoria &recuerda(int i, const char *campo, int largo);
     bool cumplePatron(int i, const KovColumna &columna, const QString &valor) const;
-    bool abreLibro();
-    bool siguienteLinea(const char **linea, int *largo);
     bool tablaAdmite(int c, const KovColumna &columna, Memoria &memoria) const;
+
+    // Totals and results (bookresults.cpp).
     void fusiona(const QList<EntradaAcumulador> &entradas, QList<QVariant> *lista, QHash<QString, int> *indice,
                  const QString &marca, bool nuevaConMarca);
+    QString nombreDetalle() const;
     bool dentroDeBase(const QString &ruta) const;
     void escribeJson(QList<QVariant> *lista, int bandera, const QString &nombre, const QString &clave,
                      QString *nombreGuardado);

@@ -1,5 +1,7 @@
 #include "kovresultados.h"
 
+#include "archivoseguro.h"
+
 #include <QAtomicInteger>
 #include <QDir>
 #include <QFile>
@@ -10,7 +12,6 @@
 
 #include <cerrno>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -66,15 +67,14 @@ bool KovResultados::escribe(const QString &destino, const std::function<bool(QFi
     if (!reemplazable(destino))
         return false;
     // Beside the final name, so that the rename stays within one file system and is atomic. Unique to this process
-    // and this call; O_EXCL makes sure no file of someone else's is ever written through.
+    // and this call; made new, so that no file of someone else's is ever written through.
     const QString carpeta = QFileInfo(destino).path() + QLatin1Char('/');
     const QString prefijo = QStringLiteral(".kov-%1-%2-").arg(qint64(::getpid())).arg(etiqueta);
     QString temporal;
     int fd = -1;
     for (int intento = 0; intento < kIntentos && fd < 0; ++intento) {
         temporal = carpeta + prefijo + QString::number(gSerie.fetchAndAddRelaxed(1)) + QStringLiteral(".tmp");
-        fd = ::open(QFile::encodeName(temporal).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
-                    0666);
+        fd = creaNuevo(temporal);
         if (fd < 0 && errno != EEXIST)
             return false;
     }
@@ -87,9 +87,11 @@ bool KovResultados::escribe(const QString &destino, const std::function<bool(QFi
         ok = archivo.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle);
         if (!ok)
             ::close(fd);
-        ok = ok && contenido(&archivo) && archivo.flush();
-        archivo.close();
-        ok = ok && archivo.error() == QFileDevice::NoError;
+        ok = ok && contenido(&archivo);
+        if (ok)
+            ok = cierraComprobado(&archivo);
+        else
+            archivo.close();
     }
     if (!ok) {
         ::unlink(QFile::encodeName(temporal).constData());

@@ -1,6 +1,7 @@
 #include "kovcontrol.h"
 #include "kovlibro.h"
 #include "kovrules.h"
+#include "patronfixture.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -715,25 +716,15 @@ void TestKovLibro::patternsAgreeWithQRegExp_data()
     QTest::addColumn<QString>("alfabeto");
     QTest::addColumn<int>("largoMaximo");
 
-    const QString mezcla = QStringLiteral("0129aAbcdxz.-/,\\_\u00e9\u0663 ");
     // Values of many shapes on a pattern with a large automaton.
-    QTest::newRow("many automaton states") << "(a|b)*a(a|b){9}" << "ab" << 24;
-    static const char *const patrones[] = {
-        "[0-9]+", "[0-9]{2}/[0-9]{2}/[0-9]{4}", "-?[0-9]+\\.[0-9]{2}", "(0[1-9]|[12][0-9]|3[01])/(0[1-9]|1[0-2])",
-        "[A-Z0-9]{4}", "(01|03|07|08)", "[^/\\\\]*", "[^a-z]+", "\\d{1,3}(,\\d{3})*", "\\w+", "\\s?x", "a|ab|abc",
-        "(a|ab)(c|bcd)(d*)", ".*", ".{2,5}", "x{0}y", "(ab)?c", "((a|b)c?){2,3}", "[-a]+", "[a-]+", "[0-9.]+",
-        "^[0-9]+$", "[A-Za-z ]+", "([0-9]{1,3}|[0-9]{1,3}\\.[0-9]{1,2})", "[\\d.]+", "a{2,}", "\\D\\S\\W",
-        "(a*)*b", "(a|)b", "a{,2}", "[]a]", "\\x0041", "(?:ab)+", "a\\b", "\\1", "[[:digit:]]+", "a**", "ab$c",
-        "0?[0-9]", "[0-9]{1,12}(\\.[0-9]{1,2})?", "[0-9]{0,2}\\.?", "(\\d|\\.)+", "\\.", "\\-?\\d+",
-    };
-    for (const char *patron : patrones)
-        QTest::newRow(patron) << QString::fromLatin1(patron) << mezcla << 8;
-    // Characters outside the BMP are two QChars to QRegExp; combining marks are word characters.
-    const QString otroPlano = QStringLiteral("a_\u00e9\u0301-") + QString::fromUtf8("\xF0\x9F\x98\x80");
-    static const char *const patronesAnchos[] = {".", ".{2}", "[^a]{2}", "\\W+", "\\w+", "a\\w", "(.|a_)+"};
-    for (const char *patron : patronesAnchos)
+    QTest::newRow("many automaton states") << kPatronMuchosEstados << "ab" << 24;
+    for (const char *patron : kPatronesCompilables)
+        QTest::newRow(patron) << QString::fromLatin1(patron) << alfabetoMezcla() << 8;
+    for (const char *patron : kPatronesDeQRegExp)
+        QTest::newRow(patron) << QString::fromLatin1(patron) << alfabetoMezcla() << 8;
+    for (const char *patron : kPatronesAnchos)
         QTest::newRow(QByteArray(QByteArray("wide ") + patron).constData())
-            << QString::fromLatin1(patron) << otroPlano << 5;
+            << QString::fromLatin1(patron) << alfabetoOtroPlano() << 5;
 }
 
 void TestKovLibro::patternsAgreeWithQRegExp()
@@ -742,22 +733,7 @@ void TestKovLibro::patternsAgreeWithQRegExp()
     QFETCH(QString, alfabeto);
     QFETCH(int, largoMaximo);
 
-    QStringList valores{QStringLiteral("1"), QStringLiteral("12/05/2024"), QStringLiteral("-12.50"),
-                        QStringLiteral("1,234,567"), QStringLiteral("abcd"), QStringLiteral("aab"),
-                        QStringLiteral("acac"), QStringLiteral("12.5"), QStringLiteral("\u0663\u0663")};
-    quint32 semilla = 12345;
-    for (int i = 0; i < 900; ++i) {
-        semilla = semilla * 1103515245u + 12345u;
-        const int largo = 1 + int((semilla >> 16) % uint(largoMaximo));
-        QString v;
-        for (int k = 0; k < largo; ++k) {
-            semilla = semilla * 1103515245u + 12345u;
-            v += alfabeto.at(int((semilla >> 16) % uint(alfabeto.size())));
-        }
-        v = v.simplified();
-        if (!v.isEmpty())
-            valores.append(v);
-    }
+    const QStringList valores = valoresDePrueba(alfabeto, largoMaximo);
     QByteArray libro;
     QStringList esperados;
     const QRegExp referencia(patron);

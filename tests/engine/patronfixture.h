@@ -1,0 +1,69 @@
+#ifndef PATRONFIXTURE_H
+#define PATRONFIXTURE_H
+
+// The column patterns that both the automaton's own test and the line reader's test hold against QRegExp, and the
+// values they try them on.
+
+#include <QString>
+#include <QStringList>
+
+// Patterns in the plain part of the syntax, which the automaton takes over from QRegExp.
+static const char *const kPatronesCompilables[] = {
+    "[0-9]+", "[0-9]{2}/[0-9]{2}/[0-9]{4}", "-?[0-9]+\\.[0-9]{2}", "(0[1-9]|[12][0-9]|3[01])/(0[1-9]|1[0-2])",
+    "[A-Z0-9]{4}", "(01|03|07|08)", "[^/\\\\]*", "[^a-z]+", "\\d{1,3}(,\\d{3})*", "\\w+", "\\s?x", "a|ab|abc",
+    "(a|ab)(c|bcd)(d*)", ".*", ".{2,5}", "x{0}y", "(ab)?c", "((a|b)c?){2,3}", "[-a]+", "[a-]+", "[0-9.]+",
+    "^[0-9]+$", "[A-Za-z ]+", "([0-9]{1,3}|[0-9]{1,3}\\.[0-9]{1,2})", "[\\d.]+", "a{2,}", "\\D\\S\\W",
+    "(a*)*b", "0?[0-9]", "[0-9]{1,12}(\\.[0-9]{1,2})?", "[0-9]{0,2}\\.?", "(\\d|\\.)+", "\\.", "\\-?\\d+",
+};
+
+// Patterns beyond it (back references, look-aheads, word boundaries, POSIX classes, escapes with letters, anchors
+// inside, forms the automaton does not read), which stay with QRegExp.
+static const char *const kPatronesDeQRegExp[] = {
+    "(a|)b", "a{,2}", "[]a]", "\\x0041", "(?:ab)+", "a\\b", "\\1", "[[:digit:]]+", "a**", "ab$c",
+};
+
+// Patterns whose verdict turns on characters outside the BMP, which are two QChars to QRegExp, and on combining
+// marks, which are word characters.
+static const char *const kPatronesAnchos[] = {".", ".{2}", "[^a]{2}", "\\W+", "\\w+", "a\\w", "(.|a_)+"};
+
+// A pattern whose automaton has more sets of states than the run keeps at once.
+static const char *const kPatronMuchosEstados = "(a|b)*a(a|b){9}";
+
+inline QString alfabetoMezcla()
+{
+    return QStringLiteral("0129aAbcdxz.-/,\\_\u00e9\u0663 ");
+}
+
+inline QString alfabetoOtroPlano()
+{
+    return QStringLiteral("a_\u00e9\u0301-") + QString::fromUtf8("\xF0\x9F\x98\x80");
+}
+
+// The next number of a fixed sequence, so that every run tries the same texts.
+inline quint32 siguienteAzar(quint32 *semilla)
+{
+    *semilla = *semilla * 1103515245u + 12345u;
+    return *semilla >> 16;
+}
+
+// A few values of the usual shapes, then `cantidad` texts of 1 to `largoMaximo` characters drawn from the
+// alphabet, as a field holds them (runs of white space collapsed, both ends trimmed, never empty).
+inline QStringList valoresDePrueba(const QString &alfabeto, int largoMaximo, int cantidad = 900,
+                                   quint32 semilla = 12345)
+{
+    QStringList valores{QStringLiteral("1"), QStringLiteral("12/05/2024"), QStringLiteral("-12.50"),
+                        QStringLiteral("1,234,567"), QStringLiteral("abcd"), QStringLiteral("aab"),
+                        QStringLiteral("acac"), QStringLiteral("12.5"), QStringLiteral("\u0663\u0663")};
+    for (int i = 0; i < cantidad; ++i) {
+        const int largo = 1 + int(siguienteAzar(&semilla) % uint(largoMaximo));
+        QString v;
+        for (int k = 0; k < largo; ++k)
+            v += alfabeto.at(int(siguienteAzar(&semilla) % uint(alfabeto.size())));
+        v = v.simplified();
+        if (!v.isEmpty())
+            valores.append(v);
+    }
+    return valores;
+}
+
+#endif // PATRONFIXTURE_H
