@@ -1,160 +1,157 @@
 #include "salesregisters.h"
 
-// ---- Register 14.1 ----
-
+#include "codetables.h"
 #include "datechecks.h"
 #include "fieldchecks.h"
 #include "kovcolumna.h"
 #include "othervoucher.h"
+#include "registerhelpers.h"
 #include "rulehelpers.h"
 #include "salesvoucher.h"
 
+#include <QStringList>
+
 #include <cmath>
 
+using namespace registros;
+
+// Shared by every sales register.
 namespace {
 
-const char kLibro141[] = "140100";
-const char kFechaVacia141[] = "01/01/0001";
-const char kEstadoAnulado141[] = "2";
-const char kEstadoDeclarado141[] = "1";
+// The columns that every sales layout keeps alike.
+const int kPeriodo = 1;
+const int kRegimen = 2;
+const int kMarcaRegimen = 3;
+const int kEmision = 4;
+const int kFechaMesSiguiente = 5;
+const int kTipo = 6;
+const int kSerie = 7;
+const int kNumero = 8;
+const int kSegundoNumero = 9;
+const int kTipoDocumento = 10;
+const int kNumeroDocumento = 11;
+const int kCliente = 12;
 
-// What every phase of a 14.1 record works from, read once when the record arrives.
-struct Registro141
+const char kFechaVacia[] = "01/01/0001";
+const char kEstadoAnulado[] = "2";
+const char kEstadoDeclarado[] = "1";
+
+// The states that the general variants count.
+const char *const kEstadosContados[] = {"0", "1", "2", "8", "9"};
+
+// A tax-form box fed by a state-1 record: its amount column, whether the amount must pass the entry test, and
+// which vouchers feed it. A credit note lowers every box fed by any voucher, and feeds those fed by credit
+// notes alone as a positive amount, whichever sign the book wrote.
+enum class FuenteCasilla { Comprobantes, NotasCredito };
+
+struct CasillaVenta
 {
-    QString tipo;     // column 6, the voucher type
-    QString estado;   // column 34, compared as text
-    QString periodo;  // column 1, the record's own period
-    bool comprobante = false; // the first voucher check passed
+    const char *casilla;
+    int col;
+    Ingreso ingreso;
+    FuenteCasilla fuente;
 };
 
-QStringList codigos141(const char *lista)
+// A column that a layout does not have.
+const int kSinColumna = 0;
+
+// Whether a filled modified voucher is checked where the type does not require one.
+enum class Modificado { SoloExigido, TambienLleno };
+
+// What a sales layout's record checks read beyond the columns every sales layout keeps alike.
+struct LayoutVentas
 {
-    return QString::fromLatin1(lista).split(QLatin1Char(' '));
+    const char *libro;
+    int colEstado;
+    int colExportacion; // an amount that, above zero, makes the customer's document optional
+    int colTotal;       // the voucher total; a small one makes a small sale's document optional
+    int colBaseIvap;    // the two amounts that voucher type "49" requires
+    int colIvap;
+    int colMoneda;
+    int colTipoCambio;
+    int colFechaModificado;
+    int colTipoModificado;
+    int colSerieModificado;
+    int colNumeroModificado;
+    Modificado modificado;
+    Indicador indicadores[2];
+    QStringList tiposSegundoNumero; // the types that may carry a second number
+    QStringList tiposSinDocumento;  // the types that owe no customer document
+    QStringList tiposModificado;    // the types that owe the modified voucher
+    Filas<CasillaVenta> casillas;
+};
+
+// What every phase of a record works from, read once when the record arrives.
+struct Registro
+{
+    QString tipo;
+    QString estado;
+    QString periodo;
+    QString periodoLibro;
+
+    bool vigente() const { return estado != QLatin1String(kEstadoAnulado); }
+};
+
+Registro leerRegistro(QList<KovColumna> *cols, ParametrosRegistro *parametros, const LayoutVentas &l)
+{
+    Registro r;
+    r.tipo = getData(cols, kTipo);
+    r.estado = getData(cols, l.colEstado);
+    r.periodo = getData(cols, kPeriodo);
+    r.periodoLibro = parametro(parametros, "periodo").toString();
+    return r;
 }
 
-// Credit and debit notes: they name the voucher they modify, and its date.
-const QStringList &tiposModificacion141()
+// The "RER" regime, the record's period and the dates of columns 4 and 5 and of the modified voucher. A refused
+// period leaves only the presence duties of the dates: a date cannot be judged against a period that is itself
+// wrong.
+void fechasVentas(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r, int colFechaModificado)
 {
-    static const QStringList tipos = codigos141("07 08 87 88");
-    return tipos;
-}
+    // Credit and debit notes name the voucher they modify, and its date.
+    static const QStringList tiposModificacion = listaCodigos("07 08 87 88");
 
-double monto141(QList<KovColumna> *cols, int col)
-{
-    return numeroTexto(getData(cols, col));
-}
-
-// A date compared with the book's period and then with the record's own, each refusal worded by the caller.
-void fechaContraPeriodos141(KovRespuesta *resp, QList<KovColumna> *cols, int col, const QString &periodoLibro,
-                            const QString &periodoRegistro, bool mesSiguiente, bool reportar,
-                            const QString &mensajeLibro, const QString &mensajeRegistro)
-{
-    if (!checkFechaConPeriodo(resp, cols, col, periodoLibro, mesSiguiente, reportar))
-        resp->addError(mensajeLibro, col);
-    if (!checkFechaConPeriodo(resp, cols, col, periodoRegistro, mesSiguiente, reportar))
-        resp->addError(mensajeRegistro, col);
-}
-
-// The "RER" regime, the record's period and the dates of columns 4 and 5 and of the modified voucher, which
-// every sales layout keeps alike. A refused period leaves only the presence duties of the dates: a date cannot
-// be judged against a period that is itself wrong.
-void fechasVentas(KovRespuesta *resp, QList<KovColumna> *cols, const QString &periodoLibro, const Registro141 &r,
-                  int colFechaModificado)
-{
-    if (getData(cols, 2) == QLatin1String("RER") && getData(cols, 3).left(1).toUpper() != QLatin1String("M"))
-        resp->addError(29, 3);
+    if (getData(cols, kRegimen) == QLatin1String("RER")
+        && getData(cols, kMarcaRegimen).left(1).toUpper() != QLatin1String("M"))
+        resp->addError(29, kMarcaRegimen);
 
     const bool periodoValido =
-        checkPeriodoConLibro(resp, 1, r.estado.toInt(), r.periodo, periodoLibro, false, false);
-    const bool vigente = r.estado != QLatin1String(kEstadoAnulado141);
-    const QString vacia = QString::fromLatin1(kFechaVacia141);
+        checkPeriodoConLibro(resp, kPeriodo, r.estado.toInt(), r.periodo, r.periodoLibro, false, false);
+    const QString vacia = QLatin1String(kFechaVacia);
 
-    if (vigente && checkObligatorio(resp, cols, 4, vacia) && periodoValido)
-        checkFechaConPeriodo(resp, cols, 4, r.periodo, false, true);
+    if (r.vigente() && checkObligatorio(resp, cols, kEmision, vacia) && periodoValido)
+        checkFechaConPeriodo(resp, cols, kEmision, r.periodo, false, true);
 
     bool comparar5;
-    if (r.tipo == QLatin1String("14") && vigente)
-        comparar5 = checkObligatorio(resp, cols, 5, vacia);
+    if (r.tipo == QLatin1String("14") && r.vigente())
+        comparar5 = checkObligatorio(resp, cols, kFechaMesSiguiente, vacia);
     else
-        comparar5 = !getData(cols, 5).trimmed().isEmpty();
-    if (periodoValido && comparar5) {
-        fechaContraPeriodos141(
-            resp, cols, 5, periodoLibro, r.periodo, true, true,
-            QStringLiteral("La fecha debe ser menor o igual al mes siguiente del periodo informado"),
-            QString::fromUtf8("La fecha debe ser menor o igual al mes siguiente del periodo señalado en el campo 1"));
-    }
+        comparar5 = !getData(cols, kFechaMesSiguiente).trimmed().isEmpty();
+    if (periodoValido && comparar5)
+        fechaContraPeriodos(resp, cols, kFechaMesSiguiente, r.periodoLibro, r.periodo, true, true);
 
-    if (inList(r.tipo, tiposModificacion141()) && vigente && checkObligatorio(resp, cols, colFechaModificado, vacia)
-        && periodoValido) {
-        fechaContraPeriodos141(resp, cols, colFechaModificado, periodoLibro, r.periodo, false, false,
-                               QStringLiteral("La fecha debe ser menor o igual al periodo informado"),
-                               QString::fromUtf8("La fecha debe ser menor o igual al periodo señalado en el campo 1"));
-    }
+    if (inList(r.tipo, tiposModificacion) && r.vigente() && checkObligatorio(resp, cols, colFechaModificado, vacia)
+        && periodoValido)
+        fechaContraPeriodos(resp, cols, colFechaModificado, r.periodoLibro, r.periodo, false, false);
 }
 
-// Column 9, a second voucher number that only the types of the list may carry; a filled one is checked as the
-// voucher's number once the voucher itself passed. Returns whether column 9 is filled.
-bool segundoNumeroVentas(KovRespuesta *resp, QList<KovColumna> *cols, const Registro141 &r,
-                         const QStringList &tipos, int colEstado, const char *libro)
+// The second voucher number and the customer's identity document, optional for some types, for a voided
+// record, an export, a small sale and a voucher with a second number.
+void documentoCliente(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r, bool comprobante,
+                      const LayoutVentas &l)
 {
-    const bool lleno = !getData(cols, 9).isEmpty();
-    if (inList(r.tipo, tipos)) {
-        if (lleno) {
-            checkPositivoEnCadena(resp, cols, 9);
-            if (r.comprobante)
-                checkIndTipSerNumVentas(resp, cols, colEstado, 6, 7, 9, QString::fromLatin1(libro));
-        }
-    } else if (lleno) {
-        resp->addError(5, 9);
-    }
-    return lleno;
+    static const QStringList tiposVentaMenor = listaCodigos("03 12");
+    const ColumnasComprobante columnas = {l.colEstado, kTipo, kSerie, kSegundoNumero, l.libro,
+                                          checkIndTipSerNumVentas};
+    const bool haySegundoNumero =
+        segundoNumero(resp, cols, columnas, inList(r.tipo, l.tiposSegundoNumero), comprobante);
+    const bool opcional = inList(r.tipo, l.tiposSinDocumento) || !r.vigente()
+        || (l.colExportacion != kSinColumna && montoColumna(cols, l.colExportacion) > 0.0)
+        || (montoColumna(cols, l.colTotal) < 700.0 && inList(r.tipo, tiposVentaMenor)) || haySegundoNumero;
+    documentoIdentidad(resp, cols, kTipoDocumento, kNumeroDocumento, kCliente, opcional);
 }
-
-// The customer's identity document, columns 10 to 12: an optional one is checked only when given.
-void documentoVentas(KovRespuesta *resp, QList<KovColumna> *cols, bool opcional)
-{
-    if (opcional) {
-        if (!getData(cols, 10).isEmpty() || !getData(cols, 11).isEmpty())
-            checkTipoDocumento(resp, cols, 10, 11);
-        return;
-    }
-    const bool hayTipo = checkObligatorio(resp, cols, 10, QString());
-    const bool hayNumero = checkObligatorio(resp, cols, 11, QStringLiteral("-"));
-    checkObligatorio(resp, cols, 12, QStringLiteral("-"));
-    if (hayTipo || hayNumero)
-        checkTipoDocumento(resp, cols, 10, 11);
-}
-
-// The second voucher number of column 9 and the customer's identity document of columns 10 to 12.
-void documentoCliente141(KovRespuesta *resp, QList<KovColumna> *cols, const Registro141 &r)
-{
-    static const QStringList tiposSegundoNumero = codigos141("00 03 12 13 87");
-    static const QStringList tiposSinDocumento = codigos141(
-        "00 05 06 07 08 11 12 13 14 15 16 18 19 23 26 28 30 34 35 36 37 55 56 87 88");
-    static const QStringList tiposVentaMenor = codigos141("03 12");
-
-    const bool haySegundoNumero = segundoNumeroVentas(resp, cols, r, tiposSegundoNumero, 34, kLibro141);
-
-    const bool opcional = inList(r.tipo, tiposSinDocumento) || r.estado == QLatin1String(kEstadoAnulado141)
-        || monto141(cols, 13) > 0.0 || (monto141(cols, 24) < 700.0 && inList(r.tipo, tiposVentaMenor))
-        || haySegundoNumero;
-    documentoVentas(resp, cols, opcional);
-}
-
-struct Indicador141
-{
-    int columna;
-    const char *total;
-};
-
-// The two indicator columns and the counts they feed.
-const Indicador141 indicadores141[] = {
-    {32, "cnt_error1"},
-    {33, "cnt_ind_cancel"},
-};
 
 // The currency code is required beside an exchange rate, and a rate (not written "0.000") beside a code.
-void monedaTipoCambioVentas(KovRespuesta *resp, QList<KovColumna> *cols, int colMoneda, int colTipoCambio)
+void monedaTipoCambio(KovRespuesta *resp, QList<KovColumna> *cols, int colMoneda, int colTipoCambio)
 {
     const bool hayTipoCambio = !getData(cols, colTipoCambio).isEmpty();
     if (hayTipoCambio)
@@ -165,326 +162,284 @@ void monedaTipoCambioVentas(KovRespuesta *resp, QList<KovColumna> *cols, int col
         checkTipoCambio(resp, cols, colTipoCambio);
 }
 
-// The two indicators, declared at zero on every record so that both counts stand in the summary, first among
-// the layout's totals; "1" counts, any other filled text is refused.
-void indicadoresVentas(KovRespuesta *resp, QList<KovColumna> *cols, const Indicador141 (&indicadores)[2])
+// Type "49" amounts, currency and exchange rate, and the modified voucher.
+void montosYModificado(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r, const LayoutVentas &l)
 {
-    for (const Indicador141 &i : indicadores)
-        resp->addAcumulador(QString::fromLatin1(i.total), 0.0);
-    for (const Indicador141 &i : indicadores) {
-        const QString valor = getData(cols, i.columna);
-        if (valor == QLatin1String("1"))
-            resp->addAcumulador(QString::fromLatin1(i.total), 1.0);
-        else if (!valor.isEmpty())
-            resp->addError(5, i.columna);
+    if (l.colBaseIvap != kSinColumna && r.tipo == QLatin1String("49") && r.vigente()) {
+        checkObligatorio(resp, cols, l.colBaseIvap, QStringLiteral("0.00"));
+        checkObligatorio(resp, cols, l.colIvap, QStringLiteral("0.00"));
     }
+
+    monedaTipoCambio(resp, cols, l.colMoneda, l.colTipoCambio);
+
+    if (inList(r.tipo, l.tiposModificado) && r.vigente())
+        comprobanteReferido(resp, cols, l.colTipoModificado, l.colSerieModificado, l.colNumeroModificado);
+    else if (l.modificado == Modificado::TambienLleno && !getData(cols, l.colTipoModificado).isEmpty())
+        checkCdpTipSerNumOtros(resp, cols, l.colTipoModificado, l.colSerieModificado, l.colNumeroModificado);
 }
 
-// Type "49" amounts, currency and exchange rate, the modified voucher, and the indicators with their counts.
-void montosIndicadores141(KovRespuesta *resp, QList<KovColumna> *cols, const Registro141 &r)
+// The record checks of every sales layout, through the indicator counts that open the layout's totals; returns
+// whether the first voucher check passed.
+bool revisaLayout(KovRespuesta *resp, QList<KovColumna> *cols, ParametrosRegistro *parametros, const LayoutVentas &l)
 {
-    const bool vigente = r.estado != QLatin1String(kEstadoAnulado141);
-    if (r.tipo == QLatin1String("49") && vigente) {
-        checkObligatorio(resp, cols, 21, QStringLiteral("0.00"));
-        checkObligatorio(resp, cols, 22, QStringLiteral("0.00"));
-    }
-
-    monedaTipoCambioVentas(resp, cols, 25, 26);
-
-    if (inList(r.tipo, tiposModificacion141()) && vigente) {
-        const bool hayTipo = checkObligatorio(resp, cols, 28, QStringLiteral("-"));
-        checkObligatorio(resp, cols, 29, QStringLiteral("00"));
-        checkObligatorio(resp, cols, 30, QStringLiteral("-"));
-        if (hayTipo)
-            checkCdpTipSerNumOtros(resp, cols, 28, 29, 30);
-    } else if (!getData(cols, 28).isEmpty()) {
-        checkCdpTipSerNumOtros(resp, cols, 28, 29, 30);
-    }
-
-    indicadoresVentas(resp, cols, indicadores141);
+    const Registro r = leerRegistro(cols, parametros, l);
+    fechasVentas(resp, cols, r, l.colFechaModificado);
+    const bool comprobante =
+        checkIndTipSerNumVentas(resp, cols, l.colEstado, kTipo, kSerie, kNumero, QLatin1String(l.libro));
+    documentoCliente(resp, cols, r, comprobante, l);
+    montosYModificado(resp, cols, r, l);
+    contarIndicadores(resp, cols, filas(l.indicadores));
+    return comprobante;
 }
 
-struct Casilla141
+// The boxes of a state-1 record, in table order.
+void casillasLayout(KovRespuesta *resp, QList<KovColumna> *cols, const LayoutVentas &l)
 {
-    const char *casilla;
-    int columna;
-    bool soloIngresada;   // "0" and "0.00" count as entered, any other zero does not
-    bool soloNotaCredito; // only credit notes feed it, as a positive amount
-};
-
-// Tax-form boxes fed by a state-1 record, in the order of their entries.
-const Casilla141 casillas141[] = {
-    {"106", 13, true, false},
-    {"100", 14, false, false},
-    {"100", 20, false, false},
-    {"102", 15, true, true},
-    {"105", 18, true, false},
-    {"109", 19, true, false},
-    {"340", 21, true, false},
-};
-
-// A credit note lowers every box but "102", whichever sign the book wrote.
-void casillas141Registro(KovRespuesta *resp, QList<KovColumna> *cols, const Registro141 &r)
-{
-    static const QStringList tiposNotaCredito = codigos141("07 87");
-    if (r.estado != QLatin1String(kEstadoDeclarado141))
+    static const QStringList tiposNotaCredito = listaCodigos("07 87");
+    if (getData(cols, l.colEstado) != QLatin1String(kEstadoDeclarado))
         return;
-    const bool notaCredito = inList(r.tipo, tiposNotaCredito);
-    for (const Casilla141 &c : casillas141) {
-        if (c.soloNotaCredito && !notaCredito)
+    const bool notaCredito = inList(getData(cols, kTipo), tiposNotaCredito);
+    for (const CasillaVenta &c : l.casillas) {
+        const bool soloNotas = c.fuente == FuenteCasilla::NotasCredito;
+        if (soloNotas && !notaCredito)
             continue;
-        const QString texto = getData(cols, c.columna);
-        if (c.soloIngresada && !validarIngresoCasilla(texto))
+        const QString texto = getData(cols, c.col);
+        if (!entraEnCasilla(c.ingreso, texto))
             continue;
-        double valor = numeroTexto(texto);
+        double valor = montoColumna(cols, c.col);
         if (notaCredito)
-            valor = std::copysign(valor, c.soloNotaCredito ? 1.0 : -1.0);
-        resp->addCasillas(QString::fromLatin1(c.casilla), valor);
+            valor = std::copysign(valor, soloNotas ? 1.0 : -1.0);
+        resp->addCasillas(QLatin1String(c.casilla), valor);
     }
 }
 
-// The count and the voucher total of the record's type and state, and one detail line.
-void agregadosVentas(KovRespuesta *resp, QList<KovColumna> *cols, const Registro141 &r, int colTotal)
+// The record checks and the boxes of a sales layout, as the frame calls them.
+template <const LayoutVentas &layout>
+bool revisaVentas(KovRespuesta *resp, QList<KovColumna> *cols, ParametrosRegistro *parametros)
 {
-    const QString par = r.tipo + QLatin1Char('_') + r.estado;
-    resp->addAgregado(QStringLiteral("cdp_cnt_") + par, 1.0);
-    resp->addAgregado(QStringLiteral("cdp_mto_") + par, monto141(cols, colTotal));
-    resp->addCounterDetail();
+    return revisaLayout(resp, cols, parametros, layout);
 }
 
-typedef void (*Totales141)(KovRespuesta *, QList<KovColumna> *, const Registro141 &);
-
-// The frame both variants share: the record checks, then the variant's totals, then the boxes and the
-// aggregates when the request asks for them. No finding ends a record early.
-KovRespuesta validar141(QList<KovColumna> *cols, ParametrosRegistro *params, Totales141 totales)
+template <const LayoutVentas &layout>
+void casillasVentas(KovRespuesta *resp, QList<KovColumna> *cols)
 {
-    KovRespuesta resp;
-    const ParametrosRegistro sinParametros;
-    const ParametrosRegistro &parametros = params ? *params : sinParametros;
-
-    Registro141 r;
-    r.tipo = getData(cols, 6);
-    r.estado = getData(cols, 34);
-    r.periodo = getData(cols, 1);
-
-    fechasVentas(&resp, cols, parametros.value(QStringLiteral("periodo")).toString(), r, 27);
-    r.comprobante = checkIndTipSerNumVentas(&resp, cols, 34, 6, 7, 8, QString::fromLatin1(kLibro141));
-    documentoCliente141(&resp, cols, r);
-    montosIndicadores141(&resp, cols, r);
-    totales(&resp, cols, r);
-    if (parametros.value(QStringLiteral("generateQVR")).toInt() == 1)
-        casillas141Registro(&resp, cols, r);
-    if (parametros.value(QStringLiteral("generateDetail")).toInt() == 1)
-        agregadosVentas(&resp, cols, r, 24);
-    return resp;
+    casillasLayout(resp, cols, layout);
 }
 
-struct TotalGeneral141
+// Detailed totals.
+
+// The names every sales layout declares after its own amount families.
+const FamiliaClaves kClavesComunes[] = {
+    {"mto_icbp", {"_e0", "_e1", "_e2", "_to"}},
+    {"mto_otros", {"_e0", "_e1", "_e2", "_to"}},
+    {"mto_vta_per", {"_e0", "_e1", "_e2", "_to"}},
+    {"mto_vta_lib", {"_e0", "_e1", "_e2", "_e8", "_e9", "_to"}},
+    {"cnt_reg_per", {"_e0", "_e1", "_e2", "_to"}},
+    {"cnt_reg_per_ant", {"_e8", "_e9", "_to"}},
+    {"cnt_reg", {"_e0", "_e1", "_e2", "_e8", "_e9"}},
+    {"cnt_cdp_mn", {"_e0", "_e1", "_e2", "_e8", "_e9", "_to"}},
+    {"cnt_cdp_me", {"_e0", "_e1", "_e2", "_e8", "_e9", "_to"}},
+    {"cnt_fact_elec", {"_e0", "_e1", "_e2", "_e8", "_e9", "_to"}},
+    {"cnt_fact_fisi", {"_e0", "_e1", "_e2", "_e8", "_e9", "_to"}},
+    {"cnt_nc_elec", {"_e0", "_e1", "_e2", "_e8", "_e9", "_to"}},
+    {"cnt_nc_fisi", {"_e0", "_e1", "_e2", "_e8", "_e9", "_to"}},
+    {"cnt_nd_elec", {"_e0", "_e1", "_e2", "_e8", "_e9", "_to"}},
+    {"cnt_nd_fisi", {"_e0", "_e1", "_e2", "_e8", "_e9", "_to"}},
+    {"cnt_otro_elec", {"_e0", "_e1", "_e2", "_e8", "_e9", "_to"}},
+    {"cnt_otro_fisi", {"_e0", "_e1", "_e2", "_e8", "_e9", "_to"}},
+    {"cnt_nc", {"_e1"}},
+};
+
+// An amount family that a record of the book's own period feeds under its state and over all states.
+struct MontoVenta
 {
-    const char *nombre;
-    int columna;      // 0: declared at zero
-    bool soloEstado1; // discounts count only for a record of state "1"
+    const char *familia;
+    int col;
 };
 
-// The general totals in their order; every record declares each name so that the summary's order is fixed.
-const TotalGeneral141 totalesGenerales141[] = {
-    {"mto_exp_t1", 13, false},   {"mto_BI_og_t1", 14, false},   {"mto_desc_bi", 0, false},
-    {"mto_desc_igv", 0, false},  {"mto_desc_bi", 15, true},     {"mto_desc_igv", 17, true},
-    {"mto_IGV_t1", 16, false},   {"mto_exo_t1", 18, false},     {"mto_inaf_t1", 19, false},
-    {"mto_ISC_t1", 20, false},   {"mto_BI_ivap_t1", 21, false}, {"mto_IVAP_t1", 22, false},
-    {"mto_otros_t1", 23, false}, {"mto_total_t1", 24, false},   {"cnt_reg_e0", 0, false},
-    {"cnt_reg_e1", 0, false},    {"cnt_reg_e2", 0, false},      {"cnt_reg_e8", 0, false},
-    {"cnt_reg_e9", 0, false},
-};
-
-const char *const estadosContados141[] = {"0", "1", "2", "8", "9"};
-
-void totalesGenerales141Registro(KovRespuesta *resp, QList<KovColumna> *cols, const Registro141 &r)
-{
-    const bool declarado = r.estado == QLatin1String(kEstadoDeclarado141);
-    for (const TotalGeneral141 &t : totalesGenerales141) {
-        if (t.soloEstado1 && !declarado)
-            continue;
-        resp->addAcumulador(QString::fromLatin1(t.nombre), t.columna ? monto141(cols, t.columna) : 0.0);
-    }
-    for (const char *estado : estadosContados141) {
-        if (r.estado == QLatin1String(estado)) {
-            resp->addAcumulador(QStringLiteral("cnt_reg_e") + r.estado, 1.0);
-            break;
-        }
-    }
-}
-
-struct FamiliaTotal141
-{
-    const char *raiz;
-    const char *sufijos; // blank-separated; empty for a name that stands whole
-};
-
-// The detailed totals declared at zero on every record, family by family, so the summary's order is fixed:
-// the layout's own amount families first, then the families every sales layout declares after them.
-const FamiliaTotal141 familiasDeclaradas141[] = {
-    {"mto_exp", "e0 e1 e2 to"},
-    {"mto_bi_gra", "e0 e1 e2 to"},
-    {"mto_desc_bi", "e0 e1 e2 to"},
-    {"mto_igv_ipm", "e0 e1 e2 to"},
-    {"mto_desc_igv_ipm", "e0 e1 e2 to"},
-    {"mto_exo", "e0 e1 e2 to"},
-    {"mto_inaf", "e0 e1 e2 to"},
-    {"mto_isc", "e0 e1 e2 to"},
-    {"mto_bi_ivap", "e0 e1 e2 to"},
-    {"mto_ivap", "e0 e1 e2 to"},
-};
-
-const FamiliaTotal141 familiasComunesVentas[] = {
-    {"mto_icbp", "e0 e1 e2 to"},
-    {"mto_otros", "e0 e1 e2 to"},
-    {"mto_vta_per", "e0 e1 e2 to"},
-    {"mto_vta_lib", "e0 e1 e2 e8 e9 to"},
-    {"cnt_reg_per", "e0 e1 e2 to"},
-    {"cnt_reg_per_ant", "e8 e9 to"},
-    {"cnt_reg", "e0 e1 e2 e8 e9"},
-    {"cnt_cdp_mn", "e0 e1 e2 e8 e9 to"},
-    {"cnt_cdp_me", "e0 e1 e2 e8 e9 to"},
-    {"cnt_fact_elec", "e0 e1 e2 e8 e9 to"},
-    {"cnt_fact_fisi", "e0 e1 e2 e8 e9 to"},
-    {"cnt_nc_elec", "e0 e1 e2 e8 e9 to"},
-    {"cnt_nc_fisi", "e0 e1 e2 e8 e9 to"},
-    {"cnt_nd_elec", "e0 e1 e2 e8 e9 to"},
-    {"cnt_nd_fisi", "e0 e1 e2 e8 e9 to"},
-    {"cnt_otro_elec", "e0 e1 e2 e8 e9 to"},
-    {"cnt_otro_fisi", "e0 e1 e2 e8 e9 to"},
-    {"cnt_nc_e1", ""},
-};
-
-struct MontoEstado141
-{
-    const char *raiz;
-    int columna;
-};
-
-// The amounts a record of the book's own period adds under its state and over all states, in their order.
-const MontoEstado141 montosPeriodo141[] = {
-    {"mto_exp", 13},
-    {"mto_bi_gra", 14},
-    {"mto_desc_bi", 15},
-    {"mto_igv_ipm", 16},
-    {"mto_desc_igv_ipm", 17},
-    {"mto_exo", 18},
-    {"mto_inaf", 19},
-    {"mto_isc", 20},
-    {"mto_bi_ivap", 21},
-    {"mto_ivap", 22},
-    {"mto_otros", 23},
-    {"mto_vta_per", 24},
-};
-
-QString claseComprobante141(const QString &tipo)
-{
-    static const QStringList notasCredito = codigos141("07 87");
-    static const QStringList notasDebito = codigos141("08 88");
-    if (tipo == QLatin1String("01"))
-        return QStringLiteral("fact");
-    if (inList(tipo, notasCredito))
-        return QStringLiteral("nc");
-    if (inList(tipo, notasDebito))
-        return QStringLiteral("nd");
-    return QStringLiteral("otro");
-}
-
-// Where a sales layout keeps what its detailed totals read: the amount families it declares before the common
-// ones, the amounts of a record of the book's own period, and the columns of the voucher total, the currency
-// and the series.
+// What a sales layout's detailed totals read.
 struct DetalleVentas
 {
-    const FamiliaTotal141 *familias;
-    int numFamilias;
-    const MontoEstado141 *montos;
-    int numMontos;
+    Filas<MontoVenta> montos;
+    int colEstado;
     int colTotal;
     int colMoneda;
-    int colSerie;
 };
 
-// Totals by state, voucher class, medium and currency, the same for every sales layout. Only a voucher that
-// passed its check is counted: the class and medium of a refused one mean nothing.
-void totalesDetalladosVentas(KovRespuesta *resp, QList<KovColumna> *cols, const DetalleVentas &d,
-                             const Registro141 &r)
+// A record of the book's own period (state "0", "1" or "2"): its state's block, then the first half of the
+// all-state block.
+void ventasDelPeriodo(KovRespuesta *resp, QList<KovColumna> *cols, const DetalleVentas &d, const QString &estado,
+                      const Clasificacion &c)
 {
-    const int numComunes = int(sizeof(familiasComunesVentas) / sizeof(familiasComunesVentas[0]));
-    for (int i = 0; i < d.numFamilias + numComunes; ++i) {
-        const FamiliaTotal141 &f = i < d.numFamilias ? d.familias[i] : familiasComunesVentas[i - d.numFamilias];
-        const QString raiz = QString::fromLatin1(f.raiz);
-        const QStringList sufijos = codigos141(f.sufijos);
-        for (const QString &sufijo : sufijos)
-            resp->addAcumulador(sufijo.isEmpty() ? raiz : raiz + QLatin1Char('_') + sufijo, 0.0);
-    }
-    if (!r.comprobante)
-        return;
-
-    static const QStringList estadosPeriodo = codigos141("0 1 2");
-    static const QStringList estadosAnteriores = codigos141("8 9");
-    const QString moneda =
-        getData(cols, d.colMoneda) == QLatin1String("PEN") ? QStringLiteral("mn") : QStringLiteral("me");
-    const QString medio = esSoloDigitos(getData(cols, d.colSerie)) ? QStringLiteral("fisi") : QStringLiteral("elec");
-    const QString clase = QStringLiteral("cnt_") + claseComprobante141(r.tipo) + QLatin1Char('_') + medio;
-    const QString e = QStringLiteral("_e") + r.estado;
-    const double total = monto141(cols, d.colTotal);
-    const bool delPeriodo = inList(r.estado, estadosPeriodo);
-    const bool anterior = !delPeriodo && inList(r.estado, estadosAnteriores);
-    const MontoEstado141 *const finMontos = d.montos + d.numMontos;
-
-    if (delPeriodo) {
-        for (const MontoEstado141 *m = d.montos; m != finMontos; ++m)
-            resp->addAcumulador(QString::fromLatin1(m->raiz) + e, monto141(cols, m->columna));
-        resp->addAcumulador(QStringLiteral("mto_vta_lib") + e, total);
-        resp->addAcumulador(QStringLiteral("cnt_reg_per") + e, 1.0);
-        resp->addAcumulador(QStringLiteral("cnt_reg") + e, 1.0);
-    } else if (anterior) {
-        resp->addPerAcumulador(QStringLiteral("mto_vta_per_ant") + e, r.periodo, total);
-        resp->addAcumulador(QStringLiteral("mto_vta_lib") + e, total);
-        resp->addAcumulador(QStringLiteral("cnt_reg_per_ant") + e, 1.0);
-        resp->addAcumulador(QStringLiteral("cnt_reg") + e, 1.0);
-    }
-    if (delPeriodo || anterior) {
-        resp->addAcumulador(QStringLiteral("cnt_cdp_") + moneda + e, 1.0);
-        resp->addAcumulador(clase + e, 1.0);
-    }
-    if (delPeriodo) {
-        if (r.estado == QLatin1String(kEstadoDeclarado141) && clase.startsWith(QLatin1String("cnt_nc_")))
-            resp->addAcumulador(QStringLiteral("cnt_nc_e1"), 1.0);
-        for (const MontoEstado141 *m = d.montos; m != finMontos; ++m)
-            resp->addAcumulador(QString::fromLatin1(m->raiz) + QStringLiteral("_to"), monto141(cols, m->columna));
-        resp->addAcumulador(QStringLiteral("cnt_reg_per_to"), 1.0);
-    } else if (anterior) {
-        resp->addPerAcumulador(QStringLiteral("mto_vta_per_ant_to"), r.periodo, total);
-        resp->addAcumulador(QStringLiteral("cnt_reg_per_ant_to"), 1.0);
-    }
-    resp->addAcumulador(QStringLiteral("mto_vta_lib_to"), total);
-    resp->addAcumulador(QStringLiteral("cnt_cdp_") + moneda + QStringLiteral("_to"), 1.0);
-    resp->addAcumulador(clase + QStringLiteral("_to"), 1.0);
+    const QString e = QStringLiteral("_e") + estado;
+    for (const MontoVenta &m : d.montos)
+        resp->addAcumulador(QLatin1String(m.familia) + e, montoColumna(cols, m.col));
+    resp->addAcumulador(QStringLiteral("mto_vta_lib") + e, montoColumna(cols, d.colTotal));
+    resp->addAcumulador(QStringLiteral("cnt_reg_per") + e, 1.0);
+    resp->addAcumulador(QStringLiteral("cnt_reg") + e, 1.0);
+    conteosClase(resp, c, e);
+    if (estado == QLatin1String(kEstadoDeclarado) && c.clase == QLatin1String("nc"))
+        resp->addAcumulador(QStringLiteral("cnt_nc_e1"), 1.0);
+    for (const MontoVenta &m : d.montos)
+        resp->addAcumulador(QLatin1String(m.familia) + QLatin1String("_to"), montoColumna(cols, m.col));
+    resp->addAcumulador(QStringLiteral("cnt_reg_per_to"), 1.0);
 }
 
-void totalesDetallados141(KovRespuesta *resp, QList<KovColumna> *cols, const Registro141 &r)
+// A record of an earlier period (state "8" or "9") keeps its total apart under its own period too.
+void ventasAnteriores(KovRespuesta *resp, QList<KovColumna> *cols, const DetalleVentas &d, const QString &estado,
+                      const Clasificacion &c)
 {
-    static const DetalleVentas detalle = {
-        familiasDeclaradas141, int(sizeof(familiasDeclaradas141) / sizeof(familiasDeclaradas141[0])),
-        montosPeriodo141,      int(sizeof(montosPeriodo141) / sizeof(montosPeriodo141[0])),
-        24, 25, 7,
-    };
-    totalesDetalladosVentas(resp, cols, detalle, r);
+    const QString e = QStringLiteral("_e") + estado;
+    const QString periodo = getData(cols, kPeriodo);
+    const double total = montoColumna(cols, d.colTotal);
+    resp->addPerAcumulador(QStringLiteral("mto_vta_per_ant") + e, periodo, total);
+    resp->addAcumulador(QStringLiteral("mto_vta_lib") + e, total);
+    resp->addAcumulador(QStringLiteral("cnt_reg_per_ant") + e, 1.0);
+    resp->addAcumulador(QStringLiteral("cnt_reg") + e, 1.0);
+    conteosClase(resp, c, e);
+    resp->addPerAcumulador(QStringLiteral("mto_vta_per_ant_to"), periodo, total);
+    resp->addAcumulador(QStringLiteral("cnt_reg_per_ant_to"), 1.0);
+}
+
+// Totals by state, voucher class, medium and currency of a record past the voucher gate: the class and medium
+// of a refused voucher mean nothing.
+void totalesDetalladosVentas(KovRespuesta *resp, QList<KovColumna> *cols, const DetalleVentas &d)
+{
+    static const QStringList estadosPeriodo = listaCodigos("0 1 2");
+    static const QStringList estadosAnteriores = listaCodigos("8 9");
+    static const ClasesComprobante clases = {listaCodigos("01"), listaCodigos("07 87"), listaCodigos("08 88")};
+
+    const QString estado = getData(cols, d.colEstado);
+    const Clasificacion c = clasifica(cols, d.colMoneda, kSerie, kTipo, clases);
+    if (inList(estado, estadosPeriodo))
+        ventasDelPeriodo(resp, cols, d, estado, c);
+    else if (inList(estado, estadosAnteriores))
+        ventasAnteriores(resp, cols, d, estado, c);
+    resp->addAcumulador(QStringLiteral("mto_vta_lib_to"), montoColumna(cols, d.colTotal));
+    conteosClase(resp, c, QStringLiteral("_to"));
+}
+
+template <const DetalleVentas &detalle>
+void totalesDetalladosVentas(KovRespuesta *resp, QList<KovColumna> *cols)
+{
+    totalesDetalladosVentas(resp, cols, detalle);
 }
 
 } // namespace
 
+// ---- Register 14.1 ----
+
+namespace {
+namespace libro141 {
+
+const int kExportacion = 13;
+const int kBaseGravada = 14;
+const int kDescuentoBase = 15;
+const int kIgv = 16;
+const int kDescuentoIgv = 17;
+const int kExonerado = 18;
+const int kInafecto = 19;
+const int kIsc = 20;
+const int kBaseIvap = 21;
+const int kIvap = 22;
+const int kOtros = 23;
+const int kTotal = 24;
+const int kMoneda = 25;
+const int kTipoCambio = 26;
+const int kFechaModificado = 27;
+const int kTipoModificado = 28;
+const int kSerieModificado = 29;
+const int kNumeroModificado = 30;
+const int kError1 = 32;
+const int kCancelacion = 33;
+const int kEstado = 34;
+
+// Tax-form boxes fed by a state-1 record, in the order of their entries.
+const CasillaVenta kCasillas[] = {
+    {"106", kExportacion, Ingreso::Probado, FuenteCasilla::Comprobantes},
+    {"100", kBaseGravada, Ingreso::Cualquiera, FuenteCasilla::Comprobantes},
+    {"100", kIsc, Ingreso::Cualquiera, FuenteCasilla::Comprobantes},
+    {"102", kDescuentoBase, Ingreso::Probado, FuenteCasilla::NotasCredito},
+    {"105", kExonerado, Ingreso::Probado, FuenteCasilla::Comprobantes},
+    {"109", kInafecto, Ingreso::Probado, FuenteCasilla::Comprobantes},
+    {"340", kBaseIvap, Ingreso::Probado, FuenteCasilla::Comprobantes},
+};
+
+const LayoutVentas kVentas = {
+    "140100", kEstado,
+    kExportacion, kTotal,
+    kBaseIvap, kIvap,
+    kMoneda, kTipoCambio,
+    kFechaModificado, kTipoModificado, kSerieModificado, kNumeroModificado, Modificado::TambienLleno,
+    {{kError1, "cnt_error1"}, {kCancelacion, "cnt_ind_cancel"}},
+    listaCodigos("00 03 12 13 87"),
+    listaCodigos("00 05 06 07 08 11 12 13 14 15 16 18 19 23 26 28 30 34 35 36 37 55 56 87 88"),
+    listaCodigos("07 08 87 88"),
+    filas(kCasillas),
+};
+
+const LayoutRegistro kLayout = {revisaVentas<kVentas>, casillasVentas<kVentas>, kTipo, kEstado, kTotal};
+
+// The general totals in their order; the discounts count only for a record of state "1".
+const TotalGeneral kTotalesGenerales[] = {
+    {"mto_exp_t1", kExportacion, nullptr},
+    {"mto_BI_og_t1", kBaseGravada, nullptr},
+    {"mto_desc_bi", kDeclarado, nullptr},
+    {"mto_desc_igv", kDeclarado, nullptr},
+    {"mto_desc_bi", kDescuentoBase, "1"},
+    {"mto_desc_igv", kDescuentoIgv, "1"},
+    {"mto_IGV_t1", kIgv, nullptr},
+    {"mto_exo_t1", kExonerado, nullptr},
+    {"mto_inaf_t1", kInafecto, nullptr},
+    {"mto_ISC_t1", kIsc, nullptr},
+    {"mto_BI_ivap_t1", kBaseIvap, nullptr},
+    {"mto_IVAP_t1", kIvap, nullptr},
+    {"mto_otros_t1", kOtros, nullptr},
+    {"mto_total_t1", kTotal, nullptr},
+};
+
+const TotalesGenerales kGenerales = {filas(kTotalesGenerales), filas(kEstadosContados)};
+
+// The layout's own amount families, declared before the common ones.
+const FamiliaClaves kDeclaradas[] = {
+    {"mto_exp", {"_e0", "_e1", "_e2", "_to"}},
+    {"mto_bi_gra", {"_e0", "_e1", "_e2", "_to"}},
+    {"mto_desc_bi", {"_e0", "_e1", "_e2", "_to"}},
+    {"mto_igv_ipm", {"_e0", "_e1", "_e2", "_to"}},
+    {"mto_desc_igv_ipm", {"_e0", "_e1", "_e2", "_to"}},
+    {"mto_exo", {"_e0", "_e1", "_e2", "_to"}},
+    {"mto_inaf", {"_e0", "_e1", "_e2", "_to"}},
+    {"mto_isc", {"_e0", "_e1", "_e2", "_to"}},
+    {"mto_bi_ivap", {"_e0", "_e1", "_e2", "_to"}},
+    {"mto_ivap", {"_e0", "_e1", "_e2", "_to"}},
+};
+
+// The amounts a record of the book's own period adds under its state and over all states, in their order.
+const MontoVenta kMontosPeriodo[] = {
+    {"mto_exp", kExportacion},   {"mto_bi_gra", kBaseGravada},         {"mto_desc_bi", kDescuentoBase},
+    {"mto_igv_ipm", kIgv},       {"mto_desc_igv_ipm", kDescuentoIgv}, {"mto_exo", kExonerado},
+    {"mto_inaf", kInafecto},     {"mto_isc", kIsc},                    {"mto_bi_ivap", kBaseIvap},
+    {"mto_ivap", kIvap},         {"mto_otros", kOtros},                {"mto_vta_per", kTotal},
+};
+
+const DetalleVentas kDetalle = {filas(kMontosPeriodo), kEstado, kTotal, kMoneda};
+
+// The general variant, and the detailed one with the names it declares on every record, built once.
+const VarianteRegistro kGeneral = {kLayout, &kGenerales, {}, nullptr};
+const VarianteRegistro kDetallada = {kLayout, nullptr, clavesDeclaradas({filas(kDeclaradas), filas(kClavesComunes)}),
+                                     totalesDetalladosVentas<kDetalle>};
+
+} // namespace libro141
+} // namespace
+
 KovRespuesta f140100g(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validar141(cols, params, totalesGenerales141Registro);
+    return validarRegistro(cols, params, libro141::kGeneral);
 }
 
 KovRespuesta f140100d(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validar141(cols, params, totalesDetallados141);
+    return validarRegistro(cols, params, libro141::kDetallada);
 }
 
 // ---- end of register 14.1 ----
@@ -493,205 +448,84 @@ KovRespuesta f140100d(QList<KovColumna> *cols, ParametrosRegistro *params)
 
 // ---- Register 14.2 ----
 
-#include "datechecks.h"
-#include "fieldchecks.h"
-#include "kovcolumna.h"
-#include "othervoucher.h"
-#include "rulehelpers.h"
-#include "salesvoucher.h"
-
-#include <QStringList>
-
-#include <cmath>
-
 namespace {
 namespace libro142 {
 
-const int kPeriodo = 1;
-const int kTipo = 6;
-const int kSerie = 7;
-const int kNumero = 8;
 const int kBaseImponible = 13;
-const int kImporteTotal = 16;
+const int kIgv = 14;
+const int kOtros = 15;
+const int kTotal = 16;
 const int kMoneda = 17;
 const int kTipoCambio = 18;
 const int kFechaModificado = 19;
 const int kTipoModificado = 20;
 const int kSerieModificado = 21;
 const int kNumeroModificado = 22;
+const int kError1 = 23;
+const int kCancelacion = 24;
 const int kEstado = 25;
 
-const char kLibro[] = "140200";
-const char kAnulado[] = "2";
-const char kDeclarado[] = "1";
-
-const QStringList kTiposModificacion = {"07", "08"};
-const QStringList kTiposSegundoNumero = {"00", "03", "12"};
-const QStringList kTiposVentaMenor = {"03", "12"};
-const QStringList kTiposNotaCredito = {"07", "87"};
-
-// What every phase of a record works from, read once when the record arrives: the voucher type, state and own
-// period that every sales layout reads, and the request's period and flags.
-struct Registro : Registro141
-{
-    QString periodoLibro;
-    int generateQVR;
-    int generateDetail;
+// Box "100" takes a credit note as negative whichever sign the book wrote.
+const CasillaVenta kCasillas[] = {
+    {"100", kBaseImponible, Ingreso::Cualquiera, FuenteCasilla::Comprobantes},
 };
 
-Registro leerRegistro(QList<KovColumna> *cols, const ParametrosRegistro *parametros)
-{
-    Registro r;
-    r.tipo = getData(cols, kTipo);
-    r.estado = getData(cols, kEstado);
-    r.periodo = getData(cols, kPeriodo);
-    // value() never inserts: a missing parameter reads as empty text or 0.
-    const ParametrosRegistro vacios;
-    const ParametrosRegistro &p = parametros ? *parametros : vacios;
-    r.periodoLibro = p.value(QStringLiteral("periodo")).toString();
-    r.generateQVR = p.value(QStringLiteral("generateQVR")).toInt();
-    r.generateDetail = p.value(QStringLiteral("generateDetail")).toInt();
-    return r;
-}
-
-bool vigente(const Registro &r)
-{
-    return r.estado != QLatin1String(kAnulado);
-}
-
-// The second voucher number of column 9 and the customer's identity document of columns 10 to 12.
-void documentoCliente(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r)
-{
-    const bool haySegundoNumero = segundoNumeroVentas(resp, cols, r, kTiposSegundoNumero, kEstado, kLibro);
-    const bool opcional = r.tipo == QLatin1String("00") || !vigente(r)
-        || (monto141(cols, kImporteTotal) < 700.0 && inList(r.tipo, kTiposVentaMenor))
-        || haySegundoNumero;
-    documentoVentas(resp, cols, opcional);
-}
-
-// The two indicator columns and the counts they feed.
-const Indicador141 kIndicadores[] = {
-    {23, "cnt_error1"},
-    {24, "cnt_ind_cancel"},
+// Only credit and debit notes "07" and "08" owe the modified voucher, though all four note types owe its date.
+const LayoutVentas kVentas = {
+    "140200", kEstado,
+    kSinColumna, kTotal,
+    kSinColumna, kSinColumna,
+    kMoneda, kTipoCambio,
+    kFechaModificado, kTipoModificado, kSerieModificado, kNumeroModificado, Modificado::SoloExigido,
+    {{kError1, "cnt_error1"}, {kCancelacion, "cnt_ind_cancel"}},
+    listaCodigos("00 03 12"),
+    listaCodigos("00"),
+    listaCodigos("07 08"),
+    filas(kCasillas),
 };
 
-// Currency and exchange rate, the modified voucher, and the indicators with their counts.
-void monedaModificadoIndicadores(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r)
-{
-    monedaTipoCambioVentas(resp, cols, kMoneda, kTipoCambio);
+const LayoutRegistro kLayout = {revisaVentas<kVentas>, casillasVentas<kVentas>, kTipo, kEstado, kTotal};
 
-    if (inList(r.tipo, kTiposModificacion) && vigente(r)) {
-        const bool hayTipo = checkObligatorio(resp, cols, kTipoModificado, QStringLiteral("-"));
-        checkObligatorio(resp, cols, kSerieModificado, QStringLiteral("00"));
-        checkObligatorio(resp, cols, kNumeroModificado, QStringLiteral("-"));
-        if (hayTipo)
-            checkCdpTipSerNumOtros(resp, cols, kTipoModificado, kSerieModificado, kNumeroModificado);
-    }
-
-    indicadoresVentas(resp, cols, kIndicadores);
-}
-
-// Box "100" takes a credit note as negative whichever sign the book wrote; a state-1 record adds one entry.
-void casilla(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r)
-{
-    if (r.estado != QLatin1String(kDeclarado))
-        return;
-    const double base = monto141(cols, kBaseImponible);
-    resp->addCasillas(QStringLiteral("100"),
-                      inList(r.tipo, kTiposNotaCredito) ? std::copysign(base, -1.0) : base);
-}
-
-typedef void (*Totales)(KovRespuesta *, QList<KovColumna> *, const Registro &);
-
-// The frame both variants share: the record checks, then the variant's totals, then the box and the
-// aggregates when the request asks for them. No finding ends a record early or skips its totals.
-KovRespuesta validar(QList<KovColumna> *cols, ParametrosRegistro *params, Totales totales)
-{
-    KovRespuesta resp;
-    Registro r = leerRegistro(cols, params);
-    fechasVentas(&resp, cols, r.periodoLibro, r, kFechaModificado);
-    r.comprobante = checkIndTipSerNumVentas(&resp, cols, kEstado, kTipo, kSerie, kNumero, QString::fromLatin1(kLibro));
-    documentoCliente(&resp, cols, r);
-    monedaModificadoIndicadores(&resp, cols, r);
-    totales(&resp, cols, r);
-    if (r.generateQVR == 1)
-        casilla(&resp, cols, r);
-    if (r.generateDetail == 1)
-        agregadosVentas(&resp, cols, r, kImporteTotal);
-    return resp;
-}
-
-struct MontoGeneral
-{
-    const char *total;
-    int columna;
+// Every name declared at zero first, then the amounts of a state-1 record.
+const TotalGeneral kTotalesGenerales[] = {
+    {"mto_bi_og", kDeclarado, nullptr}, {"mto_igv", kDeclarado, nullptr},
+    {"mto_otros", kDeclarado, nullptr}, {"mto_imp", kDeclarado, nullptr},
+    {"mto_bi_og", kBaseImponible, "1"}, {"mto_igv", kIgv, "1"},
+    {"mto_otros", kOtros, "1"},         {"mto_imp", kTotal, "1"},
 };
 
-// The amounts of the general totals, summed over the state-1 records only.
-const MontoGeneral kMontosGenerales[] = {
-    {"mto_bi_og", 13},
-    {"mto_igv", 14},
-    {"mto_otros", 15},
-    {"mto_imp", 16},
+const TotalesGenerales kGenerales = {filas(kTotalesGenerales), filas(kEstadosContados)};
+
+const FamiliaClaves kDeclaradas[] = {
+    {"mto_bi_gra", {"_e0", "_e1", "_e2", "_to"}},
+    {"mto_igv_ipm", {"_e0", "_e1", "_e2", "_to"}},
 };
 
-const char *const kEstadosContados[] = {"0", "1", "2", "8", "9"};
-
-// Every record declares each name at zero first, so that the summary lists them all in a fixed order.
-void totalesGenerales(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r)
-{
-    for (const MontoGeneral &m : kMontosGenerales)
-        resp->addAcumulador(QString::fromLatin1(m.total), 0.0);
-    if (r.estado == QLatin1String(kDeclarado)) {
-        for (const MontoGeneral &m : kMontosGenerales)
-            resp->addAcumulador(QString::fromLatin1(m.total), monto141(cols, m.columna));
-    }
-    for (const char *estado : kEstadosContados)
-        resp->addAcumulador(QStringLiteral("cnt_reg_e") + QLatin1String(estado), 0.0);
-    for (const char *estado : kEstadosContados) {
-        if (r.estado == QLatin1String(estado)) {
-            resp->addAcumulador(QStringLiteral("cnt_reg_e") + r.estado, 1.0);
-            break;
-        }
-    }
-}
-
-// The layout's own amount families, declared at zero before the common ones.
-const FamiliaTotal141 kFamiliasDeclaradas[] = {
-    {"mto_bi_gra", "e0 e1 e2 to"},
-    {"mto_igv_ipm", "e0 e1 e2 to"},
+const MontoVenta kMontosPeriodo[] = {
+    {"mto_bi_gra", kBaseImponible},
+    {"mto_igv_ipm", kIgv},
+    {"mto_otros", kOtros},
+    {"mto_vta_per", kTotal},
 };
 
-// The amounts a record of the book's own period adds under its state and over all states, in their order.
-const MontoEstado141 kMontosPeriodo[] = {
-    {"mto_bi_gra", 13},
-    {"mto_igv_ipm", 14},
-    {"mto_otros", 15},
-    {"mto_vta_per", 16},
-};
+const DetalleVentas kDetalle = {filas(kMontosPeriodo), kEstado, kTotal, kMoneda};
 
-void totalesDetallados(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r)
-{
-    static const DetalleVentas detalle = {
-        kFamiliasDeclaradas, int(sizeof(kFamiliasDeclaradas) / sizeof(kFamiliasDeclaradas[0])),
-        kMontosPeriodo,      int(sizeof(kMontosPeriodo) / sizeof(kMontosPeriodo[0])),
-        kImporteTotal,       kMoneda,
-        kSerie,
-    };
-    totalesDetalladosVentas(resp, cols, detalle, r);
-}
+// The general variant, and the detailed one with the names it declares on every record, built once.
+const VarianteRegistro kGeneral = {kLayout, &kGenerales, {}, nullptr};
+const VarianteRegistro kDetallada = {kLayout, nullptr, clavesDeclaradas({filas(kDeclaradas), filas(kClavesComunes)}),
+                                     totalesDetalladosVentas<kDetalle>};
 
 } // namespace libro142
 } // namespace
 
 KovRespuesta f140200g(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return libro142::validar(cols, params, libro142::totalesGenerales);
+    return validarRegistro(cols, params, libro142::kGeneral);
 }
 
 KovRespuesta f140200d(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return libro142::validar(cols, params, libro142::totalesDetallados);
+    return validarRegistro(cols, params, libro142::kDetallada);
 }
 
 // ---- end of register 14.2 ----

@@ -30,3 +30,8 @@ bool checkCdpNumeroOpta(QString tipo)
     static const QStringList qlsNumero = { "96" };
     return inList(tipo, qlsNumero);
 }
+
+QStringList listaCodigos(const char *codigos)
+{
+    return QString::fromLatin1(codigos).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}

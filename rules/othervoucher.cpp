@@ -4,6 +4,7 @@
 #include "kovcolumna.h"
 #include "kovrespuesta.h"
 #include "rulehelpers.h"
+#include "vouchernumber.h"
 
 #include <QStringList>
 
@@ -44,12 +45,6 @@ private:
     KovRespuesta *resp;
 };
 
-// A list of codes written as one text, separated by blanks.
-QStringList lista(const char *codigos)
-{
-    return QString::fromLatin1(codigos).split(QLatin1Char(' '));
-}
-
 // An empty series has no first letter.
 QString primeraLetra(const QString &serie)
 {
@@ -58,7 +53,7 @@ QString primeraLetra(const QString &serie)
 
 bool empiezaConLetra(const QString &serie)
 {
-    static const QStringList letras = lista("E F B");
+    static const QStringList letras = listaCodigos("E F B");
     return inList(primeraLetra(serie), letras);
 }
 
@@ -110,8 +105,8 @@ void serieUnCaracter(Comprobante &c)
     if (c.serie.size() != 1) {
         c.errorSerie(4);
     } else {
-        static const QStringList series05 = lista("1 2 3 4");
-        static const QStringList series55 = lista("1 2");
+        static const QStringList series05 = listaCodigos("1 2 3 4");
+        static const QStringList series55 = listaCodigos("1 2");
         if (!inList(c.serie, c.tipo == QLatin1String("05") ? series05 : series55))
             c.errorSerie(5);
     }
@@ -142,7 +137,7 @@ void serieCuatroDigitos(Comprobante &c, const QStringList &conValor)
         c.errorSerie(5);
     else if (inList(c.tipo, conValor) && numeroTexto(c.serie) < 1)
         c.errorSerie(5);
-    static const QStringList limiteOcho = lista("06 36");
+    static const QStringList limiteOcho = listaCodigos("06 36");
     int limite = 7;
     if (c.tipo == QLatin1String("56"))
         limite = 11;
@@ -174,8 +169,8 @@ void serieElectronicaOtros(Comprobante &c)
         c.errorSerie(4);
         return;
     }
-    static const QStringList soloE001 = lista("02 04");
-    static const QStringList seriesE = lista("E001 EB01");
+    static const QStringList soloE001 = listaCodigos("02 04");
+    static const QStringList seriesE = listaCodigos("E001 EB01");
     const QString letra = primeraLetra(c.serie);
     if (empiezaConLetra(c.serie)) {
         // Between them these rules report one error at most.
@@ -196,7 +191,7 @@ void serieElectronicaOtros(Comprobante &c)
 
 void serieCuatroDigitosOtros(Comprobante &c)
 {
-    static const QStringList conValor = lista("06 48 56 89");
+    static const QStringList conValor = listaCodigos("06 48 56 89");
     serieCuatroDigitos(c, conValor);
 }
 
@@ -217,23 +212,8 @@ void serieCuatroCaracteres(Comprobante &c)
 // The number's digits and value, by type alone, whichever group took the type.
 void numeroComunOtros(Comprobante &c)
 {
-    static const QStringList sinValor = lista("00 09 10 12 13 14 15 20 21 22 24 26 31 33 40 41 46 91 96 97 98");
-    static const QStringList soloDigitos = lista("10 22 46");
-    static const QStringList conSigno = lista("12 13 14 15 21 24 26 91 97 98");
-
-    if (!inList(c.tipo, sinValor)) {
-        if (!esSoloDigitos(c.numero))
-            c.errorNumero(3);
-        else if (signoCifras(c.numero) <= 0)
-            c.errorNumero(5);
-    } else if (inList(c.tipo, soloDigitos)) {
-        if (!esSoloDigitos(c.numero))
-            c.errorNumero(5);
-    } else if (inList(c.tipo, conSigno)) {
-        // A signed number must be above zero; any other text is left to the column's own checks.
-        if (coincide(c.numero, QStringLiteral("-?[0-9]+")) && signoCifras(c.numero) <= 0)
-            c.errorNumero(5);
-    }
+    if (const int codigo = errorNumeroComprobante(c.tipo, c.numero))
+        c.errorNumero(codigo);
 }
 
 // --- checkTipSerNum ---
@@ -247,12 +227,12 @@ void serieElectronicaVariante(Comprobante &c)
         QString tipo;
         QStringList rechazadas;
     } letrasRechazadas[] = {
-        {QStringLiteral("01"), lista("B")},
-        {QStringLiteral("02"), lista("B F")},
-        {QStringLiteral("03"), lista("E F")},
-        {QStringLiteral("04"), lista("B F")},
+        {QStringLiteral("01"), listaCodigos("B")},
+        {QStringLiteral("02"), listaCodigos("B F")},
+        {QStringLiteral("03"), listaCodigos("E F")},
+        {QStringLiteral("04"), listaCodigos("B F")},
     };
-    static const QStringList limiteOcho = lista("01 03 04 07 08");
+    static const QStringList limiteOcho = listaCodigos("01 03 04 07 08");
 
     if (c.serie.size() != 4) {
         c.errorSerie(4);
@@ -280,7 +260,7 @@ void serieElectronicaVariante(Comprobante &c)
 
 void serieCuatroDigitosVariante(Comprobante &c)
 {
-    static const QStringList conValor = lista("56");
+    static const QStringList conValor = listaCodigos("56");
     serieCuatroDigitos(c, conValor);
 }
 
@@ -294,15 +274,15 @@ void serieTresDigitosVariante(Comprobante &c)
 bool checkCdpTipSerNumOtros(KovRespuesta *resp, QList<KovColumna> *cols, int colTipo, int colSerie, int colNumero)
 {
     static const Grupo grupos[] = {
-        {lista("01 02 03 04 07 08"), serieElectronicaOtros},
-        {lista("23 25"), serieCorta},
-        {lista("00 11 12 13 14 15 16 17 18 19 21 24 26 27 28 29 30 32 37 42 43 44 45 49 87 88 91 96 97 98"),
+        {listaCodigos("01 02 03 04 07 08"), serieElectronicaOtros},
+        {listaCodigos("23 25"), serieCorta},
+        {listaCodigos("00 11 12 13 14 15 16 17 18 19 21 24 26 27 28 29 30 32 37 42 43 44 45 49 87 88 91 96 97 98"),
          serieLibre},
-        {lista("05 55"), serieUnCaracter},
-        {lista("10 22 46"), serieFija},
-        {lista("06 34 35 36 48 56 89"), serieCuatroDigitosOtros},
-        {lista("50 51 52 53 54"), serieTabla11},
-        {lista("09 20 31 33 40 41"), serieCuatroCaracteres},
+        {listaCodigos("05 55"), serieUnCaracter},
+        {listaCodigos("10 22 46"), serieFija},
+        {listaCodigos("06 34 35 36 48 56 89"), serieCuatroDigitosOtros},
+        {listaCodigos("50 51 52 53 54"), serieTabla11},
+        {listaCodigos("09 20 31 33 40 41"), serieCuatroCaracteres},
     };
 
     Comprobante c(resp, cols, colTipo, colSerie, colNumero);
@@ -325,13 +305,13 @@ bool checkCdpTipSerNumOtros(KovRespuesta *resp, QList<KovColumna> *cols, int col
 bool checkTipSerNum(KovRespuesta *resp, QList<KovColumna> *cols, int colTipo, int colSerie, int colNumero)
 {
     static const Grupo grupos[] = {
-        {lista("01 02 03 04 06 07 08"), serieElectronicaVariante},
-        {lista("23 25"), serieCorta},
-        {lista("00 11 12 13 14 15 16 17 18 19 21 24 26 27 28 29 30 32 37 42 43 44 45 49 87 88 96 97 98"), serieLibre},
-        {lista("05 55"), serieUnCaracter},
-        {lista("50 51 52 53 54"), serieTresDigitosVariante},
-        {lista("10 22 46"), serieFija},
-        {lista("34 35 36 48 56 89"), serieCuatroDigitosVariante},
+        {listaCodigos("01 02 03 04 06 07 08"), serieElectronicaVariante},
+        {listaCodigos("23 25"), serieCorta},
+        {listaCodigos("00 11 12 13 14 15 16 17 18 19 21 24 26 27 28 29 30 32 37 42 43 44 45 49 87 88 96 97 98"), serieLibre},
+        {listaCodigos("05 55"), serieUnCaracter},
+        {listaCodigos("50 51 52 53 54"), serieTresDigitosVariante},
+        {listaCodigos("10 22 46"), serieFija},
+        {listaCodigos("34 35 36 48 56 89"), serieCuatroDigitosVariante},
     };
 
     Comprobante c(resp, cols, colTipo, colSerie, colNumero);

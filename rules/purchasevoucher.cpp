@@ -4,6 +4,7 @@
 #include "kovcolumna.h"
 #include "kovrespuesta.h"
 #include "rulehelpers.h"
+#include "vouchernumber.h"
 
 #include <QStringList>
 
@@ -235,32 +236,8 @@ int numeroMaximo(const Grupo &grupo, const QString &tipo)
 // The number rules common to every type, run after the group; returns the call's verdict.
 bool colaNumero(Comprobante &c)
 {
-    static const QStringList sinReglaGeneral = {
-        "00", "09", "10", "12", "13", "14", "15", "20", "21", "22", "24",
-        "26", "31", "33", "40", "41", "46", "91", "96", "97", "98",
-    };
-    static const QStringList numeroDigitos = { "10", "22", "46" };
-    static const QStringList numeroPositivo = { "12", "13", "14", "15", "21", "24", "26", "91", "97", "98" };
-
-    if (!inList(c.tipo, sinReglaGeneral)) {
-        if (!esSoloDigitos(c.numero)) {
-            c.reportaNumero(3);
-            return false;
-        }
-        if (signoCifras(c.numero) <= 0) {
-            c.reportaNumero(5);
-            return false;
-        }
-        return c.pasa;
-    }
-    if (inList(c.tipo, numeroDigitos)) {
-        if (!esSoloDigitos(c.numero))
-            c.reportaNumero(5);
-    } else if (inList(c.tipo, numeroPositivo)) {
-        // A number that is not an integer at all is left to the layout's own pattern.
-        if (coincide(c.numero, QStringLiteral("-?[0-9]+")) && signoCifras(c.numero) <= 0)
-            c.reportaNumero(5);
-    }
+    if (const int codigo = errorNumeroComprobante(c.tipo, c.numero))
+        c.reportaNumero(codigo);
     return c.pasa;
 }
 

@@ -4,6 +4,7 @@
 #include "kovcolumna.h"
 #include "kovrespuesta.h"
 #include "rulehelpers.h"
+#include "vouchernumber.h"
 
 #include <QRegExp>
 #include <QStringList>
@@ -17,11 +18,6 @@ const char kMensajeTipo[] = "Tipo de comprobante no valido para ventas";
 // Every voucher type of the sales registers: sub-book 14.1 admits them all, and so do states 1, 8 and 9.
 const char kTiposVenta[] = "00 01 03 04 05 06 07 08 11 12 13 14 15 16 17 18 19 21 23 24 25 26 27 28 29 30 32 34 35 36 "
                            "37 42 43 44 45 48 49 55 56 87 88";
-
-QStringList codigos(const char *lista)
-{
-    return QString::fromLatin1(lista).split(QLatin1Char(' '));
-}
 
 // One call's view of the record: the texts as read, the columns that receive the findings and the one pattern
 // object that the series and number stages share.
@@ -51,14 +47,13 @@ struct Comprobante
 };
 
 const QString kDigitos = QStringLiteral("[0-9]+");
-const QString kEntero = QStringLiteral("-?[0-9]+");
 
 // Types 01 03 04 07 08: four characters, either a leading E, F or B with the fixed series each type allows,
 // or four digits; the number only when the series passed.
 bool serieFacturas(Comprobante &c)
 {
-    static const QStringList letras = codigos("E F B");
-    static const QStringList fijas = codigos("E001 EB01");
+    static const QStringList letras = listaCodigos("E F B");
+    static const QStringList fijas = listaCodigos("E001 EB01");
 
     if (c.serie.size() != 4)
         return c.falla(4, c.colSerie);
@@ -107,8 +102,8 @@ bool serieLibre(Comprobante &c)
 // Types 05 and 55: a one-character series from the type's own list.
 bool serieUnCaracter(Comprobante &c)
 {
-    static const QStringList series05 = codigos("1 2 3 4 5");
-    static const QStringList series55 = codigos("1 2 5");
+    static const QStringList series05 = listaCodigos("1 2 3 4 5");
+    static const QStringList series55 = listaCodigos("1 2 5");
 
     bool pasa = true;
     if (c.serie.size() != 1)
@@ -166,11 +161,11 @@ struct GrupoTipos
 bool etapaSerie(Comprobante &c)
 {
     static const GrupoTipos grupos[] = {
-        {codigos("01 03 04 07 08"), serieFacturas},
-        {codigos("23 25"), serieNumerica},
-        {codigos("00 11 12 13 14 15 16 17 18 19 21 24 26 27 28 29 30 32 37 42 43 44 45 49 87 88"), serieLibre},
-        {codigos("05 55"), serieUnCaracter},
-        {codigos("06 34 35 36 48 56"), serieCuatroDigitos},
+        {listaCodigos("01 03 04 07 08"), serieFacturas},
+        {listaCodigos("23 25"), serieNumerica},
+        {listaCodigos("00 11 12 13 14 15 16 17 18 19 21 24 26 27 28 29 30 32 37 42 43 44 45 49 87 88"), serieLibre},
+        {listaCodigos("05 55"), serieUnCaracter},
+        {listaCodigos("06 34 35 36 48 56"), serieCuatroDigitos},
     };
     for (const GrupoTipos &g : grupos) {
         if (inList(c.tipo, g.tipos))
@@ -180,27 +175,11 @@ bool etapaSerie(Comprobante &c)
     return false;
 }
 
-// The number by the type alone; only ever turns the pass flag from true to false. Values are judged by their
-// exact sign, so a number too long for a double still gets the right verdict.
+// The number by the type alone; only ever turns the pass flag from true to false.
 bool etapaNumero(Comprobante &c, bool pasa)
 {
-    static const QStringList conReglaPropia =
-        codigos("00 09 10 12 13 14 15 20 21 22 24 26 31 33 40 41 46 91 96 97 98");
-    static const QStringList soloDigitos = codigos("10 22 46");
-    static const QStringList enteroPositivo = codigos("12 13 14 15 21 24 26 91 97 98");
-
-    if (!inList(c.tipo, conReglaPropia)) {
-        if (!c.coincide(kDigitos, c.numero))
-            return c.falla(3, c.colNumero);
-        if (signoCifras(c.numero) <= 0)
-            return c.falla(5, c.colNumero);
-    } else if (inList(c.tipo, soloDigitos)) {
-        if (!c.coincide(kDigitos, c.numero))
-            return c.falla(5, c.colNumero);
-    } else if (inList(c.tipo, enteroPositivo)) {
-        if (c.coincide(kEntero, c.numero) && signoCifras(c.numero) <= 0)
-            return c.falla(5, c.colNumero);
-    }
+    if (const int codigo = errorNumeroComprobante(c.tipo, c.numero))
+        return c.falla(codigo, c.colNumero);
     return pasa;
 }
 
@@ -209,11 +188,11 @@ bool etapaNumero(Comprobante &c, bool pasa)
 bool checkIndTipSerNumVentas(KovRespuesta *resp, QList<KovColumna> *cols, int colEstado, int colTipo,
                              int colSerie, int colNumero, QString libro)
 {
-    static const QStringList qlsLibro141 = codigos(kTiposVenta);
-    static const QStringList qlsLibro142 = codigos("00 01 03 07 08 12");
-    static const QStringList qlsEstado0 = codigos("00 23 25 27 28 29 30 32 34 35 42 44 45 48 49 56");
-    static const QStringList qlsEstado189 = codigos(kTiposVenta);
-    static const QStringList qlsEstado2 = codigos("00 01 03 04 05 07 08 11 12 13 14 15 16 17 18 19 21 23 24 25 26 "
+    static const QStringList qlsLibro141 = listaCodigos(kTiposVenta);
+    static const QStringList qlsLibro142 = listaCodigos("00 01 03 07 08 12");
+    static const QStringList qlsEstado0 = listaCodigos("00 23 25 27 28 29 30 32 34 35 42 44 45 48 49 56");
+    static const QStringList qlsEstado189 = listaCodigos(kTiposVenta);
+    static const QStringList qlsEstado2 = listaCodigos("00 01 03 04 05 07 08 11 12 13 14 15 16 17 18 19 21 23 24 25 26 "
                                                   "27 28 29 30 32 34 35 36 37 42 43 44 45 48 55 56 87 88");
 
     // Without a result to add to, the call still answers; its findings have nowhere to go.

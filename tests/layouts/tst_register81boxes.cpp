@@ -34,6 +34,10 @@ void TestRegister81Boxes::casillas_data()
         << "41=6|4=15/02/2020|6=50|7=118|8=2020|14=-20.00|16=|18=|20=" << si << "114=-20.000";
     QTest::newRow("import, every box")
         << "6=52|7=118|8=2020|14=1|16=2|18=3|20=4" << si << "114=1.000; 116=2.000; 119=3.000; 122=4.000";
+    QTest::newRow("state 0 import feeds 119 and 122 only")
+        << "41=0|6=52|7=118|8=2020|14=1|16=2|18=3|20=4" << si << "119=3.000; 122=4.000";
+    QTest::newRow("state 0 reversal of an import")
+        << "41=0|6=87|27=52|14=1|16=2|18=3|20=4" << si << "119=-3.000; 122=-4.000";
     QTest::newRow("credit note takes the referenced box, negative")
         << "6=07|27=01|16=|18=|20=|14=150.00" << si << "107=-150.000";
     QTest::newRow("credit note with a negative amount")

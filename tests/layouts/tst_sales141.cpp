@@ -282,7 +282,9 @@ void TestSales141::boxes_data()
     QTest::newRow("credit note 87, zeros entered")
         << "6=87|13=0|14=0.00|15=0.00|18=0.00|19=0.00|20=0.00|21=0.00" << uno
         << "106=0.000 100=0.000 100=0.000 102=0.000 105=0.000 109=0.000 340=0.000";
+    QTest::newRow("credit note, 102 not entered") << "6=07|13=|15=0.0|18=|19=|21=" << uno << "100=-100.000 100=0.000";
     QTest::newRow("zeros not entered") << "13=0.0|14=|18=-0.00|19=00|21=abc" << uno << "100=0.000 100=0.000";
+    QTest::newRow("box 100 takes an amount not entered") << "13=|14=abc|18=|19=|20=0.0|21=" << uno << "100=0.000 100=0.000";
     QTest::newRow("debit note 88 as written") << "6=88|13=-5|15=7|18=|19=|21=" << uno << "106=-5.000 100=100.000 100=0.000";
     QTest::newRow("type 7 is not a credit note") << "6=7|13=5|18=|19=|21=" << uno << "106=5.000 100=100.000 100=0.000";
     QTest::newRow("state 0") << "34=0" << uno << QString();

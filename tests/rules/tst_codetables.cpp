@@ -44,6 +44,8 @@ private slots:
     void lookup();
     void exactMembers_data();
     void exactMembers();
+    void codeList_data();
+    void codeList();
 };
 
 void TestCodeTables::firstUseFromManyThreads()
@@ -115,6 +117,25 @@ void TestCodeTables::exactMembers()
     QFETCH(int, digitos);
     QFETCH(QStringList, miembros);
     QCOMPARE(aceptados(consulta, digitos), miembros);
+}
+
+void TestCodeTables::codeList_data()
+{
+    QTest::addColumn<QString>("texto");
+    QTest::addColumn<QStringList>("codigos");
+
+    QTest::newRow("in written order") << "07 01 87" << QStringList { "07", "01", "87" };
+    QTest::newRow("one code") << "14" << QStringList { "14" };
+    QTest::newRow("no code") << "" << QStringList();
+    QTest::newRow("stray blanks make no empty code") << " 00  03 " << QStringList { "00", "03" };
+    QTest::newRow("codes kept as written") << "E001 eb01 1" << QStringList { "E001", "eb01", "1" };
+}
+
+void TestCodeTables::codeList()
+{
+    QFETCH(QString, texto);
+    QFETCH(QStringList, codigos);
+    QCOMPARE(listaCodigos(texto.toLatin1().constData()), codigos);
 }
 
 QTEST_APPLESS_MAIN(TestCodeTables)
