@@ -1,9 +1,9 @@
 #include "kovlibro.h"
 
 #include "archivoseguro.h"
+#include "kovsha1.h"
 #include "lecturamonto.h"
 
-#include <QCryptographicHash>
 #include <QJsonDocument>
 #include <QVariantMap>
 
@@ -15,7 +15,6 @@
 namespace {
 
 const int kBloqueCopia = 1024 * 1024;
-const qint64 kBloqueHash = 8192;
 
 // Boxes that may not end below zero; a negative total is published as the text "0".
 static const char *const kCasillasNoNegativas[] = {
@@ -51,27 +50,6 @@ QString corte(const QString &path, int desde)
     if (fin <= desdeReal)
         return QString();
     return path.mid(desdeReal, qMin(fin, path.size()) - desdeReal);
-}
-
-bool hashArchivo(const QString &ruta, QString *hash, qint64 *tam)
-{
-    QFile archivo;
-    if (!abreRegular(ruta, &archivo))
-        return false;
-    QCryptographicHash sha1(QCryptographicHash::Sha1);
-    QByteArray bloque(int(kBloqueHash), Qt::Uninitialized);
-    qint64 total = 0;
-    for (;;) {
-        const qint64 leidos = archivo.read(bloque.data(), kBloqueHash);
-        if (leidos <= 0)
-            break;
-        sha1.addData(bloque.constData(), int(leidos));
-        total += leidos;
-    }
-    *hash = QString::fromLatin1(sha1.result().toHex());
-    if (tam)
-        *tam = total;
-    return true;
 }
 
 // The position of the entry of that name in a job list, or -1. The name-to-position index spares a scan per entry;
@@ -291,7 +269,7 @@ bool KovLibro::copyDetail()
     QFile origen;
     bool ok = dentroDeBase(destino) && abreRegular(path, &origen);
     const QByteArray firmaAntes = ok ? firma(path, inicioCopia) : QByteArray();
-    QCryptographicHash sha1(QCryptographicHash::Sha1);
+    KovSha1 sha1;
     qint64 copiados = 0;
     ok = ok && resultados.escribe(destino, [&](QFile *copia) {
         QByteArray bloque(kBloqueCopia, Qt::Uninitialized);
@@ -301,7 +279,7 @@ bool KovLibro::copyDetail()
                 return leidos == 0;
             if (copia->write(bloque.constData(), leidos) != leidos)
                 return false;
-            sha1.addData(bloque.constData(), int(leidos));
+            sha1.agrega(bloque.constData(), leidos);
             copiados += leidos;
         }
     });
@@ -311,8 +289,15 @@ bool KovLibro::copyDetail()
         addError(999, 0, 0);
         return false;
     }
+    hashCopia = sha1.hex();
+    // libcrypto failing leaves no hash to vouch for the bytes copied.
+    if (hashCopia.isEmpty()) {
+        resultados.descarta();
+        nameFileDetail.clear();
+        addError(999, 0, 0);
+        return false;
+    }
     copiaHecha = true;
-    hashCopia = QString::fromLatin1(sha1.result().toHex());
     tamCopia = copiados;
     // A book that changed while it was copied is hashed again from its file when the summary asks.
     if (!firmaAntes.isEmpty() && firma(path, inicioCopia) == firmaAntes)
@@ -327,7 +312,7 @@ void KovLibro::generaHash()
         return;
     }
     QString hash;
-    if (hashArchivo(path, &hash, nullptr))
+    if (KovSha1::archivo(path, &hash, nullptr))
         hashLibro = hash;
 }
 
