@@ -11,10 +11,9 @@
 #include <ctime>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
-
-const int kBloqueCopia = 1024 * 1024;
 
 // Boxes that may not end below zero; a negative total is published as the text "0".
 static const char *const kCasillasNoNegativas[] = {
@@ -258,50 +257,47 @@ bool KovLibro::dentroDeBase(const QString &ruta) const
     return estaDentro(baseLimpia(pathHacolKov), ruta);
 }
 
-// The book is hashed as it is copied. That hash is the copy's own, whatever stands under the copy's name later, and
-// stands for the book's own only while the book is provably the same file as then.
+// The copy runs beside the reading, from its start; which of the two ends first does not matter. The book is hashed
+// as it is copied. That hash is the copy's own, whatever stands under the copy's name later, and stands for the
+// book's own only while the book is provably the same file as when the copy started.
+void KovLibro::iniciaCopia()
+{
+    copia.descarta();
+    copiaPedida = true;
+    copiaHecha = false;
+    firmaLibroCopiado.clear();
+    firmaInicioCopia.clear();
+    inicioCopia = qint64(::time(nullptr));
+    destinoCopia = pathWork + nameFileDetail;
+    const int origen = dentroDeBase(destinoCopia) ? abreRegularFd(path) : -1;
+    if (origen < 0)
+        return;
+    firmaInicioCopia = firma(path, inicioCopia);
+    QString temporal;
+    const int destino = resultados.abreTemporal(destinoCopia, &temporal);
+    if (destino < 0) {
+        ::close(origen);
+        return;
+    }
+    copia.inicia(origen, destino, temporal);
+}
+
 bool KovLibro::copyDetail()
 {
-    const QString destino = pathWork + nameFileDetail;
-    firmaLibroCopiado.clear();
-    copiaHecha = false;
-    inicioCopia = qint64(::time(nullptr));
-    QFile origen;
-    bool ok = dentroDeBase(destino) && abreRegular(path, &origen);
-    const QByteArray firmaAntes = ok ? firma(path, inicioCopia) : QByteArray();
-    KovSha1 sha1;
-    qint64 copiados = 0;
-    ok = ok && resultados.escribe(destino, [&](QFile *copia) {
-        QByteArray bloque(kBloqueCopia, Qt::Uninitialized);
-        for (;;) {
-            const qint64 leidos = origen.read(bloque.data(), bloque.size());
-            if (leidos <= 0)
-                return leidos == 0;
-            if (copia->write(bloque.constData(), leidos) != leidos)
-                return false;
-            sha1.agrega(bloque.constData(), leidos);
-            copiados += leidos;
-        }
-    });
+    if (!copiaPedida)
+        iniciaCopia();
+    copiaPedida = false;
     // A copy that was not made leaves no name behind: a failure is never published as a file.
-    if (!ok) {
+    if (!copia.termina(&hashCopia, &tamCopia)) {
         nameFileDetail.clear();
         addError(999, 0, 0);
         return false;
     }
-    hashCopia = sha1.hex();
-    // libcrypto failing leaves no hash to vouch for the bytes copied.
-    if (hashCopia.isEmpty()) {
-        resultados.descarta();
-        nameFileDetail.clear();
-        addError(999, 0, 0);
-        return false;
-    }
+    resultados.adopta(copia.archivo(), destinoCopia);
     copiaHecha = true;
-    tamCopia = copiados;
     // A book that changed while it was copied is hashed again from its file when the summary asks.
-    if (!firmaAntes.isEmpty() && firma(path, inicioCopia) == firmaAntes)
-        firmaLibroCopiado = firmaAntes;
+    if (!firmaInicioCopia.isEmpty() && firma(path, inicioCopia) == firmaInicioCopia)
+        firmaLibroCopiado = firmaInicioCopia;
     return true;
 }
 
