@@ -31,20 +31,31 @@ QString baseLimpia(const QString &base)
     return base.isEmpty() ? QString() : rutaAbsolutaLimpia(base);
 }
 
-bool abreRegular(const QString &ruta, QFile *archivo)
+int abreRegularFd(const QString &ruta)
 {
-    const QByteArray nativo = QFile::encodeName(ruta);
+    const QByteArray nativo = ruta.toUtf8();
+    if (nativo.isEmpty())
+        return -1;
+    // Without O_NONBLOCK the open itself would wait for a FIFO's writer before the check could refuse it.
     const int fd = ::open(nativo.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return false;
+        return -1;
     struct stat estado;
     if (::fstat(fd, &estado) != 0 || !S_ISREG(estado.st_mode)) {
         ::close(fd);
-        return false;
+        return -1;
     }
     const int banderas = ::fcntl(fd, F_GETFL);
     if (banderas != -1)
         ::fcntl(fd, F_SETFL, banderas & ~O_NONBLOCK);
+    return fd;
+}
+
+bool abreRegular(const QString &ruta, QFile *archivo)
+{
+    const int fd = abreRegularFd(ruta);
+    if (fd < 0)
+        return false;
     if (!archivo->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         return false;

@@ -16,6 +16,9 @@ bool estaDentro(const QString &baseLimpia, const QString &ruta);
 
 // Opens a file for reading only when it is a regular file: a directory, FIFO or device would hang or never end.
 // The descriptor is checked after opening, so a path swapped between a check and the open cannot slip through.
+// The path reaches the file system as UTF-8 whatever the locale. A blocking descriptor, or -1.
+int abreRegularFd(const QString &ruta);
+// The same, held by `archivo`.
 bool abreRegular(const QString &ruta, QFile *archivo);
 // Makes the file for writing only when nothing stands under the name, not even a link: a descriptor, or -1 with
 // errno set (EEXIST when the name is taken).

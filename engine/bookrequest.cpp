@@ -214,6 +214,8 @@ QString KovLibro::VerifieDirectory(const QString &base, const QString &ruc, cons
 
 bool KovLibro::closeHandles()
 {
+    copia.descarta();
+    copiaPedida = false;
     libro.close();
     lecturaTerminada = true;
     indice.removeFile();

@@ -1,9 +1,9 @@
 #include "kovlibro.h"
 
 #include "archivoseguro.h"
+#include "kovsha1.h"
 #include "lecturamonto.h"
 
-#include <QCryptographicHash>
 #include <QJsonDocument>
 #include <QVariantMap>
 
@@ -11,11 +11,9 @@
 #include <ctime>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
-
-const int kBloqueCopia = 1024 * 1024;
-const qint64 kBloqueHash = 8192;
 
 // Boxes that may not end below zero; a negative total is published as the text "0".
 static const char *const kCasillasNoNegativas[] = {
@@ -51,27 +49,6 @@ QString corte(const QString &path, int desde)
     if (fin <= desdeReal)
         return QString();
     return path.mid(desdeReal, qMin(fin, path.size()) - desdeReal);
-}
-
-bool hashArchivo(const QString &ruta, QString *hash, qint64 *tam)
-{
-    QFile archivo;
-    if (!abreRegular(ruta, &archivo))
-        return false;
-    QCryptographicHash sha1(QCryptographicHash::Sha1);
-    QByteArray bloque(int(kBloqueHash), Qt::Uninitialized);
-    qint64 total = 0;
-    for (;;) {
-        const qint64 leidos = archivo.read(bloque.data(), kBloqueHash);
-        if (leidos <= 0)
-            break;
-        sha1.addData(bloque.constData(), int(leidos));
-        total += leidos;
-    }
-    *hash = QString::fromLatin1(sha1.result().toHex());
-    if (tam)
-        *tam = total;
-    return true;
 }
 
 // The position of the entry of that name in a job list, or -1. The name-to-position index spares a scan per entry;
@@ -280,43 +257,47 @@ bool KovLibro::dentroDeBase(const QString &ruta) const
     return estaDentro(baseLimpia(pathHacolKov), ruta);
 }
 
-// The book is hashed as it is copied. That hash is the copy's own, whatever stands under the copy's name later, and
-// stands for the book's own only while the book is provably the same file as then.
+// The copy runs beside the reading, from its start; which of the two ends first does not matter. The book is hashed
+// as it is copied. That hash is the copy's own, whatever stands under the copy's name later, and stands for the
+// book's own only while the book is provably the same file as when the copy started.
+void KovLibro::iniciaCopia()
+{
+    copia.descarta();
+    copiaPedida = true;
+    copiaHecha = false;
+    firmaLibroCopiado.clear();
+    firmaInicioCopia.clear();
+    inicioCopia = qint64(::time(nullptr));
+    destinoCopia = pathWork + nameFileDetail;
+    const int origen = dentroDeBase(destinoCopia) ? abreRegularFd(path) : -1;
+    if (origen < 0)
+        return;
+    firmaInicioCopia = firma(path, inicioCopia);
+    QString temporal;
+    const int destino = resultados.abreTemporal(destinoCopia, &temporal);
+    if (destino < 0) {
+        ::close(origen);
+        return;
+    }
+    copia.inicia(origen, destino, temporal);
+}
+
 bool KovLibro::copyDetail()
 {
-    const QString destino = pathWork + nameFileDetail;
-    firmaLibroCopiado.clear();
-    copiaHecha = false;
-    inicioCopia = qint64(::time(nullptr));
-    QFile origen;
-    bool ok = dentroDeBase(destino) && abreRegular(path, &origen);
-    const QByteArray firmaAntes = ok ? firma(path, inicioCopia) : QByteArray();
-    QCryptographicHash sha1(QCryptographicHash::Sha1);
-    qint64 copiados = 0;
-    ok = ok && resultados.escribe(destino, [&](QFile *copia) {
-        QByteArray bloque(kBloqueCopia, Qt::Uninitialized);
-        for (;;) {
-            const qint64 leidos = origen.read(bloque.data(), bloque.size());
-            if (leidos <= 0)
-                return leidos == 0;
-            if (copia->write(bloque.constData(), leidos) != leidos)
-                return false;
-            sha1.addData(bloque.constData(), int(leidos));
-            copiados += leidos;
-        }
-    });
+    if (!copiaPedida)
+        iniciaCopia();
+    copiaPedida = false;
     // A copy that was not made leaves no name behind: a failure is never published as a file.
-    if (!ok) {
+    if (!copia.termina(&hashCopia, &tamCopia)) {
         nameFileDetail.clear();
         addError(999, 0, 0);
         return false;
     }
+    resultados.adopta(copia.archivo(), destinoCopia);
     copiaHecha = true;
-    hashCopia = QString::fromLatin1(sha1.result().toHex());
-    tamCopia = copiados;
     // A book that changed while it was copied is hashed again from its file when the summary asks.
-    if (!firmaAntes.isEmpty() && firma(path, inicioCopia) == firmaAntes)
-        firmaLibroCopiado = firmaAntes;
+    if (!firmaInicioCopia.isEmpty() && firma(path, inicioCopia) == firmaInicioCopia)
+        firmaLibroCopiado = firmaInicioCopia;
     return true;
 }
 
@@ -327,7 +308,7 @@ void KovLibro::generaHash()
         return;
     }
     QString hash;
-    if (hashArchivo(path, &hash, nullptr))
+    if (KovSha1::archivo(path, &hash, nullptr))
         hashLibro = hash;
 }
 

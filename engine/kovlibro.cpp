@@ -97,6 +97,7 @@ KovLibro::KovLibro()
       tamCopia(0),
       copiaHecha(false),
       inicioCopia(0),
+      copiaPedida(false),
       resultadosFallidos(false),
       topeLinea(kSinTope),
       lineaDesbordada(false)

@@ -6,6 +6,7 @@
 #include "kovcolumna.h"
 #include "kovcolumnaext.h"
 #include "kovcontrol.h"
+#include "kovcopia.h"
 #include "kovrespuesta.h"
 #include "kovresultados.h"
 #include "kovrules.h"
@@ -63,7 +64,11 @@ public:
     void generaResumen();
     void recopilaPerAcumulador();
 
-    // Copies the book under a temporary name; the copy reaches its name with the job's other result files.
+    // Starts copying the book under a temporary name, beside the reading; copyDetail() keeps the copy, and
+    // closeHandles() drops a copy not kept.
+    void iniciaCopia();
+    // Ends the copy that iniciaCopia() started, or makes one now; the copy reaches its name with the job's other
+    // result files. False, with error 999, when it could not be made whole.
     bool copyDetail();
     void generaHash();
     void generateHashDetail();
@@ -199,7 +204,11 @@ private:
     qint64 tamCopia;
     bool copiaHecha;
     qint64 inicioCopia;
+    QByteArray firmaInicioCopia;
     QByteArray firmaLibroCopiado;
+    KovCopia copia;
+    QString destinoCopia;
+    bool copiaPedida;
     // The job's result files until they are published, and whether one of them failed, which fails them all.
     KovResultados resultados;
     bool resultadosFallidos;

@@ -62,22 +62,32 @@ void KovResultados::setEtiqueta(const QString &etiqueta)
     }
 }
 
-bool KovResultados::escribe(const QString &destino, const std::function<bool(QFile *)> &contenido)
+int KovResultados::abreTemporal(const QString &destino, QString *temporal)
 {
     if (!reemplazable(destino))
-        return false;
+        return -1;
     // Beside the final name, so that the rename stays within one file system and is atomic. Unique to this process
     // and this call; made new, so that no file of someone else's is ever written through.
     const QString carpeta = QFileInfo(destino).path() + QLatin1Char('/');
     const QString prefijo = QStringLiteral(".kov-%1-%2-").arg(qint64(::getpid())).arg(etiqueta);
-    QString temporal;
-    int fd = -1;
-    for (int intento = 0; intento < kIntentos && fd < 0; ++intento) {
-        temporal = carpeta + prefijo + QString::number(gSerie.fetchAndAddRelaxed(1)) + QStringLiteral(".tmp");
-        fd = creaNuevo(temporal);
-        if (fd < 0 && errno != EEXIST)
-            return false;
+    for (int intento = 0; intento < kIntentos; ++intento) {
+        *temporal = carpeta + prefijo + QString::number(gSerie.fetchAndAddRelaxed(1)) + QStringLiteral(".tmp");
+        const int fd = creaNuevo(*temporal);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
     }
+    return -1;
+}
+
+void KovResultados::adopta(const QString &temporal, const QString &destino)
+{
+    pendientes.append({temporal, destino});
+}
+
+bool KovResultados::escribe(const QString &destino, const std::function<bool(QFile *)> &contenido)
+{
+    QString temporal;
+    const int fd = abreTemporal(destino, &temporal);
     if (fd < 0)
         return false;
 
@@ -97,7 +107,7 @@ bool KovResultados::escribe(const QString &destino, const std::function<bool(QFi
         ::unlink(QFile::encodeName(temporal).constData());
         return false;
     }
-    pendientes.append({temporal, destino});
+    adopta(temporal, destino);
     return true;
 }
 

@@ -28,6 +28,12 @@ public:
     // made, or when it was not written whole.
     bool escribe(const QString &destino, const std::function<bool(QFile *)> &contenido);
 
+    // The same in two steps, for a file written elsewhere: makes the temporary file for `destino` and hands back
+    // its descriptor (the caller's to write and close) and its name, or -1 with nothing made; then adopta() takes
+    // the file, once written whole and closed, into the set. A file not adopted is the caller's to remove.
+    int abreTemporal(const QString &destino, QString *temporal);
+    void adopta(const QString &temporal, const QString &destino);
+
     // Moves every file written into its name, while no other job publishes into `carpeta`. On a failure no file of
     // the set is left, under its name or not, and the result is false.
     bool publica(const QString &carpeta);

@@ -100,6 +100,8 @@ void KovValidator::run(QMutex *mutex)
         book.copyDetail();
         book.closeHandles();
     } else {
+        // Copied beside the reading; the copy is kept below only for a book without errors.
+        book.iniciaCopia();
         for (;;) {
             const int n = book.readLine();
             if (n == 0)

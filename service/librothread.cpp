@@ -2,16 +2,15 @@
 
 #include "kovcontrol.h"
 #include "kovjobtable.h"
+#include "kovsha1.h"
 #include "kovvalidator.h"
 #include "platform.h"
 #include "requestline.h"
 #include "servicelimits.h"
 
 #include <QCoreApplication>
-#include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDebug>
-#include <QFile>
 #include <QJsonDocument>
 #include <QMutexLocker>
 #include <QScopeGuard>
@@ -22,10 +21,8 @@
 
 #include <cerrno>
 
-#include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -38,7 +35,6 @@ const int kEarlyCloseWaitMs = 30000;
 const int kSliceMs = 100;
 // A request line is a few kilobytes of Base64 at most; past this the peer is not a client of ours.
 const int kMaxRequestBytes = 64 * 1024 * 1024;
-const int kHashBlockBytes = 8192;
 // A request larger than this is dispatched only once it holds a share of kRequestMemoryMiB, twice its size (the
 // UTF-16 text of its argument), so that many large requests at once cannot take more than that between them.
 const int kSmallRequestBytes = 1024 * 1024;
@@ -127,24 +123,6 @@ void writeAnswer(QTcpSocket *socket, const QString &answer)
     char unread[4096];
     for (int i = 0; i < 16 && fd >= 0 && ::recv(fd, unread, sizeof unread, MSG_DONTWAIT) > 0; ++i) {
     }
-}
-
-// A FIFO or a device would block or never end; only regular files are hashed.
-bool openRegularFile(const QString &path, QFile *file)
-{
-    const QByteArray name = path.toUtf8();
-    if (name.isEmpty())
-        return false;
-    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct stat info;
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)
-        || !file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -431,18 +409,9 @@ QString LibroThread::txn180(QStringList fields)
 {
     if (fields.size() < 2)
         return formatResponse(QStringLiteral("95"), fields.at(0), QString());
-    QFile file;
-    if (!openRegularFile(fields.at(1), &file))
+    // Only a regular file is hashed: a FIFO or a device would block or never end.
+    QString hash;
+    if (!KovSha1::archivo(fields.at(1), &hash, nullptr))
         return formatResponse(QStringLiteral("94"), fields.at(0), QString());
-    QCryptographicHash sha1(QCryptographicHash::Sha1);
-    QByteArray block(kHashBlockBytes, Qt::Uninitialized);
-    forever {
-        const qint64 n = file.read(block.data(), block.size());
-        if (n < 0)
-            return formatResponse(QStringLiteral("94"), fields.at(0), QString());
-        if (n == 0)
-            break;
-        sha1.addData(block.constData(), int(n));
-    }
-    return formatResponse(QStringLiteral("00"), fields.at(0), QString::fromLatin1(sha1.result().toHex()));
+    return formatResponse(QStringLiteral("00"), fields.at(0), hash);
 }

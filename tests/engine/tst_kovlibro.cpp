@@ -301,6 +301,7 @@ private slots:
     void resultFilesOfCleanBook();
     void detailHashIsOfTheBytesCopied();
     void hashesOfBookUnchangedForLong();
+    void bookThatCannotBeReadForItsHash();
     void bookSwappedForFifo();
     void bookWithErrorsWritesNothing();
     void resultFilesReplaced();
@@ -1223,6 +1224,25 @@ void TestKovLibro::hashesOfBookUnchangedForLong()
     QCOMPARE(valorDe(caso.control.resumen, QStringLiteral("cod_hash_det")), hash);
     QCOMPARE(valorDe(caso.control.resumen, QStringLiteral("cnt_tam_det")), QString::number(contenido.size()));
     QCOMPARE(leeArchivo(caso.libro.getPathWork() + caso.libro.getNameFileDetail()), contenido);
+}
+
+// A book that fails to read when the summary hashes it gets no hash, rather than the hash of what was read before
+// the failure.
+void TestKovLibro::bookThatCannotBeReadForItsHash()
+{
+    Caso caso;
+    QVERIFY(caso.abre("a|\n", columnasLibres(1)));
+    QCOMPARE(caso.lee(), QStringList());
+    QVERIFY(caso.libro.copyDetail());
+    QVERIFY(QFile::remove(caso.book));
+    // A regular file whose first read fails.
+    QVERIFY(QFile::link(QStringLiteral("/proc/self/mem"), caso.book));
+    caso.libro.closeHandles();
+    caso.libro.generaResumen();
+    QCOMPARE(compacta(caso.control.errores), QStringList());
+    QCOMPARE(valorDe(caso.control.resumen, QStringLiteral("cod_hash")), QString());
+    QCOMPARE(valorDe(caso.control.resumen, QStringLiteral("cod_hash_det")),
+             QString::fromLatin1(QCryptographicHash::hash("a|\n", QCryptographicHash::Sha1).toHex()));
 }
 
 // A book swapped for a FIFO during the job is never opened for the copy: it would wait for a writer forever.

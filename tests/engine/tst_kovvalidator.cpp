@@ -1,4 +1,5 @@
 #include "kovcontrol.h"
+#include "kovcopia.h"
 #include "kovjobtable.h"
 #include "kovrespuesta.h"
 #include "kovrules.h"
@@ -60,6 +61,43 @@ KovRespuesta gatedValidator(QList<KovColumna> *, ParametrosRegistro *)
 }
 
 const int kWait = 20000;
+const int kCopyBlock = 1024 * 1024;
+
+// The detail copy's progress, seen from its own thread; while holding is on it stops after its first block until
+// the test lets it go.
+struct CopyWatch
+{
+    QAtomicInt holding;
+    QAtomicInteger<qint64> copied;
+    QSemaphore blocks;
+    QSemaphore reached;
+    QSemaphore release;
+};
+
+CopyWatch copyWatch;
+
+void watchCopy(qint64 copied)
+{
+    copyWatch.copied.storeRelease(copied);
+    copyWatch.blocks.release();
+    if (copyWatch.holding.testAndSetOrdered(1, 0)) {
+        copyWatch.reached.release();
+        copyWatch.release.acquire();
+    }
+}
+
+// Everything in a folder, hidden names (the temporary files) included.
+QStringList everything(const QString &folder)
+{
+    QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    names.sort();
+    return names;
+}
+
+QString sha1(const QByteArray &bytes)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex());
+}
 
 QJsonObject column(const QString &longitud)
 {
@@ -159,6 +197,11 @@ private slots:
     void finalStatusNamesTheResultFiles();
     void errorCountIsTakenAfterTheSummary();
     void boxesAreTextsWhileRunningAndWholeAtTheEnd();
+    void copyDroppedWhenErrorsFollowIt_data();
+    void copyDroppedWhenErrorsFollowIt();
+    void cancelDuringTheCopy_data();
+    void cancelDuringTheCopy();
+    void bookChangedDuringTheCopy();
 
 private:
     // A request for `book` with a one-column layout of any length and the given field limit.
@@ -194,6 +237,11 @@ void TestKovValidator::init()
     gate.calls.storeRelease(0);
     gate.lockedDuringLine.storeRelease(0);
     gate.boxes.storeRelease(0);
+    copyWatch.holding.storeRelease(0);
+    copyWatch.copied.storeRelease(0);
+    for (QSemaphore *s : {&copyWatch.blocks, &copyWatch.reached, &copyWatch.release})
+        s->acquire(s->available());
+    KovCopia::setVigia(watchCopy);
     dir = new QTemporaryDir;
     QVERIFY(dir->isValid());
     QVERIFY(QDir().mkpath(dir->filePath(QStringLiteral("work"))));
@@ -201,6 +249,10 @@ void TestKovValidator::init()
 
 void TestKovValidator::cleanup()
 {
+    KovCopia::setVigia(nullptr);
+    // A hold a failed test left must not keep a copy waiting.
+    copyWatch.holding.storeRelease(0);
+    copyWatch.release.release(1000);
     delete dir;
     dir = nullptr;
     QCOMPARE(gate.lockedDuringLine.loadAcquire(), 0);
@@ -774,6 +826,136 @@ void TestKovValidator::boxesAreTextsWhileRunningAndWholeAtTheEnd()
     QCOMPARE(control.value(QStringLiteral("archivoCasillas")), QJsonValue(QString()));
     QCOMPARE(control.value(QStringLiteral("directorio")), QJsonValue(record.getStatus().getPathWork()));
     QVERIFY(!control.contains(QStringLiteral("running")) && !control.contains(QStringLiteral("cancel")));
+    QVERIFY(kovRemoveJob(ticket));
+}
+
+void TestKovValidator::copyDroppedWhenErrorsFollowIt_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("holdCopy");
+    QTest::addColumn<QList<QString>>("expected");
+    // Line 2 has a field too many, found once the copy has the whole book.
+    QTest::newRow("error after the copy finished") << QByteArray("a|\nb|c|\nd|\n") << false
+                                                   << QList<QString>{QStringLiteral("040")};
+    // The error limit stops the reading while the copy is held half-way.
+    QList<QString> limit;
+    for (int i = 0; i < 1001; ++i)
+        limit << QStringLiteral("040");
+    limit << QStringLiteral("010") << QStringLiteral("044");
+    QTest::newRow("error limit with the copy half-way")
+        << QByteArray("a|\n") + QByteArray("a|b|\n").repeated(1001) + QByteArray("c|\n").repeated(400000) << true
+        << limit;
+}
+
+// A book with errors keeps no copy, however far the copy had come: nothing is published and no temporary file is
+// left.
+void TestKovValidator::copyDroppedWhenErrorsFollowIt()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, holdCopy);
+    QFETCH(QList<QString>, expected);
+    copyWatch.holding.storeRelease(holdCopy ? 1 : 0);
+    QString ticket;
+    KovValidator *job = nullptr;
+    QThread *thread = startGatedJob(bytes, &ticket, &job);
+    QVERIFY(thread);
+
+    QVERIFY(gate.reached.tryAcquire(1, kWait));
+    if (holdCopy) {
+        QVERIFY(copyWatch.reached.tryAcquire(1, kWait));
+        QCOMPARE(copyWatch.copied.loadAcquire(), qint64(kCopyBlock));
+    } else {
+        while (copyWatch.copied.loadAcquire() < bytes.size())
+            QVERIFY(copyWatch.blocks.tryAcquire(1, kWait));
+    }
+    copyWatch.release.release();
+    QVERIFY(finish(thread));
+    delete job;
+
+    KovControl record;
+    QVERIFY(kovGetJob(ticket, &record));
+    QCOMPARE(codes(record), expected);
+    QCOMPARE(record.getStatus().getAvance(), 100);
+    QCOMPARE(everything(dir->filePath(QStringLiteral("work/20100066603/20240100080000"))), QStringList());
+    QVERIFY(indexFiles(ticket).isEmpty());
+    QVERIFY(kovRemoveJob(ticket));
+}
+
+void TestKovValidator::cancelDuringTheCopy_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("linesBefore");
+    QTest::addColumn<bool>("copied");
+    const QByteArray tail = QByteArray("c|\n").repeated(400000);
+    QTest::newRow("no error so far: the copy is finished") << QByteArray("a|\nb|\n") + tail << 2 << true;
+    // Line 2 has a field too many and never reaches the validator.
+    QTest::newRow("an error so far: the copy is dropped") << QByteArray("a|\nb|c|\n") + tail << 1 << false;
+}
+
+// A job cancelled while its copy is half-way still copies a book without errors to its end, and leaves nothing of
+// the copy of a book with errors.
+void TestKovValidator::cancelDuringTheCopy()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, linesBefore);
+    QFETCH(bool, copied);
+    copyWatch.holding.storeRelease(1);
+    QString ticket;
+    KovValidator *job = nullptr;
+    QThread *thread = startGatedJob(bytes, &ticket, &job);
+    QVERIFY(thread);
+
+    for (int line = 0; line < linesBefore; ++line) {
+        QVERIFY(gate.reached.tryAcquire(1, kWait));
+        gate.release.release();
+    }
+    QVERIFY(gate.reached.tryAcquire(1, kWait));
+    QVERIFY(copyWatch.reached.tryAcquire(1, kWait));
+    QVERIFY(kovCancelJob(ticket));
+    QTest::ignoreMessage(QtDebugMsg, "Se cancelo el proceso");
+    copyWatch.release.release();
+    QVERIFY(finish(thread));
+    delete job;
+
+    KovControl record;
+    QVERIFY(!kovGetJob(ticket, &record));
+    QVERIFY(indexFiles(ticket).isEmpty());
+    const QString folder = dir->filePath(QStringLiteral("work/20100066603/20240100080000"));
+    QCOMPARE(everything(folder), copied ? QStringList{QString::fromLatin1(kDetail)} : QStringList());
+    if (copied)
+        QCOMPARE(readAll(folder + QLatin1Char('/') + QString::fromLatin1(kDetail)), bytes);
+}
+
+// The book rewritten while its copy is half-way: the detail hash and size are those of the bytes the copy holds,
+// and the book hash is the book's as it stands at the summary.
+void TestKovValidator::bookChangedDuringTheCopy()
+{
+    const QByteArray before = QByteArray("a|\n").repeated(400000);
+    const QByteArray after = QByteArray("b|\n").repeated(400000);
+    copyWatch.holding.storeRelease(1);
+    QString ticket;
+    KovValidator *job = nullptr;
+    QThread *thread = startGatedJob(before, &ticket, &job);
+    QVERIFY(thread);
+    QVERIFY(gate.reached.tryAcquire(1, kWait));
+    QVERIFY(copyWatch.reached.tryAcquire(1, kWait));
+    QVERIFY(writeFile(dir->filePath(QStringLiteral("LE2010006660320240100080100001111.txt")), after));
+    copyWatch.release.release();
+    QVERIFY(finish(thread));
+    delete job;
+
+    KovControl record;
+    QVERIFY(kovGetJob(ticket, &record));
+    QCOMPARE(codes(record), QList<QString>());
+    const QByteArray copy = before.left(kCopyBlock) + after.mid(kCopyBlock);
+    const KovStatus status = record.getStatus();
+    QCOMPARE(readAll(status.getPathWork() + status.getNameFileDetail()), copy);
+    QVariantMap sums;
+    for (const QVariant &e : record.getResumen())
+        sums.insert(e.toMap().value(QStringLiteral("atrib")).toString(), e.toMap().value(QStringLiteral("valor")));
+    QCOMPARE(sums.value(QStringLiteral("cod_hash")).toString(), sha1(after));
+    QCOMPARE(sums.value(QStringLiteral("cod_hash_det")).toString(), sha1(copy));
+    QCOMPARE(sums.value(QStringLiteral("cnt_tam_det")).toString(), QString::number(copy.size()));
     QVERIFY(kovRemoveJob(ticket));
 }
 

@@ -211,6 +211,7 @@ void TestLibroThread::hash_data()
     QTest::newRow("folder") << "folder" << "94|180";
     QTest::newRow("endless device") << "/dev/zero" << "94|180";
     QTest::newRow("null device") << "/dev/null" << "94|180";
+    QTest::newRow("regular file whose read fails") << "/proc/self/mem" << "94|180";
 }
 
 void TestLibroThread::hash()

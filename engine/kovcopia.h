@@ -1,0 +1,56 @@
+#ifndef KOVCOPIA_H
+#define KOVCOPIA_H
+
+#include <QString>
+
+#include <atomic>
+
+#include <pthread.h>
+
+// The detail copy of a book, made on a thread of its own while the job checks the lines: the book's bytes go into
+// a new file in blocks, hashed as they are written, so memory stays the same whatever the book's size. The file is
+// the caller's once termina() said it was written whole; otherwise it is removed, at the latest on destruction.
+class KovCopia
+{
+public:
+    KovCopia();
+    ~KovCopia();
+    KovCopia(const KovCopia &) = delete;
+    KovCopia &operator=(const KovCopia &) = delete;
+
+    // Starts copying the book open as `origen` into the new file `temporal`, open for writing as `destino`; both
+    // descriptors are the copy's from now on. Should no thread be had, termina() makes the copy itself.
+    void inicia(int origen, int destino, const QString &temporal);
+    bool iniciada() const;
+    // Waits for the copy to reach the end of the book. True when every byte read was written and the file closed
+    // cleanly: the file is then the caller's, and `hash` and `tam` are those of the bytes it holds. Otherwise the
+    // file is removed.
+    bool termina(QString *hashCopia, qint64 *tam);
+    // The file's name, as inicia() was given it.
+    QString archivo() const;
+    // Stops the copy after the block in hand, waits for it and removes the file.
+    void descarta();
+
+    // Called on the copying side after every block, with the bytes copied so far: lets a test catch a copy
+    // half-way. Null, the default, calls nothing.
+    static void setVigia(void (*vigia)(qint64 copiados));
+
+private:
+    static void *hilo(void *copia);
+    void copia();
+    void espera();
+
+    int origen;
+    int destino;
+    QString temporal;
+    bool enCurso;
+    bool enHilo;
+    pthread_t id;
+    std::atomic<bool> alto;
+    // Written by the copying side, read once it has been joined.
+    bool ok;
+    QString hash;
+    qint64 copiados;
+};
+
+#endif // KOVCOPIA_H
