@@ -28,6 +28,8 @@ struct Gate
     QAtomicInt lockedDuringLine;
     // Every record then reports a positive box and a negative one of the listed boxes.
     QAtomicInt boxes;
+    // Every record then reports a total of each kind.
+    QAtomicInt totals;
     QSemaphore reached;
     QSemaphore release;
 };
@@ -55,6 +57,13 @@ KovRespuesta gatedValidator(QList<KovColumna> *, ParametrosRegistro *)
     if (gate.boxes.loadAcquire()) {
         respuesta.addCasillas(QStringLiteral("140"), 12.6);
         respuesta.addCasillas(QStringLiteral("100"), -5.0);
+    }
+    if (gate.totals.loadAcquire()) {
+        respuesta.addAcumulador(QStringLiteral("mto_total"), 1.5);
+        respuesta.addAcumulador(QStringLiteral("cnt_reg_e1"), 1.0);
+        respuesta.addAgregado(QStringLiteral("cdp_cnt_01"), 1.0);
+        respuesta.addCasillas(QStringLiteral("107"), 2.25);
+        respuesta.addPerAcumulador(QStringLiteral("mto_per"), QStringLiteral("20231200"), 0.5);
     }
     return respuesta;
 }
@@ -159,6 +168,7 @@ private slots:
     void finalStatusNamesTheResultFiles();
     void errorCountIsTakenAfterTheSummary();
     void boxesAreTextsWhileRunningAndWholeAtTheEnd();
+    void pollsSeeTheTotalsOfTheLastPublishedLine();
 
 private:
     // A request for `book` with a one-column layout of any length and the given field limit.
@@ -194,6 +204,7 @@ void TestKovValidator::init()
     gate.calls.storeRelease(0);
     gate.lockedDuringLine.storeRelease(0);
     gate.boxes.storeRelease(0);
+    gate.totals.storeRelease(0);
     dir = new QTemporaryDir;
     QVERIFY(dir->isValid());
     QVERIFY(QDir().mkpath(dir->filePath(QStringLiteral("work"))));
@@ -774,6 +785,76 @@ void TestKovValidator::boxesAreTextsWhileRunningAndWholeAtTheEnd()
     QCOMPARE(control.value(QStringLiteral("archivoCasillas")), QJsonValue(QString()));
     QCOMPARE(control.value(QStringLiteral("directorio")), QJsonValue(record.getStatus().getPathWork()));
     QVERIFY(!control.contains(QStringLiteral("running")) && !control.contains(QStringLiteral("cancel")));
+    QVERIFY(kovRemoveJob(ticket));
+}
+
+namespace {
+
+QString totalsOf(const KovControl &record)
+{
+    QStringList texts;
+    const QList<QList<QVariant>> lists{record.getResumen(), record.getAgregado(), record.getCasillas(),
+                                       record.getAuxResumen()};
+    for (const QList<QVariant> &list : lists) {
+        for (const QVariant &v : list) {
+            const QVariantMap m = v.toMap();
+            texts << m.value(QStringLiteral("atrib")).toString() + QLatin1Char('=')
+                         + m.value(QStringLiteral("valor")).toString();
+        }
+        texts << QStringLiteral(";");
+    }
+    return texts.join(QLatin1Char(' '));
+}
+
+} // namespace
+
+// A record copied out of the table while the job runs holds the totals of the lines its counts say were read,
+// and keeps them while the job goes on merging into its own record.
+void TestKovValidator::pollsSeeTheTotalsOfTheLastPublishedLine()
+{
+    gate.totals.storeRelease(1);
+    QString ticket;
+    KovValidator *job = nullptr;
+    QThread *thread = startGatedJob("a|\nb|\nc|\n", &ticket, &job);
+    QVERIFY(thread);
+
+    QVERIFY(gate.reached.tryAcquire(1, kWait));
+    KovControl first;
+    QVERIFY(kovGetJob(ticket, &first));
+    QCOMPARE(first.getStatus().getRegistros(), qint64(0));
+    QCOMPARE(totalsOf(first), QStringLiteral("; ; ; ;"));
+    gate.release.release();
+
+    QVERIFY(gate.reached.tryAcquire(1, kWait));
+    KovControl second;
+    QVERIFY(kovGetJob(ticket, &second));
+    const QString afterOne = QStringLiteral("mto_total=1.500 cnt_reg_e1=1.000 ; cdp_cnt_01=1 ; 107=2.250 ; "
+                                            "mto_per__20231200=0.500 ;");
+    QCOMPARE(second.getStatus().getRegistros(), qint64(1));
+    QCOMPARE(totalsOf(second), afterOne);
+    const QString secondJson = second.toJson();
+    gate.release.release();
+
+    QVERIFY(gate.reached.tryAcquire(1, kWait));
+    KovControl third;
+    QVERIFY(kovGetJob(ticket, &third));
+    QCOMPARE(third.getStatus().getRegistros(), qint64(2));
+    const QString afterTwo = QStringLiteral("mto_total=3.000 cnt_reg_e1=2 ; cdp_cnt_01=2 ; 107=4.500 ; "
+                                            "mto_per__20231200=1.000 ;");
+    QCOMPARE(totalsOf(third), afterTwo);
+    QCOMPARE(totalsOf(second), afterOne);
+    QCOMPARE(second.toJson(), secondJson);
+    QVERIFY(secondJson.contains(QStringLiteral("\"valor\": \"2.250\"")));
+
+    QVERIFY(finish(thread));
+    delete job;
+    KovControl last;
+    QVERIFY(kovGetJob(ticket, &last));
+    QCOMPARE(totalsOf(third), afterTwo);
+    QCOMPARE(last.getStatus().getRegistros(), qint64(3));
+    QCOMPARE(last.resumen.at(0).toMap().value(QStringLiteral("valor")), QVariant(QStringLiteral("4.500")));
+    QCOMPARE(last.resumen.at(2).toMap().value(QStringLiteral("atrib")), QVariant(QStringLiteral("cod_hash")));
+    QCOMPARE(last.resumen.at(3).toMap().value(QStringLiteral("valor")), QVariant(QStringLiteral("20231200=1.500")));
     QVERIFY(kovRemoveJob(ticket));
 }
 
