@@ -49,9 +49,10 @@ private:
 
     KovImporte(qint64 cuenta, quint8 forma, quint8 digitos) : cuenta(cuenta), forma(forma), digitos(digitos) {}
 
-    // Up to this many thousandths in the two texts together, the doubles they read as are added with an error
-    // below half a thousandth and, at 0 decimals, below the distance of any sum but an exact half from its
-    // rounding point: the sum's text is that of the sum of the thousandths.
+    // Up to this many thousandths in the two texts together, the doubles they read as (each within a relative
+    // 2^-53 of its text) and their rounded sum stray from the exact sum by under a quarter of a thousandth: the
+    // sum's text is that of the sum of the thousandths, unless at 0 decimals that sum ends in exactly half a unit,
+    // which the doubles may land on either side of.
     static constexpr qint64 kSumaEntera = qint64(1) << 50;
 
     bool sumaEntera(const KovImporte &otro, int decimales, KovImporte *r) const
