@@ -72,10 +72,10 @@ void KovLibro::setControl(KovControl *control)
 {
     this->control = control ? control : &propio;
     // Positions remembered for another record mean nothing in this one.
-    indiceResumen.clear();
-    indiceAgregado.clear();
-    indiceCasillas.clear();
-    indicePeriodos.clear();
+    previasResumen.clear();
+    previasAgregado.clear();
+    previasCasillas.clear();
+    previasPeriodos.clear();
 }
 
 bool KovLibro::parse(const QString &request)

@@ -51,22 +51,6 @@ QString corte(const QString &path, int desde)
     return path.mid(desdeReal, qMin(fin, path.size()) - desdeReal);
 }
 
-// The position of the entry of that name in a job list, or -1. The name-to-position index spares a scan per entry;
-// a position that no longer holds the name falls back to the scan.
-int posicion(const QList<QVariant> &lista, QHash<QString, int> *indice, const QString &nombre)
-{
-    const int guardada = indice->value(nombre, -1);
-    if (guardada >= 0 && guardada < lista.size() && lista.at(guardada).toMap().value(kAtrib).toString() == nombre)
-        return guardada;
-    for (int i = 0; i < lista.size(); ++i) {
-        if (lista.at(i).toMap().value(kAtrib).toString() == nombre) {
-            indice->insert(nombre, i);
-            return i;
-        }
-    }
-    return -1;
-}
-
 // Timestamps are kept no finer than this on some file systems (two seconds on FAT, one on HFS+, a clock tick on
 // others): a change made within this span of the previous one may leave every field that stat() gives as it was.
 const qint64 kGranoTiempo = 3;
@@ -108,63 +92,67 @@ bool enLista(const QString &texto, const QStringList &lista)
     return false;
 }
 
-// Folds entries into a job list by name.
-void KovLibro::fusiona(const QList<EntradaAcumulador> &entradas, QList<QVariant> *lista, QHash<QString, int> *indice,
+// Folds a record's totals into a job list by name. The name is looked for first where the previous record's entry
+// of the same rank was found, since records report their totals in the same order, then just after the entry
+// before it, since a record's totals of one kind came in together.
+void KovLibro::fusiona(const QVector<TotalRespuesta> &entradas, KovTotales *totales, QVector<int> *previas,
                        const QString &marca, bool nuevaConMarca)
 {
-    for (const EntradaAcumulador &e : entradas) {
-        const QString nombre = e.value(kAtrib).toString();
-        const int pos = posicion(*lista, indice, nombre);
-        const bool entera = nombre.contains(marca);
+    if (previas->size() < entradas.size())
+        previas->resize(entradas.size());
+    int *previa = previas->data();
+    int anterior = -1;
+    for (const TotalRespuesta &e : entradas) {
+        const KovImporte valor = KovImporte::deValor(e.valor);
+        int pos = totales->posicion(e.atrib, *previa, anterior + 1);
         if (pos >= 0) {
-            QVariantMap actual = lista->at(pos).toMap();
-            const double suma = numero(e.value(kValor)) + numero(actual.value(kValor));
-            actual.insert(kValor, QString::number(suma, 'f', entera ? 0 : 3));
-            (*lista)[pos] = actual;
+            totales->cambia(pos, valor.mas(totales->importe(pos), totales->entera(pos) ? 0 : 3));
         } else {
-            const QVariant valor = nuevaConMarca
-                ? QVariant(QString::number(numero(e.value(kValor)), 'f', entera ? 0 : 3))
-                : e.value(kValor);
-            indice->insert(nombre, lista->size());
-            lista->append(entrada(nombre, valor));
+            const bool entera = e.atrib.contains(marca);
+            pos = totales->agrega(e.atrib, entera,
+                                  nuevaConMarca ? KovImporte::deNumero(valor.valor(), entera ? 0 : 3) : valor);
         }
+        *previa++ = pos;
+        anterior = pos;
     }
 }
 
 void KovLibro::addAcumulador(const KovRespuesta &respuesta)
 {
-    fusiona(respuesta.getAcumuladores(), &control->resumen, &indiceResumen, QStringLiteral("cnt_reg"), false);
+    fusiona(respuesta.totalesAcumuladores(), &control->totalesResumen, &previasResumen, QStringLiteral("cnt_reg"),
+            false);
 }
 
 void KovLibro::addAgregador(const KovRespuesta &respuesta)
 {
-    fusiona(respuesta.getAgregados(), &control->agregado, &indiceAgregado, QStringLiteral("cdp_cnt"), true);
+    fusiona(respuesta.totalesAgregados(), &control->totalesAgregado, &previasAgregado, QStringLiteral("cdp_cnt"),
+            true);
 }
 
 void KovLibro::addCasillas(const KovRespuesta &respuesta)
 {
-    fusiona(respuesta.getCasillas(), &control->casillas, &indiceCasillas, QStringLiteral("cdp_cnt"), true);
+    fusiona(respuesta.totalesCasillas(), &control->totalesCasillas, &previasCasillas, QStringLiteral("cdp_cnt"),
+            true);
 }
 
-// Per-period entries are folded as they arrive, one element per name and period holding the running total as
-// text, so the list stays as long as the distinct keys instead of growing with the book. The arithmetic is the
-// summary's own (each addition written back with three decimals), so the summary comes out byte for byte the same.
+// Per-period entries are folded as they arrive, one element per name and period holding the running total, so the
+// list stays as long as the distinct keys instead of growing with the book. The arithmetic is the summary's own
+// (each addition written back with three decimals), so the summary comes out byte for byte the same.
 void KovLibro::addPerAcumulador(const KovRespuesta &respuesta)
 {
-    const QList<EntradaAcumulador> entradas = respuesta.getPerAcumuladores();
-    QList<QVariant> *lista = &control->auxResumen;
-    for (const EntradaAcumulador &e : entradas) {
-        const QString clave = e.value(kAtrib).toString() + QStringLiteral("__")
-                              + e.value(QStringLiteral("per")).toString();
-        const int pos = posicion(*lista, &indicePeriodos, clave);
-        if (pos >= 0) {
-            QVariantMap actual = lista->at(pos).toMap();
-            actual.insert(kValor, tresDecimales(numero(actual.value(kValor)) + numero(e.value(kValor))));
-            (*lista)[pos] = actual;
-        } else {
-            indicePeriodos.insert(clave, lista->size());
-            lista->append(entrada(clave, tresDecimales(0.0 + numero(e.value(kValor)))));
-        }
+    const QVector<TotalPeriodo> &entradas = respuesta.totalesPerAcumuladores();
+    KovTotales *totales = &control->totalesAuxResumen;
+    if (previasPeriodos.size() < entradas.size())
+        previasPeriodos.resize(entradas.size());
+    int *previa = previasPeriodos.data();
+    for (const TotalPeriodo &e : entradas) {
+        const KovImporte valor = KovImporte::deValor(e.valor);
+        int pos = totales->posicion(e.atrib, e.periodo, *previa);
+        if (pos >= 0)
+            totales->cambia(pos, totales->importe(pos).mas(valor, 3));
+        else
+            pos = totales->agrega(e.atrib, e.periodo, KovImporte().mas(valor, 3));
+        *previa++ = pos;
         ++numPerAcumuladores;
     }
 }
@@ -205,6 +193,7 @@ void KovLibro::recopilaPerAcumulador()
 
 void KovLibro::generaResumen()
 {
+    control->cierraTotales();
     for (int i = 0; i < ncolumnas && i < columnas.size(); ++i) {
         const KovColumna &columna = columnas.at(i);
         if (columna.isAcumulador())

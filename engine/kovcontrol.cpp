@@ -9,10 +9,35 @@ KovStatus KovControl::getStatus() const { return status; }
 void KovControl::setStatus(const KovStatus &value) { status = value; }
 
 QList<QVariant> KovControl::getErrores() const { return errores; }
-QList<QVariant> KovControl::getResumen() const { return resumen; }
-QList<QVariant> KovControl::getAgregado() const { return agregado; }
-QList<QVariant> KovControl::getCasillas() const { return casillas; }
-QList<QVariant> KovControl::getAuxResumen() const { return auxResumen; }
+namespace {
+
+QList<QVariant> junta(const KovTotales &totales, const QList<QVariant> &lista)
+{
+    if (totales.isEmpty())
+        return lista;
+    return totales.lista() + lista;
+}
+
+void cierra(KovTotales *totales, QList<QVariant> *lista)
+{
+    *lista = junta(*totales, *lista);
+    totales->clear();
+}
+
+} // namespace
+
+QList<QVariant> KovControl::getResumen() const { return junta(totalesResumen, resumen); }
+QList<QVariant> KovControl::getAgregado() const { return junta(totalesAgregado, agregado); }
+QList<QVariant> KovControl::getCasillas() const { return junta(totalesCasillas, casillas); }
+QList<QVariant> KovControl::getAuxResumen() const { return junta(totalesAuxResumen, auxResumen); }
+
+void KovControl::cierraTotales()
+{
+    cierra(&totalesResumen, &resumen);
+    cierra(&totalesAgregado, &agregado);
+    cierra(&totalesCasillas, &casillas);
+    cierra(&totalesAuxResumen, &auxResumen);
+}
 
 QString KovControl::toJson() const
 {
@@ -30,8 +55,8 @@ QString KovControl::toJson() const
 
     QVariantMap map;
     map.insert(QStringLiteral("control"), control);
-    map.insert(QStringLiteral("resumen"), resumen);
+    map.insert(QStringLiteral("resumen"), getResumen());
     map.insert(QStringLiteral("errores"), errores);
-    map.insert(QStringLiteral("casillas"), casillas);
+    map.insert(QStringLiteral("casillas"), getCasillas());
     return QString::fromUtf8(QJsonDocument::fromVariant(map).toJson(QJsonDocument::Indented));
 }

@@ -10,6 +10,7 @@
 #include "kovrespuesta.h"
 #include "kovresultados.h"
 #include "kovrules.h"
+#include "kovtotales.h"
 #include "kovtypes.h"
 
 #include <QByteArray>
@@ -131,7 +132,7 @@ private:
     bool tablaAdmite(int c, const KovColumna &columna, Memoria &memoria) const;
 
     // Totals and results (bookresults.cpp).
-    void fusiona(const QList<EntradaAcumulador> &entradas, QList<QVariant> *lista, QHash<QString, int> *indice,
+    void fusiona(const QVector<TotalRespuesta> &entradas, KovTotales *totales, QVector<int> *previas,
                  const QString &marca, bool nuevaConMarca);
     QString nombreDetalle() const;
     bool dentroDeBase(const QString &ruta) const;
@@ -194,10 +195,11 @@ private:
     bool finDeArchivo;
     bool lecturaTerminada;
     qint64 tamLibro;
-    QHash<QString, int> indiceResumen;
-    QHash<QString, int> indiceAgregado;
-    QHash<QString, int> indiceCasillas;
-    QHash<QString, int> indicePeriodos;
+    // Where each entry of the previous record's lists was found, by its rank in the record.
+    QVector<int> previasResumen;
+    QVector<int> previasAgregado;
+    QVector<int> previasCasillas;
+    QVector<int> previasPeriodos;
     // The hash taken while copying is the detail hash, and stands for the book's own while the book is provably
     // unchanged since.
     QString hashCopia;

@@ -1,15 +1,24 @@
 #include "kovrespuesta.h"
 
-#include <cmath>
+#include <utility>
 
 namespace {
 
-EntradaAcumulador entrada(const QString &atrib, double valor)
+EntradaAcumulador entrada(const TotalRespuesta &total)
 {
     EntradaAcumulador e;
-    e.insert(QStringLiteral("atrib"), atrib);
-    e.insert(QStringLiteral("valor"), KovRespuesta::textoValor(valor));
+    e.insert(QStringLiteral("atrib"), total.atrib);
+    e.insert(QStringLiteral("valor"), KovRespuesta::textoValor(total.valor));
     return e;
+}
+
+QList<EntradaAcumulador> entradas(const QVector<TotalRespuesta> &totales)
+{
+    QList<EntradaAcumulador> lista;
+    lista.reserve(totales.size());
+    for (const TotalRespuesta &t : totales)
+        lista.append(entrada(t));
+    return lista;
 }
 
 } // namespace
@@ -50,24 +59,40 @@ bool KovRespuesta::hasErrores() const
 
 void KovRespuesta::addAcumulador(const QString &atrib, double valor)
 {
-    acumuladores.append(entrada(atrib, valor));
+    addAcumulador(QString(atrib), valor);
 }
 
 void KovRespuesta::addAgregado(const QString &atrib, double valor)
 {
-    agregados.append(entrada(atrib, valor));
+    addAgregado(QString(atrib), valor);
 }
 
 void KovRespuesta::addCasillas(const QString &atrib, double valor)
 {
-    casillas.append(entrada(atrib, valor));
+    addCasillas(QString(atrib), valor);
+}
+
+void KovRespuesta::addAcumulador(QString &&atrib, double valor)
+{
+    // A record validator reports its summary totals by the dozen.
+    if (acumuladores.capacity() == 0)
+        acumuladores.reserve(64);
+    acumuladores.append(TotalRespuesta{std::move(atrib), valorFinito(valor)});
+}
+
+void KovRespuesta::addAgregado(QString &&atrib, double valor)
+{
+    agregados.append(TotalRespuesta{std::move(atrib), valorFinito(valor)});
+}
+
+void KovRespuesta::addCasillas(QString &&atrib, double valor)
+{
+    casillas.append(TotalRespuesta{std::move(atrib), valorFinito(valor)});
 }
 
 void KovRespuesta::addPerAcumulador(const QString &atrib, const QString &periodo, double valor)
 {
-    EntradaAcumulador e = entrada(atrib, valor);
-    e.insert(QStringLiteral("per"), periodo);
-    perAcumuladores.append(e);
+    perAcumuladores.append(TotalPeriodo{atrib, periodo, valorFinito(valor)});
 }
 
 bool KovRespuesta::hasAcumuladores() const
@@ -153,20 +178,47 @@ QList<ErrorRespuesta> KovRespuesta::getErrores() const
 
 QList<EntradaAcumulador> KovRespuesta::getAcumuladores() const
 {
-    return acumuladores;
+    return entradas(acumuladores);
 }
 
 QList<EntradaAcumulador> KovRespuesta::getAgregados() const
 {
-    return agregados;
+    return entradas(agregados);
 }
 
 QList<EntradaAcumulador> KovRespuesta::getCasillas() const
 {
-    return casillas;
+    return entradas(casillas);
 }
 
 QList<EntradaAcumulador> KovRespuesta::getPerAcumuladores() const
+{
+    QList<EntradaAcumulador> lista;
+    lista.reserve(perAcumuladores.size());
+    for (const TotalPeriodo &t : perAcumuladores) {
+        EntradaAcumulador e = entrada(TotalRespuesta{t.atrib, t.valor});
+        e.insert(QStringLiteral("per"), t.periodo);
+        lista.append(e);
+    }
+    return lista;
+}
+
+const QVector<TotalRespuesta> &KovRespuesta::totalesAcumuladores() const
+{
+    return acumuladores;
+}
+
+const QVector<TotalRespuesta> &KovRespuesta::totalesAgregados() const
+{
+    return agregados;
+}
+
+const QVector<TotalRespuesta> &KovRespuesta::totalesCasillas() const
+{
+    return casillas;
+}
+
+const QVector<TotalPeriodo> &KovRespuesta::totalesPerAcumuladores() const
 {
     return perAcumuladores;
 }
@@ -174,9 +226,4 @@ QList<EntradaAcumulador> KovRespuesta::getPerAcumuladores() const
 QString KovRespuesta::textoValor(double valor)
 {
     return QString::number(valorFinito(valor), 'f', 3);
-}
-
-double KovRespuesta::valorFinito(double valor)
-{
-    return std::isfinite(valor) ? valor : 0.0;
 }

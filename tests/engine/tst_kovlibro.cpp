@@ -1,6 +1,7 @@
 #include "kovcontrol.h"
 #include "kovlibro.h"
 #include "kovrules.h"
+#include "lecturamonto.h"
 #include "patronfixture.h"
 
 #include <QCoreApplication>
@@ -13,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QTextCodec>
 #include <QtTest>
+
+#include <random>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -178,6 +181,59 @@ QByteArray leeArchivo(const QString &ruta)
     return f.readAll();
 }
 
+// The merges as texts, element by element: the first element of the name is the match, the sum is written back
+// and read again on every merge.
+struct ListaDeTextos
+{
+    QStringList nombres;
+    QStringList valores;
+    QString marca;
+    bool nuevaConMarca;
+
+    static double numero(const QString &texto) { return leeMonto(texto).valor; }
+
+    void fusiona(const QString &nombre, const QString &valor)
+    {
+        const int pos = nombres.indexOf(nombre);
+        const bool entera = !marca.isEmpty() && nombre.contains(marca);
+        if (pos >= 0) {
+            valores[pos] = QString::number(numero(valor) + numero(valores.at(pos)), 'f', entera ? 0 : 3);
+        } else {
+            nombres.append(nombre);
+            valores.append(nuevaConMarca ? QString::number(numero(valor), 'f', entera ? 0 : 3) : valor);
+        }
+    }
+
+    void fusionaPeriodo(const QString &clave, const QString &valor)
+    {
+        const int pos = nombres.indexOf(clave);
+        if (pos >= 0) {
+            valores[pos] = QString::number(numero(valores.at(pos)) + numero(valor), 'f', 3);
+        } else {
+            nombres.append(clave);
+            valores.append(QString::number(0.0 + numero(valor), 'f', 3));
+        }
+    }
+
+    QStringList entradas() const
+    {
+        QStringList l;
+        for (int i = 0; i < nombres.size(); ++i)
+            l << nombres.at(i) + QLatin1Char('=') + valores.at(i);
+        return l;
+    }
+};
+
+QStringList entradas(const QList<QVariant> &lista)
+{
+    QStringList l;
+    for (const QVariant &v : lista) {
+        const QVariantMap m = v.toMap();
+        l << m.value(QStringLiteral("atrib")).toString() + QLatin1Char('=') + m.value(QStringLiteral("valor")).toString();
+    }
+    return l;
+}
+
 // One book under test: its folder, request, engine and the record the engine writes into.
 struct Caso
 {
@@ -295,6 +351,7 @@ private slots:
     void recordStepMergesTotals();
     void validatorSeesEveryLineAfresh();
     void mergeRules();
+    void mergesFindNamesInAnyOrder();
     void perPeriodFold();
 
     void resultFilesOfCleanBook_data();
@@ -1020,21 +1077,21 @@ void TestKovLibro::recordStepMergesTotals()
     QVERIFY(caso.abre("A|10.5|\nE|1|\nT|2.25|\n|x|\n",
                       QJsonArray{columna("0", {{"obligatorio", true}}), columna("0")}, {{"funcion", "tstTotales"}}));
     QVERIFY(caso.libro.readLine() > 0);
-    QCOMPARE(valorDe(caso.control.resumen, QStringLiteral("cnt_reg_e1")), QStringLiteral("1.000"));
-    QCOMPARE(valorDe(caso.control.agregado, QStringLiteral("cdp_cnt_01")), QStringLiteral("1"));
-    QCOMPARE(valorDe(caso.control.agregado, QStringLiteral("mto_agr")), QStringLiteral("100.000"));
-    QCOMPARE(valorDe(caso.control.casillas, QStringLiteral("107")), QStringLiteral("-2.500"));
+    QCOMPARE(valorDe(caso.control.getResumen(), QStringLiteral("cnt_reg_e1")), QStringLiteral("1.000"));
+    QCOMPARE(valorDe(caso.control.getAgregado(), QStringLiteral("cdp_cnt_01")), QStringLiteral("1"));
+    QCOMPARE(valorDe(caso.control.getAgregado(), QStringLiteral("mto_agr")), QStringLiteral("100.000"));
+    QCOMPARE(valorDe(caso.control.getCasillas(), QStringLiteral("107")), QStringLiteral("-2.500"));
     QVERIFY(caso.libro.readLine() > 0);
-    QCOMPARE(valorDe(caso.control.resumen, QStringLiteral("cnt_reg_e1")), QStringLiteral("2"));
+    QCOMPARE(valorDe(caso.control.getResumen(), QStringLiteral("cnt_reg_e1")), QStringLiteral("2"));
     caso.lee();
     QCOMPARE(compacta(caso.control.errores), (QStringList{"055@2:0", "666@3:2", "002@4:1"}));
     QCOMPARE(caso.control.errores.at(1).toMap().value(QStringLiteral("des")).toString(), QStringLiteral("texto libre"));
     QVERIFY(!caso.control.errores.at(0).toMap().contains(QStringLiteral("des")));
-    QCOMPARE(valorDe(caso.control.resumen, QStringLiteral("cnt_reg_e1")), QStringLiteral("3"));
-    QCOMPARE(valorDe(caso.control.resumen, QStringLiteral("mto_total")), QStringLiteral("13.750"));
-    QCOMPARE(valorDe(caso.control.agregado, QStringLiteral("cdp_cnt_01")), QStringLiteral("3"));
-    QCOMPARE(valorDe(caso.control.agregado, QStringLiteral("mto_agr")), QStringLiteral("300.000"));
-    QCOMPARE(valorDe(caso.control.casillas, QStringLiteral("107")), QStringLiteral("-7.500"));
+    QCOMPARE(valorDe(caso.control.getResumen(), QStringLiteral("cnt_reg_e1")), QStringLiteral("3"));
+    QCOMPARE(valorDe(caso.control.getResumen(), QStringLiteral("mto_total")), QStringLiteral("13.750"));
+    QCOMPARE(valorDe(caso.control.getAgregado(), QStringLiteral("cdp_cnt_01")), QStringLiteral("3"));
+    QCOMPARE(valorDe(caso.control.getAgregado(), QStringLiteral("mto_agr")), QStringLiteral("300.000"));
+    QCOMPARE(valorDe(caso.control.getCasillas(), QStringLiteral("107")), QStringLiteral("-7.500"));
     QCOMPARE(caso.libro.getNumEstado7(), 3);
     QCOMPARE(caso.libro.getNumLinea(), qint64(4));
 }
@@ -1065,8 +1122,8 @@ void TestKovLibro::mergeRules()
     a.addAcumulador(QStringLiteral("mto"), 2);
     a.addAcumulador(QStringLiteral("mto"), 10.5);
     caso.libro.addAcumulador(a);
-    QCOMPARE(atribs(caso.control.resumen), (QStringList{"Mto", "mto"}));
-    QCOMPARE(valorDe(caso.control.resumen, QStringLiteral("mto")), QStringLiteral("12.500"));
+    QCOMPARE(atribs(caso.control.getResumen()), (QStringList{"Mto", "mto"}));
+    QCOMPARE(valorDe(caso.control.getResumen(), QStringLiteral("mto")), QStringLiteral("12.500"));
 
     // Aggregates and boxes write a "cdp_cnt" count without decimals from its first entry on.
     KovRespuesta cajas;
@@ -1076,15 +1133,75 @@ void TestKovLibro::mergeRules()
     cajas.addCasillas(QStringLiteral("107"), 2.5);
     caso.libro.addAgregador(cajas);
     caso.libro.addCasillas(cajas);
-    QCOMPARE(valorDe(caso.control.agregado, QStringLiteral("cdp_cnt_x")), QStringLiteral("1"));
-    QCOMPARE(valorDe(caso.control.agregado, QStringLiteral("mto_x")), QStringLiteral("100.000"));
-    QCOMPARE(valorDe(caso.control.casillas, QStringLiteral("cdp_cnt_y")), QStringLiteral("1"));
-    QCOMPARE(valorDe(caso.control.casillas, QStringLiteral("107")), QStringLiteral("2.500"));
+    QCOMPARE(valorDe(caso.control.getAgregado(), QStringLiteral("cdp_cnt_x")), QStringLiteral("1"));
+    QCOMPARE(valorDe(caso.control.getAgregado(), QStringLiteral("mto_x")), QStringLiteral("100.000"));
+    QCOMPARE(valorDe(caso.control.getCasillas(), QStringLiteral("cdp_cnt_y")), QStringLiteral("1"));
+    QCOMPARE(valorDe(caso.control.getCasillas(), QStringLiteral("107")), QStringLiteral("2.500"));
     caso.libro.addAgregador(cajas);
     caso.libro.addCasillas(cajas);
-    QCOMPARE(valorDe(caso.control.agregado, QStringLiteral("cdp_cnt_x")), QStringLiteral("2"));
-    QCOMPARE(valorDe(caso.control.casillas, QStringLiteral("cdp_cnt_y")), QStringLiteral("2"));
-    QCOMPARE(valorDe(caso.control.casillas, QStringLiteral("107")), QStringLiteral("5.000"));
+    QCOMPARE(valorDe(caso.control.getAgregado(), QStringLiteral("cdp_cnt_x")), QStringLiteral("2"));
+    QCOMPARE(valorDe(caso.control.getCasillas(), QStringLiteral("cdp_cnt_y")), QStringLiteral("2"));
+    QCOMPARE(valorDe(caso.control.getCasillas(), QStringLiteral("107")), QStringLiteral("5.000"));
+}
+
+// Records that report their totals in changing orders, repeat a name, bring new names in between, or name one
+// per-period key by two splits of it, merge each total by its name: the lists are those of the text merges.
+void TestKovLibro::mergesFindNamesInAnyOrder()
+{
+    Caso caso;
+    QVERIFY(caso.abre("a|\n", columnasLibres(1)));
+    const QStringList nombres{"mto_a", "Mto_a", "cnt_reg_e1", "cnt_reg_e2", "cdp_cnt_01", "cdp_mto_01", "107",
+                              "100", "a__b", "a", "mto_z"};
+    const QStringList periodos{"20240100", "c", "b__c", "20231200"};
+    const QList<double> montos{0.0, 1.0, 10.5, -2.25, 0.0625, -0.0001, 2.5, 1e20, -1e20, 0.001, 123456.789};
+    std::mt19937 azar(1977);
+    auto uno = [&azar](int n) { return int(azar() % unsigned(n)); };
+
+    ListaDeTextos resumen{{}, {}, QStringLiteral("cnt_reg"), false};
+    ListaDeTextos agregado{{}, {}, QStringLiteral("cdp_cnt"), true};
+    ListaDeTextos casillas{{}, {}, QStringLiteral("cdp_cnt"), true};
+    ListaDeTextos periodosTexto{{}, {}, QString(), false};
+    QStringList orden = nombres;
+    for (int registro = 0; registro < 400; ++registro) {
+        // Mostly the previous record's order; now and then a name moves, is left out or comes twice.
+        if (uno(4) == 0)
+            orden.swapItemsAt(uno(orden.size()), uno(orden.size()));
+        QStringList deEste = orden;
+        if (uno(3) == 0)
+            deEste.removeAt(uno(deEste.size()));
+        if (uno(3) == 0)
+            deEste.insert(uno(deEste.size()), nombres.at(uno(nombres.size())));
+
+        KovRespuesta r;
+        for (const QString &nombre : deEste) {
+            const double v = montos.at(uno(montos.size()));
+            r.addAcumulador(nombre, v);
+            r.addAgregado(nombre, v);
+            r.addCasillas(nombre, v);
+            resumen.fusiona(nombre, KovRespuesta::textoValor(v));
+            agregado.fusiona(nombre, KovRespuesta::textoValor(v));
+            casillas.fusiona(nombre, KovRespuesta::textoValor(v));
+            if (uno(4) == 0) {
+                const QString periodo = periodos.at(uno(periodos.size()));
+                r.addPerAcumulador(nombre, periodo, v);
+                periodosTexto.fusionaPeriodo(nombre + QStringLiteral("__") + periodo, KovRespuesta::textoValor(v));
+            }
+        }
+        caso.libro.addAcumulador(r);
+        if (r.hasPerAcumuladores())
+            caso.libro.addPerAcumulador(r);
+        caso.libro.addAgregador(r);
+        caso.libro.addCasillas(r);
+        if (registro % 50 == 0 || registro == 399) {
+            QCOMPARE(entradas(caso.control.getResumen()), resumen.entradas());
+            QCOMPARE(entradas(caso.control.getAgregado()), agregado.entradas());
+            QCOMPARE(entradas(caso.control.getCasillas()), casillas.entradas());
+            QCOMPARE(entradas(caso.control.getAuxResumen()), periodosTexto.entradas());
+        }
+    }
+    // "a" with "b__c" and "a__b" with "c" are one key.
+    QVERIFY(periodosTexto.nombres.contains(QStringLiteral("a__b__c")));
+    QCOMPARE(periodosTexto.nombres.count(QStringLiteral("a__b__c")), 1);
 }
 
 // Folded as they arrive, the per-period totals give the summary entry of the documented example; the list keeps
@@ -1097,7 +1214,7 @@ void TestKovLibro::perPeriodFold()
         libro += "e9|20240200|0.001|\n";
     QVERIFY(caso.abre(libro, columnasLibres(3), {{"funcion", "tstPeriodos"}}));
     QCOMPARE(caso.lee(), QStringList());
-    QCOMPARE(caso.control.auxResumen.size(), 3);
+    QCOMPARE(caso.control.getAuxResumen().size(), 3);
     caso.termina();
     const QStringList nombres = atribs(caso.control.resumen);
     QCOMPARE(nombres, (QStringList{"cod_hash", "e8", "e9", "cod_hash_det", "cnt_reg_det", "cnt_tam_det"}));

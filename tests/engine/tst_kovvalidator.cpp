@@ -29,6 +29,8 @@ struct Gate
     QAtomicInt lockedDuringLine;
     // Every record then reports a positive box and a negative one of the listed boxes.
     QAtomicInt boxes;
+    // Every record then reports a total of each kind.
+    QAtomicInt totals;
     QSemaphore reached;
     QSemaphore release;
 };
@@ -56,6 +58,13 @@ KovRespuesta gatedValidator(QList<KovColumna> *, ParametrosRegistro *)
     if (gate.boxes.loadAcquire()) {
         respuesta.addCasillas(QStringLiteral("140"), 12.6);
         respuesta.addCasillas(QStringLiteral("100"), -5.0);
+    }
+    if (gate.totals.loadAcquire()) {
+        respuesta.addAcumulador(QStringLiteral("mto_total"), 1.5);
+        respuesta.addAcumulador(QStringLiteral("cnt_reg_e1"), 1.0);
+        respuesta.addAgregado(QStringLiteral("cdp_cnt_01"), 1.0);
+        respuesta.addCasillas(QStringLiteral("107"), 2.25);
+        respuesta.addPerAcumulador(QStringLiteral("mto_per"), QStringLiteral("20231200"), 0.5);
     }
     return respuesta;
 }
@@ -202,6 +211,7 @@ private slots:
     void cancelDuringTheCopy_data();
     void cancelDuringTheCopy();
     void bookChangedDuringTheCopy();
+    void pollsSeeTheTotalsOfTheLastPublishedLine();
 
 private:
     // A request for `book` with a one-column layout of any length and the given field limit.
@@ -242,6 +252,7 @@ void TestKovValidator::init()
     for (QSemaphore *s : {&copyWatch.blocks, &copyWatch.reached, &copyWatch.release})
         s->acquire(s->available());
     KovCopia::setVigia(watchCopy);
+    gate.totals.storeRelease(0);
     dir = new QTemporaryDir;
     QVERIFY(dir->isValid());
     QVERIFY(QDir().mkpath(dir->filePath(QStringLiteral("work"))));
@@ -956,6 +967,76 @@ void TestKovValidator::bookChangedDuringTheCopy()
     QCOMPARE(sums.value(QStringLiteral("cod_hash")).toString(), sha1(after));
     QCOMPARE(sums.value(QStringLiteral("cod_hash_det")).toString(), sha1(copy));
     QCOMPARE(sums.value(QStringLiteral("cnt_tam_det")).toString(), QString::number(copy.size()));
+    QVERIFY(kovRemoveJob(ticket));
+}
+
+namespace {
+
+QString totalsOf(const KovControl &record)
+{
+    QStringList texts;
+    const QList<QList<QVariant>> lists{record.getResumen(), record.getAgregado(), record.getCasillas(),
+                                       record.getAuxResumen()};
+    for (const QList<QVariant> &list : lists) {
+        for (const QVariant &v : list) {
+            const QVariantMap m = v.toMap();
+            texts << m.value(QStringLiteral("atrib")).toString() + QLatin1Char('=')
+                         + m.value(QStringLiteral("valor")).toString();
+        }
+        texts << QStringLiteral(";");
+    }
+    return texts.join(QLatin1Char(' '));
+}
+
+} // namespace
+
+// A record copied out of the table while the job runs holds the totals of the lines its counts say were read,
+// and keeps them while the job goes on merging into its own record.
+void TestKovValidator::pollsSeeTheTotalsOfTheLastPublishedLine()
+{
+    gate.totals.storeRelease(1);
+    QString ticket;
+    KovValidator *job = nullptr;
+    QThread *thread = startGatedJob("a|\nb|\nc|\n", &ticket, &job);
+    QVERIFY(thread);
+
+    QVERIFY(gate.reached.tryAcquire(1, kWait));
+    KovControl first;
+    QVERIFY(kovGetJob(ticket, &first));
+    QCOMPARE(first.getStatus().getRegistros(), qint64(0));
+    QCOMPARE(totalsOf(first), QStringLiteral("; ; ; ;"));
+    gate.release.release();
+
+    QVERIFY(gate.reached.tryAcquire(1, kWait));
+    KovControl second;
+    QVERIFY(kovGetJob(ticket, &second));
+    const QString afterOne = QStringLiteral("mto_total=1.500 cnt_reg_e1=1.000 ; cdp_cnt_01=1 ; 107=2.250 ; "
+                                            "mto_per__20231200=0.500 ;");
+    QCOMPARE(second.getStatus().getRegistros(), qint64(1));
+    QCOMPARE(totalsOf(second), afterOne);
+    const QString secondJson = second.toJson();
+    gate.release.release();
+
+    QVERIFY(gate.reached.tryAcquire(1, kWait));
+    KovControl third;
+    QVERIFY(kovGetJob(ticket, &third));
+    QCOMPARE(third.getStatus().getRegistros(), qint64(2));
+    const QString afterTwo = QStringLiteral("mto_total=3.000 cnt_reg_e1=2 ; cdp_cnt_01=2 ; 107=4.500 ; "
+                                            "mto_per__20231200=1.000 ;");
+    QCOMPARE(totalsOf(third), afterTwo);
+    QCOMPARE(totalsOf(second), afterOne);
+    QCOMPARE(second.toJson(), secondJson);
+    QVERIFY(secondJson.contains(QStringLiteral("\"valor\": \"2.250\"")));
+
+    QVERIFY(finish(thread));
+    delete job;
+    KovControl last;
+    QVERIFY(kovGetJob(ticket, &last));
+    QCOMPARE(totalsOf(third), afterTwo);
+    QCOMPARE(last.getStatus().getRegistros(), qint64(3));
+    QCOMPARE(last.resumen.at(0).toMap().value(QStringLiteral("valor")), QVariant(QStringLiteral("4.500")));
+    QCOMPARE(last.resumen.at(2).toMap().value(QStringLiteral("atrib")), QVariant(QStringLiteral("cod_hash")));
+    QCOMPARE(last.resumen.at(3).toMap().value(QStringLiteral("valor")), QVariant(QStringLiteral("20231200=1.500")));
     QVERIFY(kovRemoveJob(ticket));
 }
 

@@ -95,6 +95,12 @@ void TestKovRespuesta::totals()
     QVERIFY(r.hasAcumuladores() && r.hasAgregados() && r.hasCasillas());
     QVERIFY(!r.hasPerAcumuladores());
     QVERIFY(!r.hasErrores());
+
+    // Held compact, each entry with the amount its text is written from.
+    QCOMPARE(r.totalesAcumuladores().size(), 2);
+    QCOMPARE(r.totalesAcumuladores().at(1).atrib, QStringLiteral("cnt_reg_e1"));
+    QCOMPARE(KovRespuesta::textoValor(r.totalesCasillas().at(0).valor), texto);
+    QCOMPARE(r.totalesAgregados().at(0).valor, KovRespuesta::valorFinito(valor));
 }
 
 void TestKovRespuesta::perPeriodTotal()
@@ -110,6 +116,8 @@ void TestKovRespuesta::perPeriodTotal()
              QStringList() << QStringLiteral("atrib") << QStringLiteral("per") << QStringLiteral("valor"));
     QVERIFY(r.hasPerAcumuladores());
     QVERIFY(!r.hasAcumuladores());
+    QCOMPARE(r.totalesPerAcumuladores().at(0).periodo, QStringLiteral("20230100"));
+    QCOMPARE(r.totalesPerAcumuladores().at(0).valor, -0.25);
 }
 
 void TestKovRespuesta::countersAndSums()
