@@ -1,6 +1,8 @@
 #include "kovlibro.h"
 
+#include "kovlote.h"
 #include "kovpatron.h"
+#include "kovtuberia.h"
 #include "lecturamonto.h"
 
 #include <QTextCodec>
@@ -15,6 +17,10 @@ namespace {
 const int kLineaMaxima = 16 * 1024 * 1024;
 const int kBloqueLectura = 1024 * 1024;
 const int kLimiteErrores = 1001;
+// A batch of the pipeline: enough lines that handing it on costs little per line, and no more than this share of
+// the book, so that long lines make short batches.
+const int kLineasLote = 128;
+const qint64 kBytesLote = 256 * 1024;
 // One line keeps at most this many errors of its own: with the thousand that may stand before it the list stays
 // bounded whatever the line holds, and a line that had more crosses the limit all the same.
 const int kErroresPorLinea = kLimiteErrores - 1;
@@ -58,6 +64,9 @@ void nombresEnUtf8()
         QTextCodec::setCodecForLocale(utf8);
 }
 
+// Set for tests and the benchmark: every book is then read on its job's thread alone.
+QAtomicInt gEnLinea;
+
 } // namespace
 
 // How each column's pattern is tested: none, the compiled automaton, or the column's own QRegExp.
@@ -100,12 +109,20 @@ KovLibro::KovLibro()
       copiaPedida(false),
       resultadosFallidos(false),
       topeLinea(kSinTope),
-      lineaDesbordada(false)
+      lineaDesbordada(false),
+      enLote(0),
+      lecturaIniciada(false),
+      validaEnParalelo(false),
+      validadorPropio(false)
 {
     nombresEnUtf8();
 }
 
-KovLibro::~KovLibro() = default;
+KovLibro::~KovLibro()
+{
+    // The stages' threads use the engine's members: they end first.
+    terminaLectura();
+}
 
 // The reading buffer, the per-column memory and each column's way of testing its pattern.
 void KovLibro::preparaLectura()
@@ -214,7 +231,7 @@ bool KovLibro::tablaAdmite(int c, const KovColumna &columna, Memoria &memoria) c
     if (!conAnterior)
         return memoria.sabe(&memoria.tabla, [&] { return cache.contains(tabla, valor); });
     // A first column has no previous one: its previous text reads as empty.
-    const QString anterior = c >= 2 ? columnas.at(c - 2).getData() : QString();
+    const QString anterior = c >= 2 ? columnasLectura.at(c - 2).getData() : QString();
     if (anterior == QLatin1String("09"))
         return true;
     if (tabla == QLatin1String("028"))
@@ -222,25 +239,43 @@ bool KovLibro::tablaAdmite(int c, const KovColumna &columna, Memoria &memoria) c
     return cache.contains(tabla, anterior + QLatin1Char('_') + codigo + QLatin1Char('_') + valor);
 }
 
-int KovLibro::readLine()
+// Reads the next lines into the batch: `maxLineas` of them, fewer once the batch holds a good share of the book.
+void KovLibro::leeLote(KovLote *lote, int maxLineas)
 {
-    if (lecturaTerminada || !libro.isOpen())
-        return 0;
-    const int erroresAntes = numErrores;
-    const char *bytes = nullptr;
-    int largo = 0;
-    if (!siguienteLinea(&bytes, &largo)) {
-        lecturaTerminada = true;
-        return 0;
+    while (lote->lineas.size() < maxLineas && lote->bytes < kBytesLote) {
+        const char *bytes = nullptr;
+        int largo = 0;
+        if (!siguienteLinea(&bytes, &largo)) {
+            lote->fin = true;
+            return;
+        }
+        revisaLinea(lote, bytes, largo);
     }
+}
+
+// The checks of one line that depend on nothing but the line and the lines before it: field count, every column,
+// the key's parts. What they find is kept in the batch for the merge, which numbers the line.
+void KovLibro::revisaLinea(KovLote *lote, const char *bytes, int largo)
+{
+    KovLote::Linea linea;
     // The text-mode read turns a final carriage return and line feed into one byte.
-    const int devuelto = largo >= 2 && bytes[largo - 1] == '\n' && bytes[largo - 2] == '\r' ? largo - 1 : largo;
+    linea.devuelto = largo >= 2 && bytes[largo - 1] == '\n' && bytes[largo - 2] == '\r' ? largo - 1 : largo;
+    linea.primerError = lote->erroresLineas.size();
+    linea.primerMonto = lote->montos.size();
+    lote->bytes += largo;
     const char *nul = static_cast<const char *>(std::memchr(bytes, '\0', size_t(largo)));
     const int util = nul ? int(nul - bytes) : largo;
-    ++numLinea;
-    const int fil = int(numLinea);
-    topeLinea = numErrores + kErroresPorLinea;
-    lineaDesbordada = false;
+
+    // One line keeps at most kErroresPorLinea errors of its own; one more marks it as over the limit.
+    int propios = 0;
+    auto error = [&](int cod, int col, const QString &des = QString()) {
+        if (propios >= kErroresPorLinea) {
+            linea.desborde = true;
+            return;
+        }
+        lote->erroresLineas.append(KovLote::Error{cod, col, des});
+        ++propios;
+    };
 
     separadores.clear();
     for (int i = 0; i < util; ++i) {
@@ -252,18 +287,21 @@ int KovLibro::readLine()
     bool claveFallida = false;
     bool revisar = true;
     if (camposPrimeraLinea != 0 && camposPrimeraLinea != n) {
-        addError(40, fil, 0);
+        error(40, 0);
         revisar = false;
     } else {
         if (camposPrimeraLinea == 0)
             camposPrimeraLinea = n;
         if (n < ncolumnas || n > nextendidas) {
-            addError(1, fil, 0);
+            error(1, 0);
             revisar = false;
         }
     }
 
     if (revisar) {
+        // The texts the record validator will read, kept only when it is there to read them.
+        if (funcionRegistro)
+            linea.primerTexto = lote->textos.size();
         int inicio = 0;
         for (int p = 1; p <= n; ++p) {
             const int fin = separadores[size_t(p - 1)];
@@ -273,32 +311,34 @@ int KovLibro::readLine()
 
             if (p > ncolumnas) {
                 // Extended fields only add errors, and this line takes no more.
-                if (lineaDesbordada)
+                if (linea.desborde)
                     break;
                 extendida.setData(textoCampo(campo, largoCampo, false));
                 if (!extendida.checkPatron())
-                    addError(3, fil, p);
+                    error(3, p);
                 else if (!extendida.checkLongitud())
-                    addError(4, fil, p);
+                    error(4, p);
                 continue;
             }
 
-            KovColumna &columna = columnas[p - 1];
+            KovColumna &columna = columnasLectura[p - 1];
             Memoria &memoria = recuerda(p - 1, campo, largoCampo);
             const QString &valor = memoria.valor;
-            // The column still holds this very text unless another slot or a record validator wrote it since.
+            // The column still holds this very text unless another slot wrote it since.
             if (enColumna.at(p - 1) != &memoria) {
                 columna.setData(valor);
                 enColumna[p - 1] = &memoria;
             }
+            if (funcionRegistro)
+                lote->textos.append(valor);
             const bool esClave = columna.isKey();
             if (valor.isEmpty()) {
                 if (columna.isObligatorio()) {
-                    addError(2, fil, p);
+                    error(2, p);
                     claveFallida = claveFallida || esClave;
                 } else if (esClave) {
                     // An empty optional part keeps its place, or ("", "B") and ("B", "") would be one key.
-                    indice.addKey(valor);
+                    llave.agrega(valor);
                 }
                 continue;
             }
@@ -307,24 +347,29 @@ int KovLibro::readLine()
                 continue;
             }
             if (!memoria.sabe(&memoria.patron, [&] { return cumplePatron(p - 1, columna, valor); })) {
-                addError(3, fil, p);
+                error(3, p);
                 claveFallida = claveFallida || esClave;
                 continue;
             }
             if (!memoria.sabe(&memoria.longitud, [&columna] { return columna.checkLongitud(); })) {
-                addError(4, fil, p);
+                error(4, p);
                 claveFallida = claveFallida || esClave;
                 continue;
             }
             if (columna.getFuncion()) {
                 const KovRespuesta respuesta = columna.checkFuncion();
                 if (respuesta.hasErrores()) {
-                    addError(respuesta, fil, p);
+                    // Entries without a column of their own take this one.
+                    for (const ErrorRespuesta &e : respuesta.getErrores()) {
+                        const int cod = e.value(kCod).toInt();
+                        const int propia = e.value(kCol).toInt();
+                        error(cod, propia != 0 ? propia : p, cod == 666 ? e.value(kDes).toString() : QString());
+                    }
                     claveFallida = claveFallida || esClave;
                 }
             }
             if (columna.hasParametro() && !tablaAdmite(p, columna, memoria)) {
-                addError(6, fil, p);
+                error(6, p);
                 claveFallida = claveFallida || esClave;
             }
             if (columna.isAcumulador()) {
@@ -334,26 +379,97 @@ int KovLibro::readLine()
                     memoria.numero = leeMonto(valor).valor;
                     memoria.numeroListo = true;
                 }
-                columna.addAcumulador(memoria.numero);
+                lote->montos.append(KovLote::Monto{p - 1, memoria.numero});
             }
             if (!columna.checkCorrelativo()) {
-                addError(7, fil, p);
+                error(7, p);
                 claveFallida = claveFallida || esClave;
             }
             if (esClave)
-                indice.addKey(valor);
+                llave.agrega(valor);
         }
     }
 
     if (claveFallida) {
-        indice.clearKeyData();
-        addError(32, fil, 0);
-    } else if (!indice.insert()) {
-        addError(8, fil, 0);
+        linea.clave = KovLote::Fallida;
+    } else if (llave.conTexto()) {
+        linea.clave = KovLote::ConTexto;
+        linea.primerByteClave = lote->bytesClaves.size();
+        lote->bytesClaves += llave.bytes();
+        linea.finBytesClave = lote->bytesClaves.size();
     }
+    llave.limpia();
+    linea.finErrores = lote->erroresLineas.size();
+    linea.finMontos = lote->montos.size();
+    lote->lineas.append(linea);
+}
+
+// The key index, in line order. A line that no check refused is left for the record validator; true when the batch
+// holds one.
+bool KovLibro::guardaClaves(KovLote *lote)
+{
+    bool alguna = false;
+    for (int i = 0; i < lote->lineas.size(); ++i) {
+        KovLote::Linea &linea = lote->lineas[i];
+        if (linea.clave == KovLote::ConTexto)
+            linea.clave = indice.insertKey(lote->llave(i)) ? KovLote::Guardada : KovLote::Repetida;
+        linea.valida = funcionRegistro && linea.primerTexto >= 0 && linea.finErrores == linea.primerError
+                       && !linea.desborde && linea.clave != KovLote::Fallida && linea.clave != KovLote::Repetida;
+        alguna = alguna || linea.valida;
+    }
+    return alguna;
+}
+
+// The record validator on every valid line of a batch, on a column list of this call's own: the layouts' own
+// validators keep nothing between records, so batches may be validated on several threads at once.
+void KovLibro::validaLote(KovLote *lote) const
+{
+    QList<KovColumna> lista = plantilla;
+    lote->respuestas.resize(lote->lineas.size());
+    for (int i = 0; i < lote->lineas.size(); ++i) {
+        const KovLote::Linea &linea = lote->lineas.at(i);
+        if (!linea.valida)
+            continue;
+        for (int c = 0; c < ncolumnas; ++c)
+            lista[c].setData(lote->textos.at(linea.primerTexto + c));
+        ParametrosRegistro parametros = parametrosRegistro;
+        lote->respuestas[i] = funcionRegistro(&lista, &parametros);
+    }
+}
+
+// Merges line i into the job: numbers it, records its errors, adds its amounts and, for a line no check refused,
+// what the record validator answered. Its length, or 0 once the error list is full.
+int KovLibro::aplicaLinea(const KovLote &lote, int i)
+{
+    const KovLote::Linea &linea = lote.lineas.at(i);
+    const int erroresAntes = numErrores;
+    ++numLinea;
+    const int fil = int(numLinea);
+    topeLinea = numErrores + kErroresPorLinea;
+    lineaDesbordada = false;
+
+    for (int e = linea.primerError; e < linea.finErrores; ++e) {
+        // Only a column function's worded finding comes as 666.
+        const KovLote::Error &error = lote.erroresLineas.at(e);
+        anota(error.cod, fil, error.col, error.cod == 666 ? &error.des : nullptr);
+    }
+    if (linea.desborde)
+        lineaDesbordada = true;
+    for (int m = linea.primerMonto; m < linea.finMontos; ++m)
+        columnas[lote.montos.at(m).columna].addAcumulador(lote.montos.at(m).valor);
+    if (linea.clave == KovLote::Fallida)
+        addError(32, fil, 0);
+    else if (linea.clave == KovLote::Repetida)
+        addError(8, fil, 0);
 
     if (numErrores == erroresAntes) {
-        const KovRespuesta respuesta = checkFuncion();
+        KovRespuesta enLinea;
+        if (!validaEnParalelo && funcionRegistro) {
+            for (int c = 0; c < ncolumnas; ++c)
+                columnas[c].setData(lote.textos.at(linea.primerTexto + c));
+            enLinea = checkFuncion();
+        }
+        const KovRespuesta &respuesta = validaEnParalelo ? lote.respuestas.at(i) : enLinea;
         if (respuesta.getNotAddLine())
             --numLinea;
         if (respuesta.hasErrores())
@@ -375,10 +491,79 @@ int KovLibro::readLine()
     topeLinea = kSinTope;
     if (numErrores >= kLimiteErrores || lineaDesbordada) {
         addError(10, int(numLinea), 0);
-        lecturaTerminada = true;
         return 0;
     }
-    return devuelto;
+    return linea.devuelto;
+}
+
+// The next batch: from the pipeline, or read here line by line when the book is read on this thread alone.
+std::shared_ptr<KovLote> KovLibro::proximoLote()
+{
+    if (!lecturaIniciada) {
+        lecturaIniciada = true;
+        // Each stage works on a column list of its own: the reading sets texts and keeps the sequences, the merge
+        // adds the amounts, the workers copy theirs from a list no one changes.
+        columnasLectura = columnas;
+        plantilla = columnas;
+        validaEnParalelo = false;
+        if (!gEnLinea.loadAcquire()) {
+            KovTuberia::Etapas etapas;
+            etapas.lee = [this](KovLote *l) { leeLote(l, kLineasLote); };
+            etapas.claves = [this](KovLote *l) { return guardaClaves(l); };
+            if (funcionRegistro && validadorPropio)
+                etapas.valida = [this](KovLote *l) { validaLote(l); };
+            tuberia.reset(new KovTuberia);
+            if (tuberia->inicia(etapas))
+                validaEnParalelo = bool(etapas.valida);
+            else
+                tuberia.reset();
+        }
+    }
+    if (tuberia)
+        return tuberia->siguiente();
+    auto lote = std::make_shared<KovLote>();
+    leeLote(lote.get(), 1);
+    guardaClaves(lote.get());
+    return lote;
+}
+
+void KovLibro::terminaLectura()
+{
+    lecturaTerminada = true;
+    lote.reset();
+    if (tuberia) {
+        tuberia->detiene();
+        tuberia.reset();
+    }
+}
+
+int KovLibro::readLine()
+{
+    if (lecturaTerminada || (!lecturaIniciada && !libro.isOpen()))
+        return 0;
+    while (!lote || enLote >= lote->lineas.size()) {
+        if (lote && lote->fin) {
+            terminaLectura();
+            return 0;
+        }
+        if (tuberia)
+            tuberia->devuelve(std::move(lote));
+        lote = proximoLote();
+        enLote = 0;
+        if (!lote) {
+            terminaLectura();
+            return 0;
+        }
+    }
+    const int n = aplicaLinea(*lote, enLote++);
+    if (n == 0)
+        terminaLectura();
+    return n;
+}
+
+void KovLibro::setLecturaEnLinea(bool enLinea)
+{
+    gEnLinea.storeRelease(enLinea ? 1 : 0);
 }
 
 KovRespuesta KovLibro::checkFuncion()
@@ -387,24 +572,12 @@ KovRespuesta KovLibro::checkFuncion()
         return KovRespuesta();
     // A copy of the prepared parameters is as fresh as a new map for the validator, at the cost of a reference.
     ParametrosRegistro parametros = parametrosRegistro;
-    const KovRespuesta respuesta = funcionRegistro(&columnas, &parametros);
-    // The validator holds the column list and may have written into it.
-    enColumna.fill(nullptr);
-    return respuesta;
+    return funcionRegistro(&columnas, &parametros);
 }
 
 void KovLibro::addError(int cod, int fil, int col)
 {
-    if (numErrores >= topeLinea) {
-        lineaDesbordada = true;
-        return;
-    }
-    QVariantMap error;
-    error.insert(kCod, QString::asprintf("%03d", cod));
-    error.insert(kFil, fil);
-    error.insert(kCol, col);
-    control->errores.append(error);
-    ++numErrores;
+    anota(cod, fil, col, nullptr);
 }
 
 void KovLibro::addError(const KovRespuesta &respuesta, int fil, int col)
@@ -416,19 +589,30 @@ void KovLibro::addError(const KovRespuesta &respuesta, int fil, int col)
             return;
         }
         const int cod = e.value(kCod).toInt();
-        QVariantMap error;
-        if (cod == 666) {
-            error.insert(kCod, QStringLiteral("666"));
-            error.insert(kDes, e.value(kDes).toString());
-        } else {
-            error.insert(kCod, QString::asprintf("%03d", cod));
-        }
-        error.insert(kFil, fil);
         const int propia = e.value(kCol).toInt();
-        error.insert(kCol, propia != 0 ? propia : col);
-        control->errores.append(error);
-        ++numErrores;
+        const QString des = cod == 666 ? e.value(kDes).toString() : QString();
+        anota(cod, fil, propia != 0 ? propia : col, cod == 666 ? &des : nullptr);
     }
+}
+
+// A worded finding (666 from a rule or a validator) keeps its text; the engine's own codes have none.
+void KovLibro::anota(int cod, int fil, int col, const QString *des)
+{
+    if (numErrores >= topeLinea) {
+        lineaDesbordada = true;
+        return;
+    }
+    QVariantMap error;
+    if (des) {
+        error.insert(kCod, QStringLiteral("666"));
+        error.insert(kDes, *des);
+    } else {
+        error.insert(kCod, QString::asprintf("%03d", cod));
+    }
+    error.insert(kFil, fil);
+    error.insert(kCol, col);
+    control->errores.append(error);
+    ++numErrores;
 }
 
 qint64 KovLibro::getFileSize() const

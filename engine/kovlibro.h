@@ -7,6 +7,7 @@
 #include "kovcolumnaext.h"
 #include "kovcontrol.h"
 #include "kovcopia.h"
+#include "kovllave.h"
 #include "kovrespuesta.h"
 #include "kovresultados.h"
 #include "kovrules.h"
@@ -31,6 +32,9 @@
 // Its work is in three files: bookrequest.cpp decodes the request and sets the book up, kovlibro.cpp reads the lines
 // with their column checks and keeps the error list, bookresults.cpp merges the totals, summarises and writes the
 // result files with their hashes.
+class KovLote;
+class KovTuberia;
+
 class KovLibro
 {
 public:
@@ -48,10 +52,14 @@ public:
     QString VerifieDirectory(const QString &base, const QString &ruc, const QString &periodo,
                              const QString &prefijo);
 
-    // Reads and checks the next line; its length in bytes, or 0 once reading is over.
+    // Reads and checks the next line; its length in bytes, or 0 once reading is over. The lines are read and
+    // checked ahead on threads of their own and merged here in order; the results are those of reading them one
+    // by one.
     int readLine();
-    // The record validator on the current line, or an empty result when the layout has none.
+    // The record validator on the column list as it stands, or an empty result when the layout has none.
     KovRespuesta checkFuncion();
+    // For tests and the benchmark: every book is read on its job's thread alone, one line at a time.
+    static void setLecturaEnLinea(bool enLinea);
 
     void addError(int cod, int fil, int col);
     // Entries without a column of their own take `col`.
@@ -124,9 +132,17 @@ private:
     // Set-up (bookrequest.cpp).
     bool abreLibro();
 
-    // Line reading (kovlibro.cpp).
+    // Line reading (kovlibro.cpp): the reading stage, the key stage, the validation of a batch, the merge.
     void preparaLectura();
     bool siguienteLinea(const char **linea, int *largo);
+    void leeLote(KovLote *lote, int maxLineas);
+    void revisaLinea(KovLote *lote, const char *bytes, int largo);
+    bool guardaClaves(KovLote *lote);
+    void validaLote(KovLote *lote) const;
+    int aplicaLinea(const KovLote &lote, int i);
+    std::shared_ptr<KovLote> proximoLote();
+    void terminaLectura();
+    void anota(int cod, int fil, int col, const QString *des);
     Memoria &recuerda(int i, const char *campo, int largo);
     bool cumplePatron(int i, const KovColumna &columna, const QString &valor) const;
     bool tablaAdmite(int c, const KovColumna &columna, Memoria &memoria) const;
@@ -217,6 +233,20 @@ private:
     // The error count at which the line being read stops recording errors, and whether it reached it.
     qint32 topeLinea;
     bool lineaDesbordada;
+
+    // The stages' own state while the book is read: the reading's column list and key, the list the workers copy,
+    // the pipeline, and the batch being merged.
+    QList<KovColumna> columnasLectura;
+    KovLlave llave;
+    QList<KovColumna> plantilla;
+    std::unique_ptr<KovTuberia> tuberia;
+    std::shared_ptr<KovLote> lote;
+    int enLote;
+    bool lecturaIniciada;
+    bool validaEnParalelo;
+    // The layout's own validator, which keeps nothing between records; a stand-in a test registered is called in
+    // line order on the job's thread.
+    bool validadorPropio;
 };
 
 // True when some element of the list equals the text exactly.

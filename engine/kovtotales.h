@@ -48,10 +48,12 @@ public:
     void clear();
 
 private:
-    // Names a record gives from one literal share their characters with the entry's own.
+    // Names a record gives from one fixed table are the entry's own text, shared: told apart by the pointer alone,
+    // without touching a text that another thread wrote.
     static bool mismo(const QString &a, const QString &b)
     {
-        return (a.constData() == b.constData() && a.size() == b.size()) || a == b;
+        // data_ptr() only hands out the pointer; Qt 5 offers it on a non-const string alone.
+        return const_cast<QString &>(a).data_ptr() == const_cast<QString &>(b).data_ptr() || a == b;
     }
     bool esta(const QString &nombre, int i) const
     {
