@@ -42,17 +42,42 @@ bool esBlancoAscii(uchar b)
 // field by field gives what collapsing the whole line and trimming each piece gives, since "|" is no white space.
 // Plain ASCII without stray white space, the usual field, is taken as it stands. Decoding drops a byte-order mark
 // only at the start of the line, so a later field keeps one it begins with.
-QString textoCampo(const char *p, int largo, bool primero)
+bool esPlano(const char *p, int largo)
 {
     for (int i = 0; i < largo; ++i) {
         const uchar b = uchar(p[i]);
-        if (b >= 0x80 || (esBlancoAscii(b) && (b != ' ' || i == 0 || i == largo - 1 || p[i - 1] == ' '))) {
-            if (!primero && largo >= 3 && std::memcmp(p, "\xEF\xBB\xBF", 3) == 0)
-                return QString::fromUtf8(QByteArray("|") + QByteArray(p, largo)).mid(1).simplified();
-            return QString::fromUtf8(p, largo).simplified();
-        }
+        if (b >= 0x80 || (esBlancoAscii(b) && (b != ' ' || i == 0 || i == largo - 1 || p[i - 1] == ' ')))
+            return false;
     }
-    return QString::fromLatin1(p, largo);
+    return true;
+}
+
+QString textoNoPlano(const char *p, int largo, bool primero)
+{
+    if (!primero && largo >= 3 && std::memcmp(p, "\xEF\xBB\xBF", 3) == 0)
+        return QString::fromUtf8(QByteArray("|") + QByteArray(p, largo)).mid(1).simplified();
+    return QString::fromUtf8(p, largo).simplified();
+}
+
+QString textoCampo(const char *p, int largo, bool primero)
+{
+    return esPlano(p, largo) ? QString::fromLatin1(p, largo) : textoNoPlano(p, largo, primero);
+}
+
+// The same text written into `destino`, in its own buffer when no one else holds it and it has the room: a column
+// whose values change on every line then costs no allocation.
+void llenaCampo(QString *destino, const char *p, int largo, bool primero)
+{
+    if (!esPlano(p, largo)) {
+        *destino = textoNoPlano(p, largo, primero);
+    } else if (destino->isDetached() && destino->capacity() >= largo) {
+        destino->resize(largo);
+        QChar *d = destino->data();
+        for (int i = 0; i < largo; ++i)
+            d[i] = QLatin1Char(p[i]);
+    } else {
+        *destino = QString::fromLatin1(p, largo);
+    }
 }
 
 // QFile and QDir encode every path with the locale's codec, which on Linux follows the machine's locale; the
@@ -212,9 +237,17 @@ KovLibro::Memoria &KovLibro::recuerda(int i, const char *campo, int largo)
     Memoria &memoria = tabla[int((h * 0x9E3779B97F4A7C15ull) >> (64 - kBitsMemoria))];
     // The text and the checks are functions of the raw bytes alone, so equal bytes are the same value.
     if (memoria.largo != largo || std::memcmp(memoria.crudo, campo, size_t(largo)) != 0) {
-        memoria = Memoria();
-        memoria.valor = textoCampo(campo, largo, i == 0);
+        // The column lets go of the slot's old text, so that the slot can write the new one in its place.
+        if (enColumna[i] == &memoria)
+            columnasLectura[i].setData(QString());
         enColumna[i] = nullptr;
+        memoria.largo = -1;
+        memoria.patron = -1;
+        memoria.longitud = -1;
+        memoria.tabla = -1;
+        memoria.numeroListo = false;
+        memoria.numero = 0.0;
+        llenaCampo(&memoria.valor, campo, largo, i == 0);
         if (largo <= Memoria::kCrudo) {
             memoria.largo = qint8(largo);
             std::memcpy(memoria.crudo, campo, size_t(largo));
@@ -242,7 +275,7 @@ bool KovLibro::tablaAdmite(int c, const KovColumna &columna, Memoria &memoria) c
 // Reads the next lines into the batch: `maxLineas` of them, fewer once the batch holds a good share of the book.
 void KovLibro::leeLote(KovLote *lote, int maxLineas)
 {
-    while (lote->lineas.size() < maxLineas && lote->bytes < kBytesLote) {
+    while (int(lote->lineas.size()) < maxLineas && lote->bytes < kBytesLote) {
         const char *bytes = nullptr;
         int largo = 0;
         if (!siguienteLinea(&bytes, &largo)) {
@@ -260,8 +293,8 @@ void KovLibro::revisaLinea(KovLote *lote, const char *bytes, int largo)
     KovLote::Linea linea;
     // The text-mode read turns a final carriage return and line feed into one byte.
     linea.devuelto = largo >= 2 && bytes[largo - 1] == '\n' && bytes[largo - 2] == '\r' ? largo - 1 : largo;
-    linea.primerError = lote->erroresLineas.size();
-    linea.primerMonto = lote->montos.size();
+    linea.primerError = int(lote->erroresLineas.size());
+    linea.primerMonto = int(lote->montos.size());
     lote->bytes += largo;
     const char *nul = static_cast<const char *>(std::memchr(bytes, '\0', size_t(largo)));
     const int util = nul ? int(nul - bytes) : largo;
@@ -273,15 +306,14 @@ void KovLibro::revisaLinea(KovLote *lote, const char *bytes, int largo)
             linea.desborde = true;
             return;
         }
-        lote->erroresLineas.append(KovLote::Error{cod, col, des});
+        lote->erroresLineas.push_back(KovLote::Error{cod, col, des});
         ++propios;
     };
 
     separadores.clear();
-    for (int i = 0; i < util; ++i) {
-        if (bytes[i] == '|')
-            separadores.push_back(i);
-    }
+    for (const char *p = bytes, *fin = bytes + util;
+         (p = static_cast<const char *>(std::memchr(p, '|', size_t(fin - p)))) != nullptr; ++p)
+        separadores.push_back(int(p - bytes));
     const int n = int(separadores.size());
 
     bool claveFallida = false;
@@ -299,9 +331,6 @@ void KovLibro::revisaLinea(KovLote *lote, const char *bytes, int largo)
     }
 
     if (revisar) {
-        // The texts the record validator will read, kept only when it is there to read them.
-        if (funcionRegistro)
-            linea.primerTexto = lote->textos.size();
         int inicio = 0;
         for (int p = 1; p <= n; ++p) {
             const int fin = separadores[size_t(p - 1)];
@@ -329,8 +358,6 @@ void KovLibro::revisaLinea(KovLote *lote, const char *bytes, int largo)
                 columna.setData(valor);
                 enColumna[p - 1] = &memoria;
             }
-            if (funcionRegistro)
-                lote->textos.append(valor);
             const bool esClave = columna.isKey();
             if (valor.isEmpty()) {
                 if (columna.isObligatorio()) {
@@ -379,7 +406,7 @@ void KovLibro::revisaLinea(KovLote *lote, const char *bytes, int largo)
                     memoria.numero = leeMonto(valor).valor;
                     memoria.numeroListo = true;
                 }
-                lote->montos.append(KovLote::Monto{p - 1, memoria.numero});
+                lote->montos.push_back(KovLote::Monto{p - 1, memoria.numero});
             }
             if (!columna.checkCorrelativo()) {
                 error(7, p);
@@ -390,6 +417,12 @@ void KovLibro::revisaLinea(KovLote *lote, const char *bytes, int largo)
         }
     }
 
+    // The bytes the record validator will read, kept only when it is there to read them.
+    if (revisar && funcionRegistro) {
+        linea.primerCrudo = lote->crudos.size();
+        linea.largoCrudo = separadores[size_t(ncolumnas - 1)] + 1;
+        lote->crudos.append(bytes, linea.largoCrudo);
+    }
     if (claveFallida) {
         linea.clave = KovLote::Fallida;
     } else if (llave.conTexto()) {
@@ -399,9 +432,9 @@ void KovLibro::revisaLinea(KovLote *lote, const char *bytes, int largo)
         linea.finBytesClave = lote->bytesClaves.size();
     }
     llave.limpia();
-    linea.finErrores = lote->erroresLineas.size();
-    linea.finMontos = lote->montos.size();
-    lote->lineas.append(linea);
+    linea.finErrores = int(lote->erroresLineas.size());
+    linea.finMontos = int(lote->montos.size());
+    lote->lineas.push_back(linea);
 }
 
 // The key index, in line order. A line that no check refused is left for the record validator; true when the batch
@@ -409,11 +442,11 @@ void KovLibro::revisaLinea(KovLote *lote, const char *bytes, int largo)
 bool KovLibro::guardaClaves(KovLote *lote)
 {
     bool alguna = false;
-    for (int i = 0; i < lote->lineas.size(); ++i) {
+    for (int i = 0; i < int(lote->lineas.size()); ++i) {
         KovLote::Linea &linea = lote->lineas[i];
         if (linea.clave == KovLote::ConTexto)
             linea.clave = indice.insertKey(lote->llave(i)) ? KovLote::Guardada : KovLote::Repetida;
-        linea.valida = funcionRegistro && linea.primerTexto >= 0 && linea.finErrores == linea.primerError
+        linea.valida = funcionRegistro && linea.primerCrudo >= 0 && linea.finErrores == linea.primerError
                        && !linea.desborde && linea.clave != KovLote::Fallida && linea.clave != KovLote::Repetida;
         alguna = alguna || linea.valida;
     }
@@ -426,14 +459,27 @@ void KovLibro::validaLote(KovLote *lote) const
 {
     QList<KovColumna> lista = plantilla;
     lote->respuestas.resize(lote->lineas.size());
-    for (int i = 0; i < lote->lineas.size(); ++i) {
-        const KovLote::Linea &linea = lote->lineas.at(i);
+    for (int i = 0; i < int(lote->lineas.size()); ++i) {
+        const KovLote::Linea &linea = lote->lineas[i];
         if (!linea.valida)
             continue;
-        for (int c = 0; c < ncolumnas; ++c)
-            lista[c].setData(lote->textos.at(linea.primerTexto + c));
+        ponTextos(*lote, i, &lista);
         ParametrosRegistro parametros = parametrosRegistro;
         lote->respuestas[i] = funcionRegistro(&lista, &parametros);
+    }
+}
+
+// Sets the columns of the list to line i's texts, decoded from its bytes as the reading decodes them.
+void KovLibro::ponTextos(const KovLote &lote, int i, QList<KovColumna> *lista) const
+{
+    const KovLote::Linea &linea = lote.lineas[i];
+    const char *bytes = lote.crudos.constData() + linea.primerCrudo;
+    const char *fin = bytes + linea.largoCrudo;
+    const char *campo = bytes;
+    for (int c = 0; c < ncolumnas; ++c) {
+        const char *separador = static_cast<const char *>(std::memchr(campo, '|', size_t(fin - campo)));
+        (*lista)[c].setData(textoCampo(campo, int(separador - campo), c == 0));
+        campo = separador + 1;
     }
 }
 
@@ -441,7 +487,7 @@ void KovLibro::validaLote(KovLote *lote) const
 // what the record validator answered. Its length, or 0 once the error list is full.
 int KovLibro::aplicaLinea(const KovLote &lote, int i)
 {
-    const KovLote::Linea &linea = lote.lineas.at(i);
+    const KovLote::Linea &linea = lote.lineas[i];
     const int erroresAntes = numErrores;
     ++numLinea;
     const int fil = int(numLinea);
@@ -450,13 +496,13 @@ int KovLibro::aplicaLinea(const KovLote &lote, int i)
 
     for (int e = linea.primerError; e < linea.finErrores; ++e) {
         // Only a column function's worded finding comes as 666.
-        const KovLote::Error &error = lote.erroresLineas.at(e);
+        const KovLote::Error &error = lote.erroresLineas[e];
         anota(error.cod, fil, error.col, error.cod == 666 ? &error.des : nullptr);
     }
     if (linea.desborde)
         lineaDesbordada = true;
     for (int m = linea.primerMonto; m < linea.finMontos; ++m)
-        columnas[lote.montos.at(m).columna].addAcumulador(lote.montos.at(m).valor);
+        columnas[lote.montos[m].columna].addAcumulador(lote.montos[m].valor);
     if (linea.clave == KovLote::Fallida)
         addError(32, fil, 0);
     else if (linea.clave == KovLote::Repetida)
@@ -465,11 +511,10 @@ int KovLibro::aplicaLinea(const KovLote &lote, int i)
     if (numErrores == erroresAntes) {
         KovRespuesta enLinea;
         if (!validaEnParalelo && funcionRegistro) {
-            for (int c = 0; c < ncolumnas; ++c)
-                columnas[c].setData(lote.textos.at(linea.primerTexto + c));
+            ponTextos(lote, i, &columnas);
             enLinea = checkFuncion();
         }
-        const KovRespuesta &respuesta = validaEnParalelo ? lote.respuestas.at(i) : enLinea;
+        const KovRespuesta &respuesta = validaEnParalelo ? lote.respuestas[i] : enLinea;
         if (respuesta.getNotAddLine())
             --numLinea;
         if (respuesta.hasErrores())
@@ -541,7 +586,7 @@ int KovLibro::readLine()
 {
     if (lecturaTerminada || (!lecturaIniciada && !libro.isOpen()))
         return 0;
-    while (!lote || enLote >= lote->lineas.size()) {
+    while (!lote || enLote >= int(lote->lineas.size())) {
         if (lote && lote->fin) {
             terminaLectura();
             return 0;

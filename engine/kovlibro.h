@@ -139,6 +139,7 @@ private:
     void revisaLinea(KovLote *lote, const char *bytes, int largo);
     bool guardaClaves(KovLote *lote);
     void validaLote(KovLote *lote) const;
+    void ponTextos(const KovLote &lote, int i, QList<KovColumna> *lista) const;
     int aplicaLinea(const KovLote &lote, int i);
     std::shared_ptr<KovLote> proximoLote();
     void terminaLectura();

@@ -5,7 +5,7 @@ void KovLote::limpia()
     lineas.clear();
     erroresLineas.clear();
     montos.clear();
-    textos.clear();
+    crudos.clear();
     bytesClaves.clear();
     respuestas.clear();
     fin = false;
@@ -16,7 +16,7 @@ void KovLote::limpia()
 
 QByteArray KovLote::llave(int i) const
 {
-    const Linea &l = lineas.at(i);
+    const Linea &l = lineas[i];
     return QByteArray::fromRawData(bytesClaves.constData() + l.primerByteClave, l.finBytesClave - l.primerByteClave);
 }
 

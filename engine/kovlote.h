@@ -5,12 +5,12 @@
 
 #include <QByteArray>
 #include <QString>
-#include <QVector>
 
 #include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <vector>
 
 // A run of consecutive book lines on their way from the reading to the merge into the job's lists: what the
 // column checks found on each line, its key, the texts a record validator reads and, once validated, what the
@@ -51,8 +51,10 @@ public:
         int finErrores = 0;
         int primerMonto = 0;
         int finMontos = 0;
-        // Where its column texts start in `textos`, -1 when its fields were not read as columns.
-        int primerTexto = -1;
+        // Where its bytes up to the last column's separator start in `crudos`, -1 when they were not kept; and
+        // how many there are.
+        int primerCrudo = -1;
+        int largoCrudo = 0;
         int primerByteClave = 0;
         int finBytesClave = 0;
         Clave clave = SinTexto;
@@ -66,13 +68,15 @@ public:
     // The bytes of line i's key, valid while the batch is not changed.
     QByteArray llave(int i) const;
 
-    QVector<Linea> lineas;
-    QVector<Error> erroresLineas;
-    QVector<Monto> montos;
-    QVector<QString> textos;
+    std::vector<Linea> lineas;
+    std::vector<Error> erroresLineas;
+    std::vector<Monto> montos;
+    // The bytes of the lines a record validator will read: each validating thread decodes its own texts, so that
+    // no text is shared between threads.
+    QByteArray crudos;
     QByteArray bytesClaves;
     // The record validator's answers, one per line, filled for the valid lines.
-    QVector<KovRespuesta> respuestas;
+    std::vector<KovRespuesta> respuestas;
     // Reading is over after these lines: the book's end, a failed read or a line too long to hold.
     bool fin = false;
     // The book's bytes the batch stands for, to bound what is held in flight.
