@@ -153,7 +153,7 @@ KovLibro::~KovLibro()
 void KovLibro::preparaLectura()
 {
     lectura.resize(kBloqueLectura);
-    memorias.resize(ncolumnas);
+    memorias.assign(size_t(ncolumnas) * kHuecosMemoria, Memoria());
     patrones->modos.fill(Patrones::Ninguno, ncolumnas);
     patrones->automatas.resize(ncolumnas);
     for (int i = 0; i < ncolumnas; ++i) {
@@ -220,9 +220,7 @@ bool KovLibro::siguienteLinea(const char **linea, int *largo)
 // field's bytes, so a value met again (a date of the month, a code, a currency) reuses its text and its results.
 KovLibro::Memoria &KovLibro::recuerda(int i, const char *campo, int largo)
 {
-    QVector<Memoria> &tabla = memorias[i];
-    if (tabla.isEmpty())
-        tabla.resize(kHuecosMemoria);
+    Memoria *tabla = memorias.data() + size_t(i) * kHuecosMemoria;
     // Both ends and the length tell the values of a column apart well enough; a clash only costs a fresh check.
     quint64 cabeza = 0;
     quint64 cola = 0;

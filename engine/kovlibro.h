@@ -203,7 +203,8 @@ private:
     // Engine state beyond the record: what keeps the hot path lean and the results safe.
     KovControl propio;
     ParametrosRegistro parametrosRegistro;
-    QVector<QVector<Memoria>> memorias;
+    // kHuecosMemoria slots per column, one column after the other.
+    std::vector<Memoria> memorias;
     QVector<const Memoria *> enColumna;
     std::vector<int> separadores;
     QByteArray lectura;
