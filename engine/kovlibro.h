@@ -7,9 +7,9 @@
 #include "kovcolumnaext.h"
 #include "kovcontrol.h"
 #include "kovcopia.h"
-#include "kovllave.h"
 #include "kovrespuesta.h"
 #include "kovresultados.h"
+#include "kovrevisor.h"
 #include "kovrules.h"
 #include "kovtotales.h"
 #include "kovtypes.h"
@@ -23,7 +23,9 @@
 #include <QVariant>
 #include <QVector>
 
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 // The book engine of one validation job: decodes the request and sets the book up, reads and checks the book line
@@ -103,50 +105,22 @@ public:
     QString getPathWork() const;
 
 private:
-    // The checks of a column that depend on its value alone, remembered for the value it held last: books repeat
-    // values line after line (periods, dates, codes), and those need no second look.
-    struct Memoria
-    {
-        static const int kCrudo = 30;
-        // The field's bytes when they fit; a longer field is never remembered.
-        char crudo[kCrudo];
-        qint8 largo = -1;
-        qint8 patron = -1;
-        qint8 longitud = -1;
-        qint8 tabla = -1;
-        bool numeroListo = false;
-        double numero = 0.0;
-        QString valor;
-
-        template <typename Check>
-        bool sabe(qint8 *resultado, Check check)
-        {
-            if (*resultado < 0)
-                *resultado = check() ? 1 : 0;
-            return *resultado == 1;
-        }
-    };
-
-    struct Patrones;
-
     // Set-up (bookrequest.cpp).
     bool abreLibro();
 
-    // Line reading (kovlibro.cpp): the reading stage, the key stage, the validation of a batch, the merge.
+    // Line reading (kovlibro.cpp): the reading stage, the checks of a batch, the key stage, the merge.
     void preparaLectura();
     bool siguienteLinea(const char **linea, int *largo);
     void leeLote(KovLote *lote, int maxLineas);
-    void revisaLinea(KovLote *lote, const char *bytes, int largo);
-    bool guardaClaves(KovLote *lote);
-    void validaLote(KovLote *lote) const;
-    void ponTextos(const KovLote &lote, int i, QList<KovColumna> *lista) const;
+    void revisaLote(KovLote *lote);
+    void guardaClaves(KovLote *lote);
     int aplicaLinea(const KovLote &lote, int i);
+    void sumaTotales(const KovRespuesta &respuesta);
+    bool sumasUsables(const KovLote &lote) const;
+    void sumaTotalesDelLote(const KovLote &lote);
     std::shared_ptr<KovLote> proximoLote();
     void terminaLectura();
     void anota(int cod, int fil, int col, const QString *des);
-    Memoria &recuerda(int i, const char *campo, int largo);
-    bool cumplePatron(int i, const KovColumna &columna, const QString &valor) const;
-    bool tablaAdmite(int c, const KovColumna &columna, Memoria &memoria) const;
 
     // Totals and results (bookresults.cpp).
     void fusiona(const QVector<TotalRespuesta> &entradas, KovTotales *totales, QVector<int> *previas,
@@ -161,8 +135,6 @@ private:
     KovBerkeley indice;
     KovRules rules;
     KovControl *control;
-    std::unique_ptr<Patrones> patrones;
-    KovColumnaExt extendida;
     QList<KovColumna> columnas;
     QFile libro;
     QString ticket;
@@ -185,7 +157,6 @@ private:
     qint32 numEstado7;
     qint64 totalLineDetail;
     qint32 numErrores;
-    qint32 camposPrimeraLinea;
     qint64 numLinea;
     qint64 tamDetalle;
     QString pathHacolKov;
@@ -203,10 +174,6 @@ private:
     // Engine state beyond the record: what keeps the hot path lean and the results safe.
     KovControl propio;
     ParametrosRegistro parametrosRegistro;
-    // kHuecosMemoria slots per column, one column after the other.
-    std::vector<Memoria> memorias;
-    QVector<const Memoria *> enColumna;
-    std::vector<int> separadores;
     QByteArray lectura;
     int inicioLectura;
     int finLectura;
@@ -236,16 +203,23 @@ private:
     qint32 topeLinea;
     bool lineaDesbordada;
 
-    // The stages' own state while the book is read: the reading's column list and key, the list the workers copy,
-    // the pipeline, and the batch being merged.
-    QList<KovColumna> columnasLectura;
-    KovLlave llave;
-    QList<KovColumna> plantilla;
+    // The stages' own state while the book is read: what the checkers share and the checkers no thread holds now,
+    // the reading's count of lines and of the first line's fields, the column list the sequences are followed
+    // on, the pipeline, and the batch being merged.
+    KovRevisor::Libro libroRevisado;
+    std::mutex mutexRevisores;
+    std::vector<std::unique_ptr<KovRevisor>> revisores;
+    std::vector<KovRevisor *> revisoresLibres;
+    qint64 lineasLeidas;
+    int camposPrimera;
+    qint64 lineaCampos;
+    QList<KovColumna> columnasSecuencia;
     std::unique_ptr<KovTuberia> tuberia;
     std::shared_ptr<KovLote> lote;
     int enLote;
+    // The batch being merged adds its totals as its sums, after its last line.
+    bool sumasDelLote;
     bool lecturaIniciada;
-    bool validaEnParalelo;
     // The layout's own validator, which keeps nothing between records; a stand-in a test registered is called in
     // line order on the job's thread.
     bool validadorPropio;

@@ -2,12 +2,20 @@
 
 void KovLote::limpia()
 {
+    texto.clear();
     lineas.clear();
     erroresLineas.clear();
     montos.clear();
-    crudos.clear();
     bytesClaves.clear();
     respuestas.clear();
+    conSumas = false;
+    sumasResumen.limpia();
+    sumasAgregado.limpia();
+    sumasCasillas.limpia();
+    sumasPeriodos.limpia();
+    primera = 0;
+    camposPrimera = 0;
+    lineaCampos = -1;
     fin = false;
     bytes = 0;
     tarea = nullptr;
@@ -16,22 +24,24 @@ void KovLote::limpia()
 
 QByteArray KovLote::llave(int i) const
 {
-    const Linea &l = lineas[i];
+    const Linea &l = lineas[size_t(i)];
     return QByteArray::fromRawData(bytesClaves.constData() + l.primerByteClave, l.finBytesClave - l.primerByteClave);
 }
 
-void KovLote::preparaValidacion(std::function<void(KovLote *)> tarea)
+int KovLote::devuelto(int i) const
+{
+    const Linea &l = lineas[size_t(i)];
+    const char *fin = texto.constData() + l.inicio + l.largo;
+    return l.largo >= 2 && fin[-1] == '\n' && fin[-2] == '\r' ? l.largo - 1 : l.largo;
+}
+
+void KovLote::preparaTarea(std::function<void(KovLote *)> tarea)
 {
     this->tarea = std::move(tarea);
     estado.store(Pendiente);
 }
 
-bool KovLote::tieneValidacion() const
-{
-    return estado.load() != SinTarea;
-}
-
-bool KovLote::reclamaYValida()
+bool KovLote::reclamaYCorre()
 {
     int esperado = Pendiente;
     if (!estado.compare_exchange_strong(esperado, EnCurso))
@@ -48,9 +58,9 @@ void KovLote::descarta()
         termina();
 }
 
-void KovLote::esperaValidacion()
+void KovLote::esperaTarea()
 {
-    if (reclamaYValida())
+    if (reclamaYCorre())
         return;
     std::unique_lock<std::mutex> lock(mutex);
     hecha.wait(lock, [this] { return estado.load() != EnCurso; });

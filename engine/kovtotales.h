@@ -9,6 +9,16 @@
 #include <QVariant>
 #include <QVector>
 
+// The names whose sums are written as whole numbers: in the summary, and in the aggregates and the boxes.
+inline QString marcaEnteraResumen()
+{
+    return QStringLiteral("cnt_reg");
+}
+inline QString marcaEnteraAgregado()
+{
+    return QStringLiteral("cdp_cnt");
+}
+
 // One of a job's lists of totals while the book is read: one entry per name in order of first appearance, its
 // amount held as a KovImporte. The amounts change on nearly every line and sit apart from the names, which only
 // grow, so a copy of the list shares both and the first change after it copies the amounts alone.

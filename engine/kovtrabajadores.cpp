@@ -65,6 +65,6 @@ void KovTrabajadores::trabaja()
             cola.pop_front();
         }
         // A batch its job already claimed, or dropped, is passed over.
-        lote->reclamaYValida();
+        lote->reclamaYCorre();
     }
 }

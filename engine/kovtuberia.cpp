@@ -26,17 +26,16 @@ bool KovTuberia::inicia(const Etapas &etapas)
     clavesHechas = false;
     lotesEnVuelo = 0;
     bytesEnVuelo = 0;
-    if (::pthread_create(&lector, nullptr, &KovTuberia::hiloLectura, this) != 0)
+    // The key thread first: it only waits for batches, so that if the reading cannot start, no line was read.
+    if (::pthread_create(&guardian, nullptr, &KovTuberia::hiloClaves, this) != 0)
         return false;
-    if (::pthread_create(&guardian, nullptr, &KovTuberia::hiloClaves, this) != 0) {
+    if (::pthread_create(&lector, nullptr, &KovTuberia::hiloLectura, this) != 0) {
         {
             std::lock_guard<std::mutex> lock(mutex);
             parar = true;
         }
-        hayLugar.notify_all();
-        ::pthread_join(lector, nullptr);
-        paraClaves.clear();
-        libres.clear();
+        hayParaClaves.notify_all();
+        ::pthread_join(guardian, nullptr);
         return false;
     }
     enMarcha = true;
@@ -87,6 +86,8 @@ void KovTuberia::lee()
         if (!lote)
             lote = std::make_shared<KovLote>();
         etapas.lee(lote.get());
+        lote->preparaTarea(etapas.revisa);
+        KovTrabajadores::instancia().encola(lote);
         {
             std::lock_guard<std::mutex> lock(mutex);
             ++lotesEnVuelo;
@@ -127,9 +128,10 @@ void KovTuberia::guardaClaves()
         }
         for (const std::shared_ptr<KovLote> &usado : vaciar)
             usado->limpia();
-        if (lote && etapas.claves(lote.get()) && etapas.valida) {
-            lote->preparaValidacion(etapas.valida);
-            KovTrabajadores::instancia().encola(lote);
+        if (lote) {
+            // The batch's checks, by a worker or, when none has taken them yet, here.
+            lote->esperaTarea();
+            etapas.claves(lote.get());
         }
         std::lock_guard<std::mutex> lock(mutex);
         for (std::shared_ptr<KovLote> &usado : vaciar)
@@ -162,7 +164,6 @@ std::shared_ptr<KovLote> KovTuberia::siguiente()
         bytesEnVuelo -= lote->bytes;
         despierta(&hayLugar, &lectorEspera);
     }
-    lote->esperaValidacion();
     return lote;
 }
 
@@ -189,11 +190,11 @@ void KovTuberia::detiene()
     hayListos.notify_all();
     ::pthread_join(lector, nullptr);
     ::pthread_join(guardian, nullptr);
-    // A worker may be validating a batch that is no longer wanted: it must be done before the job goes on.
+    // A worker may be checking a batch that is no longer wanted: it must be done before the job goes on.
     for (std::deque<std::shared_ptr<KovLote>> *cola : {&paraClaves, &listos}) {
         for (const std::shared_ptr<KovLote> &lote : *cola) {
             lote->descarta();
-            lote->esperaValidacion();
+            lote->esperaTarea();
         }
         cola->clear();
     }

@@ -14,9 +14,10 @@
 
 class KovLote;
 
-// The stages of a book's reading, each on a thread of its own, in line order: one thread reads the lines and
-// checks their columns, a second one keeps the key index, the process's workers run the record validator on
-// several batches at once, and the job's thread takes the batches back in order to merge them. What is in flight is
+// The stages of a book's reading, in line order: one thread reads the lines into batches, the process's workers
+// check several batches at once (columns, keys' parts, the layout's own record validator), a second thread takes
+// the checked batches in order for the sequences and the key index, and the job's thread takes them back in order
+// to merge them. What is in flight is
 // bounded in batches and in bytes, so memory stays flat whatever the book's size.
 class KovTuberia
 {
@@ -25,10 +26,10 @@ public:
     {
         // Fills a batch with the next lines, marking it `fin` once reading is over.
         std::function<void(KovLote *)> lee;
-        // Stores the batch's keys; true when some line is left for the record validator.
-        std::function<bool(KovLote *)> claves;
-        // Validates a batch's valid lines; empty when the validator is to be called at the merge.
-        std::function<void(KovLote *)> valida;
+        // Checks a batch's lines; run on the workers, several batches at once.
+        std::function<void(KovLote *)> revisa;
+        // What needs the lines in order once they are checked: the sequences and the key index.
+        std::function<void(KovLote *)> claves;
     };
 
     KovTuberia() = default;

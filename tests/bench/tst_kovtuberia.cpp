@@ -223,14 +223,15 @@ void TestKovTuberia::oddBook_data()
     QTest::addColumn<QByteArray>("kind");
     for (BenchLayout layout : {BenchLayout::Synthetic, BenchLayout::Journal, BenchLayout::Purchases,
                                BenchLayout::Sales}) {
-        for (const char *kind : {"mixed", "overflow", "long"})
+        for (const char *kind : {"mixed", "overflow", "long", "sequence", "headless"})
             QTest::newRow(qPrintable(benchLayoutName(layout) + QLatin1Char(' ') + QLatin1String(kind)))
                 << layout << QByteArray(kind);
     }
 }
 
 // Books of valid lines with odd ones between them: spoiled in every way a line can be, a line over its own
-// error limit with lines after it, lines longer than a batch holds and a last line without its line end.
+// error limit with lines after it, lines longer than a batch holds and a last line without its line end, a
+// sequence column over spoiled lines, and lines without any field before the first that has them.
 void TestKovTuberia::oddBook()
 {
     QFETCH(BenchLayout, layout);
@@ -246,10 +247,10 @@ void TestKovTuberia::oddBook()
     if (lineas.constLast().isEmpty())
         lineas.removeLast();
 
-    QByteArray libro;
+    QByteArray libro = kind == "headless" ? QByteArray("sin campos\n\nnada\n") : QByteArray();
     for (int i = 0; i < lineas.size(); ++i) {
         QByteArray l = lineas.at(i);
-        if (kind == "mixed") {
+        if (kind == "mixed" || kind == "sequence") {
             // Repeats an earlier line's second field, the key's first part in every layout here.
             l = estropea(l, i, i >= 5 ? lineas.at(i - 5).split('|').value(1) : QByteArray());
         } else if (kind == "overflow" && i == 300) {
@@ -257,6 +258,8 @@ void TestKovTuberia::oddBook()
                 l += "a/b|";
         } else if (kind == "long" && i % 97 == 50) {
             l += QByteArray(700 * 1024, 'x') + "|";
+        } else if (kind == "headless" && i % 50 == 7) {
+            l = i % 100 == 7 ? QByteArray("|") : QByteArray();
         }
         libro += l;
         if (!(kind == "long" && i == lineas.size() - 1))
@@ -270,7 +273,17 @@ void TestKovTuberia::oddBook()
     const int columnas = QJsonDocument::fromJson(QByteArray::fromBase64(peticion.toLatin1()))
                              .object().value(QStringLiteral("ncolumnas")).toInt();
     // Extended fields are allowed, and checked; the long ones fail on their length.
-    comparaLecturas(cambia(peticion, {{QStringLiteral("nextendidas"), columnas + 1300}}), dir.path());
+    QJsonObject cambios{{QStringLiteral("nextendidas"), columnas + 1300}};
+    if (kind == "sequence") {
+        // The second column, the key's first part, counts up line by line in every book here.
+        QJsonArray layout = QJsonDocument::fromJson(QByteArray::fromBase64(peticion.toLatin1()))
+                                .object().value(QStringLiteral("columnas")).toArray();
+        QJsonObject segunda = layout.at(1).toObject();
+        segunda.insert(QStringLiteral("correlativo"), true);
+        layout.replace(1, segunda);
+        cambios.insert(QStringLiteral("columnas"), layout);
+    }
+    comparaLecturas(cambia(peticion, cambios), dir.path());
 }
 
 QTEST_GUILESS_MAIN(TestKovTuberia)

@@ -1,0 +1,153 @@
+#include "kovsumas.h"
+
+#include "kovtotales.h"
+
+namespace {
+
+qint64 absoluto(qint64 v)
+{
+    return v < 0 ? -v : v;
+}
+
+} // namespace
+
+void KovSumas::limpia()
+{
+    filas.clear();
+    indice.clear();
+    previas.clear();
+    cuenta = 0;
+    exacta = true;
+}
+
+// Lines report their totals in the same order, so a name is looked for first where the previous line's entry of
+// the same rank was found.
+KovSumas::Fila &KovSumas::fila(const QString &nombre, const QString &periodo, int rango, bool entera)
+{
+    if (previas.size() <= rango)
+        previas.resize(rango + 1);
+    int pos = previas.at(rango);
+    const bool igual = pos >= 0 && pos < filas.size() && filas.at(pos).nombre == nombre
+                       && filas.at(pos).periodo == periodo;
+    if (!igual) {
+        const QString clave = periodo.isNull() ? nombre : nombre + QStringLiteral("__") + periodo;
+        pos = indice.value(clave, -1);
+        if (pos < 0) {
+            pos = filas.size();
+            filas.append(Fila{nombre, periodo, entera, KovImporte(), 0, 0, 0});
+            indice.insert(clave, pos);
+        }
+        previas[rango] = pos;
+    }
+    return filas[pos];
+}
+
+void KovSumas::suma(Fila &f, const KovImporte &importe)
+{
+    ++cuenta;
+    if (!importe.esExacto() || (f.entera && importe.milesimas() % 1000 != 0)) {
+        exacta = false;
+        return;
+    }
+    if (f.veces++ == 0)
+        f.primera = importe;
+    else
+        f.resto += importe.milesimas();
+    f.absolutas += absoluto(importe.milesimas());
+    // Far beyond what any merge could add exactly: the batch is merged line by line.
+    if (f.absolutas > KovImporte::kLimiteSuma)
+        exacta = false;
+}
+
+void KovSumas::agrega(const QVector<TotalRespuesta> &entradas, const QString &marca)
+{
+    for (int r = 0; r < entradas.size() && exacta; ++r) {
+        const TotalRespuesta &e = entradas.at(r);
+        Fila &f = fila(e.atrib, QString(), r, false);
+        if (f.veces == 0)
+            f.entera = e.atrib.contains(marca);
+        suma(f, KovImporte::deValor(e.valor));
+    }
+}
+
+void KovSumas::agregaPeriodos(const QVector<TotalPeriodo> &entradas)
+{
+    for (int r = 0; r < entradas.size() && exacta; ++r) {
+        const TotalPeriodo &e = entradas.at(r);
+        // A period is never null, so the key keeps its "__" even for an empty one.
+        suma(fila(e.atrib, e.periodo.isNull() ? QStringLiteral("") : e.periodo, r, false), KovImporte::deValor(e.valor));
+    }
+}
+
+bool KovSumas::fusionaEn(KovTotales *totales, const QString &marca, bool nuevaConMarca) const
+{
+    if (!exacta)
+        return false;
+    // Each name's place in the list (-1: new) and the text it starts from, all checked before anything changes.
+    QVector<int> posiciones(filas.size());
+    QVector<KovImporte> inicios(filas.size());
+    int sugerida = -1;
+    for (int i = 0; i < filas.size(); ++i) {
+        const Fila &f = filas.at(i);
+        const int pos = totales->posicion(f.nombre, sugerida + 1);
+        posiciones[i] = pos;
+        if (pos >= 0) {
+            sugerida = pos;
+            const KovImporte &t = totales->importe(pos);
+            if (!t.esExacto() || (totales->entera(pos) && t.milesimas() % 1000 != 0)
+                || absoluto(t.milesimas()) + f.absolutas > KovImporte::kLimiteSuma)
+                return false;
+            inicios[i] = t;
+            continue;
+        }
+        const bool entera = f.nombre.contains(marca);
+        const KovImporte inicio = nuevaConMarca ? KovImporte::deNumero(f.primera.valor(), entera ? 0 : 3) : f.primera;
+        if (f.veces > 1
+            && (!inicio.esExacto() || (entera && inicio.milesimas() % 1000 != 0)
+                || absoluto(inicio.milesimas()) + f.absolutas > KovImporte::kLimiteSuma))
+            return false;
+        inicios[i] = inicio;
+    }
+    for (int i = 0; i < filas.size(); ++i) {
+        const Fila &f = filas.at(i);
+        const KovImporte &inicio = inicios.at(i);
+        if (posiciones.at(i) >= 0) {
+            const int pos = posiciones.at(i);
+            const int decimales = totales->entera(pos) ? 0 : 3;
+            totales->cambia(pos, KovImporte::exacta(inicio.milesimas() + f.primera.milesimas() + f.resto, decimales));
+        } else {
+            const bool entera = f.nombre.contains(marca);
+            totales->agrega(f.nombre, entera,
+                            f.veces == 1 ? inicio
+                                         : KovImporte::exacta(inicio.milesimas() + f.resto, entera ? 0 : 3));
+        }
+    }
+    return true;
+}
+
+bool KovSumas::fusionaPeriodosEn(KovTotales *totales) const
+{
+    if (!exacta)
+        return false;
+    QVector<int> posiciones(filas.size());
+    for (int i = 0; i < filas.size(); ++i) {
+        const Fila &f = filas.at(i);
+        const int pos = totales->posicion(f.nombre, f.periodo, -1);
+        posiciones[i] = pos;
+        if (pos >= 0) {
+            const KovImporte &t = totales->importe(pos);
+            if (!t.esExacto() || absoluto(t.milesimas()) + f.absolutas > KovImporte::kLimiteSuma)
+                return false;
+        }
+    }
+    for (int i = 0; i < filas.size(); ++i) {
+        const Fila &f = filas.at(i);
+        const qint64 suma = f.primera.milesimas() + f.resto;
+        const int pos = posiciones.at(i);
+        if (pos >= 0)
+            totales->cambia(pos, KovImporte::exacta(totales->importe(pos).milesimas() + suma, 3));
+        else
+            totales->agrega(f.nombre, f.periodo, KovImporte::exacta(suma, 3));
+    }
+    return true;
+}

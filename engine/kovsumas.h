@@ -1,0 +1,60 @@
+#ifndef KOVSUMAS_H
+#define KOVSUMAS_H
+
+#include "kovimporte.h"
+#include "kovrespuesta.h"
+
+#include <QHash>
+#include <QString>
+#include <QVector>
+
+class KovTotales;
+
+// One of a batch's lists of totals summed per name, in order of first appearance, so that the merge adds each name
+// once per batch instead of once per line. A name's first amount is kept apart, since a name new to the job is
+// stored from it as it came. The sums are exact thousandths; a batch with an amount they cannot hold exactly, or
+// with a whole-number total fed a fraction, is merged line by line instead.
+class KovSumas
+{
+public:
+    // The totals of one line; `marca` marks the names summed as whole numbers.
+    void agrega(const QVector<TotalRespuesta> &entradas, const QString &marca);
+    // The per-period totals of one line, each under its name and period.
+    void agregaPeriodos(const QVector<TotalPeriodo> &entradas);
+    bool exactas() const { return exacta; }
+    bool isEmpty() const { return filas.isEmpty(); }
+    int entradas() const { return cuenta; }
+    void limpia();
+
+    // Adds the sums into the job's list as merging their lines one by one would; false, with the list untouched,
+    // when that is not sure to give the same texts (the list's own total of a name too large, or not whole where
+    // it must be). `nuevaConMarca`: a name new to the list is stored from its first amount written with the
+    // decimals its name calls for.
+    bool fusionaEn(KovTotales *totales, const QString &marca, bool nuevaConMarca) const;
+    bool fusionaPeriodosEn(KovTotales *totales) const;
+
+private:
+    struct Fila
+    {
+        QString nombre;
+        QString periodo;
+        bool entera;
+        KovImporte primera;
+        // The thousandths after the first, and the absolute thousandths of all.
+        qint64 resto;
+        qint64 absolutas;
+        int veces;
+    };
+
+    Fila &fila(const QString &nombre, const QString &periodo, int rango, bool entera);
+    void suma(Fila &f, const KovImporte &importe);
+
+    QVector<Fila> filas;
+    QHash<QString, int> indice;
+    // Where each rank of the previous line's entries was found.
+    QVector<int> previas;
+    int cuenta = 0;
+    bool exacta = true;
+};
+
+#endif // KOVSUMAS_H
