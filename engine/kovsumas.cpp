@@ -27,8 +27,8 @@ KovSumas::Fila &KovSumas::fila(const QString &nombre, const QString &periodo, in
     if (previas.size() <= rango)
         previas.resize(rango + 1);
     int pos = previas.at(rango);
-    const bool igual = pos >= 0 && pos < filas.size() && filas.at(pos).nombre == nombre
-                       && filas.at(pos).periodo == periodo;
+    const bool igual = pos >= 0 && pos < filas.size() && KovTotales::mismo(filas.at(pos).nombre, nombre)
+                       && KovTotales::mismo(filas.at(pos).periodo, periodo);
     if (!igual) {
         const QString clave = periodo.isNull() ? nombre : nombre + QStringLiteral("__") + periodo;
         pos = indice.value(clave, -1);

@@ -57,7 +57,6 @@ public:
     QList<QVariant> lista() const;
     void clear();
 
-private:
     // Names a record gives from one fixed table are the entry's own text, shared: told apart by the pointer alone,
     // without touching a text that another thread wrote.
     static bool mismo(const QString &a, const QString &b)
@@ -65,6 +64,8 @@ private:
         // data_ptr() only hands out the pointer; Qt 5 offers it on a non-const string alone.
         return const_cast<QString &>(a).data_ptr() == const_cast<QString &>(b).data_ptr() || a == b;
     }
+
+private:
     bool esta(const QString &nombre, int i) const
     {
         return i >= 0 && i < nombres.size() && mismo(nombres.at(i).clave, nombre);
