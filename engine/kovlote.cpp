@@ -7,12 +7,7 @@ void KovLote::limpia()
     erroresLineas.clear();
     montos.clear();
     bytesClaves.clear();
-    respuestas.clear();
     conSumas = false;
-    sumasResumen.limpia();
-    sumasAgregado.limpia();
-    sumasCasillas.limpia();
-    sumasPeriodos.limpia();
     primera = 0;
     camposPrimera = 0;
     lineaCampos = -1;
@@ -20,6 +15,15 @@ void KovLote::limpia()
     bytes = 0;
     tarea = nullptr;
     estado.store(SinTarea);
+}
+
+void KovLote::limpiaRespuestas()
+{
+    respuestas.clear();
+    sumasResumen.limpia();
+    sumasAgregado.limpia();
+    sumasCasillas.limpia();
+    sumasPeriodos.limpia();
 }
 
 QByteArray KovLote::llave(int i) const

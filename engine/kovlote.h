@@ -72,7 +72,10 @@ public:
         bool valida = false;
     };
 
+    // Empties the batch for the next lines, but for the validator's answers and their sums, which the checks empty:
+    // freeing a batch's answers costs about as much as making them, and the checks run on several threads.
     void limpia();
+    void limpiaRespuestas();
     // The bytes of line i's key, valid while the batch is not changed.
     QByteArray llave(int i) const;
     // What the reading returns for line i: its length, a final carriage return and line feed counted as one byte.

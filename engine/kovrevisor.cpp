@@ -94,6 +94,7 @@ KovRevisor::KovRevisor(const Libro *libro)
 
 void KovRevisor::revisa(KovLote *lote)
 {
+    lote->limpiaRespuestas();
     if (libro->validador)
         lote->respuestas.resize(lote->lineas.size());
     for (int i = 0; i < int(lote->lineas.size()); ++i)

@@ -78,12 +78,14 @@ void KovTuberia::lee()
             }
             if (parar)
                 break;
-            if (!libres.empty()) {
-                lote = std::move(libres.back());
-                libres.pop_back();
+            if (!usados.empty()) {
+                lote = std::move(usados.front());
+                usados.pop_front();
             }
         }
-        if (!lote)
+        if (lote)
+            lote->limpia();
+        else
             lote = std::make_shared<KovLote>();
         etapas.lee(lote.get());
         lote->preparaTarea(etapas.revisa);
@@ -103,44 +105,27 @@ void KovTuberia::lee()
     despierta(&hayParaClaves, &clavesEspera);
 }
 
-// Besides the keys, this stage empties the batches the merge is done with: the least busy thread frees what the
-// others filled, and the reading gets them back with their room.
 void KovTuberia::guardaClaves()
 {
     for (;;) {
         std::shared_ptr<KovLote> lote;
-        std::deque<std::shared_ptr<KovLote>> vaciar;
         {
             std::unique_lock<std::mutex> lock(mutex);
-            while (!parar && paraClaves.empty() && usados.empty() && !lecturaHecha) {
+            while (!parar && paraClaves.empty() && !lecturaHecha) {
                 clavesEspera = true;
                 hayParaClaves.wait(lock);
             }
-            if (parar)
+            if (parar || paraClaves.empty())
                 break;
-            vaciar.swap(usados);
-            if (!paraClaves.empty()) {
-                lote = std::move(paraClaves.front());
-                paraClaves.pop_front();
-            } else if (vaciar.empty()) {
-                break;
-            }
+            lote = std::move(paraClaves.front());
+            paraClaves.pop_front();
         }
-        for (const std::shared_ptr<KovLote> &usado : vaciar)
-            usado->limpia();
-        if (lote) {
-            // The batch's checks, by a worker or, when none has taken them yet, here.
-            lote->esperaTarea();
-            etapas.claves(lote.get());
-        }
+        // The batch's checks, by a worker or, when none has taken them yet, here.
+        lote->esperaTarea();
+        etapas.claves(lote.get());
         std::lock_guard<std::mutex> lock(mutex);
-        for (std::shared_ptr<KovLote> &usado : vaciar)
-            libres.push_back(std::move(usado));
-        despierta(&hayLugar, &lectorEspera);
-        if (lote) {
-            listos.push_back(std::move(lote));
-            despierta(&hayListos, &mergeEspera);
-        }
+        listos.push_back(std::move(lote));
+        despierta(&hayListos, &mergeEspera);
     }
     std::lock_guard<std::mutex> lock(mutex);
     clavesHechas = true;
@@ -173,7 +158,6 @@ void KovTuberia::devuelve(std::shared_ptr<KovLote> lote)
         return;
     std::lock_guard<std::mutex> lock(mutex);
     usados.push_back(std::move(lote));
-    despierta(&hayParaClaves, &clavesEspera);
 }
 
 void KovTuberia::detiene()
@@ -199,5 +183,4 @@ void KovTuberia::detiene()
         cola->clear();
     }
     usados.clear();
-    libres.clear();
 }

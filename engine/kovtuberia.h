@@ -8,7 +8,6 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <vector>
 
 #include <pthread.h>
 
@@ -65,9 +64,8 @@ private:
     bool mergeEspera = false;
     std::deque<std::shared_ptr<KovLote>> paraClaves;
     std::deque<std::shared_ptr<KovLote>> listos;
-    // Batches the merge is done with, to be emptied; and emptied ones, to be read into.
+    // Batches the merge is done with, to be read into again.
     std::deque<std::shared_ptr<KovLote>> usados;
-    std::vector<std::shared_ptr<KovLote>> libres;
     // Batches and book bytes read and not yet handed out.
     int lotesEnVuelo = 0;
     qint64 bytesEnVuelo = 0;
