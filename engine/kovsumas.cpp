@@ -21,25 +21,27 @@ void KovSumas::limpia()
 }
 
 // Lines report their totals in the same order, so a name is looked for first where the previous line's entry of
-// the same rank was found.
-KovSumas::Fila &KovSumas::fila(const QString &nombre, const QString &periodo, int rango, bool entera)
+// the same rank was found, then just after the entry before it, since a line's totals of one kind come together.
+int KovSumas::fila(const QString &nombre, const QString &periodo, int rango, int siguiente)
 {
-    if (previas.size() <= rango)
-        previas.resize(rango + 1);
-    int pos = previas.at(rango);
-    const bool igual = pos >= 0 && pos < filas.size() && KovTotales::mismo(filas.at(pos).nombre, nombre)
-                       && KovTotales::mismo(filas.at(pos).periodo, periodo);
-    if (!igual) {
-        const QString clave = periodo.isNull() ? nombre : nombre + QStringLiteral("__") + periodo;
-        pos = indice.value(clave, -1);
-        if (pos < 0) {
-            pos = filas.size();
-            filas.append(Fila{nombre, periodo, entera, KovImporte(), 0, 0, 0});
-            indice.insert(clave, pos);
+    while (previas.size() <= rango)
+        previas.append(-1);
+    for (const int pos : {previas.at(rango), siguiente}) {
+        if (pos >= 0 && pos < filas.size() && KovTotales::mismo(filas.at(pos).nombre, nombre)
+            && KovTotales::mismo(filas.at(pos).periodo, periodo)) {
+            previas[rango] = pos;
+            return pos;
         }
-        previas[rango] = pos;
     }
-    return filas[pos];
+    const QString clave = periodo.isNull() ? nombre : nombre + QStringLiteral("__") + periodo;
+    int pos = indice.value(clave, -1);
+    if (pos < 0) {
+        pos = filas.size();
+        filas.append(Fila{nombre, periodo, false, KovImporte(), 0, 0, 0});
+        indice.insert(clave, pos);
+    }
+    previas[rango] = pos;
+    return pos;
 }
 
 void KovSumas::suma(Fila &f, const KovImporte &importe)
@@ -61,9 +63,11 @@ void KovSumas::suma(Fila &f, const KovImporte &importe)
 
 void KovSumas::agrega(const QVector<TotalRespuesta> &entradas, const QString &marca)
 {
+    int anterior = -1;
     for (int r = 0; r < entradas.size() && exacta; ++r) {
         const TotalRespuesta &e = entradas.at(r);
-        Fila &f = fila(e.atrib, QString(), r, false);
+        anterior = fila(e.atrib, QString(), r, anterior + 1);
+        Fila &f = filas[anterior];
         if (f.veces == 0)
             f.entera = e.atrib.contains(marca);
         suma(f, KovImporte::deValor(e.valor));
@@ -72,10 +76,12 @@ void KovSumas::agrega(const QVector<TotalRespuesta> &entradas, const QString &ma
 
 void KovSumas::agregaPeriodos(const QVector<TotalPeriodo> &entradas)
 {
+    int anterior = -1;
     for (int r = 0; r < entradas.size() && exacta; ++r) {
         const TotalPeriodo &e = entradas.at(r);
         // A period is never null, so the key keeps its "__" even for an empty one.
-        suma(fila(e.atrib, e.periodo.isNull() ? QStringLiteral("") : e.periodo, r, false), KovImporte::deValor(e.valor));
+        anterior = fila(e.atrib, e.periodo.isNull() ? QStringLiteral("") : e.periodo, r, anterior + 1);
+        suma(filas[anterior], KovImporte::deValor(e.valor));
     }
 }
 

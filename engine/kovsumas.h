@@ -46,7 +46,8 @@ private:
         int veces;
     };
 
-    Fila &fila(const QString &nombre, const QString &periodo, int rango, bool entera);
+    // The row of a name and period, added when new.
+    int fila(const QString &nombre, const QString &periodo, int rango, int siguiente);
     void suma(Fila &f, const KovImporte &importe);
 
     QVector<Fila> filas;

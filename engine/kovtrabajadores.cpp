@@ -12,8 +12,8 @@ KovTrabajadores &KovTrabajadores::instancia()
 
 KovTrabajadores::KovTrabajadores()
 {
-    // The reading and the merge of a job take a core each.
-    const int cuantos = qMax(2, QThread::idealThreadCount() - 2);
+    // A job's reading, key and merge threads wait most of the time: the checks take every core.
+    const int cuantos = qMax(2, QThread::idealThreadCount());
     for (int i = 0; i < cuantos; ++i) {
         pthread_t id;
         // A thread the system refuses is one worker fewer; the merge validates what no worker takes.
