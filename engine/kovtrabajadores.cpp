@@ -4,39 +4,29 @@
 
 #include <QThread>
 
+// Made once and never destroyed: a job's thread that outlives the service's orderly end may still hand work in.
 KovTrabajadores &KovTrabajadores::instancia()
 {
-    static KovTrabajadores trabajadores;
-    return trabajadores;
+    static KovTrabajadores *trabajadores = new KovTrabajadores;
+    return *trabajadores;
 }
 
 KovTrabajadores::KovTrabajadores()
 {
-    // A job's reading, key and merge threads wait most of the time: the checks take every core.
     const int cuantos = qMax(2, QThread::idealThreadCount());
     for (int i = 0; i < cuantos; ++i) {
         pthread_t id;
-        // A thread the system refuses is one worker fewer; the merge validates what no worker takes.
-        if (::pthread_create(&id, nullptr, &KovTrabajadores::hilo, this) == 0)
-            hilos.push_back(id);
+        // A thread the system refuses is one worker fewer; a later stage checks what no worker takes.
+        if (::pthread_create(&id, nullptr, &KovTrabajadores::hilo, this) == 0) {
+            ::pthread_detach(id);
+            ++hilos;
+        }
     }
-}
-
-KovTrabajadores::~KovTrabajadores()
-{
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        cerrando = true;
-        cola.clear();
-    }
-    hayTrabajo.notify_all();
-    for (pthread_t id : hilos)
-        ::pthread_join(id, nullptr);
 }
 
 void KovTrabajadores::encola(const std::shared_ptr<KovLote> &lote)
 {
-    if (hilos.empty())
+    if (hilos == 0)
         return;
     {
         std::lock_guard<std::mutex> lock(mutex);
@@ -47,7 +37,7 @@ void KovTrabajadores::encola(const std::shared_ptr<KovLote> &lote)
 
 void *KovTrabajadores::hilo(void *trabajadores)
 {
-    ::pthread_setname_np(::pthread_self(), "orvantis-valida");
+    ::pthread_setname_np(::pthread_self(), "orvantis-revisa");
     static_cast<KovTrabajadores *>(trabajadores)->trabaja();
     return nullptr;
 }
@@ -58,9 +48,7 @@ void KovTrabajadores::trabaja()
         std::shared_ptr<KovLote> lote;
         {
             std::unique_lock<std::mutex> lock(mutex);
-            hayTrabajo.wait(lock, [this] { return cerrando || !cola.empty(); });
-            if (cerrando)
-                return;
+            hayTrabajo.wait(lock, [this] { return !cola.empty(); });
             lote = std::move(cola.front());
             cola.pop_front();
         }

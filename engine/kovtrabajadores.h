@@ -5,7 +5,6 @@
 #include <deque>
 #include <memory>
 #include <mutex>
-#include <vector>
 
 #include <pthread.h>
 
@@ -26,7 +25,6 @@ public:
 
 private:
     KovTrabajadores();
-    ~KovTrabajadores();
 
     static void *hilo(void *trabajadores);
     void trabaja();
@@ -34,8 +32,7 @@ private:
     std::mutex mutex;
     std::condition_variable hayTrabajo;
     std::deque<std::shared_ptr<KovLote>> cola;
-    std::vector<pthread_t> hilos;
-    bool cerrando = false;
+    int hilos = 0;
 };
 
 #endif // KOVTRABAJADORES_H
