@@ -8,7 +8,7 @@ namespace {
 // Enough batches ahead to keep the workers busy, few enough that a job holds little: with batches of a hundred
 // lines or so a few megabytes at most, and a line of several megabytes holds up the reading instead.
 const int kLotesEnVuelo = 16;
-const qint64 kBytesEnVuelo = 16 * 1024 * 1024;
+const qint64 kBytesEnVuelo = 4 * 1024 * 1024;
 
 } // namespace
 
