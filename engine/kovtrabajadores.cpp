@@ -13,7 +13,7 @@ KovTrabajadores &KovTrabajadores::instancia()
 
 KovTrabajadores::KovTrabajadores()
 {
-    const int cuantos = qMax(2, QThread::idealThreadCount());
+    const int cuantos = qMax(2, QThread::idealThreadCount() - 2);
     for (int i = 0; i < cuantos; ++i) {
         pthread_t id;
         // A thread the system refuses is one worker fewer; a later stage checks what no worker takes.
