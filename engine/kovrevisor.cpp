@@ -13,6 +13,10 @@ const int kHuecosMemoria = 1 << kBitsMemoria;
 // One line keeps at most this many errors of its own; past them the line is over its limit.
 const int kErroresPorLinea = 1000;
 
+// The names whose sums are written as whole numbers, made once.
+const QString kMarcaResumen = marcaEnteraResumen();
+const QString kMarcaAgregado = marcaEnteraAgregado();
+
 const QString kCod = QStringLiteral("cod");
 const QString kCol = QStringLiteral("col");
 const QString kDes = QStringLiteral("des");
@@ -99,21 +103,7 @@ void KovRevisor::revisa(KovLote *lote)
         lote->respuestas.resize(lote->lineas.size());
     for (int i = 0; i < int(lote->lineas.size()); ++i)
         revisaLinea(lote, i);
-    if (!libro->validador || !libro->sumas)
-        return;
-    // The validator's totals summed here, on the workers, so that the merge adds each name once per batch.
-    const QString marcaResumen = marcaEnteraResumen();
-    const QString marcaAgregado = marcaEnteraAgregado();
-    for (size_t i = 0; i < lote->lineas.size(); ++i) {
-        if (!lote->lineas[i].validada)
-            continue;
-        const KovRespuesta &r = lote->respuestas[i];
-        lote->sumasResumen.agrega(r.totalesAcumuladores(), marcaResumen);
-        lote->sumasAgregado.agrega(r.totalesAgregados(), marcaAgregado);
-        lote->sumasCasillas.agrega(r.totalesCasillas(), marcaAgregado);
-        lote->sumasPeriodos.agregaPeriodos(r.totalesPerAcumuladores());
-    }
-    lote->conSumas = true;
+    lote->conSumas = libro->validador && libro->sumas;
 }
 
 bool KovRevisor::cumplePatron(int i, const KovColumna &columna, const QString &valor) const
@@ -333,5 +323,13 @@ void KovRevisor::revisaLinea(KovLote *lote, int i)
         linea.validada = true;
         // The validator holds the column list and may have written into it.
         enColumna.fill(nullptr);
+        // Its totals summed here, while they are at hand, so that the merge adds each name once per batch.
+        if (libro->sumas) {
+            const KovRespuesta &r = lote->respuestas[size_t(i)];
+            lote->sumasResumen.agrega(r.totalesAcumuladores(), kMarcaResumen);
+            lote->sumasAgregado.agrega(r.totalesAgregados(), kMarcaAgregado);
+            lote->sumasCasillas.agrega(r.totalesCasillas(), kMarcaAgregado);
+            lote->sumasPeriodos.agregaPeriodos(r.totalesPerAcumuladores());
+        }
     }
 }

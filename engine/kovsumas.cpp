@@ -64,8 +64,10 @@ void KovSumas::suma(Fila &f, const KovImporte &importe)
 void KovSumas::agrega(const QVector<TotalRespuesta> &entradas, const QString &marca)
 {
     int anterior = -1;
-    for (int r = 0; r < entradas.size() && exacta; ++r) {
-        const TotalRespuesta &e = entradas.at(r);
+    const TotalRespuesta *datos = entradas.constData();
+    const int n = entradas.size();
+    for (int r = 0; r < n && exacta; ++r) {
+        const TotalRespuesta &e = datos[r];
         anterior = fila(e.atrib, QString(), r, anterior + 1);
         Fila &f = filas[anterior];
         if (f.veces == 0)
