@@ -2,6 +2,8 @@
 
 #include "kovtotales.h"
 
+#include <cmath>
+
 namespace {
 
 qint64 absoluto(qint64 v)
@@ -22,25 +24,30 @@ void KovSumas::limpia()
 
 // Lines report their totals in the same order, so a name is looked for first where the previous line's entry of
 // the same rank was found, then just after the entry before it, since a line's totals of one kind come together.
+// There a name from one fixed table is told by the address of its text alone.
 int KovSumas::fila(const QString &nombre, const QString &periodo, int rango, int siguiente)
 {
-    while (previas.size() <= rango)
-        previas.append(-1);
-    for (const int pos : {previas.at(rango), siguiente}) {
-        if (pos >= 0 && pos < filas.size() && KovTotales::mismo(filas.at(pos).nombre, nombre)
-            && KovTotales::mismo(filas.at(pos).periodo, periodo)) {
-            previas[rango] = pos;
+    if (previas.size() <= size_t(rango))
+        previas.resize(size_t(rango) + 1, -1);
+    const void *texto = const_cast<QString &>(nombre).data_ptr();
+    const int cuantas = int(filas.size());
+    for (const int pos : {previas[size_t(rango)], siguiente}) {
+        if (pos >= 0 && pos < cuantas && filas[size_t(pos)].texto == texto
+            && KovTotales::mismo(filas[size_t(pos)].periodo, periodo)) {
+            previas[size_t(rango)] = pos;
             return pos;
         }
     }
     const QString clave = periodo.isNull() ? nombre : nombre + QStringLiteral("__") + periodo;
     int pos = indice.value(clave, -1);
     if (pos < 0) {
-        pos = filas.size();
-        filas.append(Fila{nombre, periodo, false, KovImporte(), 0, 0, 0});
+        pos = cuantas;
+        filas.push_back(Fila{nombre, nullptr, periodo, false, KovImporte(), 0, 0, 0});
+        // The row's own copy holds that address for as long as the row lives.
+        filas.back().texto = filas.back().nombre.data_ptr();
         indice.insert(clave, pos);
     }
-    previas[rango] = pos;
+    previas[size_t(rango)] = pos;
     return pos;
 }
 
@@ -66,10 +73,16 @@ void KovSumas::agrega(const QVector<TotalRespuesta> &entradas, const QString &ma
     int anterior = -1;
     const TotalRespuesta *datos = entradas.constData();
     const int n = entradas.size();
+    const QString sinPeriodo;
     for (int r = 0; r < n && exacta; ++r) {
         const TotalRespuesta &e = datos[r];
-        anterior = fila(e.atrib, QString(), r, anterior + 1);
-        Fila &f = filas[anterior];
+        anterior = fila(e.atrib, sinPeriodo, r, anterior + 1);
+        Fila &f = filas[size_t(anterior)];
+        // Most totals a record declares are zero, and a zero changes nothing once a name was summed twice.
+        if (f.veces >= 2 && e.valor == 0.0 && !std::signbit(e.valor)) {
+            ++cuenta;
+            continue;
+        }
         if (f.veces == 0)
             f.entera = e.atrib.contains(marca);
         suma(f, KovImporte::deValor(e.valor));
@@ -83,7 +96,7 @@ void KovSumas::agregaPeriodos(const QVector<TotalPeriodo> &entradas)
         const TotalPeriodo &e = entradas.at(r);
         // A period is never null, so the key keeps its "__" even for an empty one.
         anterior = fila(e.atrib, e.periodo.isNull() ? QStringLiteral("") : e.periodo, r, anterior + 1);
-        suma(filas[anterior], KovImporte::deValor(e.valor));
+        suma(filas[size_t(anterior)], KovImporte::deValor(e.valor));
     }
 }
 
@@ -92,11 +105,11 @@ bool KovSumas::fusionaEn(KovTotales *totales, const QString &marca, bool nuevaCo
     if (!exacta)
         return false;
     // Each name's place in the list (-1: new) and the text it starts from, all checked before anything changes.
-    QVector<int> posiciones(filas.size());
-    QVector<KovImporte> inicios(filas.size());
+    QVector<int> posiciones(int(filas.size()));
+    QVector<KovImporte> inicios(int(filas.size()));
     int sugerida = -1;
-    for (int i = 0; i < filas.size(); ++i) {
-        const Fila &f = filas.at(i);
+    for (int i = 0; i < int(filas.size()); ++i) {
+        const Fila &f = filas[size_t(i)];
         const int pos = totales->posicion(f.nombre, sugerida + 1);
         posiciones[i] = pos;
         if (pos >= 0) {
@@ -116,8 +129,8 @@ bool KovSumas::fusionaEn(KovTotales *totales, const QString &marca, bool nuevaCo
             return false;
         inicios[i] = inicio;
     }
-    for (int i = 0; i < filas.size(); ++i) {
-        const Fila &f = filas.at(i);
+    for (int i = 0; i < int(filas.size()); ++i) {
+        const Fila &f = filas[size_t(i)];
         const KovImporte &inicio = inicios.at(i);
         if (posiciones.at(i) >= 0) {
             const int pos = posiciones.at(i);
@@ -137,9 +150,9 @@ bool KovSumas::fusionaPeriodosEn(KovTotales *totales) const
 {
     if (!exacta)
         return false;
-    QVector<int> posiciones(filas.size());
-    for (int i = 0; i < filas.size(); ++i) {
-        const Fila &f = filas.at(i);
+    QVector<int> posiciones(int(filas.size()));
+    for (int i = 0; i < int(filas.size()); ++i) {
+        const Fila &f = filas[size_t(i)];
         const int pos = totales->posicion(f.nombre, f.periodo, -1);
         posiciones[i] = pos;
         if (pos >= 0) {
@@ -148,8 +161,8 @@ bool KovSumas::fusionaPeriodosEn(KovTotales *totales) const
                 return false;
         }
     }
-    for (int i = 0; i < filas.size(); ++i) {
-        const Fila &f = filas.at(i);
+    for (int i = 0; i < int(filas.size()); ++i) {
+        const Fila &f = filas[size_t(i)];
         const qint64 suma = f.primera.milesimas() + f.resto;
         const int pos = posiciones.at(i);
         if (pos >= 0)

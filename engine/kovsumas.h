@@ -8,6 +8,8 @@
 #include <QString>
 #include <QVector>
 
+#include <vector>
+
 class KovTotales;
 
 // One of a batch's lists of totals summed per name, in order of first appearance, so that the merge adds each name
@@ -22,7 +24,7 @@ public:
     // The per-period totals of one line, each under its name and period.
     void agregaPeriodos(const QVector<TotalPeriodo> &entradas);
     bool exactas() const { return exacta; }
-    bool isEmpty() const { return filas.isEmpty(); }
+    bool isEmpty() const { return filas.empty(); }
     int entradas() const { return cuenta; }
     void limpia();
 
@@ -37,6 +39,8 @@ private:
     struct Fila
     {
         QString nombre;
+        // The address of the name's text, which the row's own copy keeps alive.
+        const void *texto;
         QString periodo;
         bool entera;
         KovImporte primera;
@@ -50,10 +54,10 @@ private:
     int fila(const QString &nombre, const QString &periodo, int rango, int siguiente);
     void suma(Fila &f, const KovImporte &importe);
 
-    QVector<Fila> filas;
+    std::vector<Fila> filas;
     QHash<QString, int> indice;
     // Where each rank of the previous line's entries was found.
-    QVector<int> previas;
+    std::vector<int> previas;
     int cuenta = 0;
     bool exacta = true;
 };
