@@ -18,6 +18,8 @@ void KovSumas::limpia()
     filas.clear();
     indice.clear();
     previas.clear();
+    direcciones.clear();
+    enDirecciones = 0;
     cuenta = 0;
     exacta = true;
 }
@@ -38,17 +40,65 @@ int KovSumas::fila(const QString &nombre, const QString &periodo, int rango, int
             return pos;
         }
     }
-    const QString clave = periodo.isNull() ? nombre : nombre + QStringLiteral("__") + periodo;
-    int pos = indice.value(clave, -1);
+    // A name met again elsewhere in the line: by its address when it is the row's own text, else by its text.
+    int pos = periodo.isNull() ? porDireccion(texto) : -1;
     if (pos < 0) {
-        pos = cuantas;
-        filas.push_back(Fila{nombre, nullptr, periodo, false, KovImporte(), 0, 0, 0});
-        // The row's own copy holds that address for as long as the row lives.
-        filas.back().texto = filas.back().nombre.data_ptr();
-        indice.insert(clave, pos);
+        const QString clave = periodo.isNull() ? nombre : nombre + QStringLiteral("__") + periodo;
+        pos = indice.value(clave, -1);
+        if (pos < 0) {
+            pos = cuantas;
+            filas.push_back(Fila{nombre, nullptr, periodo, false, KovImporte(), 0, 0, 0});
+            // The row's own copy holds that address for as long as the row lives.
+            filas.back().texto = filas.back().nombre.data_ptr();
+            indice.insert(clave, pos);
+            if (periodo.isNull())
+                guardaDireccion(filas.back().texto, pos);
+        }
     }
     previas[size_t(rango)] = pos;
     return pos;
+}
+
+namespace {
+
+size_t hueco(const void *direccion, size_t mascara)
+{
+    return size_t((quintptr(direccion) >> 4) * 0x9E3779B97F4A7C15ull >> 20) & mascara;
+}
+
+} // namespace
+
+int KovSumas::porDireccion(const void *texto) const
+{
+    if (direcciones.empty())
+        return -1;
+    const size_t mascara = direcciones.size() - 1;
+    for (size_t h = hueco(texto, mascara);; h = (h + 1) & mascara) {
+        if (direcciones[h].first == texto)
+            return direcciones[h].second;
+        if (!direcciones[h].first)
+            return -1;
+    }
+}
+
+// An open table of the rows' own text addresses, at most half full.
+void KovSumas::guardaDireccion(const void *texto, int pos)
+{
+    if (2 * (enDirecciones + 1) > direcciones.size()) {
+        std::vector<std::pair<const void *, int>> anteriores(qMax<size_t>(256, 2 * direcciones.size()));
+        anteriores.swap(direcciones);
+        enDirecciones = 0;
+        for (const auto &d : anteriores) {
+            if (d.first)
+                guardaDireccion(d.first, d.second);
+        }
+    }
+    const size_t mascara = direcciones.size() - 1;
+    size_t h = hueco(texto, mascara);
+    while (direcciones[h].first)
+        h = (h + 1) & mascara;
+    direcciones[h] = {texto, pos};
+    ++enDirecciones;
 }
 
 void KovSumas::suma(Fila &f, const KovImporte &importe)

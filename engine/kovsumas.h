@@ -8,6 +8,7 @@
 #include <QString>
 #include <QVector>
 
+#include <utility>
 #include <vector>
 
 class KovTotales;
@@ -52,12 +53,17 @@ private:
 
     // The row of a name and period, added when new.
     int fila(const QString &nombre, const QString &periodo, int rango, int siguiente);
+    int porDireccion(const void *texto) const;
+    void guardaDireccion(const void *texto, int pos);
     void suma(Fila &f, const KovImporte &importe);
 
     std::vector<Fila> filas;
     QHash<QString, int> indice;
     // Where each rank of the previous line's entries was found.
     std::vector<int> previas;
+    // The rows of names without a period by the address of their own text.
+    std::vector<std::pair<const void *, int>> direcciones;
+    size_t enDirecciones = 0;
     int cuenta = 0;
     bool exacta = true;
 };
