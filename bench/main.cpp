@@ -3,6 +3,7 @@
 
 #include "benchbook.h"
 #include "benchjob.h"
+#include "kovlibro.h"
 
 #include <QAtomicInteger>
 #include <QCommandLineParser>
@@ -194,8 +195,12 @@ int main(int argc, char *argv[])
     const QCommandLineOption keepOption(QStringLiteral("keep"), QStringLiteral("Keep the book and results."));
     const QCommandLineOption bookOption(QStringLiteral("book"),
         QStringLiteral("Validate this book (one kept with --keep) instead of generating one."), QStringLiteral("path"));
-    parser.addOptions({linesOption, layoutOption, variantOption, validatorOption, dirOption, keepOption, bookOption});
+    const QCommandLineOption oneThreadOption(QStringLiteral("one-thread"),
+        QStringLiteral("Read the book on the job's thread alone, line by line, as before the pipeline."));
+    parser.addOptions({linesOption, layoutOption, variantOption, validatorOption, dirOption, keepOption, bookOption,
+                       oneThreadOption});
     parser.process(app);
+    KovLibro::setLecturaEnLinea(parser.isSet(oneThreadOption));
     qInstallMessageHandler(countMessage);
 
     bool ok = false;
@@ -223,8 +228,10 @@ int main(int argc, char *argv[])
                 if (parser.isSet(option))
                     args << QLatin1String("--") + option.names().constFirst() << parser.value(option);
             }
-            if (parser.isSet(keepOption))
-                args << QStringLiteral("--keep");
+            for (const QCommandLineOption &option : {keepOption, oneThreadOption}) {
+                if (parser.isSet(option))
+                    args << QLatin1String("--") + option.names().constFirst();
+            }
             QProcess child;
             child.setProcessChannelMode(QProcess::ForwardedChannels);
             child.start(QCoreApplication::applicationFilePath(), args);

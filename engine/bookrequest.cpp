@@ -120,6 +120,7 @@ bool KovLibro::parse(const QString &request)
 
     const QString nombreFuncion = leeTexto(raiz, QStringLiteral("funcion"));
     funcionRegistro = rules.getFuncionRegistro(nombreFuncion);
+    validadorPropio = KovRules::esPropia(funcionRegistro);
     ncolumnas = leeEntero(raiz, QStringLiteral("ncolumnas"));
     // A record validator reads up to its state column without a size test, so a narrower layout is unusable.
     if (ncolumnas <= 0 || (funcionRegistro && ncolumnas < rules.getColumnaEstado(nombreFuncion))) {
@@ -214,6 +215,7 @@ QString KovLibro::VerifieDirectory(const QString &base, const QString &ruc, cons
 
 bool KovLibro::closeHandles()
 {
+    terminaLectura();
     copia.descarta();
     copiaPedida = false;
     libro.close();

@@ -119,19 +119,19 @@ void KovLibro::fusiona(const QVector<TotalRespuesta> &entradas, KovTotales *tota
 
 void KovLibro::addAcumulador(const KovRespuesta &respuesta)
 {
-    fusiona(respuesta.totalesAcumuladores(), &control->totalesResumen, &previasResumen, QStringLiteral("cnt_reg"),
+    fusiona(respuesta.totalesAcumuladores(), &control->totalesResumen, &previasResumen, marcaEnteraResumen(),
             false);
 }
 
 void KovLibro::addAgregador(const KovRespuesta &respuesta)
 {
-    fusiona(respuesta.totalesAgregados(), &control->totalesAgregado, &previasAgregado, QStringLiteral("cdp_cnt"),
+    fusiona(respuesta.totalesAgregados(), &control->totalesAgregado, &previasAgregado, marcaEnteraAgregado(),
             true);
 }
 
 void KovLibro::addCasillas(const KovRespuesta &respuesta)
 {
-    fusiona(respuesta.totalesCasillas(), &control->totalesCasillas, &previasCasillas, QStringLiteral("cdp_cnt"),
+    fusiona(respuesta.totalesCasillas(), &control->totalesCasillas, &previasCasillas, marcaEnteraAgregado(),
             true);
 }
 

@@ -44,10 +44,7 @@ bool esArchivoPropio(DB *db, const QByteArray &ruta)
 
 } // namespace
 
-KovBerkeley::KovBerkeley()
-    : partes(0), llaveConTexto(false)
-{
-}
+KovBerkeley::KovBerkeley() = default;
 
 bool KovBerkeley::open(const QString &fileName)
 {
@@ -78,12 +75,7 @@ bool KovBerkeley::open(const QString &fileName)
 
 void KovBerkeley::addKey(const QString &part)
 {
-    if (partes > 0)
-        key.append(QLatin1Char('|'));
-    key.append(part);
-    ++partes;
-    if (!part.isEmpty())
-        llaveConTexto = true;
+    key.agrega(part);
 }
 
 void KovBerkeley::addData(const QString &text)
@@ -93,43 +85,39 @@ void KovBerkeley::addData(const QString &text)
 
 void KovBerkeley::clearKeyData()
 {
-    key.clear();
+    key.limpia();
     data.clear();
-    partes = 0;
-    llaveConTexto = false;
 }
 
 bool KovBerkeley::insert()
 {
-    if (!llaveConTexto) {
-        clearKeyData();
-        return true;
-    }
-
-    bool resultado = false;
-    if (isOpen()) {
-        QByteArray bytesLlave = key.toUtf8();
-        QByteArray bytesData = data.toUtf8();
-        DBT llave;
-        DBT valor;
-        std::memset(&llave, 0, sizeof llave);
-        std::memset(&valor, 0, sizeof valor);
-        llave.data = bytesLlave.data();
-        llave.size = u_int32_t(bytesLlave.size());
-        valor.data = bytesData.data();
-        valor.size = u_int32_t(bytesData.size());
-
-        DB *db = handle->db;
-        const int ret = db->put(db, nullptr, &llave, &valor, DB_NOOVERWRITE);
-        if (ret == 0)
-            resultado = true;
-        else if (ret == DB_KEYEXIST)
-            qWarning("Llave ya existe");
-        else
-            qWarning("Error al insertar la data");
-    }
+    const bool resultado = !key.conTexto() || insertKey(key.bytes(), data.toUtf8());
     clearKeyData();
     return resultado;
+}
+
+bool KovBerkeley::insertKey(const QByteArray &llave, const QByteArray &valor)
+{
+    if (!isOpen())
+        return false;
+    DBT k;
+    DBT v;
+    std::memset(&k, 0, sizeof k);
+    std::memset(&v, 0, sizeof v);
+    k.data = const_cast<char *>(llave.constData());
+    k.size = u_int32_t(llave.size());
+    v.data = const_cast<char *>(valor.constData());
+    v.size = u_int32_t(valor.size());
+
+    DB *db = handle->db;
+    const int ret = db->put(db, nullptr, &k, &v, DB_NOOVERWRITE);
+    if (ret == 0)
+        return true;
+    if (ret == DB_KEYEXIST)
+        qWarning("Llave ya existe");
+    else
+        qWarning("Error al insertar la data");
+    return false;
 }
 
 void KovBerkeley::close()
@@ -153,7 +141,7 @@ bool KovBerkeley::isOpen() const
 
 QString KovBerkeley::getKey() const
 {
-    return key;
+    return key.texto();
 }
 
 QString KovBerkeley::getFileName() const

@@ -1,6 +1,9 @@
 #ifndef KOVBERKELEY_H
 #define KOVBERKELEY_H
 
+#include "kovllave.h"
+
+#include <QByteArray>
 #include <QString>
 
 #include <memory>
@@ -8,10 +11,7 @@
 // The book's key index: a Berkeley DB B-tree file holding the key of every line read so far, so that a line
 // repeating an earlier line's key is refused.
 //
-// A key is built from its parts in column order, joined with "|" (a character no field can hold, since it
-// separates the fields of a line), and stored as its UTF-8 bytes, whatever its length. A separator goes before
-// every part but the first, also around empty parts, so ("", "B") and ("B", "") are different keys; a key whose
-// parts are all empty is accepted without being stored.
+// A key is built from its parts as a KovLlave and stored as its UTF-8 bytes, whatever its length.
 class KovBerkeley
 {
 public:
@@ -26,6 +26,8 @@ public:
     // Stores the pending key; false when it is already in the index or the index fails. Always empties the
     // pending key and data.
     bool insert();
+    // Stores the bytes of a key with text composed elsewhere (KovLlave::bytes()); the same answers as insert().
+    bool insertKey(const QByteArray &llave, const QByteArray &valor = QByteArray());
     // Closing twice, or closing an index never opened, does nothing.
     void close();
     // Closes the index and deletes its file (a missing file is no error).
@@ -40,10 +42,8 @@ private:
     // Copies share the handle: closing through one closes it for all, and the last one closes it when destroyed.
     std::shared_ptr<Handle> handle;
     QString data;
-    QString key;
+    KovLlave key;
     QString fileName;
-    int partes;
-    bool llaveConTexto;
 };
 
 #endif // KOVBERKELEY_H

@@ -39,6 +39,15 @@ public:
     QString texto() const;
     int decimales() const;
     bool esExacto() const;
+    // The thousandths of an exact text ("-0.000" has none).
+    qint64 milesimas() const { return forma == Texto ? 0 : cuenta; }
+    // The text of that many thousandths, written with 3 decimals or, for a whole number of units, with none.
+    static KovImporte exacta(qint64 milesimas, int decimales)
+    {
+        return KovImporte(milesimas, Exacta, quint8(decimales == 0 ? 0 : 3));
+    }
+    // Sums of exact texts within this many thousandths are summed as whole numbers, as mas() does.
+    static constexpr qint64 kLimiteSuma = qint64(1) << 50;
 
     // The same text from the same held value.
     bool operator==(const KovImporte &otro) const;
@@ -53,7 +62,7 @@ private:
     // 2^-53 of its text) and their rounded sum stray from the exact sum by under a quarter of a thousandth: the
     // sum's text is that of the sum of the thousandths, unless at 0 decimals that sum ends in exactly half a unit,
     // which the doubles may land on either side of.
-    static constexpr qint64 kSumaEntera = qint64(1) << 50;
+    static constexpr qint64 kSumaEntera = kLimiteSuma;
 
     bool sumaEntera(const KovImporte &otro, int decimales, KovImporte *r) const
     {

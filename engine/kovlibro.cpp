@@ -1,11 +1,14 @@
 #include "kovlibro.h"
 
-#include "kovpatron.h"
+#include "kovlote.h"
+#include "kovrevisor.h"
+#include "kovtuberia.h"
 #include "lecturamonto.h"
 
 #include <QTextCodec>
 #include <QVariantMap>
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -15,39 +18,19 @@ namespace {
 const int kLineaMaxima = 16 * 1024 * 1024;
 const int kBloqueLectura = 1024 * 1024;
 const int kLimiteErrores = 1001;
+// A batch of the pipeline: enough lines that handing it on costs little per line, and no more than this share of
+// the book, so that long lines make short batches.
+const int kLineasLote = 128;
+const qint64 kBytesLote = 256 * 1024;
 // One line keeps at most this many errors of its own: with the thousand that may stand before it the list stays
 // bounded whatever the line holds, and a line that had more crosses the limit all the same.
 const int kErroresPorLinea = kLimiteErrores - 1;
 const qint32 kSinTope = std::numeric_limits<qint32>::max();
-const int kBitsMemoria = 6;
-const int kHuecosMemoria = 1 << kBitsMemoria;
 
 const QString kCod = QStringLiteral("cod");
 const QString kCol = QStringLiteral("col");
 const QString kFil = QStringLiteral("fil");
 const QString kDes = QStringLiteral("des");
-
-bool esBlancoAscii(uchar b)
-{
-    return b == ' ' || (b >= 0x09 && b <= 0x0d);
-}
-
-// A field as the line reader sees it: runs of white space collapsed to one blank and both ends trimmed. Collapsing
-// field by field gives what collapsing the whole line and trimming each piece gives, since "|" is no white space.
-// Plain ASCII without stray white space, the usual field, is taken as it stands. Decoding drops a byte-order mark
-// only at the start of the line, so a later field keeps one it begins with.
-QString textoCampo(const char *p, int largo, bool primero)
-{
-    for (int i = 0; i < largo; ++i) {
-        const uchar b = uchar(p[i]);
-        if (b >= 0x80 || (esBlancoAscii(b) && (b != ' ' || i == 0 || i == largo - 1 || p[i - 1] == ' '))) {
-            if (!primero && largo >= 3 && std::memcmp(p, "\xEF\xBB\xBF", 3) == 0)
-                return QString::fromUtf8(QByteArray("|") + QByteArray(p, largo)).mid(1).simplified();
-            return QString::fromUtf8(p, largo).simplified();
-        }
-    }
-    return QString::fromLatin1(p, largo);
-}
 
 // QFile and QDir encode every path with the locale's codec, which on Linux follows the machine's locale; the
 // request's paths are UTF-8 text, so they must reach the file system as UTF-8 bytes whatever that locale is.
@@ -58,26 +41,19 @@ void nombresEnUtf8()
         QTextCodec::setCodecForLocale(utf8);
 }
 
-} // namespace
+// Set for tests and the benchmark: every book is then read on its job's thread alone.
+QAtomicInt gEnLinea;
 
-// How each column's pattern is tested: none, the compiled automaton, or the column's own QRegExp.
-struct KovLibro::Patrones
-{
-    enum Modo { Ninguno, Compilado, ExpresionQt };
-    QVector<Modo> modos;
-    QVector<KovPatron> automatas;
-};
+} // namespace
 
 KovLibro::KovLibro()
     : control(&propio),
-      patrones(new Patrones),
       funcionRegistro(nullptr),
       ncolumnas(0),
       nextendidas(0),
       numEstado7(0),
       totalLineDetail(0),
       numErrores(0),
-      camposPrimeraLinea(0),
       numLinea(0),
       tamDetalle(0),
       filePDF(0),
@@ -100,36 +76,28 @@ KovLibro::KovLibro()
       copiaPedida(false),
       resultadosFallidos(false),
       topeLinea(kSinTope),
-      lineaDesbordada(false)
+      lineaDesbordada(false),
+      lineasLeidas(0),
+      camposPrimera(0),
+      lineaCampos(-1),
+      enLote(0),
+      sumasDelLote(false),
+      lecturaIniciada(false),
+      validadorPropio(false)
 {
     nombresEnUtf8();
 }
 
-KovLibro::~KovLibro() = default;
+KovLibro::~KovLibro()
+{
+    // The stages' threads use the engine's members: they end first.
+    terminaLectura();
+}
 
-// The reading buffer, the per-column memory and each column's way of testing its pattern.
+// The reading buffer.
 void KovLibro::preparaLectura()
 {
     lectura.resize(kBloqueLectura);
-    memorias.resize(ncolumnas);
-    patrones->modos.fill(Patrones::Ninguno, ncolumnas);
-    patrones->automatas.resize(ncolumnas);
-    for (int i = 0; i < ncolumnas; ++i) {
-        const QString patron = columnas.at(i).getPatron();
-        if (!patron.isEmpty())
-            patrones->modos[i] = patrones->automatas[i].compila(patron) ? Patrones::Compilado : Patrones::ExpresionQt;
-    }
-    enColumna.fill(nullptr, ncolumnas);
-}
-
-bool KovLibro::cumplePatron(int i, const KovColumna &columna, const QString &valor) const
-{
-    switch (patrones->modos.at(i)) {
-    case Patrones::Ninguno: return true;
-    case Patrones::Compilado: return patrones->automatas.at(i).coincide(valor);
-    case Patrones::ExpresionQt: break;
-    }
-    return columna.checkPatron();
 }
 
 // Hands out the next line, its line feed included, from a block buffer; false at the end, on a failed read and
@@ -174,211 +142,271 @@ bool KovLibro::siguienteLinea(const char **linea, int *largo)
     }
 }
 
-// The remembered checks of column i for this raw field: a small direct-mapped table per column keyed by the
-// field's bytes, so a value met again (a date of the month, a code, a currency) reuses its text and its results.
-KovLibro::Memoria &KovLibro::recuerda(int i, const char *campo, int largo)
+// Reads the next lines' bytes into the batch: `maxLineas` of them, fewer once the batch holds a good share of the
+// book. The first line with a field sets the count every later line must have, for the checks of the batch.
+void KovLibro::leeLote(KovLote *lote, int maxLineas)
 {
-    QVector<Memoria> &tabla = memorias[i];
-    if (tabla.isEmpty())
-        tabla.resize(kHuecosMemoria);
-    // Both ends and the length tell the values of a column apart well enough; a clash only costs a fresh check.
-    quint64 cabeza = 0;
-    quint64 cola = 0;
-    if (largo >= 8) {
-        std::memcpy(&cabeza, campo, 8);
-        std::memcpy(&cola, campo + largo - 8, 8);
-    } else {
-        for (int k = 0; k < largo; ++k)
-            cabeza = (cabeza << 8) | uchar(campo[k]);
+    lote->primera = lineasLeidas;
+    while (int(lote->lineas.size()) < maxLineas && lote->bytes < kBytesLote) {
+        const char *bytes = nullptr;
+        int largo = 0;
+        if (!siguienteLinea(&bytes, &largo)) {
+            lote->fin = true;
+            break;
+        }
+        if (camposPrimera == 0) {
+            const char *nul = static_cast<const char *>(std::memchr(bytes, '\0', size_t(largo)));
+            const int util = nul ? int(nul - bytes) : largo;
+            camposPrimera = int(std::count(bytes, bytes + util, '|'));
+            lineaCampos = lineasLeidas;
+        }
+        KovLote::Linea linea;
+        linea.inicio = lote->texto.size();
+        linea.largo = largo;
+        lote->texto.append(bytes, largo);
+        lote->lineas.push_back(linea);
+        lote->bytes += largo;
+        ++lineasLeidas;
     }
-    const quint64 h = (cabeza * 0x9E3779B97F4A7C15ull) ^ (cola * 0xC2B2AE3D27D4EB4Full) ^ quint64(largo);
-    Memoria &memoria = tabla[int((h * 0x9E3779B97F4A7C15ull) >> (64 - kBitsMemoria))];
-    // The text and the checks are functions of the raw bytes alone, so equal bytes are the same value.
-    if (memoria.largo != largo || std::memcmp(memoria.crudo, campo, size_t(largo)) != 0) {
-        memoria = Memoria();
-        memoria.valor = textoCampo(campo, largo, i == 0);
-        enColumna[i] = nullptr;
-        if (largo <= Memoria::kCrudo) {
-            memoria.largo = qint8(largo);
-            std::memcpy(memoria.crudo, campo, size_t(largo));
+    lote->camposPrimera = camposPrimera;
+    lote->lineaCampos = lineaCampos;
+}
+
+// The checks of a batch's lines, on a checker no other thread holds now.
+void KovLibro::revisaLote(KovLote *lote)
+{
+    KovRevisor *revisor = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(mutexRevisores);
+        if (!revisoresLibres.empty()) {
+            revisor = revisoresLibres.back();
+            revisoresLibres.pop_back();
+        } else {
+            revisores.emplace_back(new KovRevisor(&libroRevisado));
+            revisor = revisores.back().get();
         }
     }
-    return memoria;
+    revisor->revisa(lote);
+    std::lock_guard<std::mutex> lock(mutexRevisores);
+    revisoresLibres.push_back(revisor);
 }
 
-bool KovLibro::tablaAdmite(int c, const KovColumna &columna, Memoria &memoria) const
+// In line order: the sequence columns, then the key index. A line that no check refused counts its validator's
+// answer.
+void KovLibro::guardaClaves(KovLote *lote)
 {
-    const QString tabla = columna.getParametro();
-    const bool conAnterior = tabla == QLatin1String("034") || tabla == QLatin1String("028");
-    const QString &valor = memoria.valor;
-    if (!conAnterior)
-        return memoria.sabe(&memoria.tabla, [&] { return cache.contains(tabla, valor); });
-    // A first column has no previous one: its previous text reads as empty.
-    const QString anterior = c >= 2 ? columnas.at(c - 2).getData() : QString();
-    if (anterior == QLatin1String("09"))
-        return true;
-    if (tabla == QLatin1String("028"))
-        return cache.contains(tabla, valor);
-    return cache.contains(tabla, anterior + QLatin1Char('_') + codigo + QLatin1Char('_') + valor);
-}
-
-int KovLibro::readLine()
-{
-    if (lecturaTerminada || !libro.isOpen())
-        return 0;
-    const int erroresAntes = numErrores;
-    const char *bytes = nullptr;
-    int largo = 0;
-    if (!siguienteLinea(&bytes, &largo)) {
-        lecturaTerminada = true;
-        return 0;
+    for (int i = 0; i < int(lote->lineas.size()); ++i) {
+        KovLote::Linea &linea = lote->lineas[size_t(i)];
+        bool errores = false;
+        for (int e = linea.primerError; e < linea.finErrores; ++e) {
+            KovLote::Error &error = lote->erroresLineas[size_t(e)];
+            if (error.cod == KovLote::kSecuenciaPendiente) {
+                KovColumna &columna = columnasSecuencia[error.col - 1];
+                columna.setData(error.des);
+                const bool sigue = columna.checkCorrelativo();
+                error.cod = sigue ? KovLote::kSecuenciaCumplida : 7;
+                error.des.clear();
+                if (!sigue && error.clave)
+                    linea.clave = KovLote::Fallida;
+            }
+            errores = errores || error.cod != KovLote::kSecuenciaCumplida;
+        }
+        if (linea.clave == KovLote::ConTexto)
+            linea.clave = indice.insertKey(lote->llave(i)) ? KovLote::Guardada : KovLote::Repetida;
+        linea.valida = funcionRegistro && linea.revisada && !errores && !linea.desborde
+                       && linea.clave != KovLote::Fallida && linea.clave != KovLote::Repetida;
     }
-    // The text-mode read turns a final carriage return and line feed into one byte.
-    const int devuelto = largo >= 2 && bytes[largo - 1] == '\n' && bytes[largo - 2] == '\r' ? largo - 1 : largo;
-    const char *nul = static_cast<const char *>(std::memchr(bytes, '\0', size_t(largo)));
-    const int util = nul ? int(nul - bytes) : largo;
+}
+
+// Merges line i into the job: numbers it, records its errors, adds its amounts and, for a line no check refused,
+// what the record validator answered. Its length, or 0 once the error list is full.
+int KovLibro::aplicaLinea(const KovLote &lote, int i)
+{
+    const KovLote::Linea &linea = lote.lineas[size_t(i)];
+    const int erroresAntes = numErrores;
     ++numLinea;
     const int fil = int(numLinea);
     topeLinea = numErrores + kErroresPorLinea;
     lineaDesbordada = false;
 
-    separadores.clear();
-    for (int i = 0; i < util; ++i) {
-        if (bytes[i] == '|')
-            separadores.push_back(i);
+    for (int e = linea.primerError; e < linea.finErrores; ++e) {
+        const KovLote::Error &error = lote.erroresLineas[size_t(e)];
+        // Only a column function's worded finding comes as 666.
+        if (error.cod != KovLote::kSecuenciaCumplida)
+            anota(error.cod, fil, error.col, error.cod == 666 ? &error.des : nullptr);
     }
-    const int n = int(separadores.size());
-
-    bool claveFallida = false;
-    bool revisar = true;
-    if (camposPrimeraLinea != 0 && camposPrimeraLinea != n) {
-        addError(40, fil, 0);
-        revisar = false;
-    } else {
-        if (camposPrimeraLinea == 0)
-            camposPrimeraLinea = n;
-        if (n < ncolumnas || n > nextendidas) {
-            addError(1, fil, 0);
-            revisar = false;
-        }
-    }
-
-    if (revisar) {
-        int inicio = 0;
-        for (int p = 1; p <= n; ++p) {
-            const int fin = separadores[size_t(p - 1)];
-            const char *campo = bytes + inicio;
-            const int largoCampo = fin - inicio;
-            inicio = fin + 1;
-
-            if (p > ncolumnas) {
-                // Extended fields only add errors, and this line takes no more.
-                if (lineaDesbordada)
-                    break;
-                extendida.setData(textoCampo(campo, largoCampo, false));
-                if (!extendida.checkPatron())
-                    addError(3, fil, p);
-                else if (!extendida.checkLongitud())
-                    addError(4, fil, p);
-                continue;
-            }
-
-            KovColumna &columna = columnas[p - 1];
-            Memoria &memoria = recuerda(p - 1, campo, largoCampo);
-            const QString &valor = memoria.valor;
-            // The column still holds this very text unless another slot or a record validator wrote it since.
-            if (enColumna.at(p - 1) != &memoria) {
-                columna.setData(valor);
-                enColumna[p - 1] = &memoria;
-            }
-            const bool esClave = columna.isKey();
-            if (valor.isEmpty()) {
-                if (columna.isObligatorio()) {
-                    addError(2, fil, p);
-                    claveFallida = claveFallida || esClave;
-                } else if (esClave) {
-                    // An empty optional part keeps its place, or ("", "B") and ("B", "") would be one key.
-                    indice.addKey(valor);
-                }
-                continue;
-            }
-            if (columna.checkCustomEmpty()) {
-                claveFallida = claveFallida || esClave;
-                continue;
-            }
-            if (!memoria.sabe(&memoria.patron, [&] { return cumplePatron(p - 1, columna, valor); })) {
-                addError(3, fil, p);
-                claveFallida = claveFallida || esClave;
-                continue;
-            }
-            if (!memoria.sabe(&memoria.longitud, [&columna] { return columna.checkLongitud(); })) {
-                addError(4, fil, p);
-                claveFallida = claveFallida || esClave;
-                continue;
-            }
-            if (columna.getFuncion()) {
-                const KovRespuesta respuesta = columna.checkFuncion();
-                if (respuesta.hasErrores()) {
-                    addError(respuesta, fil, p);
-                    claveFallida = claveFallida || esClave;
-                }
-            }
-            if (columna.hasParametro() && !tablaAdmite(p, columna, memoria)) {
-                addError(6, fil, p);
-                claveFallida = claveFallida || esClave;
-            }
-            if (columna.isAcumulador()) {
-                if (!memoria.numeroListo) {
-                    // Read as every rule reads an amount: a text that is not a number, one beyond double range,
-                    // "inf" and "nan" count 0.
-                    memoria.numero = leeMonto(valor).valor;
-                    memoria.numeroListo = true;
-                }
-                columna.addAcumulador(memoria.numero);
-            }
-            if (!columna.checkCorrelativo()) {
-                addError(7, fil, p);
-                claveFallida = claveFallida || esClave;
-            }
-            if (esClave)
-                indice.addKey(valor);
-        }
-    }
-
-    if (claveFallida) {
-        indice.clearKeyData();
+    if (linea.desborde)
+        lineaDesbordada = true;
+    for (int m = linea.primerMonto; m < linea.finMontos; ++m)
+        columnas[lote.montos[size_t(m)].columna].addAcumulador(lote.montos[size_t(m)].valor);
+    if (linea.clave == KovLote::Fallida)
         addError(32, fil, 0);
-    } else if (!indice.insert()) {
+    else if (linea.clave == KovLote::Repetida)
         addError(8, fil, 0);
-    }
 
+    const bool ultima = i + 1 == int(lote.lineas.size());
     if (numErrores == erroresAntes) {
-        const KovRespuesta respuesta = checkFuncion();
+        KovRespuesta enOrden;
+        if (!linea.validada && funcionRegistro) {
+            // A stand-in validator is called here, in line order, on the job's own column list.
+            KovRevisor::ponTextos(lote.texto.constData() + linea.inicio, linea.largo, ncolumnas, &columnas);
+            enOrden = checkFuncion();
+        }
+        const KovRespuesta &respuesta = linea.validada ? lote.respuestas[size_t(i)] : enOrden;
         if (respuesta.getNotAddLine())
             --numLinea;
         if (respuesta.hasErrores())
             addError(respuesta, int(numLinea), 0);
-        if (respuesta.hasAcumuladores())
-            addAcumulador(respuesta);
-        if (respuesta.hasPerAcumuladores())
-            addPerAcumulador(respuesta);
-        if (respuesta.hasAgregados())
-            addAgregador(respuesta);
-        if (respuesta.hasCasillas())
-            addCasillas(respuesta);
+        if (!sumasDelLote)
+            sumaTotales(respuesta);
         numEstado7 += respuesta.getNumeroEstado7();
         totalLineDetail += respuesta.getTotalLineDetail();
         estado1Debe += respuesta.getEstado1Debe();
         estado1Haber += respuesta.getEstado1Haber();
     }
 
+    if (sumasDelLote && ultima)
+        sumaTotalesDelLote(lote);
+
     topeLinea = kSinTope;
     if (numErrores >= kLimiteErrores || lineaDesbordada) {
         addError(10, int(numLinea), 0);
-        lecturaTerminada = true;
         return 0;
     }
-    return devuelto;
+    return lote.devuelto(i);
+}
+
+void KovLibro::sumaTotales(const KovRespuesta &respuesta)
+{
+    if (respuesta.hasAcumuladores())
+        addAcumulador(respuesta);
+    if (respuesta.hasPerAcumuladores())
+        addPerAcumulador(respuesta);
+    if (respuesta.hasAgregados())
+        addAgregador(respuesta);
+    if (respuesta.hasCasillas())
+        addCasillas(respuesta);
+}
+
+// Whether the batch's totals can be merged as its sums, once its last line is merged: every line the validator
+// read counts, and no line of the batch can stop the reading (whatever the error list then holds), so that the
+// lists end the same whichever way they are merged. While the batch is merged line by line the job's published
+// totals stay those of the batches before it.
+bool KovLibro::sumasUsables(const KovLote &lote) const
+{
+    if (!lote.conSumas)
+        return false;
+    qint64 cota = numErrores;
+    for (size_t i = 0; i < lote.lineas.size(); ++i) {
+        const KovLote::Linea &linea = lote.lineas[i];
+        if ((linea.validada && !linea.valida) || linea.desborde)
+            return false;
+        // Its own errors, its key's, and its validator's.
+        cota += linea.finErrores - linea.primerError + 1;
+        if (linea.validada)
+            cota += lote.respuestas[i].getNumErrores();
+    }
+    return cota < kLimiteErrores;
+}
+
+// Each list of the batch's sums, or, where a list's sums cannot be sure to give the same texts, its lines one by one.
+void KovLibro::sumaTotalesDelLote(const KovLote &lote)
+{
+    auto porLineas = [&lote](const std::function<void(const KovRespuesta &)> &suma) {
+        for (size_t i = 0; i < lote.lineas.size(); ++i) {
+            if (lote.lineas[i].valida)
+                suma(lote.respuestas[i]);
+        }
+    };
+    if (!lote.sumasResumen.fusionaEn(&control->totalesResumen, marcaEnteraResumen(), false))
+        porLineas([this](const KovRespuesta &r) { addAcumulador(r); });
+    if (lote.sumasPeriodos.fusionaPeriodosEn(&control->totalesAuxResumen))
+        numPerAcumuladores += lote.sumasPeriodos.entradas();
+    else
+        porLineas([this](const KovRespuesta &r) { addPerAcumulador(r); });
+    if (!lote.sumasAgregado.fusionaEn(&control->totalesAgregado, marcaEnteraAgregado(), true))
+        porLineas([this](const KovRespuesta &r) { addAgregador(r); });
+    if (!lote.sumasCasillas.fusionaEn(&control->totalesCasillas, marcaEnteraAgregado(), true))
+        porLineas([this](const KovRespuesta &r) { addCasillas(r); });
+}
+
+// The next batch: from the pipeline, or read and checked here line by line when the book is read on this thread
+// alone.
+std::shared_ptr<KovLote> KovLibro::proximoLote()
+{
+    if (!lecturaIniciada) {
+        lecturaIniciada = true;
+        // The checkers copy their column lists from one no one changes; the sequences are followed on a list of
+        // their own, and the merge adds the amounts on the job's.
+        libroRevisado.columnas = columnas;
+        libroRevisado.cache = cache;
+        libroRevisado.codigo = codigo;
+        libroRevisado.ncolumnas = ncolumnas;
+        libroRevisado.nextendidas = nextendidas;
+        libroRevisado.validador = validadorPropio ? funcionRegistro : nullptr;
+        libroRevisado.parametros = parametrosRegistro;
+        columnasSecuencia = columnas;
+        // Read line by line, the totals are merged line by line too.
+        libroRevisado.sumas = !gEnLinea.loadAcquire();
+        if (!gEnLinea.loadAcquire()) {
+            KovTuberia::Etapas etapas;
+            etapas.lee = [this](KovLote *l) { leeLote(l, kLineasLote); };
+            etapas.revisa = [this](KovLote *l) { revisaLote(l); };
+            etapas.claves = [this](KovLote *l) { guardaClaves(l); };
+            tuberia.reset(new KovTuberia);
+            if (!tuberia->inicia(etapas)) {
+                tuberia.reset();
+                libroRevisado.sumas = false;
+            }
+        }
+    }
+    if (tuberia)
+        return tuberia->siguiente();
+    auto lote = std::make_shared<KovLote>();
+    leeLote(lote.get(), 1);
+    revisaLote(lote.get());
+    guardaClaves(lote.get());
+    return lote;
+}
+
+void KovLibro::terminaLectura()
+{
+    lecturaTerminada = true;
+    lote.reset();
+    if (tuberia) {
+        tuberia->detiene();
+        tuberia.reset();
+    }
+}
+
+int KovLibro::readLine()
+{
+    if (lecturaTerminada || (!lecturaIniciada && !libro.isOpen()))
+        return 0;
+    while (!lote || enLote >= int(lote->lineas.size())) {
+        if (lote && lote->fin) {
+            terminaLectura();
+            return 0;
+        }
+        if (tuberia)
+            tuberia->devuelve(std::move(lote));
+        lote = proximoLote();
+        enLote = 0;
+        if (!lote) {
+            terminaLectura();
+            return 0;
+        }
+        sumasDelLote = sumasUsables(*lote);
+    }
+    const int n = aplicaLinea(*lote, enLote++);
+    if (n == 0)
+        terminaLectura();
+    return n;
+}
+
+void KovLibro::setLecturaEnLinea(bool enLinea)
+{
+    gEnLinea.storeRelease(enLinea ? 1 : 0);
 }
 
 KovRespuesta KovLibro::checkFuncion()
@@ -387,24 +415,12 @@ KovRespuesta KovLibro::checkFuncion()
         return KovRespuesta();
     // A copy of the prepared parameters is as fresh as a new map for the validator, at the cost of a reference.
     ParametrosRegistro parametros = parametrosRegistro;
-    const KovRespuesta respuesta = funcionRegistro(&columnas, &parametros);
-    // The validator holds the column list and may have written into it.
-    enColumna.fill(nullptr);
-    return respuesta;
+    return funcionRegistro(&columnas, &parametros);
 }
 
 void KovLibro::addError(int cod, int fil, int col)
 {
-    if (numErrores >= topeLinea) {
-        lineaDesbordada = true;
-        return;
-    }
-    QVariantMap error;
-    error.insert(kCod, QString::asprintf("%03d", cod));
-    error.insert(kFil, fil);
-    error.insert(kCol, col);
-    control->errores.append(error);
-    ++numErrores;
+    anota(cod, fil, col, nullptr);
 }
 
 void KovLibro::addError(const KovRespuesta &respuesta, int fil, int col)
@@ -416,19 +432,30 @@ void KovLibro::addError(const KovRespuesta &respuesta, int fil, int col)
             return;
         }
         const int cod = e.value(kCod).toInt();
-        QVariantMap error;
-        if (cod == 666) {
-            error.insert(kCod, QStringLiteral("666"));
-            error.insert(kDes, e.value(kDes).toString());
-        } else {
-            error.insert(kCod, QString::asprintf("%03d", cod));
-        }
-        error.insert(kFil, fil);
         const int propia = e.value(kCol).toInt();
-        error.insert(kCol, propia != 0 ? propia : col);
-        control->errores.append(error);
-        ++numErrores;
+        const QString des = cod == 666 ? e.value(kDes).toString() : QString();
+        anota(cod, fil, propia != 0 ? propia : col, cod == 666 ? &des : nullptr);
     }
+}
+
+// A worded finding (666 from a rule or a validator) keeps its text; the engine's own codes have none.
+void KovLibro::anota(int cod, int fil, int col, const QString *des)
+{
+    if (numErrores >= topeLinea) {
+        lineaDesbordada = true;
+        return;
+    }
+    QVariantMap error;
+    if (des) {
+        error.insert(kCod, QStringLiteral("666"));
+        error.insert(kDes, *des);
+    } else {
+        error.insert(kCod, QString::asprintf("%03d", cod));
+    }
+    error.insert(kFil, fil);
+    error.insert(kCol, col);
+    control->errores.append(error);
+    ++numErrores;
 }
 
 qint64 KovLibro::getFileSize() const

@@ -9,6 +9,7 @@
 #include "kovcopia.h"
 #include "kovrespuesta.h"
 #include "kovresultados.h"
+#include "kovrevisor.h"
 #include "kovrules.h"
 #include "kovtotales.h"
 #include "kovtypes.h"
@@ -22,7 +23,9 @@
 #include <QVariant>
 #include <QVector>
 
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 // The book engine of one validation job: decodes the request and sets the book up, reads and checks the book line
@@ -31,6 +34,9 @@
 // Its work is in three files: bookrequest.cpp decodes the request and sets the book up, kovlibro.cpp reads the lines
 // with their column checks and keeps the error list, bookresults.cpp merges the totals, summarises and writes the
 // result files with their hashes.
+class KovLote;
+class KovTuberia;
+
 class KovLibro
 {
 public:
@@ -48,10 +54,14 @@ public:
     QString VerifieDirectory(const QString &base, const QString &ruc, const QString &periodo,
                              const QString &prefijo);
 
-    // Reads and checks the next line; its length in bytes, or 0 once reading is over.
+    // Reads and checks the next line; its length in bytes, or 0 once reading is over. The lines are read and
+    // checked ahead on threads of their own and merged here in order; the results are those of reading them one
+    // by one.
     int readLine();
-    // The record validator on the current line, or an empty result when the layout has none.
+    // The record validator on the column list as it stands, or an empty result when the layout has none.
     KovRespuesta checkFuncion();
+    // For tests and the benchmark: every book is read on its job's thread alone, one line at a time.
+    static void setLecturaEnLinea(bool enLinea);
 
     void addError(int cod, int fil, int col);
     // Entries without a column of their own take `col`.
@@ -95,41 +105,22 @@ public:
     QString getPathWork() const;
 
 private:
-    // The checks of a column that depend on its value alone, remembered for the value it held last: books repeat
-    // values line after line (periods, dates, codes), and those need no second look.
-    struct Memoria
-    {
-        static const int kCrudo = 30;
-        // The field's bytes when they fit; a longer field is never remembered.
-        char crudo[kCrudo];
-        qint8 largo = -1;
-        qint8 patron = -1;
-        qint8 longitud = -1;
-        qint8 tabla = -1;
-        bool numeroListo = false;
-        double numero = 0.0;
-        QString valor;
-
-        template <typename Check>
-        bool sabe(qint8 *resultado, Check check)
-        {
-            if (*resultado < 0)
-                *resultado = check() ? 1 : 0;
-            return *resultado == 1;
-        }
-    };
-
-    struct Patrones;
-
     // Set-up (bookrequest.cpp).
     bool abreLibro();
 
-    // Line reading (kovlibro.cpp).
+    // Line reading (kovlibro.cpp): the reading stage, the checks of a batch, the key stage, the merge.
     void preparaLectura();
     bool siguienteLinea(const char **linea, int *largo);
-    Memoria &recuerda(int i, const char *campo, int largo);
-    bool cumplePatron(int i, const KovColumna &columna, const QString &valor) const;
-    bool tablaAdmite(int c, const KovColumna &columna, Memoria &memoria) const;
+    void leeLote(KovLote *lote, int maxLineas);
+    void revisaLote(KovLote *lote);
+    void guardaClaves(KovLote *lote);
+    int aplicaLinea(const KovLote &lote, int i);
+    void sumaTotales(const KovRespuesta &respuesta);
+    bool sumasUsables(const KovLote &lote) const;
+    void sumaTotalesDelLote(const KovLote &lote);
+    std::shared_ptr<KovLote> proximoLote();
+    void terminaLectura();
+    void anota(int cod, int fil, int col, const QString *des);
 
     // Totals and results (bookresults.cpp).
     void fusiona(const QVector<TotalRespuesta> &entradas, KovTotales *totales, QVector<int> *previas,
@@ -144,8 +135,6 @@ private:
     KovBerkeley indice;
     KovRules rules;
     KovControl *control;
-    std::unique_ptr<Patrones> patrones;
-    KovColumnaExt extendida;
     QList<KovColumna> columnas;
     QFile libro;
     QString ticket;
@@ -168,7 +157,6 @@ private:
     qint32 numEstado7;
     qint64 totalLineDetail;
     qint32 numErrores;
-    qint32 camposPrimeraLinea;
     qint64 numLinea;
     qint64 tamDetalle;
     QString pathHacolKov;
@@ -186,9 +174,6 @@ private:
     // Engine state beyond the record: what keeps the hot path lean and the results safe.
     KovControl propio;
     ParametrosRegistro parametrosRegistro;
-    QVector<QVector<Memoria>> memorias;
-    QVector<const Memoria *> enColumna;
-    std::vector<int> separadores;
     QByteArray lectura;
     int inicioLectura;
     int finLectura;
@@ -217,6 +202,27 @@ private:
     // The error count at which the line being read stops recording errors, and whether it reached it.
     qint32 topeLinea;
     bool lineaDesbordada;
+
+    // The stages' own state while the book is read: what the checkers share and the checkers no thread holds now,
+    // the reading's count of lines and of the first line's fields, the column list the sequences are followed
+    // on, the pipeline, and the batch being merged.
+    KovRevisor::Libro libroRevisado;
+    std::mutex mutexRevisores;
+    std::vector<std::unique_ptr<KovRevisor>> revisores;
+    std::vector<KovRevisor *> revisoresLibres;
+    qint64 lineasLeidas;
+    int camposPrimera;
+    qint64 lineaCampos;
+    QList<KovColumna> columnasSecuencia;
+    std::unique_ptr<KovTuberia> tuberia;
+    std::shared_ptr<KovLote> lote;
+    int enLote;
+    // The batch being merged adds its totals as its sums, after its last line.
+    bool sumasDelLote;
+    bool lecturaIniciada;
+    // The layout's own validator, which keeps nothing between records; a stand-in a test registered is called in
+    // line order on the job's thread.
+    bool validadorPropio;
 };
 
 // True when some element of the list equals the text exactly.

@@ -185,6 +185,17 @@ int KovRules::getColumnaEstado(const QString &name) const
     return fila ? fila->columnaEstado : p.columnasEstado.value(name, 0);
 }
 
+bool KovRules::esPropia(FuncionRegistro funcion)
+{
+    if (!funcion)
+        return false;
+    for (const EntradaRegistro &fila : fx_registros) {
+        if (fila.funcion == funcion)
+            return true;
+    }
+    return false;
+}
+
 int KovRules::getTotal() const
 {
     return total;

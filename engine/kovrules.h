@@ -18,6 +18,10 @@ public:
     // A layout with fewer columns than this must be refused before any line is read.
     int getColumnaEstado(const QString &name) const;
 
+    // True for a record validator of the layouts' own table: those keep nothing between records and may run on
+    // any thread, several records at once. A stand-in registered by a test is not.
+    static bool esPropia(FuncionRegistro funcion);
+
     // Entries of the table the last lookup searched (52 or 8); 0 before any lookup.
     int getTotal() const;
 

@@ -9,6 +9,16 @@
 #include <QVariant>
 #include <QVector>
 
+// The names whose sums are written as whole numbers: in the summary, and in the aggregates and the boxes.
+inline QString marcaEnteraResumen()
+{
+    return QStringLiteral("cnt_reg");
+}
+inline QString marcaEnteraAgregado()
+{
+    return QStringLiteral("cdp_cnt");
+}
+
 // One of a job's lists of totals while the book is read: one entry per name in order of first appearance, its
 // amount held as a KovImporte. The amounts change on nearly every line and sit apart from the names, which only
 // grow, so a copy of the list shares both and the first change after it copies the amounts alone.
@@ -47,12 +57,15 @@ public:
     QList<QVariant> lista() const;
     void clear();
 
-private:
-    // Names a record gives from one literal share their characters with the entry's own.
+    // Names a record gives from one fixed table are the entry's own text, shared: told apart by the pointer alone,
+    // without touching a text that another thread wrote.
     static bool mismo(const QString &a, const QString &b)
     {
-        return (a.constData() == b.constData() && a.size() == b.size()) || a == b;
+        // data_ptr() only hands out the pointer; Qt 5 offers it on a non-const string alone.
+        return const_cast<QString &>(a).data_ptr() == const_cast<QString &>(b).data_ptr() || a == b;
     }
+
+private:
     bool esta(const QString &nombre, int i) const
     {
         return i >= 0 && i < nombres.size() && mismo(nombres.at(i).clave, nombre);

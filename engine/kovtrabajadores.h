@@ -1,0 +1,38 @@
+#ifndef KOVTRABAJADORES_H
+#define KOVTRABAJADORES_H
+
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+
+#include <pthread.h>
+
+class KovLote;
+
+// The process's workers for record validators: a few threads, one per core, shared by every job. A batch handed
+// to them is validated by the first worker free, unless the job's merge claims it first; a job therefore never
+// waits for workers busy with other jobs, and with no worker at all it still runs.
+class KovTrabajadores
+{
+public:
+    static KovTrabajadores &instancia();
+
+    void encola(const std::shared_ptr<KovLote> &lote);
+
+    KovTrabajadores(const KovTrabajadores &) = delete;
+    KovTrabajadores &operator=(const KovTrabajadores &) = delete;
+
+private:
+    KovTrabajadores();
+
+    static void *hilo(void *trabajadores);
+    void trabaja();
+
+    std::mutex mutex;
+    std::condition_variable hayTrabajo;
+    std::deque<std::shared_ptr<KovLote>> cola;
+    int hilos = 0;
+};
+
+#endif // KOVTRABAJADORES_H
