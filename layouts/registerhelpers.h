@@ -69,7 +69,7 @@ void fechaContraPeriodos(KovRespuesta *resp, QList<KovColumna> *cols, int col, c
 
 // The voucher rule of a family: purchases or sales.
 typedef bool (*ReglaComprobante)(KovRespuesta *resp, QList<KovColumna> *cols, int colEstado, int colTipo,
-                                 int colSerie, int colNumero, QString libro);
+                                 int colSerie, int colNumero, const QString &libro);
 
 // Where a voucher's numbers stand in a register's record, its book code and its family's voucher rule.
 struct ColumnasComprobante

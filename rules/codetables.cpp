@@ -6,7 +6,7 @@
 
 // Function-local statics: built once on first use, safely even when several jobs call at the same moment.
 
-bool checkHardcodeTabla11(QString serie)
+bool checkHardcodeTabla11(const QString &serie)
 {
     static const QStringList qlsTabla11 = {
         "019", "028", "046", "055", "082", "091", "118", "127", "145", "154",
@@ -16,7 +16,7 @@ bool checkHardcodeTabla11(QString serie)
     return inList(serie, qlsTabla11);
 }
 
-bool checkCdpSerieObliga(QString tipo)
+bool checkCdpSerieObliga(const QString &tipo)
 {
     static const QStringList qlsSerie = {
         "01", "02", "03", "04", "05", "06", "07", "08", "09", "10", "12", "20", "22", "23", "25", "31",
@@ -25,7 +25,7 @@ bool checkCdpSerieObliga(QString tipo)
     return inList(tipo, qlsSerie);
 }
 
-bool checkCdpNumeroOpta(QString tipo)
+bool checkCdpNumeroOpta(const QString &tipo)
 {
     static const QStringList qlsNumero = { "96" };
     return inList(tipo, qlsNumero);

@@ -117,8 +117,8 @@ bool cumpleOportunidad(const QString &codigo, const QDate &fecha)
 
 } // namespace
 
-bool checkPeriodoCompras(KovRespuesta *resp, int col, int estado, QString periodo, QString periodoLibro,
-                         bool diario)
+bool checkPeriodoCompras(KovRespuesta *resp, int col, int estado, const QString &periodo,
+                         const QString &periodoLibro, bool diario)
 {
     if (!formaPeriodo(resp, col, periodo, diario))
         return false;
@@ -129,8 +129,8 @@ bool checkPeriodoCompras(KovRespuesta *resp, int col, int estado, QString period
     return valor == valorLibro || fallar(resp, errorPeriodoCompras(estado), col);
 }
 
-bool checkPeriodoConLibro(KovRespuesta *resp, int col, int estado, QString periodo, QString periodoLibro,
-                          bool diario, bool restaDia)
+bool checkPeriodoConLibro(KovRespuesta *resp, int col, int estado, const QString &periodo,
+                          const QString &periodoLibro, bool diario, bool restaDia)
 {
     if (!formaPeriodo(resp, col, periodo, diario))
         return false;
@@ -141,8 +141,8 @@ bool checkPeriodoConLibro(KovRespuesta *resp, int col, int estado, QString perio
     return estadoConLibro(resp, col, estado, valor, numeroPeriodo(periodoLibro));
 }
 
-bool checkAnualConLibro(KovRespuesta *resp, int col, int estado, QString periodo, QString periodoLibro,
-                        bool mensual, int anioMinimo)
+bool checkAnualConLibro(KovRespuesta *resp, int col, int estado, const QString &periodo,
+                        const QString &periodoLibro, bool mensual, int anioMinimo)
 {
     const QString resto = periodo.mid(mensual ? 6 : 4);
     if (anioPeriodo(periodo) < anioMinimo) {
@@ -164,7 +164,7 @@ bool checkAnualConLibro(KovRespuesta *resp, int col, int estado, QString periodo
     return estadoConLibro(resp, col, estado, valor, valorLibro);
 }
 
-bool checkPeriodoCodigoOportunidad(KovRespuesta *resp, int estado, QString periodo, QString path)
+bool checkPeriodoCodigoOportunidad(KovRespuesta *resp, int estado, const QString &periodo, const QString &path)
 {
     if (estado != 1)
         return true;
@@ -173,7 +173,7 @@ bool checkPeriodoCodigoOportunidad(KovRespuesta *resp, int estado, QString perio
 }
 
 bool checkFechaEmisionEstado(KovRespuesta *resp, QList<KovColumna> *cols, int colFecha, int estado,
-                             QString periodo, QString)
+                             const QString &periodo, const QString &)
 {
     const int anio = anioPeriodo(periodo);
     const int mes = mesPeriodo(periodo);
@@ -217,7 +217,7 @@ bool checkFechaEmisionEstado(KovRespuesta *resp, QList<KovColumna> *cols, int co
     }
 }
 
-bool checkFechaConPeriodoCompras(KovRespuesta *resp, QList<KovColumna> *cols, int col, QString periodo)
+bool checkFechaConPeriodoCompras(KovRespuesta *resp, QList<KovColumna> *cols, int col, const QString &periodo)
 {
     const QDate fecha = fechaTexto(getData(cols, col));
     if (!fecha.isValid())
@@ -234,7 +234,7 @@ bool checkFechaConPeriodoCompras(KovRespuesta *resp, QList<KovColumna> *cols, in
     return !tarde || fallar(resp, 45, col);
 }
 
-bool checkFechaConPeriodo(KovRespuesta *resp, QList<KovColumna> *cols, int col, QString periodo,
+bool checkFechaConPeriodo(KovRespuesta *resp, QList<KovColumna> *cols, int col, const QString &periodo,
                           bool mesSiguiente, bool reportar)
 {
     const QDate fecha = fechaTexto(getData(cols, col));

@@ -59,23 +59,23 @@ bool largoCumple(const ReglaDocumento &regla, const QString &numero)
 
 } // namespace
 
-bool checkIndicador(KovRespuesta *resp, QList<KovColumna> *cols, int col, QStringList valores)
+bool checkIndicador(KovRespuesta *resp, QList<KovColumna> *cols, int col, const QStringList &valores)
 {
     return reportar(resp, !inList(getData(cols, col), valores), 14, col);
 }
 
-bool checkEnLista(KovRespuesta *resp, QList<KovColumna> *cols, int col, QStringList valores)
+bool checkEnLista(KovRespuesta *resp, QList<KovColumna> *cols, int col, const QStringList &valores)
 {
     return reportar(resp, !inList(getData(cols, col), valores), 29, col);
 }
 
-bool checkObligatorio(KovRespuesta *resp, QList<KovColumna> *cols, int col, QString vacio)
+bool checkObligatorio(KovRespuesta *resp, QList<KovColumna> *cols, int col, const QString &vacio)
 {
     const QString texto = getData(cols, col);
     return reportar(resp, texto.isEmpty() || texto == vacio, 25, col);
 }
 
-bool checkDebeSerEsteValor(KovRespuesta *resp, QList<KovColumna> *cols, int col, QString valorEsperado)
+bool checkDebeSerEsteValor(KovRespuesta *resp, QList<KovColumna> *cols, int col, const QString &valorEsperado)
 {
     return reportar(resp, getData(cols, col) != valorEsperado, 29, col);
 }

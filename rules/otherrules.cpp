@@ -17,7 +17,8 @@ bool checkDatoEstructurado(KovRespuesta *resp, QList<KovColumna> *cols, int col)
     return false;
 }
 
-bool checkObligaDesde(KovRespuesta *resp, QList<KovColumna> *cols, int col, QString periodo, int anio, QString vacio)
+bool checkObligaDesde(KovRespuesta *resp, QList<KovColumna> *cols, int col, const QString &periodo, int anio,
+                      const QString &vacio)
 {
     if (anioPeriodo(periodo) < anio)
         return true;

@@ -244,7 +244,7 @@ bool colaNumero(Comprobante &c)
 } // namespace
 
 bool checkIndTipSerNumCompras(KovRespuesta *resp, QList<KovColumna> *cols, int colEstado, int colTipo,
-                              int colSerie, int colNumero, QString libro)
+                              int colSerie, int colNumero, const QString &libro)
 {
     const QString estado = getData(cols, colEstado);
     Comprobante c = { resp, colTipo, colSerie, colNumero,

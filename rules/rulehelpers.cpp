@@ -51,7 +51,7 @@ bool leerNumeral(const QString &texto, bool *negativo, bool *distintoDeCero)
 
 } // namespace
 
-bool inList(QString value, QStringList list)
+bool inList(const QString &value, const QStringList &list)
 {
     for (const QString &elemento : qAsConst(list)) {
         if (elemento.compare(value, Qt::CaseSensitive) == 0)
@@ -67,14 +67,14 @@ QString getData(QList<KovColumna> *cols, int col)
     return cols->at(col - 1).getData();
 }
 
-bool validarIngresoCasilla(QString value)
+bool validarIngresoCasilla(const QString &value)
 {
     if (value == QLatin1String("0") || value == QLatin1String("0.00"))
         return true;
     return !leeMonto(value).esCero();
 }
 
-bool isValidRUC(QString value)
+bool isValidRUC(const QString &value)
 {
     static const int pesos[10] = {5, 4, 3, 2, 7, 6, 5, 4, 3, 2};
     if (!esSoloDigitos(value) || value.size() != 11)

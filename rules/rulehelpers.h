@@ -9,17 +9,17 @@
 class KovColumna;
 
 // Membership in a fixed list of codes: whole text, case-sensitive, no trimming.
-bool inList(QString value, QStringList list);
+bool inList(const QString &value, const QStringList &list);
 
 // The text of the 1-based column `col`; a column outside the list (or no list) reads as the empty text.
 QString getData(QList<KovColumna> *cols, int col);
 
 // Whether a box amount was really entered: "0" and "0.00" count as entered, any other text that reads 0
 // (another zero, no number, out of range, "nan", "inf") does not.
-bool validarIngresoCasilla(QString value);
+bool validarIngresoCasilla(const QString &value);
 
 // An 11-digit taxpayer number with a correct modulo-11 check digit.
-bool isValidRUC(QString value);
+bool isValidRUC(const QString &value);
 
 // The value and the sign (-1, 0 or 1) of a text read as an amount (leeMonto): a text that is not a number,
 // one beyond double range, "nan" and "inf" read 0.

@@ -186,7 +186,7 @@ bool etapaNumero(Comprobante &c, bool pasa)
 } // namespace
 
 bool checkIndTipSerNumVentas(KovRespuesta *resp, QList<KovColumna> *cols, int colEstado, int colTipo,
-                             int colSerie, int colNumero, QString libro)
+                             int colSerie, int colNumero, const QString &libro)
 {
     static const QStringList qlsLibro141 = listaCodigos(kTiposVenta);
     static const QStringList qlsLibro142 = listaCodigos("00 01 03 07 08 12");
