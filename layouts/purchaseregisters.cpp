@@ -148,12 +148,13 @@ void totalesDelPeriodo(KovRespuesta *resp, QList<KovColumna> *cols, const Totale
 // The detailed totals of registers 8.1 and 8.3 of a record past the voucher gate.
 void totalesPorEstado(KovRespuesta *resp, QList<KovColumna> *cols, const TotalesPorEstado &t)
 {
-    static const QStringList estadosPropios = listaCodigos("0 1 6 7");
-    static const ClasesComprobante clases = {{"01"}, {"07"}, {"08"}};
+    static const ConjuntoCodigos estadosPropios("0 1 6 7");
+    static const ClasesComprobante clases = {ConjuntoCodigos("01"), ConjuntoCodigos("07"),
+                                              ConjuntoCodigos("08")};
 
     const QString estado = getData(cols, t.estado);
     const Clasificacion c = clasifica(cols, t.moneda, t.serie, t.tipo, clases);
-    if (inList(estado, estadosPropios))
+    if (estadosPropios.contiene(estado))
         totalesDelPeriodo(resp, cols, t, estado, c);
     else if (estado == QLatin1String("9"))
         totalesPeriodoAnterior(resp, cols, t.total, c, true);
@@ -170,10 +171,10 @@ void totalesPorEstado(KovRespuesta *resp, QList<KovColumna> *cols)
 
 // Tax-form boxes.
 
-const QStringList kTiposCasilla = listaCodigos(
+const ConjuntoCodigos kTiposCasilla(
     "00 01 04 05 06 08 11 12 13 14 15 16 17 18 23 24 25 26 27 28 29 30 32 34 35 36 37 42 43 48 55 56 88 89 96");
-const QStringList kTiposImportacion = listaCodigos("46 50 51 52 53 54");
-const QStringList kTiposReversion = listaCodigos("07 87");
+const ConjuntoCodigos kTiposImportacion("46 50 51 52 53 54");
+const ConjuntoCodigos kTiposReversion("07 87");
 
 // The states whose records feed a box.
 enum class EstadosCasilla { UnoYSeis, CeroUnoYSeis };
@@ -201,18 +202,18 @@ void agregarCasillas(KovRespuesta *resp, QList<KovColumna> *cols, Filas<ReglaCas
     const QString tipo = getData(cols, colTipo);
     const bool estado16 = estado == QLatin1String("1") || estado == QLatin1String("6");
     const bool estado0 = estado == QLatin1String("0");
-    const bool reversion = inList(tipo, kTiposReversion);
+    const bool reversion = kTiposReversion.contiene(tipo);
     for (const ReglaCasilla &regla : reglas) {
         if (!estado16 && !(regla.estados == EstadosCasilla::CeroUnoYSeis && estado0))
             continue;
         const QString texto = getData(cols, regla.col);
         if (!entraEnCasilla(regla.ingreso, texto))
             continue;
-        const QStringList &lista = regla.tipos == TiposCasilla::Importacion ? kTiposImportacion : kTiposCasilla;
+        const ConjuntoCodigos &lista = regla.tipos == TiposCasilla::Importacion ? kTiposImportacion : kTiposCasilla;
         const double valor = montoColumna(cols, regla.col);
-        if (inList(tipo, lista))
+        if (lista.contiene(tipo))
             resp->addCasillas(QLatin1String(regla.casilla), valor);
-        if (reversion && inList(getData(cols, colTipoReferencia), lista))
+        if (reversion && lista.contiene(getData(cols, colTipoReferencia)))
             resp->addCasillas(QLatin1String(regla.casilla), -std::fabs(valor));
     }
 }
@@ -262,12 +263,12 @@ const int kError4 = 39;
 const int kCancelacion = 40;
 const int kEstado = 41;
 
-const QStringList kTiposColumna26 = listaCodigos("07 08 87 88 97 98");
-const QStringList kTiposDua = listaCodigos("50 52");
-const QStringList kTiposSegundoNumero =
-    listaCodigos("00 03 05 06 07 08 11 12 13 14 15 16 18 19 23 26 28 30 34 35 36 37 55 56 87 88");
-const QStringList kTiposDocumentoOpcional =
-    listaCodigos("00 03 05 06 07 08 11 12 13 14 15 16 18 19 22 23 26 28 30 34 35 36 37 55 56 87 88 91 97 98");
+const ConjuntoCodigos kTiposColumna26("07 08 87 88 97 98");
+const ConjuntoCodigos kTiposDua("50 52");
+const ConjuntoCodigos kTiposSegundoNumero(
+    "00 03 05 06 07 08 11 12 13 14 15 16 18 19 23 26 28 30 34 35 36 37 55 56 87 88");
+const ConjuntoCodigos kTiposDocumentoOpcional(
+    "00 03 05 06 07 08 11 12 13 14 15 16 18 19 22 23 26 28 30 34 35 36 37 55 56 87 88 91 97 98");
 
 // A refused period judges no date against it; only the presence checks and column 31 remain.
 void chequearEstadoYFechas(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r)
@@ -279,7 +280,7 @@ void chequearEstadoYFechas(KovRespuesta *resp, QList<KovColumna> *cols, const Re
         resp->addEstado7();
 
     const bool tipo14 = r.tipo == QLatin1String("14");
-    const bool conReferencia = inList(r.tipo, kTiposColumna26);
+    const bool conReferencia = kTiposColumna26.contiene(r.tipo);
     const bool conFechaOpcional = !getData(cols, kFechaOpcional).isEmpty();
 
     if (checkPeriodoCompras(resp, kPeriodo, r.numeroEstado, r.periodo, r.periodoLibro, false)) {
@@ -310,9 +311,9 @@ bool chequearComprobante(KovRespuesta *resp, QList<KovColumna> *cols, const Regi
                                                  checkIndTipSerNumCompras};
     const bool comprobante =
         checkIndTipSerNumCompras(resp, cols, kEstado, kTipo, kSerie, kNumero, QLatin1String(columnas.libro));
-    if (inList(r.tipo, kTiposDua))
+    if (kTiposDua.contiene(r.tipo))
         chequearAnioDua(resp, cols, kAnioDua, r);
-    segundoNumero(resp, cols, columnas, inList(r.tipo, kTiposSegundoNumero), comprobante);
+    segundoNumero(resp, cols, columnas, kTiposSegundoNumero.contiene(r.tipo), comprobante);
     return comprobante;
 }
 
@@ -322,17 +323,17 @@ void chequearProveedorYMontos(KovRespuesta *resp, QList<KovColumna> *cols, const
         {kBaseGravada, kIgvGravada}, {kBaseMixta, kIgvMixta}, {kBaseNoGravada, kIgvNoGravada}};
 
     documentoIdentidad(resp, cols, kTipoDocumento, kNumeroDocumento, kProveedor,
-                       inList(r.tipo, kTiposDocumentoOpcional));
+                       kTiposDocumentoOpcional.contiene(r.tipo));
     for (const auto &par : kBaseImpuesto)
         chequearImpuestoSegunBase(resp, cols, par[0], par[1]);
 
     if (!getData(cols, kTipoCambio).isEmpty())
         checkTipoCambio(resp, cols, kTipoCambio);
 
-    if (inList(r.tipo, kTiposColumna26))
+    if (kTiposColumna26.contiene(r.tipo))
         comprobanteReferido(resp, cols, kTipoReferencia, kSerieReferencia, kNumeroReferencia);
     // Column 27 is read on every record, not only when the voucher must name one.
-    if (inList(getData(cols, kTipoReferencia), kTiposDua))
+    if (kTiposDua.contiene(getData(cols, kTipoReferencia)))
         checkObligatorio(resp, cols, kDuaReferencia, QStringLiteral("-"));
 
     checkPositivoEnCadena(resp, cols, kEnCadena);
@@ -468,16 +469,16 @@ const int kEstado = 36;
 void chequearOtroComprobante(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r,
                              const QString &noPermitido)
 {
-    static const QStringList otrosTipos = listaCodigos("00 21 46 50 51 52 53");
-    static const QStringList tiposDua = listaCodigos("50 52");
+    static const ConjuntoCodigos otrosTipos("00 21 46 50 51 52 53");
+    static const ConjuntoCodigos tiposDua("50 52");
     const QString otroTipo = getData(cols, kTipoOtro);
     if (!otroTipo.isEmpty()) {
-        if (inList(otroTipo, otrosTipos))
+        if (otrosTipos.contiene(otroTipo))
             checkCdpTipSerNumOtros(resp, cols, kTipoOtro, kSerieOtro, kNumeroOtro);
         else
             resp->addError(noPermitido, kTipoOtro);
     }
-    if (inList(otroTipo, tiposDua))
+    if (tiposDua.contiene(otroTipo))
         chequearAnioDua(resp, cols, kAnioDua, r);
 }
 
@@ -485,20 +486,20 @@ void chequearOtroComprobante(KovRespuesta *resp, QList<KovColumna> *cols, const 
 // one of the register's).
 bool revisa(KovRespuesta *resp, QList<KovColumna> *cols, ParametrosRegistro *parametros)
 {
-    static const QStringList estados = listaCodigos("0 9");
-    static const QStringList tipos = listaCodigos("00 91 97 98");
+    static const ConjuntoCodigos estados("0 9");
+    static const ConjuntoCodigos tipos("00 91 97 98");
     const QString noPermitido =
         QStringLiteral("El tipo de comprobante de pago ingresado no esta permitido en este Libro Electrónico");
 
     const Registro r = leerRegistro(cols, parametros, kEstado, kTipo);
-    if (!inList(r.estado, estados))
+    if (!estados.contiene(r.estado))
         resp->addError(QLatin1String(kEstadoIncorrecto), kEstado);
     if (checkPeriodoCompras(resp, kPeriodo, r.numeroEstado, r.periodo, r.periodoLibro, false))
         checkFechaConPeriodo(resp, cols, kEmision, r.periodo, false, true);
     checkFechaEmisionEstado(resp, cols, kEmision, r.numeroEstado, r.periodo, r.periodoLibro);
 
     bool comprobante = false;
-    if (inList(r.tipo, tipos))
+    if (tipos.contiene(r.tipo))
         comprobante = checkIndTipSerNumCompras(resp, cols, kEstado, kTipo, kSerie, kNumero, QStringLiteral("080200"));
     else
         resp->addError(noPermitido, kTipo);
@@ -573,7 +574,8 @@ const MontoPorEstado kMontosPeriodo[] = {
 
 void totalesDetallados(KovRespuesta *resp, QList<KovColumna> *cols)
 {
-    static const ClasesComprobante clases = {{"91"}, {"97"}, {"98"}};
+    static const ClasesComprobante clases = {ConjuntoCodigos("91"), ConjuntoCodigos("97"),
+                                              ConjuntoCodigos("98")};
     const QString estado = getData(cols, kEstado);
     const Clasificacion c = clasifica(cols, kMoneda, kSerie, kTipo, clases);
     if (estado == QLatin1String("0")) {
@@ -647,17 +649,17 @@ const int kError3 = 29;
 const int kCancelacion = 30;
 const int kEstado = 31;
 
-const QStringList kTiposNota = listaCodigos("07 08 87 88");
+const ConjuntoCodigos kTiposNota("07 08 87 88");
 
 // State, period and dates. Dates are measured against a period only once that period has passed its own check.
 void chequearEstadoYFechas(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r)
 {
-    static const QStringList estados = listaCodigos("0 1 6 7 9");
+    static const ConjuntoCodigos estados("0 1 6 7 9");
     const QString fechaVacia = QLatin1String(kFechaVacia);
-    const bool esNota = inList(r.tipo, kTiposNota);
+    const bool esNota = kTiposNota.contiene(r.tipo);
     const bool esRecibo = r.tipo == QLatin1String("14");
 
-    if (!inList(r.estado, estados))
+    if (!estados.contiene(r.estado))
         resp->addError(QLatin1String(kEstadoIncorrecto), kEstado);
     if (checkPeriodoCompras(resp, kPeriodo, r.numeroEstado, r.periodo, r.periodoLibro, false)) {
         checkFechaConPeriodo(resp, cols, kEmision, r.periodo, false, true);
@@ -680,9 +682,9 @@ void chequearEstadoYFechas(KovRespuesta *resp, QList<KovColumna> *cols, const Re
 // The supplier's document: optional for some types, checked then only when both its parts are there.
 void chequearProveedor(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r)
 {
-    static const QStringList tiposDocumentoOpcional =
-        listaCodigos("00 03 05 06 11 12 13 14 15 16 18 19 22 23 26 28 30 36 37 55 56 91");
-    if (!inList(r.tipo, tiposDocumentoOpcional))
+    static const ConjuntoCodigos tiposDocumentoOpcional(
+        "00 03 05 06 11 12 13 14 15 16 18 19 22 23 26 28 30 36 37 55 56 91");
+    if (!tiposDocumentoOpcional.contiene(r.tipo))
         documentoIdentidad(resp, cols, kTipoDocumento, kNumeroDocumento, kProveedor, false);
     else if (!getData(cols, kTipoDocumento).trimmed().isEmpty() && !getData(cols, kNumeroDocumento).trimmed().isEmpty())
         checkTipoDocumento(resp, cols, kTipoDocumento, kNumeroDocumento);
@@ -692,8 +694,7 @@ void chequearProveedor(KovRespuesta *resp, QList<KovColumna> *cols, const Regist
 // first voucher check passed.
 bool revisa(KovRespuesta *resp, QList<KovColumna> *cols, ParametrosRegistro *parametros)
 {
-    static const QStringList tiposSegundoNumero =
-        listaCodigos("00 03 05 06 11 12 13 14 15 16 18 19 23 26 28 30 36 37 55 56");
+    static const ConjuntoCodigos tiposSegundoNumero("00 03 05 06 11 12 13 14 15 16 18 19 23 26 28 30 36 37 55 56");
     static const Indicador indicadores[] = {
         {kError1, "cnt_error1"}, {kError2, "cnt_error2"}, {kError3, "cnt_error3"}, {kCancelacion, "cnt_ind_cancel"},
     };
@@ -704,13 +705,13 @@ bool revisa(KovRespuesta *resp, QList<KovColumna> *cols, ParametrosRegistro *par
     chequearEstadoYFechas(resp, cols, r);
     const bool comprobante =
         checkIndTipSerNumCompras(resp, cols, kEstado, kTipo, kSerie, kNumero, QLatin1String(columnas.libro));
-    segundoNumero(resp, cols, columnas, inList(r.tipo, tiposSegundoNumero), comprobante);
+    segundoNumero(resp, cols, columnas, tiposSegundoNumero.contiene(r.tipo), comprobante);
     chequearProveedor(resp, cols, r);
 
     chequearImpuestoSegunBase(resp, cols, kBaseGravada, kIgv);
     if (!getData(cols, kTipoCambio).isEmpty())
         checkTipoCambio(resp, cols, kTipoCambio);
-    if (inList(r.tipo, kTiposNota))
+    if (kTiposNota.contiene(r.tipo))
         comprobanteReferido(resp, cols, kTipoReferencia, kSerieReferencia, kNumeroReferencia);
     if (!getData(cols, kEnCadena).isEmpty())
         checkPositivoEnCadena(resp, cols, kEnCadena);

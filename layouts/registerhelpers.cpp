@@ -147,11 +147,11 @@ Clasificacion clasifica(QList<KovColumna> *cols, int colMoneda, int colSerie, in
     Clasificacion c;
     c.moneda = getData(cols, colMoneda) == QLatin1String("PEN") ? QStringLiteral("mn") : QStringLiteral("me");
     c.medio = esSoloDigitos(getData(cols, colSerie)) ? QStringLiteral("fisi") : QStringLiteral("elec");
-    if (inList(tipo, clases.facturas))
+    if (clases.facturas.contiene(tipo))
         c.clase = QStringLiteral("fact");
-    else if (inList(tipo, clases.notasCredito))
+    else if (clases.notasCredito.contiene(tipo))
         c.clase = QStringLiteral("nc");
-    else if (inList(tipo, clases.notasDebito))
+    else if (clases.notasDebito.contiene(tipo))
         c.clase = QStringLiteral("nd");
     else
         c.clase = QStringLiteral("otro");

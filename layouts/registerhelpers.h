@@ -1,6 +1,7 @@
 #ifndef REGISTERHELPERS_H
 #define REGISTERHELPERS_H
 
+#include "conjuntocodigos.h"
 #include "kovtypes.h"
 
 #include <QList>
@@ -140,9 +141,9 @@ void declara(KovRespuesta *resp, const QStringList &claves);
 // The voucher types of an invoice, a credit note and a debit note; any other type is of the class "otro".
 struct ClasesComprobante
 {
-    QStringList facturas;
-    QStringList notasCredito;
-    QStringList notasDebito;
+    ConjuntoCodigos facturas;
+    ConjuntoCodigos notasCredito;
+    ConjuntoCodigos notasDebito;
 };
 
 // How the detailed variants count a record: by currency ("mn" for "PEN", else "me"), by medium (a series of

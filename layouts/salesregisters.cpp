@@ -75,9 +75,9 @@ struct LayoutVentas
     int colNumeroModificado;
     Modificado modificado;
     Indicador indicadores[2];
-    QStringList tiposSegundoNumero; // the types that may carry a second number
-    QStringList tiposSinDocumento;  // the types that owe no customer document
-    QStringList tiposModificado;    // the types that owe the modified voucher
+    ConjuntoCodigos tiposSegundoNumero; // the types that may carry a second number
+    ConjuntoCodigos tiposSinDocumento;  // the types that owe no customer document
+    ConjuntoCodigos tiposModificado;    // the types that owe the modified voucher
     Filas<CasillaVenta> casillas;
 };
 
@@ -108,7 +108,7 @@ Registro leerRegistro(QList<KovColumna> *cols, ParametrosRegistro *parametros, c
 void fechasVentas(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r, int colFechaModificado)
 {
     // Credit and debit notes name the voucher they modify, and its date.
-    static const QStringList tiposModificacion = listaCodigos("07 08 87 88");
+    static const ConjuntoCodigos tiposModificacion("07 08 87 88");
 
     if (getData(cols, kRegimen) == QLatin1String("RER")
         && getData(cols, kMarcaRegimen).left(1).toUpper() != QLatin1String("M"))
@@ -129,7 +129,7 @@ void fechasVentas(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r
     if (periodoValido && comparar5)
         fechaContraPeriodos(resp, cols, kFechaMesSiguiente, r.periodoLibro, r.periodo, true, true);
 
-    if (inList(r.tipo, tiposModificacion) && r.vigente() && checkObligatorio(resp, cols, colFechaModificado, vacia)
+    if (tiposModificacion.contiene(r.tipo) && r.vigente() && checkObligatorio(resp, cols, colFechaModificado, vacia)
         && periodoValido)
         fechaContraPeriodos(resp, cols, colFechaModificado, r.periodoLibro, r.periodo, false, false);
 }
@@ -139,14 +139,14 @@ void fechasVentas(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r
 void documentoCliente(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r, bool comprobante,
                       const LayoutVentas &l)
 {
-    static const QStringList tiposVentaMenor = listaCodigos("03 12");
+    static const ConjuntoCodigos tiposVentaMenor("03 12");
     const ColumnasComprobante columnas = {l.colEstado, kTipo, kSerie, kSegundoNumero, l.libro,
                                           checkIndTipSerNumVentas};
     const bool haySegundoNumero =
-        segundoNumero(resp, cols, columnas, inList(r.tipo, l.tiposSegundoNumero), comprobante);
-    const bool opcional = inList(r.tipo, l.tiposSinDocumento) || !r.vigente()
+        segundoNumero(resp, cols, columnas, l.tiposSegundoNumero.contiene(r.tipo), comprobante);
+    const bool opcional = l.tiposSinDocumento.contiene(r.tipo) || !r.vigente()
         || (l.colExportacion != kSinColumna && montoColumna(cols, l.colExportacion) > 0.0)
-        || (montoColumna(cols, l.colTotal) < 700.0 && inList(r.tipo, tiposVentaMenor)) || haySegundoNumero;
+        || (montoColumna(cols, l.colTotal) < 700.0 && tiposVentaMenor.contiene(r.tipo)) || haySegundoNumero;
     documentoIdentidad(resp, cols, kTipoDocumento, kNumeroDocumento, kCliente, opcional);
 }
 
@@ -172,7 +172,7 @@ void montosYModificado(KovRespuesta *resp, QList<KovColumna> *cols, const Regist
 
     monedaTipoCambio(resp, cols, l.colMoneda, l.colTipoCambio);
 
-    if (inList(r.tipo, l.tiposModificado) && r.vigente())
+    if (l.tiposModificado.contiene(r.tipo) && r.vigente())
         comprobanteReferido(resp, cols, l.colTipoModificado, l.colSerieModificado, l.colNumeroModificado);
     else if (l.modificado == Modificado::TambienLleno && !getData(cols, l.colTipoModificado).isEmpty())
         checkCdpTipSerNumOtros(resp, cols, l.colTipoModificado, l.colSerieModificado, l.colNumeroModificado);
@@ -195,10 +195,10 @@ bool revisaLayout(KovRespuesta *resp, QList<KovColumna> *cols, ParametrosRegistr
 // The boxes of a state-1 record, in table order.
 void casillasLayout(KovRespuesta *resp, QList<KovColumna> *cols, const LayoutVentas &l)
 {
-    static const QStringList tiposNotaCredito = listaCodigos("07 87");
+    static const ConjuntoCodigos tiposNotaCredito("07 87");
     if (getData(cols, l.colEstado) != QLatin1String(kEstadoDeclarado))
         return;
-    const bool notaCredito = inList(getData(cols, kTipo), tiposNotaCredito);
+    const bool notaCredito = tiposNotaCredito.contiene(getData(cols, kTipo));
     for (const CasillaVenta &c : l.casillas) {
         const bool soloNotas = c.fuente == FuenteCasilla::NotasCredito;
         if (soloNotas && !notaCredito)
@@ -305,15 +305,16 @@ void ventasAnteriores(KovRespuesta *resp, QList<KovColumna> *cols, const Detalle
 // of a refused voucher mean nothing.
 void totalesDetalladosVentas(KovRespuesta *resp, QList<KovColumna> *cols, const DetalleVentas &d)
 {
-    static const QStringList estadosPeriodo = listaCodigos("0 1 2");
-    static const QStringList estadosAnteriores = listaCodigos("8 9");
-    static const ClasesComprobante clases = {listaCodigos("01"), listaCodigos("07 87"), listaCodigos("08 88")};
+    static const ConjuntoCodigos estadosPeriodo("0 1 2");
+    static const ConjuntoCodigos estadosAnteriores("8 9");
+    static const ClasesComprobante clases = {ConjuntoCodigos("01"), ConjuntoCodigos("07 87"),
+                                              ConjuntoCodigos("08 88")};
 
     const QString estado = getData(cols, d.colEstado);
     const Clasificacion c = clasifica(cols, d.colMoneda, kSerie, kTipo, clases);
-    if (inList(estado, estadosPeriodo))
+    if (estadosPeriodo.contiene(estado))
         ventasDelPeriodo(resp, cols, d, estado, c);
-    else if (inList(estado, estadosAnteriores))
+    else if (estadosAnteriores.contiene(estado))
         ventasAnteriores(resp, cols, d, estado, c);
     resp->addAcumulador(QStringLiteral("mto_vta_lib_to"), montoColumna(cols, d.colTotal));
     conteosClase(resp, c, QStringLiteral("_to"));
@@ -372,9 +373,9 @@ const LayoutVentas kVentas = {
     kMoneda, kTipoCambio,
     kFechaModificado, kTipoModificado, kSerieModificado, kNumeroModificado, Modificado::TambienLleno,
     {{kError1, "cnt_error1"}, {kCancelacion, "cnt_ind_cancel"}},
-    listaCodigos("00 03 12 13 87"),
-    listaCodigos("00 05 06 07 08 11 12 13 14 15 16 18 19 23 26 28 30 34 35 36 37 55 56 87 88"),
-    listaCodigos("07 08 87 88"),
+    ConjuntoCodigos("00 03 12 13 87"),
+    ConjuntoCodigos("00 05 06 07 08 11 12 13 14 15 16 18 19 23 26 28 30 34 35 36 37 55 56 87 88"),
+    ConjuntoCodigos("07 08 87 88"),
     filas(kCasillas),
 };
 
@@ -478,9 +479,9 @@ const LayoutVentas kVentas = {
     kMoneda, kTipoCambio,
     kFechaModificado, kTipoModificado, kSerieModificado, kNumeroModificado, Modificado::SoloExigido,
     {{kError1, "cnt_error1"}, {kCancelacion, "cnt_ind_cancel"}},
-    listaCodigos("00 03 12"),
-    listaCodigos("00"),
-    listaCodigos("07 08"),
+    ConjuntoCodigos("00 03 12"),
+    ConjuntoCodigos("00"),
+    ConjuntoCodigos("07 08"),
     filas(kCasillas),
 };
 

@@ -1,5 +1,6 @@
 #include "otherrules.h"
 
+#include "conjuntocodigos.h"
 #include "kovcolumna.h"
 #include "kovrespuesta.h"
 #include "rulehelpers.h"
@@ -8,10 +9,9 @@
 
 bool checkDatoEstructurado(KovRespuesta *resp, QList<KovColumna> *cols, int col)
 {
-    static const QStringList libros = {QStringLiteral("080100"), QStringLiteral("080200"), QStringLiteral("080300"),
-                                       QStringLiteral("140100"), QStringLiteral("140200")};
+    static const ConjuntoCodigos libros("080100 080200 080300 140100 140200");
     const QStringList partes = getData(cols, col).split(QLatin1Char('&'));
-    if (partes.size() == 4 && inList(partes.at(0), libros))
+    if (partes.size() == 4 && libros.contiene(partes.at(0)))
         return true;
     resp->addError(9, col);
     return false;
