@@ -459,7 +459,7 @@ void referenciaConsignacion(Registro &r)
 void enteroNoNegativo(Registro &r, int col)
 {
     const QString texto = r.texto(col);
-    if (coincide(texto, QStringLiteral("-?[0-9]+")) && signoCifras(texto) < 0)
+    if (esCifrasConSigno(texto) && signoCifras(texto) < 0)
         r.resp.addError(5, col);
 }
 

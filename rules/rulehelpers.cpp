@@ -13,6 +13,31 @@ bool esDigito(QChar c)
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
 }
 
+bool esLetraOCifra(QChar c)
+{
+    return esDigito(c) || (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
+        || (c >= QLatin1Char('A') && c <= QLatin1Char('Z'));
+}
+
+// Whether the characters from `desde` on are one or more that pass `pasa`.
+bool todosDesde(const QString &texto, int desde, bool (*pasa)(QChar))
+{
+    const int largo = texto.size();
+    if (desde >= largo)
+        return false;
+    const QChar *c = texto.constData();
+    for (int i = desde; i < largo; ++i) {
+        if (!pasa(c[i]))
+            return false;
+    }
+    return true;
+}
+
+bool empiezaConMenos(const QString &texto)
+{
+    return texto.startsWith(QLatin1Char('-'));
+}
+
 // Reads a numeral in the form QString::toDouble accepts in the C locale (sign, digits with an optional
 // decimal point, optional exponent, blanks around it), without converting it: the sign and whether a digit
 // other than 0 appears are known exactly however long the text is.
@@ -120,13 +145,22 @@ bool coincide(const QString &texto, const QString &patron)
 
 bool esSoloDigitos(const QString &texto)
 {
-    if (texto.isEmpty())
-        return false;
-    for (const QChar c : texto) {
-        if (!esDigito(c))
-            return false;
-    }
-    return true;
+    return todosDesde(texto, 0, esDigito);
+}
+
+bool esCifrasConSigno(const QString &texto)
+{
+    return todosDesde(texto, empiezaConMenos(texto) ? 1 : 0, esDigito);
+}
+
+bool esCifrasNegativas(const QString &texto)
+{
+    return empiezaConMenos(texto) && todosDesde(texto, 1, esDigito);
+}
+
+bool esAlfanumerico(const QString &texto)
+{
+    return todosDesde(texto, 0, esLetraOCifra);
 }
 
 QDate fechaTexto(const QString &texto)

@@ -37,8 +37,18 @@ int enteroTexto(const QString &texto);
 // Whether the whole text matches the regular expression (QRegExp, default syntax, case-sensitive).
 bool coincide(const QString &texto, const QString &patron);
 
-// Whether the text is one or more ASCII digits (never read as a number, so any length is fine).
+// Whether the text is one or more ASCII digits (never read as a number, so any length is fine): what the
+// pattern "[0-9]+" matches whole.
 bool esSoloDigitos(const QString &texto);
+
+// The other fixed patterns the rules match whole, read character by character: a regular expression costs more to
+// build than the rest of a register line and takes a lock shared by every thread.
+// "-?[0-9]+": ASCII digits after an optional minus sign.
+bool esCifrasConSigno(const QString &texto);
+// "-[0-9]+": ASCII digits after a minus sign.
+bool esCifrasNegativas(const QString &texto);
+// "[A-Za-z0-9]+": one or more ASCII letters and digits.
+bool esAlfanumerico(const QString &texto);
 
 // A date field "dd/MM/yyyy" as QDate::fromString reads it in the C locale (see dateparser.h for what that
 // admits); anything else, or a day that does not exist, gives an invalid QDate, whatever the locale.

@@ -7,7 +7,6 @@
 #include "rulehelpers.h"
 #include "vouchernumber.h"
 
-#include <QRegExp>
 
 namespace {
 
@@ -19,8 +18,7 @@ const char kMensajeTipo[] = "Tipo de comprobante no valido para ventas";
 const char kTiposVenta[] = "00 01 03 04 05 06 07 08 11 12 13 14 15 16 17 18 19 21 23 24 25 26 27 28 29 30 32 34 35 36 "
                            "37 42 43 44 45 48 49 55 56 87 88";
 
-// One call's view of the record: the texts as read, the columns that receive the findings and the one pattern
-// object that the series and number stages share.
+// One call's view of the record: the texts as read and the columns that receive the findings.
 struct Comprobante
 {
     KovRespuesta *resp;
@@ -30,13 +28,6 @@ struct Comprobante
     int colTipo;
     int colSerie;
     int colNumero;
-    QRegExp patron;
-
-    bool coincide(const QString &pattern, const QString &texto)
-    {
-        patron.setPattern(pattern);
-        return patron.exactMatch(texto);
-    }
 
     // Adds the finding and yields the pass flag it leaves behind.
     bool falla(int codigo, int columna)
@@ -45,8 +36,6 @@ struct Comprobante
         return false;
     }
 };
-
-const QString kDigitos = QStringLiteral("[0-9]+");
 
 // Types 01 03 04 07 08: four characters, either a leading E, F or B with the fixed series each type allows,
 // or four digits; the number only when the series passed.
@@ -61,7 +50,7 @@ bool serieFacturas(Comprobante &c)
     const QString letra = c.serie.left(1).toUpper();
     bool pasa = true;
     if (!letras.contiene(letra)) {
-        if (!c.coincide(kDigitos, c.serie))
+        if (!esSoloDigitos(c.serie))
             pasa = c.falla(5, c.colSerie);
     } else if ((c.tipo == QLatin1String("04") && c.serie != QLatin1String("E001"))
                || (c.tipo == QLatin1String("03") && letra != QLatin1String("B") && c.serie != QLatin1String("EB01"))
@@ -80,7 +69,7 @@ bool serieNumerica(Comprobante &c)
     bool pasa = true;
     if (c.serie.size() > 4)
         pasa = c.falla(4, c.colSerie);
-    else if (!c.coincide(kDigitos, c.serie))
+    else if (!esSoloDigitos(c.serie))
         pasa = c.falla(5, c.colSerie);
     if (c.numero.size() > 7)
         pasa = c.falla(4, c.colNumero);
@@ -140,7 +129,7 @@ bool serieCuatroDigitos(Comprobante &c)
     bool pasa = true;
     if (c.serie.size() != 4)
         pasa = c.falla(4, c.colSerie);
-    else if (!c.coincide(kDigitos, c.serie))
+    else if (!esSoloDigitos(c.serie))
         pasa = c.falla(5, c.colSerie);
     else if (sinCeros && signoCifras(c.serie) <= 0)
         pasa = c.falla(5, c.colSerie);
@@ -227,7 +216,7 @@ bool checkIndTipSerNumVentas(KovRespuesta *resp, QList<KovColumna> *cols, int co
         return false;
     }
 
-    Comprobante c{resp, tipo, serie, numero, colTipo, colSerie, colNumero, QRegExp()};
+    Comprobante c{resp, tipo, serie, numero, colTipo, colSerie, colNumero};
 
     const bool faltaSerie = serie.trimmed().isEmpty() && checkCdpSerieObliga(tipo);
     if (faltaSerie)

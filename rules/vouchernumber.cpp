@@ -18,7 +18,7 @@ int errorNumeroComprobante(const QString &tipo, const QString &numero)
     if (soloDigitos.contiene(tipo))
         return esSoloDigitos(numero) ? 0 : 5;
     // A number of these types that is not an integer at all is left to the layout's own pattern.
-    if (enteroPositivo.contiene(tipo) && coincide(numero, QStringLiteral("-?[0-9]+")) && signoCifras(numero) <= 0)
+    if (enteroPositivo.contiene(tipo) && esCifrasConSigno(numero) && signoCifras(numero) <= 0)
         return 5;
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "codetables.h"
 #include "conjuntocodigos.h"
 #include "rulehelpers.h"
+#include "textosprueba.h"
 
 #include <QtTest>
 
@@ -16,17 +17,7 @@ const QString kAlfabeto = QStringLiteral("0125679ABEFGHbe \u00e9\u00ff\u0100\u01
 // shortened, lengthened and with each character changed.
 QStringList candidatos(const QStringList &codigos)
 {
-    QStringList textos = {QString(), QStringLiteral("")};
-    QStringList anteriores = {QString()};
-    for (int largo = 1; largo <= 3; ++largo) {
-        QStringList nuevos;
-        for (const QString &inicio : qAsConst(anteriores)) {
-            for (const QChar c : kAlfabeto)
-                nuevos << inicio + c;
-        }
-        textos << nuevos;
-        anteriores = nuevos;
-    }
+    QStringList textos = todosLosTextos(kAlfabeto, 3) << QStringLiteral("");
     for (const QString &codigo : codigos) {
         textos << codigo << QLatin1Char(' ') + codigo << codigo + QLatin1Char(' ') << codigo.left(codigo.size() - 1);
         for (const QChar c : kAlfabeto) {

@@ -1,7 +1,16 @@
 #include "rulehelpers.h"
 #include "registrosprueba.h"
+#include "textosprueba.h"
 
 #include <QtTest>
+
+namespace {
+
+typedef bool (*Forma)(const QString &);
+
+} // namespace
+
+Q_DECLARE_METATYPE(Forma)
 
 class TestRuleHelpers : public QObject
 {
@@ -23,6 +32,8 @@ private slots:
     void fechas_data();
     void fechas();
     void piezasPeriodo();
+    void patronesFijos_data();
+    void patronesFijos();
 };
 
 void TestRuleHelpers::inList_data()
@@ -208,6 +219,29 @@ void TestRuleHelpers::piezasPeriodo()
     QCOMPARE(mesPeriodo(QStringLiteral("2024")), 0);
     QCOMPARE(diaPeriodo(QString()), 0);
     QCOMPARE(anioPeriodo(QStringLiteral("ab")), 0);
+}
+
+void TestRuleHelpers::patronesFijos_data()
+{
+    QTest::addColumn<QString>("patron");
+    QTest::addColumn<Forma>("forma");
+    QTest::newRow("digits") << "[0-9]+" << Forma(esSoloDigitos);
+    QTest::newRow("digits with an optional minus") << "-?[0-9]+" << Forma(esCifrasConSigno);
+    QTest::newRow("digits after a minus") << "-[0-9]+" << Forma(esCifrasNegativas);
+    QTest::newRow("letters and digits") << "[A-Za-z0-9]+" << Forma(esAlfanumerico);
+}
+
+// Each reader matches what the regular expression matches whole, over every short text of the characters at the
+// edges of its classes, signs, blanks, and letters and digits beyond ASCII.
+void TestRuleHelpers::patronesFijos()
+{
+    QFETCH(QString, patron);
+    QFETCH(Forma, forma);
+    const QString alfabeto = QStringLiteral("09/:-+ aAzZ@[`{\u00e9\u0661\uff10\u212a");
+    for (const QString &texto : todosLosTextos(alfabeto, 4)) {
+        if (forma(texto) != coincide(texto, patron))
+            QFAIL(qPrintable(QStringLiteral("differs at \"%1\"").arg(texto)));
+    }
 }
 
 QTEST_APPLESS_MAIN(TestRuleHelpers)
