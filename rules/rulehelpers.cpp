@@ -133,7 +133,26 @@ int signoCifras(const QString &texto)
 
 int enteroTexto(const QString &texto)
 {
-    return texto.toInt();
+    int valor;
+    return cifrasEnteras(texto, 0, -1, &valor) ? valor : texto.toInt();
+}
+
+bool cifrasEnteras(const QString &texto, int desde, int largo, int *valor)
+{
+    // Nine digits stay below the largest int.
+    const int kMaximoCifras = 9;
+    const int fin = largo < 0 || largo > texto.size() - desde ? texto.size() : desde + largo;
+    if (desde < 0 || fin <= desde || fin - desde > kMaximoCifras)
+        return false;
+    const QChar *c = texto.constData();
+    int resultado = 0;
+    for (int i = desde; i < fin; ++i) {
+        if (!esDigito(c[i]))
+            return false;
+        resultado = resultado * 10 + (c[i].unicode() - '0');
+    }
+    *valor = resultado;
+    return true;
 }
 
 bool coincide(const QString &texto, const QString &patron)
@@ -175,20 +194,24 @@ QDate fechaPeriodo(const QString &periodo)
 
 int anioPeriodo(const QString &periodo)
 {
-    return periodo.mid(0, 4).toInt();
+    int valor;
+    return cifrasEnteras(periodo, 0, 4, &valor) ? valor : periodo.mid(0, 4).toInt();
 }
 
 int mesPeriodo(const QString &periodo)
 {
-    return periodo.mid(4, 2).toInt();
+    int valor;
+    return cifrasEnteras(periodo, 4, 2, &valor) ? valor : periodo.mid(4, 2).toInt();
 }
 
 int diaPeriodo(const QString &periodo)
 {
-    return periodo.mid(6).toInt();
+    int valor;
+    return cifrasEnteras(periodo, 6, -1, &valor) ? valor : periodo.mid(6).toInt();
 }
 
 qint64 numeroPeriodo(const QString &periodo)
 {
-    return periodo.toLongLong();
+    int valor;
+    return cifrasEnteras(periodo, 0, -1, &valor) ? valor : periodo.toLongLong();
 }

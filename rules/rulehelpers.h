@@ -34,6 +34,11 @@ int signoCifras(const QString &texto);
 // The integer of a text as QString::toInt reads it; a text that is not an int reads as 0.
 int enteroTexto(const QString &texto);
 
+// The integer of the characters from `desde`, `largo` of them (or to the end with -1, and never past it), when
+// they are one to nine ASCII digits: the value QString::toInt gives the same piece, read without copying it or
+// consulting the locale. False for any other piece, which the caller reads the usual way.
+bool cifrasEnteras(const QString &texto, int desde, int largo, int *valor);
+
 // Whether the whole text matches the regular expression (QRegExp, default syntax, case-sensitive).
 bool coincide(const QString &texto, const QString &patron);
 

@@ -34,6 +34,7 @@ private slots:
     void piezasPeriodo();
     void patronesFijos_data();
     void patronesFijos();
+    void enterosComoQt();
 };
 
 void TestRuleHelpers::inList_data()
@@ -241,6 +242,32 @@ void TestRuleHelpers::patronesFijos()
     for (const QString &texto : todosLosTextos(alfabeto, 4)) {
         if (forma(texto) != coincide(texto, patron))
             QFAIL(qPrintable(QStringLiteral("differs at \"%1\"").arg(texto)));
+    }
+}
+
+// The integer readers take digits straight from the text and leave any other text to QString::toInt and
+// toLongLong: over short texts of digits, signs, blanks and other digits, and over periods and numbers at the
+// edges of an int with every prefix and suffix, each gives what the piece read by Qt gives.
+void TestRuleHelpers::enterosComoQt()
+{
+    QStringList textos = todosLosTextos(QStringLiteral("019-+ .x\u0663\uff11"), 4);
+    const QStringList largos = {
+        QStringLiteral("20240300"), QStringLiteral("20241231"), QStringLiteral("2024030000000000000001"),
+        QStringLiteral("999999999"), QStringLiteral("1000000000"), QStringLiteral("2147483647"),
+        QStringLiteral("2147483648"), QStringLiteral("-2147483648"), QStringLiteral("99999999999999999999"),
+        QStringLiteral(" 20240300"), QStringLiteral("+20240300"), QStringLiteral("-2024030"),
+        QStringLiteral("2024 0300"), QStringLiteral("2024\uff100300"), QStringLiteral("000000000001"),
+    };
+    for (const QString &largo : largos) {
+        for (int i = 0; i <= largo.size(); ++i)
+            textos << largo.left(i) << largo.mid(i);
+    }
+    for (const QString &t : qAsConst(textos)) {
+        const bool iguales = enteroTexto(t) == t.toInt() && anioPeriodo(t) == t.mid(0, 4).toInt()
+            && mesPeriodo(t) == t.mid(4, 2).toInt() && diaPeriodo(t) == t.mid(6).toInt()
+            && numeroPeriodo(t) == t.toLongLong();
+        if (!iguales)
+            QFAIL(qPrintable(QStringLiteral("differs at \"%1\"").arg(t)));
     }
 }
 
