@@ -4,12 +4,13 @@
 #include "datechecks.h"
 #include "fieldchecks.h"
 #include "kovcolumna.h"
+#include "lecturamonto.h"
 #include "othervoucher.h"
 #include "purchasevoucher.h"
 #include "registerhelpers.h"
 #include "rulehelpers.h"
 
-#include <QStringList>
+#include <QVarLengthArray>
 
 #include <cmath>
 
@@ -19,10 +20,21 @@ using namespace registros;
 namespace {
 
 const char kEstadoIncorrecto[] = "Indicador del estado es incorrecto";
-const char kFechaVacia[] = "01/01/0001";
+
+// What a date column holds when it has no date.
+QString fechaVacia()
+{
+    return QStringLiteral("01/01/0001");
+}
 
 // The states that the general variants count.
-const char *const kEstadosContados[] = {"0", "1", "6", "7", "9"};
+const int kEstadosContados[] = {0, 1, 6, 7, 9};
+
+// The state of a record of an earlier period.
+const int kEstadoAnterior = 9;
+
+// The book total of registers 8.1 and 8.3, over the records of every state.
+const NombresFamilia kTotalLibro("mto_adq_lib");
 
 // What a call reads once and every phase works from.
 struct Registro
@@ -41,7 +53,7 @@ Registro leerRegistro(QList<KovColumna> *cols, ParametrosRegistro *parametros, i
     r.periodo = getData(cols, 1);
     r.tipo = getData(cols, colTipo);
     r.numeroEstado = enteroTexto(r.estado);
-    r.periodoLibro = parametro(parametros, "periodo").toString();
+    r.periodoLibro = parametro(parametros, QStringLiteral("periodo")).toString();
     return r;
 }
 
@@ -95,18 +107,18 @@ void totalesPeriodoAnterior(KovRespuesta *resp, QList<KovColumna> *cols, int col
     resp->addPerAcumulador(QStringLiteral("mto_adq_per_ant_e9"), periodo, valor);
     resp->addPerAcumulador(QStringLiteral("mto_adq_per_ant_to"), periodo, valor);
     if (conTotalLibro)
-        resp->addAcumulador(QStringLiteral("mto_adq_lib_e9"), valor);
-    resp->addAcumulador(QStringLiteral("cnt_reg_per_ant_e9"), 1.0);
-    resp->addAcumulador(QStringLiteral("cnt_reg_per_ant_to"), 1.0);
-    resp->addAcumulador(QStringLiteral("cnt_reg_e9"), 1.0);
-    conteosClase(resp, c, QStringLiteral("_e9"));
+        resp->addAcumulador(kTotalLibro[kEstadoAnterior], valor);
+    resp->addAcumulador(cuentaRegistrosAnteriores()[kEstadoAnterior], 1.0);
+    resp->addAcumulador(cuentaRegistrosAnteriores()[kSufijoTotal], 1.0);
+    resp->addAcumulador(cuentaRegistros()[kEstadoAnterior], 1.0);
+    conteosClase(resp, c, kEstadoAnterior);
 }
 
 // An amount family of the per-state totals, the column that feeds it, and whether states "1" and "6" also
 // feed its "_e16" name.
 struct MontoPorEstado
 {
-    const char *familia;
+    NombresFamilia familia;
     int col;
     bool conE16;
 };
@@ -123,26 +135,27 @@ struct TotalesPorEstado
     int total;
 };
 
-// A record of the book's own period (state "0", "1", "6" or "7"): its state's block, then the first half of
-// the all-state block.
-void totalesDelPeriodo(KovRespuesta *resp, QList<KovColumna> *cols, const TotalesPorEstado &t,
-                       const QString &estado, const Clasificacion &c)
+// A record of the book's own period (state "0", "1", "6" or "7", given as its suffix): its state's block, then
+// the first half of the all-state block.
+void totalesDelPeriodo(KovRespuesta *resp, QList<KovColumna> *cols, const TotalesPorEstado &t, int estado,
+                       const Clasificacion &c)
 {
-    const QString s = QStringLiteral("_e") + estado;
-    const bool e16 = estado == QLatin1String("1") || estado == QLatin1String("6");
+    const bool e16 = estado == 1 || estado == 6;
+    QVarLengthArray<double, 16> valores;
     for (const MontoPorEstado &m : t.montos) {
         const double valor = montoColumna(cols, m.col);
-        resp->addAcumulador(QLatin1String(m.familia) + s, valor);
+        valores.append(valor);
+        resp->addAcumulador(m.familia[estado], valor);
         if (m.conE16 && e16)
-            resp->addAcumulador(QLatin1String(m.familia) + QLatin1String("_e16"), valor);
+            resp->addAcumulador(m.familia[kSufijoE16], valor);
     }
-    resp->addAcumulador(QStringLiteral("cnt_reg_per") + s, 1.0);
-    resp->addAcumulador(QStringLiteral("cnt_reg") + s, 1.0);
-    conteosClase(resp, c, s);
-    const Filas<MontoPorEstado> antesDelLibro = {t.montos.primera, t.montos.cuantas - 1};
-    for (const MontoPorEstado &m : antesDelLibro)
-        resp->addAcumulador(QLatin1String(m.familia) + QLatin1String("_to"), montoColumna(cols, m.col));
-    resp->addAcumulador(QStringLiteral("cnt_reg_per_to"), 1.0);
+    resp->addAcumulador(cuentaRegistrosPeriodo()[estado], 1.0);
+    resp->addAcumulador(cuentaRegistros()[estado], 1.0);
+    conteosClase(resp, c, estado);
+    // Every family but the last, the book total, whose all-state total every record adds afterwards.
+    for (std::size_t i = 0; i + 1 < t.montos.cuantas; ++i)
+        resp->addAcumulador(t.montos.primera[i].familia[kSufijoTotal], valores[int(i)]);
+    resp->addAcumulador(cuentaRegistrosPeriodo()[kSufijoTotal], 1.0);
 }
 
 // The detailed totals of registers 8.1 and 8.3 of a record past the voucher gate.
@@ -155,12 +168,12 @@ void totalesPorEstado(KovRespuesta *resp, QList<KovColumna> *cols, const Totales
     const QString estado = getData(cols, t.estado);
     const Clasificacion c = clasifica(cols, t.moneda, t.serie, t.tipo, clases);
     if (estadosPropios.contiene(estado))
-        totalesDelPeriodo(resp, cols, t, estado, c);
-    else if (estado == QLatin1String("9"))
+        totalesDelPeriodo(resp, cols, t, sufijoEstado(estado), c);
+    else if (sufijoEstado(estado) == kEstadoAnterior)
         totalesPeriodoAnterior(resp, cols, t.total, c, true);
     // Every record past the voucher gate, whatever its state, reaches the second half of the all-state block.
-    resp->addAcumulador(QStringLiteral("mto_adq_lib_to"), montoColumna(cols, t.total));
-    conteosClase(resp, c, QStringLiteral("_to"));
+    resp->addAcumulador(kTotalLibro[kSufijoTotal], montoColumna(cols, t.total));
+    conteosClase(resp, c, kSufijoTotal);
 }
 
 template <const TotalesPorEstado &totales>
@@ -187,7 +200,7 @@ enum class TiposCasilla { Locales, Importacion };
 // feeds the same box, always as a negative.
 struct ReglaCasilla
 {
-    const char *casilla;
+    NombreFijo casilla;
     int col;
     EstadosCasilla estados;
     TiposCasilla tipos;
@@ -203,6 +216,7 @@ void agregarCasillas(KovRespuesta *resp, QList<KovColumna> *cols, Filas<ReglaCas
     const bool estado16 = estado == QLatin1String("1") || estado == QLatin1String("6");
     const bool estado0 = estado == QLatin1String("0");
     const bool reversion = kTiposReversion.contiene(tipo);
+    const QString tipoReferencia = reversion ? getData(cols, colTipoReferencia) : QString();
     for (const ReglaCasilla &regla : reglas) {
         if (!estado16 && !(regla.estados == EstadosCasilla::CeroUnoYSeis && estado0))
             continue;
@@ -210,11 +224,11 @@ void agregarCasillas(KovRespuesta *resp, QList<KovColumna> *cols, Filas<ReglaCas
         if (!entraEnCasilla(regla.ingreso, texto))
             continue;
         const ConjuntoCodigos &lista = regla.tipos == TiposCasilla::Importacion ? kTiposImportacion : kTiposCasilla;
-        const double valor = montoColumna(cols, regla.col);
+        const double valor = leeMonto(texto).valor;
         if (lista.contiene(tipo))
-            resp->addCasillas(QLatin1String(regla.casilla), valor);
-        if (reversion && lista.contiene(getData(cols, colTipoReferencia)))
-            resp->addCasillas(QLatin1String(regla.casilla), -std::fabs(valor));
+            resp->addCasillas(regla.casilla.texto(), valor);
+        if (reversion && lista.contiene(tipoReferencia))
+            resp->addCasillas(regla.casilla.texto(), -std::fabs(valor));
     }
 }
 
@@ -273,7 +287,6 @@ const ConjuntoCodigos kTiposDocumentoOpcional(
 // A refused period judges no date against it; only the presence checks and column 31 remain.
 void chequearEstadoYFechas(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r)
 {
-    const QString fechaVacia = QLatin1String(kFechaVacia);
     if (r.estado == QLatin1String("8") || r.estado == QLatin1String("5"))
         resp->addError(QLatin1String(kEstadoIncorrecto), kEstado);
     if (r.estado == QLatin1String("7"))
@@ -285,21 +298,21 @@ void chequearEstadoYFechas(KovRespuesta *resp, QList<KovColumna> *cols, const Re
 
     if (checkPeriodoCompras(resp, kPeriodo, r.numeroEstado, r.periodo, r.periodoLibro, false)) {
         checkFechaConPeriodo(resp, cols, kEmision, r.periodo, false, true);
-        const bool conFecha5 = tipo14 ? checkObligatorio(resp, cols, kFechaMesSiguiente, fechaVacia)
+        const bool conFecha5 = tipo14 ? checkObligatorio(resp, cols, kFechaMesSiguiente, fechaVacia())
                                       : !getData(cols, kFechaMesSiguiente).trimmed().isEmpty();
         if (conFecha5)
             fechaContraPeriodos(resp, cols, kFechaMesSiguiente, r.periodoLibro, r.periodo, true, true);
-        if (conReferencia && checkObligatorio(resp, cols, kFechaReferencia, fechaVacia))
+        if (conReferencia && checkObligatorio(resp, cols, kFechaReferencia, fechaVacia()))
             checkFechaConPeriodo(resp, cols, kFechaReferencia, r.periodo, false, true);
         if (conFechaOpcional)
             checkFechaConPeriodoCompras(resp, cols, kFechaOpcional, r.periodo);
     } else {
         if (tipo14)
-            checkObligatorio(resp, cols, kFechaMesSiguiente, fechaVacia);
+            checkObligatorio(resp, cols, kFechaMesSiguiente, fechaVacia());
         if (conFechaOpcional)
             checkFechaConPeriodoCompras(resp, cols, kFechaOpcional, r.periodo);
         if (conReferencia)
-            checkObligatorio(resp, cols, kFechaReferencia, fechaVacia);
+            checkObligatorio(resp, cols, kFechaReferencia, fechaVacia());
     }
     checkFechaEmisionEstado(resp, cols, kEmision, r.numeroEstado, r.periodo);
 }
@@ -465,6 +478,9 @@ const int kImpuestoRetenido = 30;
 const int kIndicador = 35;
 const int kEstado = 36;
 
+// The one state of a record of the book's own period in this register.
+const int kEstadoPropio = 0;
+
 // The other voucher of columns 11 to 14, when there is one.
 void chequearOtroComprobante(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r,
                              const QString &noPermitido)
@@ -576,22 +592,22 @@ void totalesDetallados(KovRespuesta *resp, QList<KovColumna> *cols)
 {
     static const ClasesComprobante clases = {ConjuntoCodigos("91"), ConjuntoCodigos("97"),
                                               ConjuntoCodigos("98")};
-    const QString estado = getData(cols, kEstado);
+    const int estado = sufijoEstado(getData(cols, kEstado));
     const Clasificacion c = clasifica(cols, kMoneda, kSerie, kTipo, clases);
-    if (estado == QLatin1String("0")) {
+    if (estado == kEstadoPropio) {
         for (const MontoPorEstado &m : kMontosPeriodo) {
             const double valor = montoColumna(cols, m.col);
-            resp->addAcumulador(QLatin1String(m.familia) + QLatin1String("_e0"), valor);
-            resp->addAcumulador(QLatin1String(m.familia) + QLatin1String("_to"), valor);
+            resp->addAcumulador(m.familia[estado], valor);
+            resp->addAcumulador(m.familia[kSufijoTotal], valor);
         }
-        resp->addAcumulador(QStringLiteral("cnt_reg_per_e0"), 1.0);
-        resp->addAcumulador(QStringLiteral("cnt_reg_per_to"), 1.0);
-        resp->addAcumulador(QStringLiteral("cnt_reg_e0"), 1.0);
-        conteosClase(resp, c, QStringLiteral("_e0"));
-    } else if (estado == QLatin1String("9")) {
+        resp->addAcumulador(cuentaRegistrosPeriodo()[estado], 1.0);
+        resp->addAcumulador(cuentaRegistrosPeriodo()[kSufijoTotal], 1.0);
+        resp->addAcumulador(cuentaRegistros()[estado], 1.0);
+        conteosClase(resp, c, estado);
+    } else if (estado == kEstadoAnterior) {
         totalesPeriodoAnterior(resp, cols, kTotal, c, false);
     }
-    conteosClase(resp, c, QStringLiteral("_to"));
+    conteosClase(resp, c, kSufijoTotal);
 }
 
 // The general variant, and the detailed one with the names it declares on every record, built once.
@@ -655,7 +671,6 @@ const ConjuntoCodigos kTiposNota("07 08 87 88");
 void chequearEstadoYFechas(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r)
 {
     static const ConjuntoCodigos estados("0 1 6 7 9");
-    const QString fechaVacia = QLatin1String(kFechaVacia);
     const bool esNota = kTiposNota.contiene(r.tipo);
     const bool esRecibo = r.tipo == QLatin1String("14");
 
@@ -663,16 +678,16 @@ void chequearEstadoYFechas(KovRespuesta *resp, QList<KovColumna> *cols, const Re
         resp->addError(QLatin1String(kEstadoIncorrecto), kEstado);
     if (checkPeriodoCompras(resp, kPeriodo, r.numeroEstado, r.periodo, r.periodoLibro, false)) {
         checkFechaConPeriodo(resp, cols, kEmision, r.periodo, false, true);
-        if (esRecibo ? checkObligatorio(resp, cols, kFechaMesSiguiente, fechaVacia)
+        if (esRecibo ? checkObligatorio(resp, cols, kFechaMesSiguiente, fechaVacia())
                      : !getData(cols, kFechaMesSiguiente).trimmed().isEmpty())
             fechaContraPeriodos(resp, cols, kFechaMesSiguiente, r.periodoLibro, r.periodo, true, false);
-        if (esNota && checkObligatorio(resp, cols, kFechaReferencia, fechaVacia))
+        if (esNota && checkObligatorio(resp, cols, kFechaReferencia, fechaVacia()))
             fechaContraPeriodos(resp, cols, kFechaReferencia, r.periodoLibro, r.periodo, false, false);
     } else {
         if (esRecibo)
-            checkObligatorio(resp, cols, kFechaMesSiguiente, fechaVacia);
+            checkObligatorio(resp, cols, kFechaMesSiguiente, fechaVacia());
         if (esNota)
-            checkObligatorio(resp, cols, kFechaReferencia, fechaVacia);
+            checkObligatorio(resp, cols, kFechaReferencia, fechaVacia());
     }
     if (!getData(cols, kFechaOpcional).trimmed().isEmpty())
         fechaContraPeriodos(resp, cols, kFechaOpcional, r.periodoLibro, r.periodo, true, false);

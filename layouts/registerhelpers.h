@@ -3,14 +3,15 @@
 
 #include "conjuntocodigos.h"
 #include "kovtypes.h"
+#include "nombrefijo.h"
 
 #include <QList>
 #include <QString>
-#include <QStringList>
 #include <QVariant>
 
 #include <cstddef>
 #include <initializer_list>
+#include <vector>
 
 class KovColumna;
 
@@ -39,10 +40,10 @@ constexpr Filas<T> filas(const T (&tabla)[N])
 // ---- Record parameters and amounts ----
 
 // A record parameter looked up without inserting it; an absent key (or no map) reads as an empty value.
-QVariant parametro(const ParametrosRegistro *parametros, const char *clave);
+QVariant parametro(const ParametrosRegistro *parametros, const QString &clave);
 
 // The job's switches ("generateDetail", "generateQVR") are on only when their integer value is exactly 1.
-bool activado(const ParametrosRegistro *parametros, const char *clave);
+bool activado(const ParametrosRegistro *parametros, const QString &clave);
 
 // The amount of a column as every total, box and comparison of the registers reads it.
 double montoColumna(QList<KovColumna> *cols, int col);
@@ -56,7 +57,7 @@ bool indicador(KovRespuesta *resp, QList<KovColumna> *cols, int col);
 struct Indicador
 {
     int col;
-    const char *clave;
+    NombreFijo clave;
 };
 
 // Every key is declared before any record is counted, so the keys stand in the summary in table order.
@@ -98,6 +99,30 @@ void documentoIdentidad(KovRespuesta *resp, QList<KovColumna> *cols, int colTipo
 // is there.
 void comprobanteReferido(KovRespuesta *resp, QList<KovColumna> *cols, int colTipo, int colSerie, int colNumero);
 
+// ---- Names ----
+
+// The suffixes of the names of detailed totals: "_e" and a state digit (the digit itself), "_to" over all states
+// and "_e16" over states "1" and "6".
+const int kSufijoTotal = 10;
+const int kSufijoE16 = 11;
+const int kSufijos = 12;
+
+// The suffix of a state of one digit; -1 for any other text, which no name has.
+int sufijoEstado(const QString &estado);
+
+// The names of one family of detailed totals, one per suffix, made once (NombreFijo).
+class NombresFamilia
+{
+public:
+    // Written as the tables write a family, so a table keeps its rows as they read.
+    NombresFamilia(const char *familia);
+
+    const QString &operator[](int sufijo) const { return nombres[sufijo].texto(); }
+
+private:
+    std::vector<NombreFijo> nombres;
+};
+
 // ---- Totals ----
 
 // The column of a general total that is not fed by an amount: declared with 0.0, or counted with 1.0.
@@ -108,17 +133,17 @@ const int kCuenta = -1;
 // the state a record must be in to feed it (nullptr: any state).
 struct TotalGeneral
 {
-    const char *nombre;
+    NombreFijo nombre;
     int col;
     const char *estado;
 };
 
-// A general variant's totals: its rows in order, then the states it counts, all declared before the record's
-// own is counted once ("cnt_reg_e" and the state).
+// A general variant's totals: its rows in order, then the states (digits) it counts, all declared before the
+// record's own is counted once ("cnt_reg_e" and the state).
 struct TotalesGenerales
 {
     Filas<TotalGeneral> filas;
-    Filas<const char *> estadosContados;
+    Filas<int> estadosContados;
 };
 
 void totalesGenerales(KovRespuesta *resp, QList<KovColumna> *cols, const QString &estado,
@@ -131,12 +156,21 @@ struct FamiliaClaves
     const char *sufijos[6];
 };
 
+// A variant's declared names, in their order.
+typedef std::vector<NombreFijo> Claves;
+
 // Every name of the tables, family by family, in table order: a detailed variant's declared totals.
-QStringList clavesDeclaradas(std::initializer_list<Filas<FamiliaClaves>> tablas);
+Claves clavesDeclaradas(std::initializer_list<Filas<FamiliaClaves>> tablas);
 
 // Declaring every name with 0.0 on every record keeps the summary's names and their order fixed from the first
 // record on, whatever it holds.
-void declara(KovRespuesta *resp, const QStringList &claves);
+void declara(KovRespuesta *resp, const Claves &claves);
+
+// The record counts that every detailed variant keeps: all records, records of the book's own period and
+// records of an earlier period.
+const NombresFamilia &cuentaRegistros();
+const NombresFamilia &cuentaRegistrosPeriodo();
+const NombresFamilia &cuentaRegistrosAnteriores();
 
 // The voucher types of an invoice, a credit note and a debit note; any other type is of the class "otro".
 struct ClasesComprobante
@@ -146,20 +180,23 @@ struct ClasesComprobante
     ConjuntoCodigos notasDebito;
 };
 
-// How the detailed variants count a record: by currency ("mn" for "PEN", else "me"), by medium (a series of
-// digits only is a paper voucher, "fisi", any other "elec") and by voucher class.
+enum class Clase { Factura, NotaCredito, NotaDebito, Otro };
+
+// How the detailed variants count a record: by currency ("cnt_cdp_mn" for "PEN", else "cnt_cdp_me"), and by
+// voucher class and medium together ("cnt_fact_fisi" for an invoice whose series is digits only, a paper voucher;
+// "elec" for any other series).
 struct Clasificacion
 {
-    QString moneda;
-    QString medio;
-    QString clase;
+    Clase clase;
+    const NombresFamilia *moneda;
+    const NombresFamilia *claseMedio;
 };
 
 Clasificacion clasifica(QList<KovColumna> *cols, int colMoneda, int colSerie, int colTipo,
                         const ClasesComprobante &clases);
 
 // One currency count and one class count for the suffix.
-void conteosClase(KovRespuesta *resp, const Clasificacion &c, const QString &sufijo);
+void conteosClase(KovRespuesta *resp, const Clasificacion &c, int sufijo);
 
 // ---- Boxes ----
 
@@ -189,7 +226,7 @@ struct VarianteRegistro
 {
     const LayoutRegistro &layout;
     const TotalesGenerales *generales;
-    QStringList declaradas;
+    Claves declaradas;
     void (*detallados)(KovRespuesta *resp, QList<KovColumna> *cols);
 };
 

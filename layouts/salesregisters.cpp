@@ -4,12 +4,13 @@
 #include "datechecks.h"
 #include "fieldchecks.h"
 #include "kovcolumna.h"
+#include "lecturamonto.h"
 #include "othervoucher.h"
 #include "registerhelpers.h"
 #include "rulehelpers.h"
 #include "salesvoucher.h"
 
-#include <QStringList>
+#include <QVarLengthArray>
 
 #include <cmath>
 
@@ -32,12 +33,19 @@ const int kTipoDocumento = 10;
 const int kNumeroDocumento = 11;
 const int kCliente = 12;
 
-const char kFechaVacia[] = "01/01/0001";
 const char kEstadoAnulado[] = "2";
 const char kEstadoDeclarado[] = "1";
+// The declared state's digit, which names its totals.
+const int kDigitoDeclarado = 1;
+
+// What a date column holds when it has no date.
+QString fechaVacia()
+{
+    return QStringLiteral("01/01/0001");
+}
 
 // The states that the general variants count.
-const char *const kEstadosContados[] = {"0", "1", "2", "8", "9"};
+const int kEstadosContados[] = {0, 1, 2, 8, 9};
 
 // A tax-form box fed by a state-1 record: its amount column, whether the amount must pass the entry test, and
 // which vouchers feed it. A credit note lowers every box fed by any voucher, and feeds those fed by credit
@@ -46,7 +54,7 @@ enum class FuenteCasilla { Comprobantes, NotasCredito };
 
 struct CasillaVenta
 {
-    const char *casilla;
+    NombreFijo casilla;
     int col;
     Ingreso ingreso;
     FuenteCasilla fuente;
@@ -98,7 +106,7 @@ Registro leerRegistro(QList<KovColumna> *cols, ParametrosRegistro *parametros, c
     r.tipo = getData(cols, kTipo);
     r.estado = getData(cols, l.colEstado);
     r.periodo = getData(cols, kPeriodo);
-    r.periodoLibro = parametro(parametros, "periodo").toString();
+    r.periodoLibro = parametro(parametros, QStringLiteral("periodo")).toString();
     return r;
 }
 
@@ -115,8 +123,8 @@ void fechasVentas(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r
         resp->addError(29, kMarcaRegimen);
 
     const bool periodoValido =
-        checkPeriodoConLibro(resp, kPeriodo, r.estado.toInt(), r.periodo, r.periodoLibro, false, false);
-    const QString vacia = QLatin1String(kFechaVacia);
+        checkPeriodoConLibro(resp, kPeriodo, enteroTexto(r.estado), r.periodo, r.periodoLibro, false, false);
+    const QString vacia = fechaVacia();
 
     if (r.vigente() && checkObligatorio(resp, cols, kEmision, vacia) && periodoValido)
         checkFechaConPeriodo(resp, cols, kEmision, r.periodo, false, true);
@@ -206,10 +214,10 @@ void casillasLayout(KovRespuesta *resp, QList<KovColumna> *cols, const LayoutVen
         const QString texto = getData(cols, c.col);
         if (!entraEnCasilla(c.ingreso, texto))
             continue;
-        double valor = montoColumna(cols, c.col);
+        double valor = leeMonto(texto).valor;
         if (notaCredito)
             valor = std::copysign(valor, soloNotas ? 1.0 : -1.0);
-        resp->addCasillas(QLatin1String(c.casilla), valor);
+        resp->addCasillas(c.casilla.texto(), valor);
     }
 }
 
@@ -253,7 +261,7 @@ const FamiliaClaves kClavesComunes[] = {
 // An amount family that a record of the book's own period feeds under its state and over all states.
 struct MontoVenta
 {
-    const char *familia;
+    NombresFamilia familia;
     int col;
 };
 
@@ -266,39 +274,46 @@ struct DetalleVentas
     int colMoneda;
 };
 
-// A record of the book's own period (state "0", "1" or "2"): its state's block, then the first half of the
-// all-state block.
-void ventasDelPeriodo(KovRespuesta *resp, QList<KovColumna> *cols, const DetalleVentas &d, const QString &estado,
+// The book total over every state, and the earlier periods' totals kept apart under their own period.
+const NombresFamilia kVentaLibro("mto_vta_lib");
+const NombresFamilia kVentaAnterior("mto_vta_per_ant");
+
+// A record of the book's own period (state "0", "1" or "2", given as its suffix): its state's block, then the
+// first half of the all-state block.
+void ventasDelPeriodo(KovRespuesta *resp, QList<KovColumna> *cols, const DetalleVentas &d, int estado,
                       const Clasificacion &c)
 {
-    const QString e = QStringLiteral("_e") + estado;
-    for (const MontoVenta &m : d.montos)
-        resp->addAcumulador(QLatin1String(m.familia) + e, montoColumna(cols, m.col));
-    resp->addAcumulador(QStringLiteral("mto_vta_lib") + e, montoColumna(cols, d.colTotal));
-    resp->addAcumulador(QStringLiteral("cnt_reg_per") + e, 1.0);
-    resp->addAcumulador(QStringLiteral("cnt_reg") + e, 1.0);
-    conteosClase(resp, c, e);
-    if (estado == QLatin1String(kEstadoDeclarado) && c.clase == QLatin1String("nc"))
-        resp->addAcumulador(QStringLiteral("cnt_nc_e1"), 1.0);
-    for (const MontoVenta &m : d.montos)
-        resp->addAcumulador(QLatin1String(m.familia) + QLatin1String("_to"), montoColumna(cols, m.col));
-    resp->addAcumulador(QStringLiteral("cnt_reg_per_to"), 1.0);
+    static const NombreFijo notasCreditoDeclaradas("cnt_nc_e1");
+    QVarLengthArray<double, 16> valores;
+    for (const MontoVenta &m : d.montos) {
+        valores.append(montoColumna(cols, m.col));
+        resp->addAcumulador(m.familia[estado], valores.last());
+    }
+    resp->addAcumulador(kVentaLibro[estado], montoColumna(cols, d.colTotal));
+    resp->addAcumulador(cuentaRegistrosPeriodo()[estado], 1.0);
+    resp->addAcumulador(cuentaRegistros()[estado], 1.0);
+    conteosClase(resp, c, estado);
+    if (estado == kDigitoDeclarado && c.clase == Clase::NotaCredito)
+        resp->addAcumulador(notasCreditoDeclaradas.texto(), 1.0);
+    for (std::size_t i = 0; i < d.montos.cuantas; ++i)
+        resp->addAcumulador(d.montos.primera[i].familia[kSufijoTotal], valores[int(i)]);
+    resp->addAcumulador(cuentaRegistrosPeriodo()[kSufijoTotal], 1.0);
 }
 
-// A record of an earlier period (state "8" or "9") keeps its total apart under its own period too.
-void ventasAnteriores(KovRespuesta *resp, QList<KovColumna> *cols, const DetalleVentas &d, const QString &estado,
+// A record of an earlier period (state "8" or "9", given as its suffix) keeps its total apart under its own
+// period too.
+void ventasAnteriores(KovRespuesta *resp, QList<KovColumna> *cols, const DetalleVentas &d, int estado,
                       const Clasificacion &c)
 {
-    const QString e = QStringLiteral("_e") + estado;
     const QString periodo = getData(cols, kPeriodo);
     const double total = montoColumna(cols, d.colTotal);
-    resp->addPerAcumulador(QStringLiteral("mto_vta_per_ant") + e, periodo, total);
-    resp->addAcumulador(QStringLiteral("mto_vta_lib") + e, total);
-    resp->addAcumulador(QStringLiteral("cnt_reg_per_ant") + e, 1.0);
-    resp->addAcumulador(QStringLiteral("cnt_reg") + e, 1.0);
-    conteosClase(resp, c, e);
-    resp->addPerAcumulador(QStringLiteral("mto_vta_per_ant_to"), periodo, total);
-    resp->addAcumulador(QStringLiteral("cnt_reg_per_ant_to"), 1.0);
+    resp->addPerAcumulador(kVentaAnterior[estado], periodo, total);
+    resp->addAcumulador(kVentaLibro[estado], total);
+    resp->addAcumulador(cuentaRegistrosAnteriores()[estado], 1.0);
+    resp->addAcumulador(cuentaRegistros()[estado], 1.0);
+    conteosClase(resp, c, estado);
+    resp->addPerAcumulador(kVentaAnterior[kSufijoTotal], periodo, total);
+    resp->addAcumulador(cuentaRegistrosAnteriores()[kSufijoTotal], 1.0);
 }
 
 // Totals by state, voucher class, medium and currency of a record past the voucher gate: the class and medium
@@ -313,11 +328,11 @@ void totalesDetalladosVentas(KovRespuesta *resp, QList<KovColumna> *cols, const 
     const QString estado = getData(cols, d.colEstado);
     const Clasificacion c = clasifica(cols, d.colMoneda, kSerie, kTipo, clases);
     if (estadosPeriodo.contiene(estado))
-        ventasDelPeriodo(resp, cols, d, estado, c);
+        ventasDelPeriodo(resp, cols, d, sufijoEstado(estado), c);
     else if (estadosAnteriores.contiene(estado))
-        ventasAnteriores(resp, cols, d, estado, c);
-    resp->addAcumulador(QStringLiteral("mto_vta_lib_to"), montoColumna(cols, d.colTotal));
-    conteosClase(resp, c, QStringLiteral("_to"));
+        ventasAnteriores(resp, cols, d, sufijoEstado(estado), c);
+    resp->addAcumulador(kVentaLibro[kSufijoTotal], montoColumna(cols, d.colTotal));
+    conteosClase(resp, c, kSufijoTotal);
 }
 
 template <const DetalleVentas &detalle>
