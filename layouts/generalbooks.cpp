@@ -4,6 +4,7 @@
 #include "fieldchecks.h"
 #include "kovcolumna.h"
 #include "lecturamonto.h"
+#include "nombrefijo.h"
 #include "otherrules.h"
 #include "othervoucher.h"
 #include "rulehelpers.h"
@@ -53,6 +54,9 @@ struct Registro
 
     void total(const char *nombre, double valor) { resp.addAcumulador(QLatin1String(nombre), valor); }
     void totalDe(const char *nombre, int col) { total(nombre, monto(col)); }
+    // The names that most records hand out come from tables of names made once.
+    void total(const NombreFijo &nombre, double valor) { resp.addAcumulador(nombre.texto(), valor); }
+    void totalDe(const NombreFijo &nombre, int col) { total(nombre, monto(col)); }
     // The absolute values of columns desde to hasta, added in column order.
     double absolutos(int desde, int hasta) const
     {
@@ -148,7 +152,7 @@ KovRespuesta validar(QList<KovColumna> *cols, ParametrosRegistro *params, const 
 struct CuentaEstado
 {
     const char *estado;
-    const char *nombre;
+    NombreFijo nombre;
 };
 
 const CuentaEstado cuentasEstado[] = {
@@ -199,20 +203,29 @@ void debeHaber(Registro &r, int colDebe, int colHaber, bool siempreExcluyente)
         checkMontoExcluyente(&r.resp, r.cols, colDebe, colHaber);
 }
 
+// The names of a book's debit and credit totals.
+struct NombresDebeHaber
+{
+    NombreFijo debe;
+    NombreFijo haber;
+};
+
+const NombresDebeHaber kTotalesDetalle = { "mto_total_deudor", "mto_total_acreedor" };
+const NombresDebeHaber kTotalesDiario = { "mto_debe_t", "mto_haber_t" };
+
 // The debit and credit totals, which only state "1" records feed, with the state counts; `estadosPrimero`
 // puts the counts' zero entries before the two totals' (book 030200), which is where its summary lists them.
-void totalesDebeHaber(Registro &r, const char *debe, const char *haber, int colDebe, int colHaber,
-                      bool estadosPrimero)
+void totalesDebeHaber(Registro &r, const NombresDebeHaber &nombres, int colDebe, int colHaber, bool estadosPrimero)
 {
     if (estadosPrimero)
         declararEstados(r);
-    r.total(debe, 0.0);
-    r.total(haber, 0.0);
+    r.total(nombres.debe, 0.0);
+    r.total(nombres.haber, 0.0);
     if (!estadosPrimero)
         declararEstados(r);
     if (r.esEstado("1")) {
-        r.totalDe(debe, colDebe);
-        r.totalDe(haber, colHaber);
+        r.totalDe(nombres.debe, colDebe);
+        r.totalDe(nombres.haber, colHaber);
     }
     sumarEstado(r, colDebe, colHaber);
 }
@@ -240,7 +253,7 @@ KovRespuesta diarioMayor(QList<KovColumna> *cols, ParametrosRegistro *params, vo
         debeHaber(r, 18, 19, false);
         if (!r.vacio(20))
             checkDatoEstructurado(&r.resp, r.cols, 20);
-        totalesDebeHaber(r, "mto_debe_t", "mto_haber_t", 18, 19, false);
+        totalesDebeHaber(r, kTotalesDiario, 18, 19, false);
     });
 }
 
@@ -575,7 +588,7 @@ KovRespuesta f010100(QList<KovColumna> *cols, ParametrosRegistro *params)
         debeHaber(r, 16, 17, false);
         if (!r.vacio(18))
             checkDatoEstructurado(&r.resp, r.cols, 18);
-        totalesDebeHaber(r, "mto_total_deudor", "mto_total_acreedor", 16, 17, false);
+        totalesDebeHaber(r, kTotalesDetalle, 16, 17, false);
     });
 }
 
@@ -589,7 +602,7 @@ KovRespuesta f010200(QList<KovColumna> *cols, ParametrosRegistro *params)
         else if (!r.es(10, "-"))
             r.resp.addError(29, 10);
         debeHaber(r, 13, 14, false);
-        totalesDebeHaber(r, "mto_total_deudor", "mto_total_acreedor", 13, 14, false);
+        totalesDebeHaber(r, kTotalesDetalle, 13, 14, false);
     });
 }
 
@@ -600,7 +613,7 @@ KovRespuesta f030200(QList<KovColumna> *cols, ParametrosRegistro *params)
         if (r.es(3, "99") && !r.es(4, "-"))
             r.resp.addError(5, 4);
         debeHaber(r, 6, 7, true);
-        totalesDebeHaber(r, "mto_total_deudor", "mto_total_acreedor", 6, 7, true);
+        totalesDebeHaber(r, kTotalesDetalle, 6, 7, true);
     });
 }
 

@@ -5,13 +5,14 @@
 #include "kovrespuesta.h"
 #include "rulehelpers.h"
 
-#include <QStringList>
 
 bool checkDatoEstructurado(KovRespuesta *resp, QList<KovColumna> *cols, int col)
 {
     static const ConjuntoCodigos libros("080100 080200 080300 140100 140200");
-    const QStringList partes = getData(cols, col).split(QLatin1Char('&'));
-    if (partes.size() == 4 && libros.contiene(partes.at(0)))
+    // Four parts joined by "&", the first a register's book code: counted and cut without splitting the text.
+    const QLatin1Char separador('&');
+    const QString dato = getData(cols, col);
+    if (dato.count(separador) == 3 && libros.contiene(dato.left(dato.indexOf(separador))))
         return true;
     resp->addError(9, col);
     return false;
