@@ -8,6 +8,7 @@
 #include "otherrules.h"
 #include "othervoucher.h"
 #include "rulehelpers.h"
+#include "textoparametro.h"
 
 #include <QtGlobal>
 
@@ -37,12 +38,18 @@ struct Marco
 // the list.
 struct Registro
 {
+    Registro(QList<KovColumna> *cols, const ParametrosRegistro *params, int columnaEstado)
+        : cols(cols), estado(getData(cols, columnaEstado)), periodo(getData(cols, 1)),
+          periodoLibro(params, QStringLiteral("periodo")), path(params, QStringLiteral("path"))
+    {
+    }
+
     QList<KovColumna> *cols;
     KovRespuesta resp;
     QString estado;
     QString periodo;
-    QString periodoLibro;
-    QString path;
+    TextoParametro periodoLibro;
+    TextoParametro path;
     bool periodoValido = false;
 
     QString texto(int col) const { return getData(cols, col); }
@@ -103,15 +110,15 @@ bool checkPeriodo(Registro &r, Periodo periodo)
     const int estado = enteroTexto(r.estado);
     switch (periodo) {
     case Periodo::Mensual:
-        return checkPeriodoConLibro(&r.resp, 1, estado, r.periodo, r.periodoLibro, false, false);
+        return checkPeriodoConLibro(&r.resp, 1, estado, r.periodo, r.periodoLibro.texto(), false, false);
     case Periodo::Diario:
-        return checkPeriodoConLibro(&r.resp, 1, estado, r.periodo, r.periodoLibro, true, false);
+        return checkPeriodoConLibro(&r.resp, 1, estado, r.periodo, r.periodoLibro.texto(), true, false);
     case Periodo::DiarioSinDia:
-        return checkPeriodoConLibro(&r.resp, 1, estado, r.periodo, r.periodoLibro, true, true);
+        return checkPeriodoConLibro(&r.resp, 1, estado, r.periodo, r.periodoLibro.texto(), true, true);
     case Periodo::Anual:
-        return checkAnualConLibro(&r.resp, 1, estado, r.periodo, r.periodoLibro, false, anioMinimoAnual);
+        return checkAnualConLibro(&r.resp, 1, estado, r.periodo, r.periodoLibro.texto(), false, anioMinimoAnual);
     case Periodo::AnualMensual:
-        return checkAnualConLibro(&r.resp, 1, estado, r.periodo, r.periodoLibro, true, anioMinimoAnual);
+        return checkAnualConLibro(&r.resp, 1, estado, r.periodo, r.periodoLibro.texto(), true, anioMinimoAnual);
     }
     return false;
 }
@@ -124,18 +131,11 @@ template <typename Previos, typename Propios>
 KovRespuesta validar(QList<KovColumna> *cols, ParametrosRegistro *params, const Marco &marco, Previos previos,
                      Propios propios)
 {
-    Registro r;
-    r.cols = cols;
-    r.estado = r.texto(marco.columnaEstado);
-    r.periodo = r.texto(1);
-    if (params) {
-        r.periodoLibro = params->value(QStringLiteral("periodo")).toString();
-        r.path = params->value(QStringLiteral("path")).toString();
-    }
+    Registro r(cols, params, marco.columnaEstado);
     previos(r);
     r.periodoValido = checkPeriodo(r, marco.periodo);
     if (marco.periodo == Periodo::Diario && r.periodoValido)
-        checkPeriodoCodigoOportunidad(&r.resp, enteroTexto(r.estado), r.periodo, r.path);
+        checkPeriodoCodigoOportunidad(&r.resp, enteroTexto(r.estado), r.periodo, r.path.texto());
     propios(r);
     if (marco.cuentaDetalle)
         r.resp.addCounterDetail();
@@ -234,7 +234,7 @@ void totalesDebeHaber(Registro &r, const NombresDebeHaber &nombres, int colDebe,
 // validator; a text that is not a date gets error 13 from both and no message.
 void fechaConMensajes(Registro &r, int col)
 {
-    if (!checkFechaConPeriodo(&r.resp, r.cols, col, r.periodoLibro, false, false))
+    if (!checkFechaConPeriodo(&r.resp, r.cols, col, r.periodoLibro.texto(), false, false))
         r.resp.addError(QStringLiteral("La fecha debe ser menor o igual al periodo informado"), col);
     if (!checkFechaConPeriodo(&r.resp, r.cols, col, r.periodo, false, false))
         r.resp.addError(QStringLiteral("La fecha debe ser menor o igual al periodo señalado en el campo 1"), col);

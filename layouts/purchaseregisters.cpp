@@ -9,6 +9,7 @@
 #include "purchasevoucher.h"
 #include "registerhelpers.h"
 #include "rulehelpers.h"
+#include "textoparametro.h"
 
 #include <QVarLengthArray>
 
@@ -39,23 +40,20 @@ const NombresFamilia kTotalLibro("mto_adq_lib");
 // What a call reads once and every phase works from.
 struct Registro
 {
+    Registro(QList<KovColumna> *cols, const ParametrosRegistro *parametros, int colEstado, int colTipo)
+        : estado(getData(cols, colEstado)), periodo(getData(cols, 1)), tipo(getData(cols, colTipo)),
+          numeroEstado(enteroTexto(estado)), libro(parametros, QStringLiteral("periodo"))
+    {
+    }
+
+    const QString &periodoLibro() const { return libro.texto(); }
+
     QString estado;
     QString periodo;
     QString tipo;
-    QString periodoLibro;
     int numeroEstado;
+    TextoParametro libro;
 };
-
-Registro leerRegistro(QList<KovColumna> *cols, ParametrosRegistro *parametros, int colEstado, int colTipo)
-{
-    Registro r;
-    r.estado = getData(cols, colEstado);
-    r.periodo = getData(cols, 1);
-    r.tipo = getData(cols, colTipo);
-    r.numeroEstado = enteroTexto(r.estado);
-    r.periodoLibro = parametro(parametros, QStringLiteral("periodo")).toString();
-    return r;
-}
 
 // The year of a DUA must lie after 1981 and not after the year of the book period or of the record's own.
 void chequearAnioDua(KovRespuesta *resp, QList<KovColumna> *cols, int col, const Registro &r)
@@ -63,7 +61,7 @@ void chequearAnioDua(KovRespuesta *resp, QList<KovColumna> *cols, int col, const
     const int anio = enteroTexto(getData(cols, col));
     if (anio <= 1981)
         resp->addError(QStringLiteral("El año de emisión de la DUA debe ser mayor a 1981"), col);
-    if (anio > anioPeriodo(r.periodoLibro) || anio > anioPeriodo(r.periodo))
+    if (anio > anioPeriodo(r.periodoLibro()) || anio > anioPeriodo(r.periodo))
         resp->addError(QStringLiteral("El año DUA debe ser menor o igual al año del periodo informado."), col);
 }
 
@@ -296,12 +294,12 @@ void chequearEstadoYFechas(KovRespuesta *resp, QList<KovColumna> *cols, const Re
     const bool conReferencia = kTiposColumna26.contiene(r.tipo);
     const bool conFechaOpcional = !getData(cols, kFechaOpcional).isEmpty();
 
-    if (checkPeriodoCompras(resp, kPeriodo, r.numeroEstado, r.periodo, r.periodoLibro, false)) {
+    if (checkPeriodoCompras(resp, kPeriodo, r.numeroEstado, r.periodo, r.periodoLibro(), false)) {
         checkFechaConPeriodo(resp, cols, kEmision, r.periodo, false, true);
         const bool conFecha5 = tipo14 ? checkObligatorio(resp, cols, kFechaMesSiguiente, fechaVacia())
                                       : !getData(cols, kFechaMesSiguiente).trimmed().isEmpty();
         if (conFecha5)
-            fechaContraPeriodos(resp, cols, kFechaMesSiguiente, r.periodoLibro, r.periodo, true, true);
+            fechaContraPeriodos(resp, cols, kFechaMesSiguiente, r.periodoLibro(), r.periodo, true, true);
         if (conReferencia && checkObligatorio(resp, cols, kFechaReferencia, fechaVacia()))
             checkFechaConPeriodo(resp, cols, kFechaReferencia, r.periodo, false, true);
         if (conFechaOpcional)
@@ -359,7 +357,7 @@ bool revisa(KovRespuesta *resp, QList<KovColumna> *cols, ParametrosRegistro *par
         {kError1, "cnt_error1"}, {kError2, "cnt_error2"}, {kError3, "cnt_error3"},
         {kError4, "cnt_error4"}, {kCancelacion, "cnt_ind_cancel"},
     };
-    const Registro r = leerRegistro(cols, parametros, kEstado, kTipo);
+    const Registro r(cols, parametros, kEstado, kTipo);
     chequearEstadoYFechas(resp, cols, r);
     const bool comprobante = chequearComprobante(resp, cols, r);
     chequearProveedorYMontos(resp, cols, r);
@@ -507,12 +505,12 @@ bool revisa(KovRespuesta *resp, QList<KovColumna> *cols, ParametrosRegistro *par
     const QString noPermitido =
         QStringLiteral("El tipo de comprobante de pago ingresado no esta permitido en este Libro Electrónico");
 
-    const Registro r = leerRegistro(cols, parametros, kEstado, kTipo);
+    const Registro r(cols, parametros, kEstado, kTipo);
     if (!estados.contiene(r.estado))
         resp->addError(QLatin1String(kEstadoIncorrecto), kEstado);
-    if (checkPeriodoCompras(resp, kPeriodo, r.numeroEstado, r.periodo, r.periodoLibro, false))
+    if (checkPeriodoCompras(resp, kPeriodo, r.numeroEstado, r.periodo, r.periodoLibro(), false))
         checkFechaConPeriodo(resp, cols, kEmision, r.periodo, false, true);
-    checkFechaEmisionEstado(resp, cols, kEmision, r.numeroEstado, r.periodo, r.periodoLibro);
+    checkFechaEmisionEstado(resp, cols, kEmision, r.numeroEstado, r.periodo, r.periodoLibro());
 
     bool comprobante = false;
     if (tipos.contiene(r.tipo))
@@ -676,13 +674,13 @@ void chequearEstadoYFechas(KovRespuesta *resp, QList<KovColumna> *cols, const Re
 
     if (!estados.contiene(r.estado))
         resp->addError(QLatin1String(kEstadoIncorrecto), kEstado);
-    if (checkPeriodoCompras(resp, kPeriodo, r.numeroEstado, r.periodo, r.periodoLibro, false)) {
+    if (checkPeriodoCompras(resp, kPeriodo, r.numeroEstado, r.periodo, r.periodoLibro(), false)) {
         checkFechaConPeriodo(resp, cols, kEmision, r.periodo, false, true);
         if (esRecibo ? checkObligatorio(resp, cols, kFechaMesSiguiente, fechaVacia())
                      : !getData(cols, kFechaMesSiguiente).trimmed().isEmpty())
-            fechaContraPeriodos(resp, cols, kFechaMesSiguiente, r.periodoLibro, r.periodo, true, false);
+            fechaContraPeriodos(resp, cols, kFechaMesSiguiente, r.periodoLibro(), r.periodo, true, false);
         if (esNota && checkObligatorio(resp, cols, kFechaReferencia, fechaVacia()))
-            fechaContraPeriodos(resp, cols, kFechaReferencia, r.periodoLibro, r.periodo, false, false);
+            fechaContraPeriodos(resp, cols, kFechaReferencia, r.periodoLibro(), r.periodo, false, false);
     } else {
         if (esRecibo)
             checkObligatorio(resp, cols, kFechaMesSiguiente, fechaVacia());
@@ -690,8 +688,8 @@ void chequearEstadoYFechas(KovRespuesta *resp, QList<KovColumna> *cols, const Re
             checkObligatorio(resp, cols, kFechaReferencia, fechaVacia());
     }
     if (!getData(cols, kFechaOpcional).trimmed().isEmpty())
-        fechaContraPeriodos(resp, cols, kFechaOpcional, r.periodoLibro, r.periodo, true, false);
-    checkFechaEmisionEstado(resp, cols, kEmision, r.numeroEstado, r.periodo, r.periodoLibro);
+        fechaContraPeriodos(resp, cols, kFechaOpcional, r.periodoLibro(), r.periodo, true, false);
+    checkFechaEmisionEstado(resp, cols, kEmision, r.numeroEstado, r.periodo, r.periodoLibro());
 }
 
 // The supplier's document: optional for some types, checked then only when both its parts are there.
@@ -716,7 +714,7 @@ bool revisa(KovRespuesta *resp, QList<KovColumna> *cols, ParametrosRegistro *par
     static const ColumnasComprobante columnas = {kEstado, kTipo, kSerie, kSegundoNumero, "080300",
                                                  checkIndTipSerNumCompras};
 
-    const Registro r = leerRegistro(cols, parametros, kEstado, kTipo);
+    const Registro r(cols, parametros, kEstado, kTipo);
     chequearEstadoYFechas(resp, cols, r);
     const bool comprobante =
         checkIndTipSerNumCompras(resp, cols, kEstado, kTipo, kSerie, kNumero, QLatin1String(columnas.libro));

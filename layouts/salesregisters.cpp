@@ -9,6 +9,7 @@
 #include "registerhelpers.h"
 #include "rulehelpers.h"
 #include "salesvoucher.h"
+#include "textoparametro.h"
 
 #include <QVarLengthArray>
 
@@ -92,23 +93,20 @@ struct LayoutVentas
 // What every phase of a record works from, read once when the record arrives.
 struct Registro
 {
+    Registro(QList<KovColumna> *cols, const ParametrosRegistro *parametros, const LayoutVentas &l)
+        : tipo(getData(cols, kTipo)), estado(getData(cols, l.colEstado)), periodo(getData(cols, kPeriodo)),
+          libro(parametros, QStringLiteral("periodo"))
+    {
+    }
+
+    bool vigente() const { return estado != QLatin1String(kEstadoAnulado); }
+    const QString &periodoLibro() const { return libro.texto(); }
+
     QString tipo;
     QString estado;
     QString periodo;
-    QString periodoLibro;
-
-    bool vigente() const { return estado != QLatin1String(kEstadoAnulado); }
+    TextoParametro libro;
 };
-
-Registro leerRegistro(QList<KovColumna> *cols, ParametrosRegistro *parametros, const LayoutVentas &l)
-{
-    Registro r;
-    r.tipo = getData(cols, kTipo);
-    r.estado = getData(cols, l.colEstado);
-    r.periodo = getData(cols, kPeriodo);
-    r.periodoLibro = parametro(parametros, QStringLiteral("periodo")).toString();
-    return r;
-}
 
 // The "RER" regime, the record's period and the dates of columns 4 and 5 and of the modified voucher. A refused
 // period leaves only the presence duties of the dates: a date cannot be judged against a period that is itself
@@ -123,7 +121,7 @@ void fechasVentas(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r
         resp->addError(29, kMarcaRegimen);
 
     const bool periodoValido =
-        checkPeriodoConLibro(resp, kPeriodo, enteroTexto(r.estado), r.periodo, r.periodoLibro, false, false);
+        checkPeriodoConLibro(resp, kPeriodo, enteroTexto(r.estado), r.periodo, r.periodoLibro(), false, false);
     const QString vacia = fechaVacia();
 
     if (r.vigente() && checkObligatorio(resp, cols, kEmision, vacia) && periodoValido)
@@ -135,11 +133,11 @@ void fechasVentas(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r
     else
         comparar5 = !getData(cols, kFechaMesSiguiente).trimmed().isEmpty();
     if (periodoValido && comparar5)
-        fechaContraPeriodos(resp, cols, kFechaMesSiguiente, r.periodoLibro, r.periodo, true, true);
+        fechaContraPeriodos(resp, cols, kFechaMesSiguiente, r.periodoLibro(), r.periodo, true, true);
 
     if (tiposModificacion.contiene(r.tipo) && r.vigente() && checkObligatorio(resp, cols, colFechaModificado, vacia)
         && periodoValido)
-        fechaContraPeriodos(resp, cols, colFechaModificado, r.periodoLibro, r.periodo, false, false);
+        fechaContraPeriodos(resp, cols, colFechaModificado, r.periodoLibro(), r.periodo, false, false);
 }
 
 // The second voucher number and the customer's identity document, optional for some types, for a voided
@@ -190,7 +188,7 @@ void montosYModificado(KovRespuesta *resp, QList<KovColumna> *cols, const Regist
 // whether the first voucher check passed.
 bool revisaLayout(KovRespuesta *resp, QList<KovColumna> *cols, ParametrosRegistro *parametros, const LayoutVentas &l)
 {
-    const Registro r = leerRegistro(cols, parametros, l);
+    const Registro r(cols, parametros, l);
     fechasVentas(resp, cols, r, l.colFechaModificado);
     const bool comprobante =
         checkIndTipSerNumVentas(resp, cols, l.colEstado, kTipo, kSerie, kNumero, QLatin1String(l.libro));
