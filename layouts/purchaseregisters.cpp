@@ -4,14 +4,11 @@
 #include "datechecks.h"
 #include "fieldchecks.h"
 #include "kovcolumna.h"
-#include "lecturamonto.h"
 #include "othervoucher.h"
 #include "purchasevoucher.h"
 #include "registerhelpers.h"
 #include "rulehelpers.h"
 #include "textoparametro.h"
-
-#include <QVarLengthArray>
 
 #include <cmath>
 
@@ -66,9 +63,10 @@ void chequearAnioDua(KovRespuesta *resp, QList<KovColumna> *cols, int col, const
 }
 
 // A tax follows the sign of its base; a zero base, and so one that reads 0, takes the rule of positive ones.
-void chequearImpuestoSegunBase(KovRespuesta *resp, QList<KovColumna> *cols, int colBase, int colImpuesto)
+void chequearImpuestoSegunBase(KovRespuesta *resp, QList<KovColumna> *cols, const Montos &montos, int colBase,
+                               int colImpuesto)
 {
-    if (montoColumna(cols, colBase) >= 0.0)
+    if (montos[colBase] >= 0.0)
         checkPositivo(resp, cols, colImpuesto);
     else
         checkNegativo(resp, cols, colImpuesto);
@@ -97,11 +95,11 @@ const FamiliaClaves kClavesComunes[] = {
 
 // A record of an earlier period (state "9") keeps its total apart under its own period, then adds its counts;
 // registers 8.1 and 8.3 also add the total to their book total (`conTotalLibro`).
-void totalesPeriodoAnterior(KovRespuesta *resp, QList<KovColumna> *cols, int colTotal, const Clasificacion &c,
-                            bool conTotalLibro)
+void totalesPeriodoAnterior(KovRespuesta *resp, QList<KovColumna> *cols, const Montos &montos, int colTotal,
+                            const Clasificacion &c, bool conTotalLibro)
 {
     const QString periodo = getData(cols, 1);
-    const double valor = montoColumna(cols, colTotal);
+    const double valor = montos[colTotal];
     resp->addPerAcumulador(QStringLiteral("mto_adq_per_ant_e9"), periodo, valor);
     resp->addPerAcumulador(QStringLiteral("mto_adq_per_ant_to"), periodo, valor);
     if (conTotalLibro)
@@ -135,14 +133,12 @@ struct TotalesPorEstado
 
 // A record of the book's own period (state "0", "1", "6" or "7", given as its suffix): its state's block, then
 // the first half of the all-state block.
-void totalesDelPeriodo(KovRespuesta *resp, QList<KovColumna> *cols, const TotalesPorEstado &t, int estado,
+void totalesDelPeriodo(KovRespuesta *resp, const Montos &montos, const TotalesPorEstado &t, int estado,
                        const Clasificacion &c)
 {
     const bool e16 = estado == 1 || estado == 6;
-    QVarLengthArray<double, 16> valores;
     for (const MontoPorEstado &m : t.montos) {
-        const double valor = montoColumna(cols, m.col);
-        valores.append(valor);
+        const double valor = montos[m.col];
         resp->addAcumulador(m.familia[estado], valor);
         if (m.conE16 && e16)
             resp->addAcumulador(m.familia[kSufijoE16], valor);
@@ -151,13 +147,14 @@ void totalesDelPeriodo(KovRespuesta *resp, QList<KovColumna> *cols, const Totale
     resp->addAcumulador(cuentaRegistros()[estado], 1.0);
     conteosClase(resp, c, estado);
     // Every family but the last, the book total, whose all-state total every record adds afterwards.
-    for (std::size_t i = 0; i + 1 < t.montos.cuantas; ++i)
-        resp->addAcumulador(t.montos.primera[i].familia[kSufijoTotal], valores[int(i)]);
+    const Filas<MontoPorEstado> antesDelLibro = {t.montos.primera, t.montos.cuantas - 1};
+    for (const MontoPorEstado &m : antesDelLibro)
+        resp->addAcumulador(m.familia[kSufijoTotal], montos[m.col]);
     resp->addAcumulador(cuentaRegistrosPeriodo()[kSufijoTotal], 1.0);
 }
 
 // The detailed totals of registers 8.1 and 8.3 of a record past the voucher gate.
-void totalesPorEstado(KovRespuesta *resp, QList<KovColumna> *cols, const TotalesPorEstado &t)
+void totalesPorEstado(KovRespuesta *resp, QList<KovColumna> *cols, const Montos &montos, const TotalesPorEstado &t)
 {
     static const ConjuntoCodigos estadosPropios("0 1 6 7");
     static const ClasesComprobante clases = {ConjuntoCodigos("01"), ConjuntoCodigos("07"),
@@ -166,18 +163,18 @@ void totalesPorEstado(KovRespuesta *resp, QList<KovColumna> *cols, const Totales
     const QString estado = getData(cols, t.estado);
     const Clasificacion c = clasifica(cols, t.moneda, t.serie, t.tipo, clases);
     if (estadosPropios.contiene(estado))
-        totalesDelPeriodo(resp, cols, t, sufijoEstado(estado), c);
+        totalesDelPeriodo(resp, montos, t, sufijoEstado(estado), c);
     else if (sufijoEstado(estado) == kEstadoAnterior)
-        totalesPeriodoAnterior(resp, cols, t.total, c, true);
+        totalesPeriodoAnterior(resp, cols, montos, t.total, c, true);
     // Every record past the voucher gate, whatever its state, reaches the second half of the all-state block.
-    resp->addAcumulador(kTotalLibro[kSufijoTotal], montoColumna(cols, t.total));
+    resp->addAcumulador(kTotalLibro[kSufijoTotal], montos[t.total]);
     conteosClase(resp, c, kSufijoTotal);
 }
 
 template <const TotalesPorEstado &totales>
-void totalesPorEstado(KovRespuesta *resp, QList<KovColumna> *cols)
+void totalesPorEstado(KovRespuesta *resp, QList<KovColumna> *cols, const Montos &montos)
 {
-    totalesPorEstado(resp, cols, totales);
+    totalesPorEstado(resp, cols, montos, totales);
 }
 
 // Tax-form boxes.
@@ -206,7 +203,8 @@ struct ReglaCasilla
 };
 
 // The record's box entries, rule by rule in table order, each rule's own voucher before a reversing one.
-void agregarCasillas(KovRespuesta *resp, QList<KovColumna> *cols, Filas<ReglaCasilla> reglas, int colEstado,
+void agregarCasillas(KovRespuesta *resp, QList<KovColumna> *cols, const Montos &montos, Filas<ReglaCasilla> reglas,
+                     int colEstado,
                      int colTipo, int colTipoReferencia)
 {
     const QString estado = getData(cols, colEstado);
@@ -218,11 +216,10 @@ void agregarCasillas(KovRespuesta *resp, QList<KovColumna> *cols, Filas<ReglaCas
     for (const ReglaCasilla &regla : reglas) {
         if (!estado16 && !(regla.estados == EstadosCasilla::CeroUnoYSeis && estado0))
             continue;
-        const QString texto = getData(cols, regla.col);
-        if (!entraEnCasilla(regla.ingreso, texto))
+        if (!entraEnCasilla(regla.ingreso, cols, montos, regla.col))
             continue;
         const ConjuntoCodigos &lista = regla.tipos == TiposCasilla::Importacion ? kTiposImportacion : kTiposCasilla;
-        const double valor = leeMonto(texto).valor;
+        const double valor = montos[regla.col];
         if (lista.contiene(tipo))
             resp->addCasillas(regla.casilla.texto(), valor);
         if (reversion && lista.contiene(tipoReferencia))
@@ -328,7 +325,7 @@ bool chequearComprobante(KovRespuesta *resp, QList<KovColumna> *cols, const Regi
     return comprobante;
 }
 
-void chequearProveedorYMontos(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r)
+void chequearProveedorYMontos(KovRespuesta *resp, QList<KovColumna> *cols, const Montos &montos, const Registro &r)
 {
     static const int kBaseImpuesto[][2] = {
         {kBaseGravada, kIgvGravada}, {kBaseMixta, kIgvMixta}, {kBaseNoGravada, kIgvNoGravada}};
@@ -336,7 +333,7 @@ void chequearProveedorYMontos(KovRespuesta *resp, QList<KovColumna> *cols, const
     documentoIdentidad(resp, cols, kTipoDocumento, kNumeroDocumento, kProveedor,
                        kTiposDocumentoOpcional.contiene(r.tipo));
     for (const auto &par : kBaseImpuesto)
-        chequearImpuestoSegunBase(resp, cols, par[0], par[1]);
+        chequearImpuestoSegunBase(resp, cols, montos, par[0], par[1]);
 
     if (!getData(cols, kTipoCambio).isEmpty())
         checkTipoCambio(resp, cols, kTipoCambio);
@@ -351,7 +348,7 @@ void chequearProveedorYMontos(KovRespuesta *resp, QList<KovColumna> *cols, const
     indicador(resp, cols, kBandera);
 }
 
-bool revisa(KovRespuesta *resp, QList<KovColumna> *cols, ParametrosRegistro *parametros)
+bool revisa(KovRespuesta *resp, QList<KovColumna> *cols, const Montos &montos, ParametrosRegistro *parametros)
 {
     static const Indicador indicadores[] = {
         {kError1, "cnt_error1"}, {kError2, "cnt_error2"}, {kError3, "cnt_error3"},
@@ -360,7 +357,7 @@ bool revisa(KovRespuesta *resp, QList<KovColumna> *cols, ParametrosRegistro *par
     const Registro r(cols, parametros, kEstado, kTipo);
     chequearEstadoYFechas(resp, cols, r);
     const bool comprobante = chequearComprobante(resp, cols, r);
-    chequearProveedorYMontos(resp, cols, r);
+    chequearProveedorYMontos(resp, cols, montos, r);
     contarIndicadores(resp, cols, filas(indicadores));
     return comprobante;
 }
@@ -376,9 +373,9 @@ const ReglaCasilla kCasillas[] = {
     {"122", kNoGravado, EstadosCasilla::CeroUnoYSeis, TiposCasilla::Importacion, Ingreso::Probado},
 };
 
-void casillas(KovRespuesta *resp, QList<KovColumna> *cols)
+void casillas(KovRespuesta *resp, QList<KovColumna> *cols, const Montos &montos)
 {
-    agregarCasillas(resp, cols, filas(kCasillas), kEstado, kTipo, kTipoReferencia);
+    agregarCasillas(resp, cols, montos, filas(kCasillas), kEstado, kTipo, kTipoReferencia);
 }
 
 const LayoutRegistro kLayout = {revisa, casillas, kTipo, kEstado, kMontoComprobante};
@@ -498,7 +495,7 @@ void chequearOtroComprobante(KovRespuesta *resp, QList<KovColumna> *cols, const 
 
 // Record checks of both variants; returns whether the voucher check passed (false when the voucher type is not
 // one of the register's).
-bool revisa(KovRespuesta *resp, QList<KovColumna> *cols, ParametrosRegistro *parametros)
+bool revisa(KovRespuesta *resp, QList<KovColumna> *cols, const Montos &, ParametrosRegistro *parametros)
 {
     static const ConjuntoCodigos estados("0 9");
     static const ConjuntoCodigos tipos("00 91 97 98");
@@ -586,7 +583,7 @@ const MontoPorEstado kMontosPeriodo[] = {
     {"mto_ren_net", kRentaNeta, false},     {"mto_imp_ret", kImpuestoRetenido, false},
 };
 
-void totalesDetallados(KovRespuesta *resp, QList<KovColumna> *cols)
+void totalesDetallados(KovRespuesta *resp, QList<KovColumna> *cols, const Montos &montos)
 {
     static const ClasesComprobante clases = {ConjuntoCodigos("91"), ConjuntoCodigos("97"),
                                               ConjuntoCodigos("98")};
@@ -594,7 +591,7 @@ void totalesDetallados(KovRespuesta *resp, QList<KovColumna> *cols)
     const Clasificacion c = clasifica(cols, kMoneda, kSerie, kTipo, clases);
     if (estado == kEstadoPropio) {
         for (const MontoPorEstado &m : kMontosPeriodo) {
-            const double valor = montoColumna(cols, m.col);
+            const double valor = montos[m.col];
             resp->addAcumulador(m.familia[estado], valor);
             resp->addAcumulador(m.familia[kSufijoTotal], valor);
         }
@@ -603,7 +600,7 @@ void totalesDetallados(KovRespuesta *resp, QList<KovColumna> *cols)
         resp->addAcumulador(cuentaRegistros()[estado], 1.0);
         conteosClase(resp, c, estado);
     } else if (estado == kEstadoAnterior) {
-        totalesPeriodoAnterior(resp, cols, kTotal, c, false);
+        totalesPeriodoAnterior(resp, cols, montos, kTotal, c, false);
     }
     conteosClase(resp, c, kSufijoTotal);
 }
@@ -705,7 +702,7 @@ void chequearProveedor(KovRespuesta *resp, QList<KovColumna> *cols, const Regist
 
 // Record checks of both variants, through the indicator counts that open their totals; returns whether the
 // first voucher check passed.
-bool revisa(KovRespuesta *resp, QList<KovColumna> *cols, ParametrosRegistro *parametros)
+bool revisa(KovRespuesta *resp, QList<KovColumna> *cols, const Montos &montos, ParametrosRegistro *parametros)
 {
     static const ConjuntoCodigos tiposSegundoNumero("00 03 05 06 11 12 13 14 15 16 18 19 23 26 28 30 36 37 55 56");
     static const Indicador indicadores[] = {
@@ -721,7 +718,7 @@ bool revisa(KovRespuesta *resp, QList<KovColumna> *cols, ParametrosRegistro *par
     segundoNumero(resp, cols, columnas, tiposSegundoNumero.contiene(r.tipo), comprobante);
     chequearProveedor(resp, cols, r);
 
-    chequearImpuestoSegunBase(resp, cols, kBaseGravada, kIgv);
+    chequearImpuestoSegunBase(resp, cols, montos, kBaseGravada, kIgv);
     if (!getData(cols, kTipoCambio).isEmpty())
         checkTipoCambio(resp, cols, kTipoCambio);
     if (kTiposNota.contiene(r.tipo))
@@ -740,9 +737,9 @@ const ReglaCasilla kCasillas[] = {
     {"107", kBaseGravada, EstadosCasilla::UnoYSeis, TiposCasilla::Locales, Ingreso::Cualquiera},
 };
 
-void casillas(KovRespuesta *resp, QList<KovColumna> *cols)
+void casillas(KovRespuesta *resp, QList<KovColumna> *cols, const Montos &montos)
 {
-    agregarCasillas(resp, cols, filas(kCasillas), kEstado, kTipo, kTipoReferencia);
+    agregarCasillas(resp, cols, montos, filas(kCasillas), kEstado, kTipo, kTipoReferencia);
 }
 
 const LayoutRegistro kLayout = {revisa, casillas, kTipo, kEstado, kTotal};

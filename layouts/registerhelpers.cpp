@@ -55,9 +55,17 @@ bool activado(const ParametrosRegistro *parametros, const QString &clave)
     return parametro(parametros, clave).toInt() == 1;
 }
 
-double montoColumna(QList<KovColumna> *cols, int col)
+LecturaMonto Montos::lectura(int col) const
 {
-    return leeMonto(getData(cols, col)).valor;
+    if (col < 1 || col > kColumnasGuardadas)
+        return leeMonto(getData(cols, col));
+    const int i = col - 1;
+    const quint64 bit = quint64(1) << i;
+    if (!(leidas & bit)) {
+        lecturas[i] = leeMonto(getData(cols, col));
+        leidas |= bit;
+    }
+    return lecturas[i];
 }
 
 bool indicador(KovRespuesta *resp, QList<KovColumna> *cols, int col)
@@ -152,13 +160,13 @@ NombresFamilia::NombresFamilia(const char *familia)
     nombres.emplace_back(base + QStringLiteral("_e16"));
 }
 
-void totalesGenerales(KovRespuesta *resp, QList<KovColumna> *cols, const QString &estado,
+void totalesGenerales(KovRespuesta *resp, const Montos &montos, const QString &estado,
                       const TotalesGenerales &totales)
 {
     for (const TotalGeneral &t : totales.filas) {
         if (t.estado && estado != QLatin1String(t.estado))
             continue;
-        const double valor = t.col == kDeclarado ? 0.0 : t.col == kCuenta ? 1.0 : montoColumna(cols, t.col);
+        const double valor = t.col == kDeclarado ? 0.0 : t.col == kCuenta ? 1.0 : montos[t.col];
         resp->addAcumulador(t.nombre.texto(), valor);
     }
     const NombresFamilia &cuenta = cuentaRegistros();
@@ -245,9 +253,9 @@ void conteosClase(KovRespuesta *resp, const Clasificacion &c, int sufijo)
     resp->addAcumulador((*c.claseMedio)[sufijo], 1.0);
 }
 
-bool entraEnCasilla(Ingreso ingreso, const QString &texto)
+bool entraEnCasilla(Ingreso ingreso, QList<KovColumna> *cols, const Montos &montos, int col)
 {
-    return ingreso == Ingreso::Cualquiera || validarIngresoCasilla(texto);
+    return ingreso == Ingreso::Cualquiera || validarIngresoCasilla(getData(cols, col), montos.lectura(col));
 }
 
 KovRespuesta validarRegistro(QList<KovColumna> *cols, ParametrosRegistro *parametros,
@@ -255,18 +263,19 @@ KovRespuesta validarRegistro(QList<KovColumna> *cols, ParametrosRegistro *parame
 {
     const LayoutRegistro &layout = variante.layout;
     KovRespuesta resp;
-    const bool comprobante = layout.revisa(&resp, cols, parametros);
+    const Montos montos(cols);
+    const bool comprobante = layout.revisa(&resp, cols, montos, parametros);
     if (variante.generales)
-        totalesGenerales(&resp, cols, getData(cols, layout.colEstado), *variante.generales);
+        totalesGenerales(&resp, montos, getData(cols, layout.colEstado), *variante.generales);
     declara(&resp, variante.declaradas);
     if (comprobante && variante.detallados)
-        variante.detallados(&resp, cols);
+        variante.detallados(&resp, cols, montos);
     if (layout.casillas && activado(parametros, QStringLiteral("generateQVR")))
-        layout.casillas(&resp, cols);
+        layout.casillas(&resp, cols, montos);
     if (activado(parametros, QStringLiteral("generateDetail"))) {
         const NombresAgregado nombres = nombresAgregado(getData(cols, layout.colTipo), getData(cols, layout.colEstado));
         resp.addAgregado(nombres.cuenta, 1.0);
-        resp.addAgregado(nombres.monto, montoColumna(cols, layout.colMonto));
+        resp.addAgregado(nombres.monto, montos[layout.colMonto]);
         resp.addCounterDetail();
     }
     return resp;

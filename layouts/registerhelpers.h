@@ -3,6 +3,7 @@
 
 #include "conjuntocodigos.h"
 #include "kovtypes.h"
+#include "lecturamonto.h"
 #include "nombrefijo.h"
 
 #include <QList>
@@ -45,8 +46,25 @@ QVariant parametro(const ParametrosRegistro *parametros, const QString &clave);
 // The job's switches ("generateDetail", "generateQVR") are on only when their integer value is exactly 1.
 bool activado(const ParametrosRegistro *parametros, const QString &clave);
 
-// The amount of a column as every total, box and comparison of the registers reads it.
-double montoColumna(QList<KovColumna> *cols, int col);
+// The amounts of one record as every total, box and comparison of the registers reads them (leeMonto), each
+// column read once: the checks, totals, boxes and aggregates of a register read the same few amounts again and
+// again. Made for one call and used on its thread only.
+class Montos
+{
+public:
+    explicit Montos(QList<KovColumna> *cols) : cols(cols) {}
+
+    LecturaMonto lectura(int col) const;
+    double operator[](int col) const { return lectura(col).valor; }
+
+private:
+    // The widest register has 41 columns; a column past these is read each time it is asked for.
+    static const int kColumnasGuardadas = 48;
+
+    QList<KovColumna> *cols;
+    mutable LecturaMonto lecturas[kColumnasGuardadas];
+    mutable quint64 leidas = 0;
+};
 
 // ---- Record checks both families make alike ----
 
@@ -146,7 +164,7 @@ struct TotalesGenerales
     Filas<int> estadosContados;
 };
 
-void totalesGenerales(KovRespuesta *resp, QList<KovColumna> *cols, const QString &estado,
+void totalesGenerales(KovRespuesta *resp, const Montos &montos, const QString &estado,
                       const TotalesGenerales &totales);
 
 // Names of detailed totals: a family name and its suffixes, in order ("_e" and a state digit, "_e16", "_to").
@@ -204,7 +222,7 @@ void conteosClase(KovRespuesta *resp, const Clasificacion &c, int sufijo);
 // any other zero does not).
 enum class Ingreso { Cualquiera, Probado };
 
-bool entraEnCasilla(Ingreso ingreso, const QString &texto);
+bool entraEnCasilla(Ingreso ingreso, QList<KovColumna> *cols, const Montos &montos, int col);
 
 // ---- The frame ----
 
@@ -213,8 +231,9 @@ bool entraEnCasilla(Ingreso ingreso, const QString &texto);
 // a layout without boxes); and the columns of the aggregates.
 struct LayoutRegistro
 {
-    bool (*revisa)(KovRespuesta *resp, QList<KovColumna> *cols, ParametrosRegistro *parametros);
-    void (*casillas)(KovRespuesta *resp, QList<KovColumna> *cols);
+    bool (*revisa)(KovRespuesta *resp, QList<KovColumna> *cols, const Montos &montos,
+                   ParametrosRegistro *parametros);
+    void (*casillas)(KovRespuesta *resp, QList<KovColumna> *cols, const Montos &montos);
     int colTipo;
     int colEstado;
     int colMonto;
@@ -227,7 +246,7 @@ struct VarianteRegistro
     const LayoutRegistro &layout;
     const TotalesGenerales *generales;
     Claves declaradas;
-    void (*detallados)(KovRespuesta *resp, QList<KovColumna> *cols);
+    void (*detallados)(KovRespuesta *resp, QList<KovColumna> *cols, const Montos &montos);
 };
 
 // Every register validator: the record checks, the variant's totals, the boxes and the aggregates, each on every

@@ -4,14 +4,11 @@
 #include "datechecks.h"
 #include "fieldchecks.h"
 #include "kovcolumna.h"
-#include "lecturamonto.h"
 #include "othervoucher.h"
 #include "registerhelpers.h"
 #include "rulehelpers.h"
 #include "salesvoucher.h"
 #include "textoparametro.h"
-
-#include <QVarLengthArray>
 
 #include <cmath>
 
@@ -142,8 +139,8 @@ void fechasVentas(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r
 
 // The second voucher number and the customer's identity document, optional for some types, for a voided
 // record, an export, a small sale and a voucher with a second number.
-void documentoCliente(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r, bool comprobante,
-                      const LayoutVentas &l)
+void documentoCliente(KovRespuesta *resp, QList<KovColumna> *cols, const Montos &montos, const Registro &r,
+                      bool comprobante, const LayoutVentas &l)
 {
     static const ConjuntoCodigos tiposVentaMenor("03 12");
     const ColumnasComprobante columnas = {l.colEstado, kTipo, kSerie, kSegundoNumero, l.libro,
@@ -151,8 +148,8 @@ void documentoCliente(KovRespuesta *resp, QList<KovColumna> *cols, const Registr
     const bool haySegundoNumero =
         segundoNumero(resp, cols, columnas, l.tiposSegundoNumero.contiene(r.tipo), comprobante);
     const bool opcional = l.tiposSinDocumento.contiene(r.tipo) || !r.vigente()
-        || (l.colExportacion != kSinColumna && montoColumna(cols, l.colExportacion) > 0.0)
-        || (montoColumna(cols, l.colTotal) < 700.0 && tiposVentaMenor.contiene(r.tipo)) || haySegundoNumero;
+        || (l.colExportacion != kSinColumna && montos[l.colExportacion] > 0.0)
+        || (montos[l.colTotal] < 700.0 && tiposVentaMenor.contiene(r.tipo)) || haySegundoNumero;
     documentoIdentidad(resp, cols, kTipoDocumento, kNumeroDocumento, kCliente, opcional);
 }
 
@@ -186,20 +183,21 @@ void montosYModificado(KovRespuesta *resp, QList<KovColumna> *cols, const Regist
 
 // The record checks of every sales layout, through the indicator counts that open the layout's totals; returns
 // whether the first voucher check passed.
-bool revisaLayout(KovRespuesta *resp, QList<KovColumna> *cols, ParametrosRegistro *parametros, const LayoutVentas &l)
+bool revisaLayout(KovRespuesta *resp, QList<KovColumna> *cols, const Montos &montos, ParametrosRegistro *parametros,
+                  const LayoutVentas &l)
 {
     const Registro r(cols, parametros, l);
     fechasVentas(resp, cols, r, l.colFechaModificado);
     const bool comprobante =
         checkIndTipSerNumVentas(resp, cols, l.colEstado, kTipo, kSerie, kNumero, QLatin1String(l.libro));
-    documentoCliente(resp, cols, r, comprobante, l);
+    documentoCliente(resp, cols, montos, r, comprobante, l);
     montosYModificado(resp, cols, r, l);
     contarIndicadores(resp, cols, filas(l.indicadores));
     return comprobante;
 }
 
 // The boxes of a state-1 record, in table order.
-void casillasLayout(KovRespuesta *resp, QList<KovColumna> *cols, const LayoutVentas &l)
+void casillasLayout(KovRespuesta *resp, QList<KovColumna> *cols, const Montos &montos, const LayoutVentas &l)
 {
     static const ConjuntoCodigos tiposNotaCredito("07 87");
     if (getData(cols, l.colEstado) != QLatin1String(kEstadoDeclarado))
@@ -209,10 +207,9 @@ void casillasLayout(KovRespuesta *resp, QList<KovColumna> *cols, const LayoutVen
         const bool soloNotas = c.fuente == FuenteCasilla::NotasCredito;
         if (soloNotas && !notaCredito)
             continue;
-        const QString texto = getData(cols, c.col);
-        if (!entraEnCasilla(c.ingreso, texto))
+        if (!entraEnCasilla(c.ingreso, cols, montos, c.col))
             continue;
-        double valor = leeMonto(texto).valor;
+        double valor = montos[c.col];
         if (notaCredito)
             valor = std::copysign(valor, soloNotas ? 1.0 : -1.0);
         resp->addCasillas(c.casilla.texto(), valor);
@@ -221,15 +218,15 @@ void casillasLayout(KovRespuesta *resp, QList<KovColumna> *cols, const LayoutVen
 
 // The record checks and the boxes of a sales layout, as the frame calls them.
 template <const LayoutVentas &layout>
-bool revisaVentas(KovRespuesta *resp, QList<KovColumna> *cols, ParametrosRegistro *parametros)
+bool revisaVentas(KovRespuesta *resp, QList<KovColumna> *cols, const Montos &montos, ParametrosRegistro *parametros)
 {
-    return revisaLayout(resp, cols, parametros, layout);
+    return revisaLayout(resp, cols, montos, parametros, layout);
 }
 
 template <const LayoutVentas &layout>
-void casillasVentas(KovRespuesta *resp, QList<KovColumna> *cols)
+void casillasVentas(KovRespuesta *resp, QList<KovColumna> *cols, const Montos &montos)
 {
-    casillasLayout(resp, cols, layout);
+    casillasLayout(resp, cols, montos, layout);
 }
 
 // Detailed totals.
@@ -278,33 +275,30 @@ const NombresFamilia kVentaAnterior("mto_vta_per_ant");
 
 // A record of the book's own period (state "0", "1" or "2", given as its suffix): its state's block, then the
 // first half of the all-state block.
-void ventasDelPeriodo(KovRespuesta *resp, QList<KovColumna> *cols, const DetalleVentas &d, int estado,
+void ventasDelPeriodo(KovRespuesta *resp, const Montos &montos, const DetalleVentas &d, int estado,
                       const Clasificacion &c)
 {
     static const NombreFijo notasCreditoDeclaradas("cnt_nc_e1");
-    QVarLengthArray<double, 16> valores;
-    for (const MontoVenta &m : d.montos) {
-        valores.append(montoColumna(cols, m.col));
-        resp->addAcumulador(m.familia[estado], valores.last());
-    }
-    resp->addAcumulador(kVentaLibro[estado], montoColumna(cols, d.colTotal));
+    for (const MontoVenta &m : d.montos)
+        resp->addAcumulador(m.familia[estado], montos[m.col]);
+    resp->addAcumulador(kVentaLibro[estado], montos[d.colTotal]);
     resp->addAcumulador(cuentaRegistrosPeriodo()[estado], 1.0);
     resp->addAcumulador(cuentaRegistros()[estado], 1.0);
     conteosClase(resp, c, estado);
     if (estado == kDigitoDeclarado && c.clase == Clase::NotaCredito)
         resp->addAcumulador(notasCreditoDeclaradas.texto(), 1.0);
-    for (std::size_t i = 0; i < d.montos.cuantas; ++i)
-        resp->addAcumulador(d.montos.primera[i].familia[kSufijoTotal], valores[int(i)]);
+    for (const MontoVenta &m : d.montos)
+        resp->addAcumulador(m.familia[kSufijoTotal], montos[m.col]);
     resp->addAcumulador(cuentaRegistrosPeriodo()[kSufijoTotal], 1.0);
 }
 
 // A record of an earlier period (state "8" or "9", given as its suffix) keeps its total apart under its own
 // period too.
-void ventasAnteriores(KovRespuesta *resp, QList<KovColumna> *cols, const DetalleVentas &d, int estado,
-                      const Clasificacion &c)
+void ventasAnteriores(KovRespuesta *resp, QList<KovColumna> *cols, const Montos &montos, const DetalleVentas &d,
+                      int estado, const Clasificacion &c)
 {
     const QString periodo = getData(cols, kPeriodo);
-    const double total = montoColumna(cols, d.colTotal);
+    const double total = montos[d.colTotal];
     resp->addPerAcumulador(kVentaAnterior[estado], periodo, total);
     resp->addAcumulador(kVentaLibro[estado], total);
     resp->addAcumulador(cuentaRegistrosAnteriores()[estado], 1.0);
@@ -316,7 +310,8 @@ void ventasAnteriores(KovRespuesta *resp, QList<KovColumna> *cols, const Detalle
 
 // Totals by state, voucher class, medium and currency of a record past the voucher gate: the class and medium
 // of a refused voucher mean nothing.
-void totalesDetalladosVentas(KovRespuesta *resp, QList<KovColumna> *cols, const DetalleVentas &d)
+void totalesDetalladosVentas(KovRespuesta *resp, QList<KovColumna> *cols, const Montos &montos,
+                             const DetalleVentas &d)
 {
     static const ConjuntoCodigos estadosPeriodo("0 1 2");
     static const ConjuntoCodigos estadosAnteriores("8 9");
@@ -326,17 +321,17 @@ void totalesDetalladosVentas(KovRespuesta *resp, QList<KovColumna> *cols, const 
     const QString estado = getData(cols, d.colEstado);
     const Clasificacion c = clasifica(cols, d.colMoneda, kSerie, kTipo, clases);
     if (estadosPeriodo.contiene(estado))
-        ventasDelPeriodo(resp, cols, d, sufijoEstado(estado), c);
+        ventasDelPeriodo(resp, montos, d, sufijoEstado(estado), c);
     else if (estadosAnteriores.contiene(estado))
-        ventasAnteriores(resp, cols, d, sufijoEstado(estado), c);
-    resp->addAcumulador(kVentaLibro[kSufijoTotal], montoColumna(cols, d.colTotal));
+        ventasAnteriores(resp, cols, montos, d, sufijoEstado(estado), c);
+    resp->addAcumulador(kVentaLibro[kSufijoTotal], montos[d.colTotal]);
     conteosClase(resp, c, kSufijoTotal);
 }
 
 template <const DetalleVentas &detalle>
-void totalesDetalladosVentas(KovRespuesta *resp, QList<KovColumna> *cols)
+void totalesDetalladosVentas(KovRespuesta *resp, QList<KovColumna> *cols, const Montos &montos)
 {
-    totalesDetalladosVentas(resp, cols, detalle);
+    totalesDetalladosVentas(resp, cols, montos, detalle);
 }
 
 } // namespace

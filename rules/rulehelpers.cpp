@@ -94,9 +94,12 @@ QString getData(QList<KovColumna> *cols, int col)
 
 bool validarIngresoCasilla(const QString &value)
 {
-    if (value == QLatin1String("0") || value == QLatin1String("0.00"))
-        return true;
-    return !leeMonto(value).esCero();
+    return validarIngresoCasilla(value, leeMonto(value));
+}
+
+bool validarIngresoCasilla(const QString &value, const LecturaMonto &monto)
+{
+    return value == QLatin1String("0") || value == QLatin1String("0.00") || !monto.esCero();
 }
 
 bool isValidRUC(const QString &value)

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 class KovColumna;
+struct LecturaMonto;
 
 // Membership in a fixed list of codes: whole text, case-sensitive, no trimming.
 bool inList(const QString &value, const QStringList &list);
@@ -17,6 +18,8 @@ QString getData(QList<KovColumna> *cols, int col);
 // Whether a box amount was really entered: "0" and "0.00" count as entered, any other text that reads 0
 // (another zero, no number, out of range, "nan", "inf") does not.
 bool validarIngresoCasilla(const QString &value);
+// The same test with the text's amount already read by leeMonto.
+bool validarIngresoCasilla(const QString &value, const LecturaMonto &monto);
 
 // An 11-digit taxpayer number with a correct modulo-11 check digit.
 bool isValidRUC(const QString &value);
