@@ -3,7 +3,7 @@
 #include "datechecks.h"
 #include "fieldchecks.h"
 #include "kovcolumna.h"
-#include "lecturamonto.h"
+#include "montos.h"
 #include "nombrefijo.h"
 #include "otherrules.h"
 #include "othervoucher.h"
@@ -39,22 +39,22 @@ struct Marco
 struct Registro
 {
     Registro(QList<KovColumna> *cols, const ParametrosRegistro *params, int columnaEstado)
-        : cols(cols), estado(getData(cols, columnaEstado)), periodo(getData(cols, 1)),
-          periodoLibro(params, QStringLiteral("periodo")), path(params, QStringLiteral("path"))
+        : cols(cols), montos(cols), estado(getData(cols, columnaEstado)), periodo(getData(cols, 1)),
+          periodoLibro(params, QStringLiteral("periodo"))
     {
     }
 
     QList<KovColumna> *cols;
+    Montos montos;
     KovRespuesta resp;
     QString estado;
     QString periodo;
     TextoParametro periodoLibro;
-    TextoParametro path;
     bool periodoValido = false;
 
     QString texto(int col) const { return getData(cols, col); }
-    double monto(int col) const { return leeMonto(texto(col)).valor; }
-    bool noCero(int col) const { return !leeMonto(texto(col)).esCero(); }
+    double monto(int col) const { return montos[col]; }
+    bool noCero(int col) const { return !montos.lectura(col).esCero(); }
     bool vacio(int col) const { return texto(col).isEmpty(); }
     bool es(int col, const char *valor) const { return texto(col) == QLatin1String(valor); }
     bool esEstado(const char *valor) const { return estado == QLatin1String(valor); }
@@ -135,7 +135,8 @@ KovRespuesta validar(QList<KovColumna> *cols, ParametrosRegistro *params, const 
     previos(r);
     r.periodoValido = checkPeriodo(r, marco.periodo);
     if (marco.periodo == Periodo::Diario && r.periodoValido)
-        checkPeriodoCodigoOportunidad(&r.resp, enteroTexto(r.estado), r.periodo, r.path.texto());
+        checkPeriodoCodigoOportunidad(&r.resp, enteroTexto(r.estado), r.periodo,
+                                      TextoParametro(params, QStringLiteral("path")).texto());
     propios(r);
     if (marco.cuentaDetalle)
         r.resp.addCounterDetail();

@@ -3,7 +3,6 @@
 #include "datechecks.h"
 #include "fieldchecks.h"
 #include "kovcolumna.h"
-#include "lecturamonto.h"
 #include "othervoucher.h"
 #include "rulehelpers.h"
 
@@ -53,19 +52,6 @@ QVariant parametro(const ParametrosRegistro *parametros, const QString &clave)
 bool activado(const ParametrosRegistro *parametros, const QString &clave)
 {
     return parametro(parametros, clave).toInt() == 1;
-}
-
-LecturaMonto Montos::lectura(int col) const
-{
-    if (col < 1 || col > kColumnasGuardadas)
-        return leeMonto(getData(cols, col));
-    const int i = col - 1;
-    const quint64 bit = quint64(1) << i;
-    if (!(leidas & bit)) {
-        lecturas[i] = leeMonto(getData(cols, col));
-        leidas |= bit;
-    }
-    return lecturas[i];
 }
 
 bool indicador(KovRespuesta *resp, QList<KovColumna> *cols, int col)

@@ -3,7 +3,7 @@
 
 #include "conjuntocodigos.h"
 #include "kovtypes.h"
-#include "lecturamonto.h"
+#include "montos.h"
 #include "nombrefijo.h"
 
 #include <QList>
@@ -46,25 +46,7 @@ QVariant parametro(const ParametrosRegistro *parametros, const QString &clave);
 // The job's switches ("generateDetail", "generateQVR") are on only when their integer value is exactly 1.
 bool activado(const ParametrosRegistro *parametros, const QString &clave);
 
-// The amounts of one record as every total, box and comparison of the registers reads them (leeMonto), each
-// column read once: the checks, totals, boxes and aggregates of a register read the same few amounts again and
-// again. Made for one call and used on its thread only.
-class Montos
-{
-public:
-    explicit Montos(QList<KovColumna> *cols) : cols(cols) {}
-
-    LecturaMonto lectura(int col) const;
-    double operator[](int col) const { return lectura(col).valor; }
-
-private:
-    // The widest register has 41 columns; a column past these is read each time it is asked for.
-    static const int kColumnasGuardadas = 48;
-
-    QList<KovColumna> *cols;
-    mutable LecturaMonto lecturas[kColumnasGuardadas];
-    mutable quint64 leidas = 0;
-};
+// Every total, box and comparison of the registers reads an amount through Montos (montos.h).
 
 // ---- Record checks both families make alike ----
 

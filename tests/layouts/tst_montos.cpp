@@ -1,5 +1,5 @@
 #include "../rules/registrosprueba.h"
-#include "registerhelpers.h"
+#include "montos.h"
 #include "rulehelpers.h"
 
 #include <QtTest>
@@ -20,7 +20,7 @@ void TestMontos::cadaColumnaComoLeeMonto()
     for (int col = 1; col <= 60; ++col)
         campos << (col % 7 == 0 ? QStringLiteral("abc") : QString::number(col * 11.5 - 300.0, 'f', 2));
     QList<KovColumna> cols = registro(campos);
-    const registros::Montos montos(&cols);
+    const Montos montos(&cols);
     QList<int> orden;
     for (int col = 62; col >= -1; --col)
         orden << col;
