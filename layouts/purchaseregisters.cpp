@@ -19,12 +19,6 @@ namespace {
 
 const char kEstadoIncorrecto[] = "Indicador del estado es incorrecto";
 
-// What a date column holds when it has no date.
-QString fechaVacia()
-{
-    return QStringLiteral("01/01/0001");
-}
-
 // The states that the general variants count.
 const int kEstadosContados[] = {0, 1, 6, 7, 9};
 

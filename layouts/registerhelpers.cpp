@@ -54,6 +54,11 @@ bool activado(const ParametrosRegistro *parametros, const QString &clave)
     return parametro(parametros, clave).toInt() == 1;
 }
 
+QString fechaVacia()
+{
+    return QStringLiteral("01/01/0001");
+}
+
 bool indicador(KovRespuesta *resp, QList<KovColumna> *cols, int col)
 {
     const QString texto = getData(cols, col);

@@ -50,6 +50,9 @@ bool activado(const ParametrosRegistro *parametros, const QString &clave);
 
 // ---- Record checks both families make alike ----
 
+// What a date column holds when it has no date.
+QString fechaVacia();
+
 // An indicator holds "1" or nothing; any other text is error 5 at its column. True when it holds "1".
 bool indicador(KovRespuesta *resp, QList<KovColumna> *cols, int col);
 

@@ -36,12 +36,6 @@ const char kEstadoDeclarado[] = "1";
 // The declared state's digit, which names its totals.
 const int kDigitoDeclarado = 1;
 
-// What a date column holds when it has no date.
-QString fechaVacia()
-{
-    return QStringLiteral("01/01/0001");
-}
-
 // The states that the general variants count.
 const int kEstadosContados[] = {0, 1, 2, 8, 9};
 
