@@ -3,10 +3,12 @@
 #include "datechecks.h"
 #include "fieldchecks.h"
 #include "kovcolumna.h"
-#include "lecturamonto.h"
+#include "montos.h"
+#include "nombrefijo.h"
 #include "otherrules.h"
 #include "othervoucher.h"
 #include "rulehelpers.h"
+#include "textoparametro.h"
 
 #include <QtGlobal>
 
@@ -36,23 +38,32 @@ struct Marco
 // the list.
 struct Registro
 {
+    Registro(QList<KovColumna> *cols, const ParametrosRegistro *params, int columnaEstado)
+        : cols(cols), montos(cols), estado(getData(cols, columnaEstado)), periodo(getData(cols, 1)),
+          periodoLibro(params, QStringLiteral("periodo"))
+    {
+    }
+
     QList<KovColumna> *cols;
+    Montos montos;
     KovRespuesta resp;
     QString estado;
     QString periodo;
-    QString periodoLibro;
-    QString path;
+    TextoParametro periodoLibro;
     bool periodoValido = false;
 
     QString texto(int col) const { return getData(cols, col); }
-    double monto(int col) const { return leeMonto(texto(col)).valor; }
-    bool noCero(int col) const { return !leeMonto(texto(col)).esCero(); }
+    double monto(int col) const { return montos[col]; }
+    bool noCero(int col) const { return !montos.lectura(col).esCero(); }
     bool vacio(int col) const { return texto(col).isEmpty(); }
     bool es(int col, const char *valor) const { return texto(col) == QLatin1String(valor); }
     bool esEstado(const char *valor) const { return estado == QLatin1String(valor); }
 
     void total(const char *nombre, double valor) { resp.addAcumulador(QLatin1String(nombre), valor); }
     void totalDe(const char *nombre, int col) { total(nombre, monto(col)); }
+    // The names that most records hand out come from tables of names made once.
+    void total(const NombreFijo &nombre, double valor) { resp.addAcumulador(nombre.texto(), valor); }
+    void totalDe(const NombreFijo &nombre, int col) { total(nombre, monto(col)); }
     // The absolute values of columns desde to hasta, added in column order.
     double absolutos(int desde, int hasta) const
     {
@@ -99,15 +110,15 @@ bool checkPeriodo(Registro &r, Periodo periodo)
     const int estado = enteroTexto(r.estado);
     switch (periodo) {
     case Periodo::Mensual:
-        return checkPeriodoConLibro(&r.resp, 1, estado, r.periodo, r.periodoLibro, false, false);
+        return checkPeriodoConLibro(&r.resp, 1, estado, r.periodo, r.periodoLibro.texto(), false, false);
     case Periodo::Diario:
-        return checkPeriodoConLibro(&r.resp, 1, estado, r.periodo, r.periodoLibro, true, false);
+        return checkPeriodoConLibro(&r.resp, 1, estado, r.periodo, r.periodoLibro.texto(), true, false);
     case Periodo::DiarioSinDia:
-        return checkPeriodoConLibro(&r.resp, 1, estado, r.periodo, r.periodoLibro, true, true);
+        return checkPeriodoConLibro(&r.resp, 1, estado, r.periodo, r.periodoLibro.texto(), true, true);
     case Periodo::Anual:
-        return checkAnualConLibro(&r.resp, 1, estado, r.periodo, r.periodoLibro, false, anioMinimoAnual);
+        return checkAnualConLibro(&r.resp, 1, estado, r.periodo, r.periodoLibro.texto(), false, anioMinimoAnual);
     case Periodo::AnualMensual:
-        return checkAnualConLibro(&r.resp, 1, estado, r.periodo, r.periodoLibro, true, anioMinimoAnual);
+        return checkAnualConLibro(&r.resp, 1, estado, r.periodo, r.periodoLibro.texto(), true, anioMinimoAnual);
     }
     return false;
 }
@@ -120,18 +131,12 @@ template <typename Previos, typename Propios>
 KovRespuesta validar(QList<KovColumna> *cols, ParametrosRegistro *params, const Marco &marco, Previos previos,
                      Propios propios)
 {
-    Registro r;
-    r.cols = cols;
-    r.estado = r.texto(marco.columnaEstado);
-    r.periodo = r.texto(1);
-    if (params) {
-        r.periodoLibro = params->value(QStringLiteral("periodo")).toString();
-        r.path = params->value(QStringLiteral("path")).toString();
-    }
+    Registro r(cols, params, marco.columnaEstado);
     previos(r);
     r.periodoValido = checkPeriodo(r, marco.periodo);
     if (marco.periodo == Periodo::Diario && r.periodoValido)
-        checkPeriodoCodigoOportunidad(&r.resp, enteroTexto(r.estado), r.periodo, r.path);
+        checkPeriodoCodigoOportunidad(&r.resp, enteroTexto(r.estado), r.periodo,
+                                      TextoParametro(params, QStringLiteral("path")).texto());
     propios(r);
     if (marco.cuentaDetalle)
         r.resp.addCounterDetail();
@@ -148,7 +153,7 @@ KovRespuesta validar(QList<KovColumna> *cols, ParametrosRegistro *params, const 
 struct CuentaEstado
 {
     const char *estado;
-    const char *nombre;
+    NombreFijo nombre;
 };
 
 const CuentaEstado cuentasEstado[] = {
@@ -199,20 +204,29 @@ void debeHaber(Registro &r, int colDebe, int colHaber, bool siempreExcluyente)
         checkMontoExcluyente(&r.resp, r.cols, colDebe, colHaber);
 }
 
+// The names of a book's debit and credit totals.
+struct NombresDebeHaber
+{
+    NombreFijo debe;
+    NombreFijo haber;
+};
+
+const NombresDebeHaber kTotalesDetalle = { "mto_total_deudor", "mto_total_acreedor" };
+const NombresDebeHaber kTotalesDiario = { "mto_debe_t", "mto_haber_t" };
+
 // The debit and credit totals, which only state "1" records feed, with the state counts; `estadosPrimero`
 // puts the counts' zero entries before the two totals' (book 030200), which is where its summary lists them.
-void totalesDebeHaber(Registro &r, const char *debe, const char *haber, int colDebe, int colHaber,
-                      bool estadosPrimero)
+void totalesDebeHaber(Registro &r, const NombresDebeHaber &nombres, int colDebe, int colHaber, bool estadosPrimero)
 {
     if (estadosPrimero)
         declararEstados(r);
-    r.total(debe, 0.0);
-    r.total(haber, 0.0);
+    r.total(nombres.debe, 0.0);
+    r.total(nombres.haber, 0.0);
     if (!estadosPrimero)
         declararEstados(r);
     if (r.esEstado("1")) {
-        r.totalDe(debe, colDebe);
-        r.totalDe(haber, colHaber);
+        r.totalDe(nombres.debe, colDebe);
+        r.totalDe(nombres.haber, colHaber);
     }
     sumarEstado(r, colDebe, colHaber);
 }
@@ -221,7 +235,7 @@ void totalesDebeHaber(Registro &r, const char *debe, const char *haber, int colD
 // validator; a text that is not a date gets error 13 from both and no message.
 void fechaConMensajes(Registro &r, int col)
 {
-    if (!checkFechaConPeriodo(&r.resp, r.cols, col, r.periodoLibro, false, false))
+    if (!checkFechaConPeriodo(&r.resp, r.cols, col, r.periodoLibro.texto(), false, false))
         r.resp.addError(QStringLiteral("La fecha debe ser menor o igual al periodo informado"), col);
     if (!checkFechaConPeriodo(&r.resp, r.cols, col, r.periodo, false, false))
         r.resp.addError(QStringLiteral("La fecha debe ser menor o igual al periodo señalado en el campo 1"), col);
@@ -240,7 +254,7 @@ KovRespuesta diarioMayor(QList<KovColumna> *cols, ParametrosRegistro *params, vo
         debeHaber(r, 18, 19, false);
         if (!r.vacio(20))
             checkDatoEstructurado(&r.resp, r.cols, 20);
-        totalesDebeHaber(r, "mto_debe_t", "mto_haber_t", 18, 19, false);
+        totalesDebeHaber(r, kTotalesDiario, 18, 19, false);
     });
 }
 
@@ -459,7 +473,7 @@ void referenciaConsignacion(Registro &r)
 void enteroNoNegativo(Registro &r, int col)
 {
     const QString texto = r.texto(col);
-    if (coincide(texto, QStringLiteral("-?[0-9]+")) && signoCifras(texto) < 0)
+    if (esCifrasConSigno(texto) && signoCifras(texto) < 0)
         r.resp.addError(5, col);
 }
 
@@ -575,7 +589,7 @@ KovRespuesta f010100(QList<KovColumna> *cols, ParametrosRegistro *params)
         debeHaber(r, 16, 17, false);
         if (!r.vacio(18))
             checkDatoEstructurado(&r.resp, r.cols, 18);
-        totalesDebeHaber(r, "mto_total_deudor", "mto_total_acreedor", 16, 17, false);
+        totalesDebeHaber(r, kTotalesDetalle, 16, 17, false);
     });
 }
 
@@ -589,7 +603,7 @@ KovRespuesta f010200(QList<KovColumna> *cols, ParametrosRegistro *params)
         else if (!r.es(10, "-"))
             r.resp.addError(29, 10);
         debeHaber(r, 13, 14, false);
-        totalesDebeHaber(r, "mto_total_deudor", "mto_total_acreedor", 13, 14, false);
+        totalesDebeHaber(r, kTotalesDetalle, 13, 14, false);
     });
 }
 
@@ -600,7 +614,7 @@ KovRespuesta f030200(QList<KovColumna> *cols, ParametrosRegistro *params)
         if (r.es(3, "99") && !r.es(4, "-"))
             r.resp.addError(5, 4);
         debeHaber(r, 6, 7, true);
-        totalesDebeHaber(r, "mto_total_deudor", "mto_total_acreedor", 6, 7, true);
+        totalesDebeHaber(r, kTotalesDetalle, 6, 7, true);
     });
 }
 

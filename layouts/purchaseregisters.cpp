@@ -8,8 +8,7 @@
 #include "purchasevoucher.h"
 #include "registerhelpers.h"
 #include "rulehelpers.h"
-
-#include <QStringList>
+#include "textoparametro.h"
 
 #include <cmath>
 
@@ -19,31 +18,33 @@ using namespace registros;
 namespace {
 
 const char kEstadoIncorrecto[] = "Indicador del estado es incorrecto";
-const char kFechaVacia[] = "01/01/0001";
 
 // The states that the general variants count.
-const char *const kEstadosContados[] = {"0", "1", "6", "7", "9"};
+const int kEstadosContados[] = {0, 1, 6, 7, 9};
+
+// The state of a record of an earlier period.
+const int kEstadoAnterior = 9;
+
+// The book total of registers 8.1 and 8.3, over the records of every state.
+const NombresFamilia kTotalLibro("mto_adq_lib");
 
 // What a call reads once and every phase works from.
 struct Registro
 {
+    Registro(QList<KovColumna> *cols, const ParametrosRegistro *parametros, int colEstado, int colTipo)
+        : estado(getData(cols, colEstado)), periodo(getData(cols, 1)), tipo(getData(cols, colTipo)),
+          numeroEstado(enteroTexto(estado)), libro(parametros, QStringLiteral("periodo"))
+    {
+    }
+
+    const QString &periodoLibro() const { return libro.texto(); }
+
     QString estado;
     QString periodo;
     QString tipo;
-    QString periodoLibro;
     int numeroEstado;
+    TextoParametro libro;
 };
-
-Registro leerRegistro(QList<KovColumna> *cols, ParametrosRegistro *parametros, int colEstado, int colTipo)
-{
-    Registro r;
-    r.estado = getData(cols, colEstado);
-    r.periodo = getData(cols, 1);
-    r.tipo = getData(cols, colTipo);
-    r.numeroEstado = enteroTexto(r.estado);
-    r.periodoLibro = parametro(parametros, "periodo").toString();
-    return r;
-}
 
 // The year of a DUA must lie after 1981 and not after the year of the book period or of the record's own.
 void chequearAnioDua(KovRespuesta *resp, QList<KovColumna> *cols, int col, const Registro &r)
@@ -51,14 +52,15 @@ void chequearAnioDua(KovRespuesta *resp, QList<KovColumna> *cols, int col, const
     const int anio = enteroTexto(getData(cols, col));
     if (anio <= 1981)
         resp->addError(QStringLiteral("El año de emisión de la DUA debe ser mayor a 1981"), col);
-    if (anio > anioPeriodo(r.periodoLibro) || anio > anioPeriodo(r.periodo))
+    if (anio > anioPeriodo(r.periodoLibro()) || anio > anioPeriodo(r.periodo))
         resp->addError(QStringLiteral("El año DUA debe ser menor o igual al año del periodo informado."), col);
 }
 
 // A tax follows the sign of its base; a zero base, and so one that reads 0, takes the rule of positive ones.
-void chequearImpuestoSegunBase(KovRespuesta *resp, QList<KovColumna> *cols, int colBase, int colImpuesto)
+void chequearImpuestoSegunBase(KovRespuesta *resp, QList<KovColumna> *cols, const Montos &montos, int colBase,
+                               int colImpuesto)
 {
-    if (montoColumna(cols, colBase) >= 0.0)
+    if (montos[colBase] >= 0.0)
         checkPositivo(resp, cols, colImpuesto);
     else
         checkNegativo(resp, cols, colImpuesto);
@@ -87,26 +89,26 @@ const FamiliaClaves kClavesComunes[] = {
 
 // A record of an earlier period (state "9") keeps its total apart under its own period, then adds its counts;
 // registers 8.1 and 8.3 also add the total to their book total (`conTotalLibro`).
-void totalesPeriodoAnterior(KovRespuesta *resp, QList<KovColumna> *cols, int colTotal, const Clasificacion &c,
-                            bool conTotalLibro)
+void totalesPeriodoAnterior(KovRespuesta *resp, QList<KovColumna> *cols, const Montos &montos, int colTotal,
+                            const Clasificacion &c, bool conTotalLibro)
 {
     const QString periodo = getData(cols, 1);
-    const double valor = montoColumna(cols, colTotal);
+    const double valor = montos[colTotal];
     resp->addPerAcumulador(QStringLiteral("mto_adq_per_ant_e9"), periodo, valor);
     resp->addPerAcumulador(QStringLiteral("mto_adq_per_ant_to"), periodo, valor);
     if (conTotalLibro)
-        resp->addAcumulador(QStringLiteral("mto_adq_lib_e9"), valor);
-    resp->addAcumulador(QStringLiteral("cnt_reg_per_ant_e9"), 1.0);
-    resp->addAcumulador(QStringLiteral("cnt_reg_per_ant_to"), 1.0);
-    resp->addAcumulador(QStringLiteral("cnt_reg_e9"), 1.0);
-    conteosClase(resp, c, QStringLiteral("_e9"));
+        resp->addAcumulador(kTotalLibro[kEstadoAnterior], valor);
+    resp->addAcumulador(cuentaRegistrosAnteriores()[kEstadoAnterior], 1.0);
+    resp->addAcumulador(cuentaRegistrosAnteriores()[kSufijoTotal], 1.0);
+    resp->addAcumulador(cuentaRegistros()[kEstadoAnterior], 1.0);
+    conteosClase(resp, c, kEstadoAnterior);
 }
 
 // An amount family of the per-state totals, the column that feeds it, and whether states "1" and "6" also
 // feed its "_e16" name.
 struct MontoPorEstado
 {
-    const char *familia;
+    NombresFamilia familia;
     int col;
     bool conE16;
 };
@@ -123,57 +125,58 @@ struct TotalesPorEstado
     int total;
 };
 
-// A record of the book's own period (state "0", "1", "6" or "7"): its state's block, then the first half of
-// the all-state block.
-void totalesDelPeriodo(KovRespuesta *resp, QList<KovColumna> *cols, const TotalesPorEstado &t,
-                       const QString &estado, const Clasificacion &c)
+// A record of the book's own period (state "0", "1", "6" or "7", given as its suffix): its state's block, then
+// the first half of the all-state block.
+void totalesDelPeriodo(KovRespuesta *resp, const Montos &montos, const TotalesPorEstado &t, int estado,
+                       const Clasificacion &c)
 {
-    const QString s = QStringLiteral("_e") + estado;
-    const bool e16 = estado == QLatin1String("1") || estado == QLatin1String("6");
+    const bool e16 = estado == 1 || estado == 6;
     for (const MontoPorEstado &m : t.montos) {
-        const double valor = montoColumna(cols, m.col);
-        resp->addAcumulador(QLatin1String(m.familia) + s, valor);
+        const double valor = montos[m.col];
+        resp->addAcumulador(m.familia[estado], valor);
         if (m.conE16 && e16)
-            resp->addAcumulador(QLatin1String(m.familia) + QLatin1String("_e16"), valor);
+            resp->addAcumulador(m.familia[kSufijoE16], valor);
     }
-    resp->addAcumulador(QStringLiteral("cnt_reg_per") + s, 1.0);
-    resp->addAcumulador(QStringLiteral("cnt_reg") + s, 1.0);
-    conteosClase(resp, c, s);
+    resp->addAcumulador(cuentaRegistrosPeriodo()[estado], 1.0);
+    resp->addAcumulador(cuentaRegistros()[estado], 1.0);
+    conteosClase(resp, c, estado);
+    // Every family but the last, the book total, whose all-state total every record adds afterwards.
     const Filas<MontoPorEstado> antesDelLibro = {t.montos.primera, t.montos.cuantas - 1};
     for (const MontoPorEstado &m : antesDelLibro)
-        resp->addAcumulador(QLatin1String(m.familia) + QLatin1String("_to"), montoColumna(cols, m.col));
-    resp->addAcumulador(QStringLiteral("cnt_reg_per_to"), 1.0);
+        resp->addAcumulador(m.familia[kSufijoTotal], montos[m.col]);
+    resp->addAcumulador(cuentaRegistrosPeriodo()[kSufijoTotal], 1.0);
 }
 
 // The detailed totals of registers 8.1 and 8.3 of a record past the voucher gate.
-void totalesPorEstado(KovRespuesta *resp, QList<KovColumna> *cols, const TotalesPorEstado &t)
+void totalesPorEstado(KovRespuesta *resp, QList<KovColumna> *cols, const Montos &montos, const TotalesPorEstado &t)
 {
-    static const QStringList estadosPropios = listaCodigos("0 1 6 7");
-    static const ClasesComprobante clases = {{"01"}, {"07"}, {"08"}};
+    static const ConjuntoCodigos estadosPropios("0 1 6 7");
+    static const ClasesComprobante clases = {ConjuntoCodigos("01"), ConjuntoCodigos("07"),
+                                              ConjuntoCodigos("08")};
 
     const QString estado = getData(cols, t.estado);
     const Clasificacion c = clasifica(cols, t.moneda, t.serie, t.tipo, clases);
-    if (inList(estado, estadosPropios))
-        totalesDelPeriodo(resp, cols, t, estado, c);
-    else if (estado == QLatin1String("9"))
-        totalesPeriodoAnterior(resp, cols, t.total, c, true);
+    if (estadosPropios.contiene(estado))
+        totalesDelPeriodo(resp, montos, t, sufijoEstado(estado), c);
+    else if (sufijoEstado(estado) == kEstadoAnterior)
+        totalesPeriodoAnterior(resp, cols, montos, t.total, c, true);
     // Every record past the voucher gate, whatever its state, reaches the second half of the all-state block.
-    resp->addAcumulador(QStringLiteral("mto_adq_lib_to"), montoColumna(cols, t.total));
-    conteosClase(resp, c, QStringLiteral("_to"));
+    resp->addAcumulador(kTotalLibro[kSufijoTotal], montos[t.total]);
+    conteosClase(resp, c, kSufijoTotal);
 }
 
 template <const TotalesPorEstado &totales>
-void totalesPorEstado(KovRespuesta *resp, QList<KovColumna> *cols)
+void totalesPorEstado(KovRespuesta *resp, QList<KovColumna> *cols, const Montos &montos)
 {
-    totalesPorEstado(resp, cols, totales);
+    totalesPorEstado(resp, cols, montos, totales);
 }
 
 // Tax-form boxes.
 
-const QStringList kTiposCasilla = listaCodigos(
+const ConjuntoCodigos kTiposCasilla(
     "00 01 04 05 06 08 11 12 13 14 15 16 17 18 23 24 25 26 27 28 29 30 32 34 35 36 37 42 43 48 55 56 88 89 96");
-const QStringList kTiposImportacion = listaCodigos("46 50 51 52 53 54");
-const QStringList kTiposReversion = listaCodigos("07 87");
+const ConjuntoCodigos kTiposImportacion("46 50 51 52 53 54");
+const ConjuntoCodigos kTiposReversion("07 87");
 
 // The states whose records feed a box.
 enum class EstadosCasilla { UnoYSeis, CeroUnoYSeis };
@@ -186,7 +189,7 @@ enum class TiposCasilla { Locales, Importacion };
 // feeds the same box, always as a negative.
 struct ReglaCasilla
 {
-    const char *casilla;
+    NombreFijo casilla;
     int col;
     EstadosCasilla estados;
     TiposCasilla tipos;
@@ -194,26 +197,27 @@ struct ReglaCasilla
 };
 
 // The record's box entries, rule by rule in table order, each rule's own voucher before a reversing one.
-void agregarCasillas(KovRespuesta *resp, QList<KovColumna> *cols, Filas<ReglaCasilla> reglas, int colEstado,
+void agregarCasillas(KovRespuesta *resp, QList<KovColumna> *cols, const Montos &montos, Filas<ReglaCasilla> reglas,
+                     int colEstado,
                      int colTipo, int colTipoReferencia)
 {
     const QString estado = getData(cols, colEstado);
     const QString tipo = getData(cols, colTipo);
     const bool estado16 = estado == QLatin1String("1") || estado == QLatin1String("6");
     const bool estado0 = estado == QLatin1String("0");
-    const bool reversion = inList(tipo, kTiposReversion);
+    const bool reversion = kTiposReversion.contiene(tipo);
+    const QString tipoReferencia = reversion ? getData(cols, colTipoReferencia) : QString();
     for (const ReglaCasilla &regla : reglas) {
         if (!estado16 && !(regla.estados == EstadosCasilla::CeroUnoYSeis && estado0))
             continue;
-        const QString texto = getData(cols, regla.col);
-        if (!entraEnCasilla(regla.ingreso, texto))
+        if (!entraEnCasilla(regla.ingreso, cols, montos, regla.col))
             continue;
-        const QStringList &lista = regla.tipos == TiposCasilla::Importacion ? kTiposImportacion : kTiposCasilla;
-        const double valor = montoColumna(cols, regla.col);
-        if (inList(tipo, lista))
-            resp->addCasillas(QLatin1String(regla.casilla), valor);
-        if (reversion && inList(getData(cols, colTipoReferencia), lista))
-            resp->addCasillas(QLatin1String(regla.casilla), -std::fabs(valor));
+        const ConjuntoCodigos &lista = regla.tipos == TiposCasilla::Importacion ? kTiposImportacion : kTiposCasilla;
+        const double valor = montos[regla.col];
+        if (lista.contiene(tipo))
+            resp->addCasillas(regla.casilla.texto(), valor);
+        if (reversion && lista.contiene(tipoReferencia))
+            resp->addCasillas(regla.casilla.texto(), -std::fabs(valor));
     }
 }
 
@@ -262,43 +266,42 @@ const int kError4 = 39;
 const int kCancelacion = 40;
 const int kEstado = 41;
 
-const QStringList kTiposColumna26 = listaCodigos("07 08 87 88 97 98");
-const QStringList kTiposDua = listaCodigos("50 52");
-const QStringList kTiposSegundoNumero =
-    listaCodigos("00 03 05 06 07 08 11 12 13 14 15 16 18 19 23 26 28 30 34 35 36 37 55 56 87 88");
-const QStringList kTiposDocumentoOpcional =
-    listaCodigos("00 03 05 06 07 08 11 12 13 14 15 16 18 19 22 23 26 28 30 34 35 36 37 55 56 87 88 91 97 98");
+const ConjuntoCodigos kTiposColumna26("07 08 87 88 97 98");
+const ConjuntoCodigos kTiposDua("50 52");
+const ConjuntoCodigos kTiposSegundoNumero(
+    "00 03 05 06 07 08 11 12 13 14 15 16 18 19 23 26 28 30 34 35 36 37 55 56 87 88");
+const ConjuntoCodigos kTiposDocumentoOpcional(
+    "00 03 05 06 07 08 11 12 13 14 15 16 18 19 22 23 26 28 30 34 35 36 37 55 56 87 88 91 97 98");
 
 // A refused period judges no date against it; only the presence checks and column 31 remain.
 void chequearEstadoYFechas(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r)
 {
-    const QString fechaVacia = QLatin1String(kFechaVacia);
     if (r.estado == QLatin1String("8") || r.estado == QLatin1String("5"))
         resp->addError(QLatin1String(kEstadoIncorrecto), kEstado);
     if (r.estado == QLatin1String("7"))
         resp->addEstado7();
 
     const bool tipo14 = r.tipo == QLatin1String("14");
-    const bool conReferencia = inList(r.tipo, kTiposColumna26);
+    const bool conReferencia = kTiposColumna26.contiene(r.tipo);
     const bool conFechaOpcional = !getData(cols, kFechaOpcional).isEmpty();
 
-    if (checkPeriodoCompras(resp, kPeriodo, r.numeroEstado, r.periodo, r.periodoLibro, false)) {
+    if (checkPeriodoCompras(resp, kPeriodo, r.numeroEstado, r.periodo, r.periodoLibro(), false)) {
         checkFechaConPeriodo(resp, cols, kEmision, r.periodo, false, true);
-        const bool conFecha5 = tipo14 ? checkObligatorio(resp, cols, kFechaMesSiguiente, fechaVacia)
+        const bool conFecha5 = tipo14 ? checkObligatorio(resp, cols, kFechaMesSiguiente, fechaVacia())
                                       : !getData(cols, kFechaMesSiguiente).trimmed().isEmpty();
         if (conFecha5)
-            fechaContraPeriodos(resp, cols, kFechaMesSiguiente, r.periodoLibro, r.periodo, true, true);
-        if (conReferencia && checkObligatorio(resp, cols, kFechaReferencia, fechaVacia))
+            fechaContraPeriodos(resp, cols, kFechaMesSiguiente, r.periodoLibro(), r.periodo, true, true);
+        if (conReferencia && checkObligatorio(resp, cols, kFechaReferencia, fechaVacia()))
             checkFechaConPeriodo(resp, cols, kFechaReferencia, r.periodo, false, true);
         if (conFechaOpcional)
             checkFechaConPeriodoCompras(resp, cols, kFechaOpcional, r.periodo);
     } else {
         if (tipo14)
-            checkObligatorio(resp, cols, kFechaMesSiguiente, fechaVacia);
+            checkObligatorio(resp, cols, kFechaMesSiguiente, fechaVacia());
         if (conFechaOpcional)
             checkFechaConPeriodoCompras(resp, cols, kFechaOpcional, r.periodo);
         if (conReferencia)
-            checkObligatorio(resp, cols, kFechaReferencia, fechaVacia);
+            checkObligatorio(resp, cols, kFechaReferencia, fechaVacia());
     }
     checkFechaEmisionEstado(resp, cols, kEmision, r.numeroEstado, r.periodo);
 }
@@ -310,45 +313,45 @@ bool chequearComprobante(KovRespuesta *resp, QList<KovColumna> *cols, const Regi
                                                  checkIndTipSerNumCompras};
     const bool comprobante =
         checkIndTipSerNumCompras(resp, cols, kEstado, kTipo, kSerie, kNumero, QLatin1String(columnas.libro));
-    if (inList(r.tipo, kTiposDua))
+    if (kTiposDua.contiene(r.tipo))
         chequearAnioDua(resp, cols, kAnioDua, r);
-    segundoNumero(resp, cols, columnas, inList(r.tipo, kTiposSegundoNumero), comprobante);
+    segundoNumero(resp, cols, columnas, kTiposSegundoNumero.contiene(r.tipo), comprobante);
     return comprobante;
 }
 
-void chequearProveedorYMontos(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r)
+void chequearProveedorYMontos(KovRespuesta *resp, QList<KovColumna> *cols, const Montos &montos, const Registro &r)
 {
     static const int kBaseImpuesto[][2] = {
         {kBaseGravada, kIgvGravada}, {kBaseMixta, kIgvMixta}, {kBaseNoGravada, kIgvNoGravada}};
 
     documentoIdentidad(resp, cols, kTipoDocumento, kNumeroDocumento, kProveedor,
-                       inList(r.tipo, kTiposDocumentoOpcional));
+                       kTiposDocumentoOpcional.contiene(r.tipo));
     for (const auto &par : kBaseImpuesto)
-        chequearImpuestoSegunBase(resp, cols, par[0], par[1]);
+        chequearImpuestoSegunBase(resp, cols, montos, par[0], par[1]);
 
     if (!getData(cols, kTipoCambio).isEmpty())
         checkTipoCambio(resp, cols, kTipoCambio);
 
-    if (inList(r.tipo, kTiposColumna26))
+    if (kTiposColumna26.contiene(r.tipo))
         comprobanteReferido(resp, cols, kTipoReferencia, kSerieReferencia, kNumeroReferencia);
     // Column 27 is read on every record, not only when the voucher must name one.
-    if (inList(getData(cols, kTipoReferencia), kTiposDua))
+    if (kTiposDua.contiene(getData(cols, kTipoReferencia)))
         checkObligatorio(resp, cols, kDuaReferencia, QStringLiteral("-"));
 
     checkPositivoEnCadena(resp, cols, kEnCadena);
     indicador(resp, cols, kBandera);
 }
 
-bool revisa(KovRespuesta *resp, QList<KovColumna> *cols, ParametrosRegistro *parametros)
+bool revisa(KovRespuesta *resp, QList<KovColumna> *cols, const Montos &montos, ParametrosRegistro *parametros)
 {
     static const Indicador indicadores[] = {
         {kError1, "cnt_error1"}, {kError2, "cnt_error2"}, {kError3, "cnt_error3"},
         {kError4, "cnt_error4"}, {kCancelacion, "cnt_ind_cancel"},
     };
-    const Registro r = leerRegistro(cols, parametros, kEstado, kTipo);
+    const Registro r(cols, parametros, kEstado, kTipo);
     chequearEstadoYFechas(resp, cols, r);
     const bool comprobante = chequearComprobante(resp, cols, r);
-    chequearProveedorYMontos(resp, cols, r);
+    chequearProveedorYMontos(resp, cols, montos, r);
     contarIndicadores(resp, cols, filas(indicadores));
     return comprobante;
 }
@@ -364,9 +367,9 @@ const ReglaCasilla kCasillas[] = {
     {"122", kNoGravado, EstadosCasilla::CeroUnoYSeis, TiposCasilla::Importacion, Ingreso::Probado},
 };
 
-void casillas(KovRespuesta *resp, QList<KovColumna> *cols)
+void casillas(KovRespuesta *resp, QList<KovColumna> *cols, const Montos &montos)
 {
-    agregarCasillas(resp, cols, filas(kCasillas), kEstado, kTipo, kTipoReferencia);
+    agregarCasillas(resp, cols, montos, filas(kCasillas), kEstado, kTipo, kTipoReferencia);
 }
 
 const LayoutRegistro kLayout = {revisa, casillas, kTipo, kEstado, kMontoComprobante};
@@ -464,41 +467,44 @@ const int kImpuestoRetenido = 30;
 const int kIndicador = 35;
 const int kEstado = 36;
 
+// The one state of a record of the book's own period in this register.
+const int kEstadoPropio = 0;
+
 // The other voucher of columns 11 to 14, when there is one.
 void chequearOtroComprobante(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r,
                              const QString &noPermitido)
 {
-    static const QStringList otrosTipos = listaCodigos("00 21 46 50 51 52 53");
-    static const QStringList tiposDua = listaCodigos("50 52");
+    static const ConjuntoCodigos otrosTipos("00 21 46 50 51 52 53");
+    static const ConjuntoCodigos tiposDua("50 52");
     const QString otroTipo = getData(cols, kTipoOtro);
     if (!otroTipo.isEmpty()) {
-        if (inList(otroTipo, otrosTipos))
+        if (otrosTipos.contiene(otroTipo))
             checkCdpTipSerNumOtros(resp, cols, kTipoOtro, kSerieOtro, kNumeroOtro);
         else
             resp->addError(noPermitido, kTipoOtro);
     }
-    if (inList(otroTipo, tiposDua))
+    if (tiposDua.contiene(otroTipo))
         chequearAnioDua(resp, cols, kAnioDua, r);
 }
 
 // Record checks of both variants; returns whether the voucher check passed (false when the voucher type is not
 // one of the register's).
-bool revisa(KovRespuesta *resp, QList<KovColumna> *cols, ParametrosRegistro *parametros)
+bool revisa(KovRespuesta *resp, QList<KovColumna> *cols, const Montos &, ParametrosRegistro *parametros)
 {
-    static const QStringList estados = listaCodigos("0 9");
-    static const QStringList tipos = listaCodigos("00 91 97 98");
+    static const ConjuntoCodigos estados("0 9");
+    static const ConjuntoCodigos tipos("00 91 97 98");
     const QString noPermitido =
         QStringLiteral("El tipo de comprobante de pago ingresado no esta permitido en este Libro Electrónico");
 
-    const Registro r = leerRegistro(cols, parametros, kEstado, kTipo);
-    if (!inList(r.estado, estados))
+    const Registro r(cols, parametros, kEstado, kTipo);
+    if (!estados.contiene(r.estado))
         resp->addError(QLatin1String(kEstadoIncorrecto), kEstado);
-    if (checkPeriodoCompras(resp, kPeriodo, r.numeroEstado, r.periodo, r.periodoLibro, false))
+    if (checkPeriodoCompras(resp, kPeriodo, r.numeroEstado, r.periodo, r.periodoLibro(), false))
         checkFechaConPeriodo(resp, cols, kEmision, r.periodo, false, true);
-    checkFechaEmisionEstado(resp, cols, kEmision, r.numeroEstado, r.periodo, r.periodoLibro);
+    checkFechaEmisionEstado(resp, cols, kEmision, r.numeroEstado, r.periodo, r.periodoLibro());
 
     bool comprobante = false;
-    if (inList(r.tipo, tipos))
+    if (tipos.contiene(r.tipo))
         comprobante = checkIndTipSerNumCompras(resp, cols, kEstado, kTipo, kSerie, kNumero, QStringLiteral("080200"));
     else
         resp->addError(noPermitido, kTipo);
@@ -571,25 +577,26 @@ const MontoPorEstado kMontosPeriodo[] = {
     {"mto_ren_net", kRentaNeta, false},     {"mto_imp_ret", kImpuestoRetenido, false},
 };
 
-void totalesDetallados(KovRespuesta *resp, QList<KovColumna> *cols)
+void totalesDetallados(KovRespuesta *resp, QList<KovColumna> *cols, const Montos &montos)
 {
-    static const ClasesComprobante clases = {{"91"}, {"97"}, {"98"}};
-    const QString estado = getData(cols, kEstado);
+    static const ClasesComprobante clases = {ConjuntoCodigos("91"), ConjuntoCodigos("97"),
+                                              ConjuntoCodigos("98")};
+    const int estado = sufijoEstado(getData(cols, kEstado));
     const Clasificacion c = clasifica(cols, kMoneda, kSerie, kTipo, clases);
-    if (estado == QLatin1String("0")) {
+    if (estado == kEstadoPropio) {
         for (const MontoPorEstado &m : kMontosPeriodo) {
-            const double valor = montoColumna(cols, m.col);
-            resp->addAcumulador(QLatin1String(m.familia) + QLatin1String("_e0"), valor);
-            resp->addAcumulador(QLatin1String(m.familia) + QLatin1String("_to"), valor);
+            const double valor = montos[m.col];
+            resp->addAcumulador(m.familia[estado], valor);
+            resp->addAcumulador(m.familia[kSufijoTotal], valor);
         }
-        resp->addAcumulador(QStringLiteral("cnt_reg_per_e0"), 1.0);
-        resp->addAcumulador(QStringLiteral("cnt_reg_per_to"), 1.0);
-        resp->addAcumulador(QStringLiteral("cnt_reg_e0"), 1.0);
-        conteosClase(resp, c, QStringLiteral("_e0"));
-    } else if (estado == QLatin1String("9")) {
-        totalesPeriodoAnterior(resp, cols, kTotal, c, false);
+        resp->addAcumulador(cuentaRegistrosPeriodo()[estado], 1.0);
+        resp->addAcumulador(cuentaRegistrosPeriodo()[kSufijoTotal], 1.0);
+        resp->addAcumulador(cuentaRegistros()[estado], 1.0);
+        conteosClase(resp, c, estado);
+    } else if (estado == kEstadoAnterior) {
+        totalesPeriodoAnterior(resp, cols, montos, kTotal, c, false);
     }
-    conteosClase(resp, c, QStringLiteral("_to"));
+    conteosClase(resp, c, kSufijoTotal);
 }
 
 // The general variant, and the detailed one with the names it declares on every record, built once.
@@ -647,42 +654,41 @@ const int kError3 = 29;
 const int kCancelacion = 30;
 const int kEstado = 31;
 
-const QStringList kTiposNota = listaCodigos("07 08 87 88");
+const ConjuntoCodigos kTiposNota("07 08 87 88");
 
 // State, period and dates. Dates are measured against a period only once that period has passed its own check.
 void chequearEstadoYFechas(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r)
 {
-    static const QStringList estados = listaCodigos("0 1 6 7 9");
-    const QString fechaVacia = QLatin1String(kFechaVacia);
-    const bool esNota = inList(r.tipo, kTiposNota);
+    static const ConjuntoCodigos estados("0 1 6 7 9");
+    const bool esNota = kTiposNota.contiene(r.tipo);
     const bool esRecibo = r.tipo == QLatin1String("14");
 
-    if (!inList(r.estado, estados))
+    if (!estados.contiene(r.estado))
         resp->addError(QLatin1String(kEstadoIncorrecto), kEstado);
-    if (checkPeriodoCompras(resp, kPeriodo, r.numeroEstado, r.periodo, r.periodoLibro, false)) {
+    if (checkPeriodoCompras(resp, kPeriodo, r.numeroEstado, r.periodo, r.periodoLibro(), false)) {
         checkFechaConPeriodo(resp, cols, kEmision, r.periodo, false, true);
-        if (esRecibo ? checkObligatorio(resp, cols, kFechaMesSiguiente, fechaVacia)
+        if (esRecibo ? checkObligatorio(resp, cols, kFechaMesSiguiente, fechaVacia())
                      : !getData(cols, kFechaMesSiguiente).trimmed().isEmpty())
-            fechaContraPeriodos(resp, cols, kFechaMesSiguiente, r.periodoLibro, r.periodo, true, false);
-        if (esNota && checkObligatorio(resp, cols, kFechaReferencia, fechaVacia))
-            fechaContraPeriodos(resp, cols, kFechaReferencia, r.periodoLibro, r.periodo, false, false);
+            fechaContraPeriodos(resp, cols, kFechaMesSiguiente, r.periodoLibro(), r.periodo, true, false);
+        if (esNota && checkObligatorio(resp, cols, kFechaReferencia, fechaVacia()))
+            fechaContraPeriodos(resp, cols, kFechaReferencia, r.periodoLibro(), r.periodo, false, false);
     } else {
         if (esRecibo)
-            checkObligatorio(resp, cols, kFechaMesSiguiente, fechaVacia);
+            checkObligatorio(resp, cols, kFechaMesSiguiente, fechaVacia());
         if (esNota)
-            checkObligatorio(resp, cols, kFechaReferencia, fechaVacia);
+            checkObligatorio(resp, cols, kFechaReferencia, fechaVacia());
     }
     if (!getData(cols, kFechaOpcional).trimmed().isEmpty())
-        fechaContraPeriodos(resp, cols, kFechaOpcional, r.periodoLibro, r.periodo, true, false);
-    checkFechaEmisionEstado(resp, cols, kEmision, r.numeroEstado, r.periodo, r.periodoLibro);
+        fechaContraPeriodos(resp, cols, kFechaOpcional, r.periodoLibro(), r.periodo, true, false);
+    checkFechaEmisionEstado(resp, cols, kEmision, r.numeroEstado, r.periodo, r.periodoLibro());
 }
 
 // The supplier's document: optional for some types, checked then only when both its parts are there.
 void chequearProveedor(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r)
 {
-    static const QStringList tiposDocumentoOpcional =
-        listaCodigos("00 03 05 06 11 12 13 14 15 16 18 19 22 23 26 28 30 36 37 55 56 91");
-    if (!inList(r.tipo, tiposDocumentoOpcional))
+    static const ConjuntoCodigos tiposDocumentoOpcional(
+        "00 03 05 06 11 12 13 14 15 16 18 19 22 23 26 28 30 36 37 55 56 91");
+    if (!tiposDocumentoOpcional.contiene(r.tipo))
         documentoIdentidad(resp, cols, kTipoDocumento, kNumeroDocumento, kProveedor, false);
     else if (!getData(cols, kTipoDocumento).trimmed().isEmpty() && !getData(cols, kNumeroDocumento).trimmed().isEmpty())
         checkTipoDocumento(resp, cols, kTipoDocumento, kNumeroDocumento);
@@ -690,27 +696,26 @@ void chequearProveedor(KovRespuesta *resp, QList<KovColumna> *cols, const Regist
 
 // Record checks of both variants, through the indicator counts that open their totals; returns whether the
 // first voucher check passed.
-bool revisa(KovRespuesta *resp, QList<KovColumna> *cols, ParametrosRegistro *parametros)
+bool revisa(KovRespuesta *resp, QList<KovColumna> *cols, const Montos &montos, ParametrosRegistro *parametros)
 {
-    static const QStringList tiposSegundoNumero =
-        listaCodigos("00 03 05 06 11 12 13 14 15 16 18 19 23 26 28 30 36 37 55 56");
+    static const ConjuntoCodigos tiposSegundoNumero("00 03 05 06 11 12 13 14 15 16 18 19 23 26 28 30 36 37 55 56");
     static const Indicador indicadores[] = {
         {kError1, "cnt_error1"}, {kError2, "cnt_error2"}, {kError3, "cnt_error3"}, {kCancelacion, "cnt_ind_cancel"},
     };
     static const ColumnasComprobante columnas = {kEstado, kTipo, kSerie, kSegundoNumero, "080300",
                                                  checkIndTipSerNumCompras};
 
-    const Registro r = leerRegistro(cols, parametros, kEstado, kTipo);
+    const Registro r(cols, parametros, kEstado, kTipo);
     chequearEstadoYFechas(resp, cols, r);
     const bool comprobante =
         checkIndTipSerNumCompras(resp, cols, kEstado, kTipo, kSerie, kNumero, QLatin1String(columnas.libro));
-    segundoNumero(resp, cols, columnas, inList(r.tipo, tiposSegundoNumero), comprobante);
+    segundoNumero(resp, cols, columnas, tiposSegundoNumero.contiene(r.tipo), comprobante);
     chequearProveedor(resp, cols, r);
 
-    chequearImpuestoSegunBase(resp, cols, kBaseGravada, kIgv);
+    chequearImpuestoSegunBase(resp, cols, montos, kBaseGravada, kIgv);
     if (!getData(cols, kTipoCambio).isEmpty())
         checkTipoCambio(resp, cols, kTipoCambio);
-    if (inList(r.tipo, kTiposNota))
+    if (kTiposNota.contiene(r.tipo))
         comprobanteReferido(resp, cols, kTipoReferencia, kSerieReferencia, kNumeroReferencia);
     if (!getData(cols, kEnCadena).isEmpty())
         checkPositivoEnCadena(resp, cols, kEnCadena);
@@ -726,9 +731,9 @@ const ReglaCasilla kCasillas[] = {
     {"107", kBaseGravada, EstadosCasilla::UnoYSeis, TiposCasilla::Locales, Ingreso::Cualquiera},
 };
 
-void casillas(KovRespuesta *resp, QList<KovColumna> *cols)
+void casillas(KovRespuesta *resp, QList<KovColumna> *cols, const Montos &montos)
 {
-    agregarCasillas(resp, cols, filas(kCasillas), kEstado, kTipo, kTipoReferencia);
+    agregarCasillas(resp, cols, montos, filas(kCasillas), kEstado, kTipo, kTipoReferencia);
 }
 
 const LayoutRegistro kLayout = {revisa, casillas, kTipo, kEstado, kTotal};

@@ -1,15 +1,18 @@
 #ifndef REGISTERHELPERS_H
 #define REGISTERHELPERS_H
 
+#include "conjuntocodigos.h"
 #include "kovtypes.h"
+#include "montos.h"
+#include "nombrefijo.h"
 
 #include <QList>
 #include <QString>
-#include <QStringList>
 #include <QVariant>
 
 #include <cstddef>
 #include <initializer_list>
+#include <vector>
 
 class KovColumna;
 
@@ -38,15 +41,17 @@ constexpr Filas<T> filas(const T (&tabla)[N])
 // ---- Record parameters and amounts ----
 
 // A record parameter looked up without inserting it; an absent key (or no map) reads as an empty value.
-QVariant parametro(const ParametrosRegistro *parametros, const char *clave);
+QVariant parametro(const ParametrosRegistro *parametros, const QString &clave);
 
 // The job's switches ("generateDetail", "generateQVR") are on only when their integer value is exactly 1.
-bool activado(const ParametrosRegistro *parametros, const char *clave);
+bool activado(const ParametrosRegistro *parametros, const QString &clave);
 
-// The amount of a column as every total, box and comparison of the registers reads it.
-double montoColumna(QList<KovColumna> *cols, int col);
+// Every total, box and comparison of the registers reads an amount through Montos (montos.h).
 
 // ---- Record checks both families make alike ----
+
+// What a date column holds when it has no date.
+QString fechaVacia();
 
 // An indicator holds "1" or nothing; any other text is error 5 at its column. True when it holds "1".
 bool indicador(KovRespuesta *resp, QList<KovColumna> *cols, int col);
@@ -55,7 +60,7 @@ bool indicador(KovRespuesta *resp, QList<KovColumna> *cols, int col);
 struct Indicador
 {
     int col;
-    const char *clave;
+    NombreFijo clave;
 };
 
 // Every key is declared before any record is counted, so the keys stand in the summary in table order.
@@ -69,7 +74,7 @@ void fechaContraPeriodos(KovRespuesta *resp, QList<KovColumna> *cols, int col, c
 
 // The voucher rule of a family: purchases or sales.
 typedef bool (*ReglaComprobante)(KovRespuesta *resp, QList<KovColumna> *cols, int colEstado, int colTipo,
-                                 int colSerie, int colNumero, QString libro);
+                                 int colSerie, int colNumero, const QString &libro);
 
 // Where a voucher's numbers stand in a register's record, its book code and its family's voucher rule.
 struct ColumnasComprobante
@@ -97,6 +102,30 @@ void documentoIdentidad(KovRespuesta *resp, QList<KovColumna> *cols, int colTipo
 // is there.
 void comprobanteReferido(KovRespuesta *resp, QList<KovColumna> *cols, int colTipo, int colSerie, int colNumero);
 
+// ---- Names ----
+
+// The suffixes of the names of detailed totals: "_e" and a state digit (the digit itself), "_to" over all states
+// and "_e16" over states "1" and "6".
+const int kSufijoTotal = 10;
+const int kSufijoE16 = 11;
+const int kSufijos = 12;
+
+// The suffix of a state of one digit; -1 for any other text, which no name has.
+int sufijoEstado(const QString &estado);
+
+// The names of one family of detailed totals, one per suffix, made once (NombreFijo).
+class NombresFamilia
+{
+public:
+    // Written as the tables write a family, so a table keeps its rows as they read.
+    NombresFamilia(const char *familia);
+
+    const QString &operator[](int sufijo) const { return nombres[sufijo].texto(); }
+
+private:
+    std::vector<NombreFijo> nombres;
+};
+
 // ---- Totals ----
 
 // The column of a general total that is not fed by an amount: declared with 0.0, or counted with 1.0.
@@ -107,20 +136,20 @@ const int kCuenta = -1;
 // the state a record must be in to feed it (nullptr: any state).
 struct TotalGeneral
 {
-    const char *nombre;
+    NombreFijo nombre;
     int col;
     const char *estado;
 };
 
-// A general variant's totals: its rows in order, then the states it counts, all declared before the record's
-// own is counted once ("cnt_reg_e" and the state).
+// A general variant's totals: its rows in order, then the states (digits) it counts, all declared before the
+// record's own is counted once ("cnt_reg_e" and the state).
 struct TotalesGenerales
 {
     Filas<TotalGeneral> filas;
-    Filas<const char *> estadosContados;
+    Filas<int> estadosContados;
 };
 
-void totalesGenerales(KovRespuesta *resp, QList<KovColumna> *cols, const QString &estado,
+void totalesGenerales(KovRespuesta *resp, const Montos &montos, const QString &estado,
                       const TotalesGenerales &totales);
 
 // Names of detailed totals: a family name and its suffixes, in order ("_e" and a state digit, "_e16", "_to").
@@ -130,35 +159,47 @@ struct FamiliaClaves
     const char *sufijos[6];
 };
 
+// A variant's declared names, in their order.
+typedef std::vector<NombreFijo> Claves;
+
 // Every name of the tables, family by family, in table order: a detailed variant's declared totals.
-QStringList clavesDeclaradas(std::initializer_list<Filas<FamiliaClaves>> tablas);
+Claves clavesDeclaradas(std::initializer_list<Filas<FamiliaClaves>> tablas);
 
 // Declaring every name with 0.0 on every record keeps the summary's names and their order fixed from the first
 // record on, whatever it holds.
-void declara(KovRespuesta *resp, const QStringList &claves);
+void declara(KovRespuesta *resp, const Claves &claves);
+
+// The record counts that every detailed variant keeps: all records, records of the book's own period and
+// records of an earlier period.
+const NombresFamilia &cuentaRegistros();
+const NombresFamilia &cuentaRegistrosPeriodo();
+const NombresFamilia &cuentaRegistrosAnteriores();
 
 // The voucher types of an invoice, a credit note and a debit note; any other type is of the class "otro".
 struct ClasesComprobante
 {
-    QStringList facturas;
-    QStringList notasCredito;
-    QStringList notasDebito;
+    ConjuntoCodigos facturas;
+    ConjuntoCodigos notasCredito;
+    ConjuntoCodigos notasDebito;
 };
 
-// How the detailed variants count a record: by currency ("mn" for "PEN", else "me"), by medium (a series of
-// digits only is a paper voucher, "fisi", any other "elec") and by voucher class.
+enum class Clase { Factura, NotaCredito, NotaDebito, Otro };
+
+// How the detailed variants count a record: by currency ("cnt_cdp_mn" for "PEN", else "cnt_cdp_me"), and by
+// voucher class and medium together ("cnt_fact_fisi" for an invoice whose series is digits only, a paper voucher;
+// "elec" for any other series).
 struct Clasificacion
 {
-    QString moneda;
-    QString medio;
-    QString clase;
+    Clase clase;
+    const NombresFamilia *moneda;
+    const NombresFamilia *claseMedio;
 };
 
 Clasificacion clasifica(QList<KovColumna> *cols, int colMoneda, int colSerie, int colTipo,
                         const ClasesComprobante &clases);
 
 // One currency count and one class count for the suffix.
-void conteosClase(KovRespuesta *resp, const Clasificacion &c, const QString &sufijo);
+void conteosClase(KovRespuesta *resp, const Clasificacion &c, int sufijo);
 
 // ---- Boxes ----
 
@@ -166,7 +207,7 @@ void conteosClase(KovRespuesta *resp, const Clasificacion &c, const QString &suf
 // any other zero does not).
 enum class Ingreso { Cualquiera, Probado };
 
-bool entraEnCasilla(Ingreso ingreso, const QString &texto);
+bool entraEnCasilla(Ingreso ingreso, QList<KovColumna> *cols, const Montos &montos, int col);
 
 // ---- The frame ----
 
@@ -175,8 +216,9 @@ bool entraEnCasilla(Ingreso ingreso, const QString &texto);
 // a layout without boxes); and the columns of the aggregates.
 struct LayoutRegistro
 {
-    bool (*revisa)(KovRespuesta *resp, QList<KovColumna> *cols, ParametrosRegistro *parametros);
-    void (*casillas)(KovRespuesta *resp, QList<KovColumna> *cols);
+    bool (*revisa)(KovRespuesta *resp, QList<KovColumna> *cols, const Montos &montos,
+                   ParametrosRegistro *parametros);
+    void (*casillas)(KovRespuesta *resp, QList<KovColumna> *cols, const Montos &montos);
     int colTipo;
     int colEstado;
     int colMonto;
@@ -188,8 +230,8 @@ struct VarianteRegistro
 {
     const LayoutRegistro &layout;
     const TotalesGenerales *generales;
-    QStringList declaradas;
-    void (*detallados)(KovRespuesta *resp, QList<KovColumna> *cols);
+    Claves declaradas;
+    void (*detallados)(KovRespuesta *resp, QList<KovColumna> *cols, const Montos &montos);
 };
 
 // Every register validator: the record checks, the variant's totals, the boxes and the aggregates, each on every

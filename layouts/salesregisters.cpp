@@ -8,8 +8,7 @@
 #include "registerhelpers.h"
 #include "rulehelpers.h"
 #include "salesvoucher.h"
-
-#include <QStringList>
+#include "textoparametro.h"
 
 #include <cmath>
 
@@ -32,12 +31,13 @@ const int kTipoDocumento = 10;
 const int kNumeroDocumento = 11;
 const int kCliente = 12;
 
-const char kFechaVacia[] = "01/01/0001";
 const char kEstadoAnulado[] = "2";
 const char kEstadoDeclarado[] = "1";
+// The declared state's digit, which names its totals.
+const int kDigitoDeclarado = 1;
 
 // The states that the general variants count.
-const char *const kEstadosContados[] = {"0", "1", "2", "8", "9"};
+const int kEstadosContados[] = {0, 1, 2, 8, 9};
 
 // A tax-form box fed by a state-1 record: its amount column, whether the amount must pass the entry test, and
 // which vouchers feed it. A credit note lowers every box fed by any voucher, and feeds those fed by credit
@@ -46,7 +46,7 @@ enum class FuenteCasilla { Comprobantes, NotasCredito };
 
 struct CasillaVenta
 {
-    const char *casilla;
+    NombreFijo casilla;
     int col;
     Ingreso ingreso;
     FuenteCasilla fuente;
@@ -75,32 +75,29 @@ struct LayoutVentas
     int colNumeroModificado;
     Modificado modificado;
     Indicador indicadores[2];
-    QStringList tiposSegundoNumero; // the types that may carry a second number
-    QStringList tiposSinDocumento;  // the types that owe no customer document
-    QStringList tiposModificado;    // the types that owe the modified voucher
+    ConjuntoCodigos tiposSegundoNumero; // the types that may carry a second number
+    ConjuntoCodigos tiposSinDocumento;  // the types that owe no customer document
+    ConjuntoCodigos tiposModificado;    // the types that owe the modified voucher
     Filas<CasillaVenta> casillas;
 };
 
 // What every phase of a record works from, read once when the record arrives.
 struct Registro
 {
+    Registro(QList<KovColumna> *cols, const ParametrosRegistro *parametros, const LayoutVentas &l)
+        : tipo(getData(cols, kTipo)), estado(getData(cols, l.colEstado)), periodo(getData(cols, kPeriodo)),
+          libro(parametros, QStringLiteral("periodo"))
+    {
+    }
+
+    bool vigente() const { return estado != QLatin1String(kEstadoAnulado); }
+    const QString &periodoLibro() const { return libro.texto(); }
+
     QString tipo;
     QString estado;
     QString periodo;
-    QString periodoLibro;
-
-    bool vigente() const { return estado != QLatin1String(kEstadoAnulado); }
+    TextoParametro libro;
 };
-
-Registro leerRegistro(QList<KovColumna> *cols, ParametrosRegistro *parametros, const LayoutVentas &l)
-{
-    Registro r;
-    r.tipo = getData(cols, kTipo);
-    r.estado = getData(cols, l.colEstado);
-    r.periodo = getData(cols, kPeriodo);
-    r.periodoLibro = parametro(parametros, "periodo").toString();
-    return r;
-}
 
 // The "RER" regime, the record's period and the dates of columns 4 and 5 and of the modified voucher. A refused
 // period leaves only the presence duties of the dates: a date cannot be judged against a period that is itself
@@ -108,15 +105,15 @@ Registro leerRegistro(QList<KovColumna> *cols, ParametrosRegistro *parametros, c
 void fechasVentas(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r, int colFechaModificado)
 {
     // Credit and debit notes name the voucher they modify, and its date.
-    static const QStringList tiposModificacion = listaCodigos("07 08 87 88");
+    static const ConjuntoCodigos tiposModificacion("07 08 87 88");
 
     if (getData(cols, kRegimen) == QLatin1String("RER")
         && getData(cols, kMarcaRegimen).left(1).toUpper() != QLatin1String("M"))
         resp->addError(29, kMarcaRegimen);
 
     const bool periodoValido =
-        checkPeriodoConLibro(resp, kPeriodo, r.estado.toInt(), r.periodo, r.periodoLibro, false, false);
-    const QString vacia = QLatin1String(kFechaVacia);
+        checkPeriodoConLibro(resp, kPeriodo, enteroTexto(r.estado), r.periodo, r.periodoLibro(), false, false);
+    const QString vacia = fechaVacia();
 
     if (r.vigente() && checkObligatorio(resp, cols, kEmision, vacia) && periodoValido)
         checkFechaConPeriodo(resp, cols, kEmision, r.periodo, false, true);
@@ -127,26 +124,26 @@ void fechasVentas(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r
     else
         comparar5 = !getData(cols, kFechaMesSiguiente).trimmed().isEmpty();
     if (periodoValido && comparar5)
-        fechaContraPeriodos(resp, cols, kFechaMesSiguiente, r.periodoLibro, r.periodo, true, true);
+        fechaContraPeriodos(resp, cols, kFechaMesSiguiente, r.periodoLibro(), r.periodo, true, true);
 
-    if (inList(r.tipo, tiposModificacion) && r.vigente() && checkObligatorio(resp, cols, colFechaModificado, vacia)
+    if (tiposModificacion.contiene(r.tipo) && r.vigente() && checkObligatorio(resp, cols, colFechaModificado, vacia)
         && periodoValido)
-        fechaContraPeriodos(resp, cols, colFechaModificado, r.periodoLibro, r.periodo, false, false);
+        fechaContraPeriodos(resp, cols, colFechaModificado, r.periodoLibro(), r.periodo, false, false);
 }
 
 // The second voucher number and the customer's identity document, optional for some types, for a voided
 // record, an export, a small sale and a voucher with a second number.
-void documentoCliente(KovRespuesta *resp, QList<KovColumna> *cols, const Registro &r, bool comprobante,
-                      const LayoutVentas &l)
+void documentoCliente(KovRespuesta *resp, QList<KovColumna> *cols, const Montos &montos, const Registro &r,
+                      bool comprobante, const LayoutVentas &l)
 {
-    static const QStringList tiposVentaMenor = listaCodigos("03 12");
+    static const ConjuntoCodigos tiposVentaMenor("03 12");
     const ColumnasComprobante columnas = {l.colEstado, kTipo, kSerie, kSegundoNumero, l.libro,
                                           checkIndTipSerNumVentas};
     const bool haySegundoNumero =
-        segundoNumero(resp, cols, columnas, inList(r.tipo, l.tiposSegundoNumero), comprobante);
-    const bool opcional = inList(r.tipo, l.tiposSinDocumento) || !r.vigente()
-        || (l.colExportacion != kSinColumna && montoColumna(cols, l.colExportacion) > 0.0)
-        || (montoColumna(cols, l.colTotal) < 700.0 && inList(r.tipo, tiposVentaMenor)) || haySegundoNumero;
+        segundoNumero(resp, cols, columnas, l.tiposSegundoNumero.contiene(r.tipo), comprobante);
+    const bool opcional = l.tiposSinDocumento.contiene(r.tipo) || !r.vigente()
+        || (l.colExportacion != kSinColumna && montos[l.colExportacion] > 0.0)
+        || (montos[l.colTotal] < 700.0 && tiposVentaMenor.contiene(r.tipo)) || haySegundoNumero;
     documentoIdentidad(resp, cols, kTipoDocumento, kNumeroDocumento, kCliente, opcional);
 }
 
@@ -172,7 +169,7 @@ void montosYModificado(KovRespuesta *resp, QList<KovColumna> *cols, const Regist
 
     monedaTipoCambio(resp, cols, l.colMoneda, l.colTipoCambio);
 
-    if (inList(r.tipo, l.tiposModificado) && r.vigente())
+    if (l.tiposModificado.contiene(r.tipo) && r.vigente())
         comprobanteReferido(resp, cols, l.colTipoModificado, l.colSerieModificado, l.colNumeroModificado);
     else if (l.modificado == Modificado::TambienLleno && !getData(cols, l.colTipoModificado).isEmpty())
         checkCdpTipSerNumOtros(resp, cols, l.colTipoModificado, l.colSerieModificado, l.colNumeroModificado);
@@ -180,50 +177,50 @@ void montosYModificado(KovRespuesta *resp, QList<KovColumna> *cols, const Regist
 
 // The record checks of every sales layout, through the indicator counts that open the layout's totals; returns
 // whether the first voucher check passed.
-bool revisaLayout(KovRespuesta *resp, QList<KovColumna> *cols, ParametrosRegistro *parametros, const LayoutVentas &l)
+bool revisaLayout(KovRespuesta *resp, QList<KovColumna> *cols, const Montos &montos, ParametrosRegistro *parametros,
+                  const LayoutVentas &l)
 {
-    const Registro r = leerRegistro(cols, parametros, l);
+    const Registro r(cols, parametros, l);
     fechasVentas(resp, cols, r, l.colFechaModificado);
     const bool comprobante =
         checkIndTipSerNumVentas(resp, cols, l.colEstado, kTipo, kSerie, kNumero, QLatin1String(l.libro));
-    documentoCliente(resp, cols, r, comprobante, l);
+    documentoCliente(resp, cols, montos, r, comprobante, l);
     montosYModificado(resp, cols, r, l);
     contarIndicadores(resp, cols, filas(l.indicadores));
     return comprobante;
 }
 
 // The boxes of a state-1 record, in table order.
-void casillasLayout(KovRespuesta *resp, QList<KovColumna> *cols, const LayoutVentas &l)
+void casillasLayout(KovRespuesta *resp, QList<KovColumna> *cols, const Montos &montos, const LayoutVentas &l)
 {
-    static const QStringList tiposNotaCredito = listaCodigos("07 87");
+    static const ConjuntoCodigos tiposNotaCredito("07 87");
     if (getData(cols, l.colEstado) != QLatin1String(kEstadoDeclarado))
         return;
-    const bool notaCredito = inList(getData(cols, kTipo), tiposNotaCredito);
+    const bool notaCredito = tiposNotaCredito.contiene(getData(cols, kTipo));
     for (const CasillaVenta &c : l.casillas) {
         const bool soloNotas = c.fuente == FuenteCasilla::NotasCredito;
         if (soloNotas && !notaCredito)
             continue;
-        const QString texto = getData(cols, c.col);
-        if (!entraEnCasilla(c.ingreso, texto))
+        if (!entraEnCasilla(c.ingreso, cols, montos, c.col))
             continue;
-        double valor = montoColumna(cols, c.col);
+        double valor = montos[c.col];
         if (notaCredito)
             valor = std::copysign(valor, soloNotas ? 1.0 : -1.0);
-        resp->addCasillas(QLatin1String(c.casilla), valor);
+        resp->addCasillas(c.casilla.texto(), valor);
     }
 }
 
 // The record checks and the boxes of a sales layout, as the frame calls them.
 template <const LayoutVentas &layout>
-bool revisaVentas(KovRespuesta *resp, QList<KovColumna> *cols, ParametrosRegistro *parametros)
+bool revisaVentas(KovRespuesta *resp, QList<KovColumna> *cols, const Montos &montos, ParametrosRegistro *parametros)
 {
-    return revisaLayout(resp, cols, parametros, layout);
+    return revisaLayout(resp, cols, montos, parametros, layout);
 }
 
 template <const LayoutVentas &layout>
-void casillasVentas(KovRespuesta *resp, QList<KovColumna> *cols)
+void casillasVentas(KovRespuesta *resp, QList<KovColumna> *cols, const Montos &montos)
 {
-    casillasLayout(resp, cols, layout);
+    casillasLayout(resp, cols, montos, layout);
 }
 
 // Detailed totals.
@@ -253,7 +250,7 @@ const FamiliaClaves kClavesComunes[] = {
 // An amount family that a record of the book's own period feeds under its state and over all states.
 struct MontoVenta
 {
-    const char *familia;
+    NombresFamilia familia;
     int col;
 };
 
@@ -266,63 +263,69 @@ struct DetalleVentas
     int colMoneda;
 };
 
-// A record of the book's own period (state "0", "1" or "2"): its state's block, then the first half of the
-// all-state block.
-void ventasDelPeriodo(KovRespuesta *resp, QList<KovColumna> *cols, const DetalleVentas &d, const QString &estado,
+// The book total over every state, and the earlier periods' totals kept apart under their own period.
+const NombresFamilia kVentaLibro("mto_vta_lib");
+const NombresFamilia kVentaAnterior("mto_vta_per_ant");
+
+// A record of the book's own period (state "0", "1" or "2", given as its suffix): its state's block, then the
+// first half of the all-state block.
+void ventasDelPeriodo(KovRespuesta *resp, const Montos &montos, const DetalleVentas &d, int estado,
                       const Clasificacion &c)
 {
-    const QString e = QStringLiteral("_e") + estado;
+    static const NombreFijo notasCreditoDeclaradas("cnt_nc_e1");
     for (const MontoVenta &m : d.montos)
-        resp->addAcumulador(QLatin1String(m.familia) + e, montoColumna(cols, m.col));
-    resp->addAcumulador(QStringLiteral("mto_vta_lib") + e, montoColumna(cols, d.colTotal));
-    resp->addAcumulador(QStringLiteral("cnt_reg_per") + e, 1.0);
-    resp->addAcumulador(QStringLiteral("cnt_reg") + e, 1.0);
-    conteosClase(resp, c, e);
-    if (estado == QLatin1String(kEstadoDeclarado) && c.clase == QLatin1String("nc"))
-        resp->addAcumulador(QStringLiteral("cnt_nc_e1"), 1.0);
+        resp->addAcumulador(m.familia[estado], montos[m.col]);
+    resp->addAcumulador(kVentaLibro[estado], montos[d.colTotal]);
+    resp->addAcumulador(cuentaRegistrosPeriodo()[estado], 1.0);
+    resp->addAcumulador(cuentaRegistros()[estado], 1.0);
+    conteosClase(resp, c, estado);
+    if (estado == kDigitoDeclarado && c.clase == Clase::NotaCredito)
+        resp->addAcumulador(notasCreditoDeclaradas.texto(), 1.0);
     for (const MontoVenta &m : d.montos)
-        resp->addAcumulador(QLatin1String(m.familia) + QLatin1String("_to"), montoColumna(cols, m.col));
-    resp->addAcumulador(QStringLiteral("cnt_reg_per_to"), 1.0);
+        resp->addAcumulador(m.familia[kSufijoTotal], montos[m.col]);
+    resp->addAcumulador(cuentaRegistrosPeriodo()[kSufijoTotal], 1.0);
 }
 
-// A record of an earlier period (state "8" or "9") keeps its total apart under its own period too.
-void ventasAnteriores(KovRespuesta *resp, QList<KovColumna> *cols, const DetalleVentas &d, const QString &estado,
-                      const Clasificacion &c)
+// A record of an earlier period (state "8" or "9", given as its suffix) keeps its total apart under its own
+// period too.
+void ventasAnteriores(KovRespuesta *resp, QList<KovColumna> *cols, const Montos &montos, const DetalleVentas &d,
+                      int estado, const Clasificacion &c)
 {
-    const QString e = QStringLiteral("_e") + estado;
     const QString periodo = getData(cols, kPeriodo);
-    const double total = montoColumna(cols, d.colTotal);
-    resp->addPerAcumulador(QStringLiteral("mto_vta_per_ant") + e, periodo, total);
-    resp->addAcumulador(QStringLiteral("mto_vta_lib") + e, total);
-    resp->addAcumulador(QStringLiteral("cnt_reg_per_ant") + e, 1.0);
-    resp->addAcumulador(QStringLiteral("cnt_reg") + e, 1.0);
-    conteosClase(resp, c, e);
-    resp->addPerAcumulador(QStringLiteral("mto_vta_per_ant_to"), periodo, total);
-    resp->addAcumulador(QStringLiteral("cnt_reg_per_ant_to"), 1.0);
+    const double total = montos[d.colTotal];
+    resp->addPerAcumulador(kVentaAnterior[estado], periodo, total);
+    resp->addAcumulador(kVentaLibro[estado], total);
+    resp->addAcumulador(cuentaRegistrosAnteriores()[estado], 1.0);
+    resp->addAcumulador(cuentaRegistros()[estado], 1.0);
+    conteosClase(resp, c, estado);
+    resp->addPerAcumulador(kVentaAnterior[kSufijoTotal], periodo, total);
+    resp->addAcumulador(cuentaRegistrosAnteriores()[kSufijoTotal], 1.0);
 }
 
 // Totals by state, voucher class, medium and currency of a record past the voucher gate: the class and medium
 // of a refused voucher mean nothing.
-void totalesDetalladosVentas(KovRespuesta *resp, QList<KovColumna> *cols, const DetalleVentas &d)
+void totalesDetalladosVentas(KovRespuesta *resp, QList<KovColumna> *cols, const Montos &montos,
+                             const DetalleVentas &d)
 {
-    static const QStringList estadosPeriodo = listaCodigos("0 1 2");
-    static const QStringList estadosAnteriores = listaCodigos("8 9");
-    static const ClasesComprobante clases = {listaCodigos("01"), listaCodigos("07 87"), listaCodigos("08 88")};
+    static const ConjuntoCodigos estadosPeriodo("0 1 2");
+    static const ConjuntoCodigos estadosAnteriores("8 9");
+    static const ClasesComprobante clases = {ConjuntoCodigos("01"), ConjuntoCodigos("07 87"),
+                                              ConjuntoCodigos("08 88")};
 
     const QString estado = getData(cols, d.colEstado);
     const Clasificacion c = clasifica(cols, d.colMoneda, kSerie, kTipo, clases);
-    if (inList(estado, estadosPeriodo))
-        ventasDelPeriodo(resp, cols, d, estado, c);
-    else if (inList(estado, estadosAnteriores))
-        ventasAnteriores(resp, cols, d, estado, c);
-    resp->addAcumulador(QStringLiteral("mto_vta_lib_to"), montoColumna(cols, d.colTotal));
-    conteosClase(resp, c, QStringLiteral("_to"));
+    if (estadosPeriodo.contiene(estado))
+        ventasDelPeriodo(resp, montos, d, sufijoEstado(estado), c);
+    else if (estadosAnteriores.contiene(estado))
+        ventasAnteriores(resp, cols, montos, d, sufijoEstado(estado), c);
+    resp->addAcumulador(kVentaLibro[kSufijoTotal], montos[d.colTotal]);
+    conteosClase(resp, c, kSufijoTotal);
 }
 
 template <const DetalleVentas &detalle>
-void totalesDetalladosVentas(KovRespuesta *resp, QList<KovColumna> *cols)
+void totalesDetalladosVentas(KovRespuesta *resp, QList<KovColumna> *cols, const Montos &montos)
 {
-    totalesDetalladosVentas(resp, cols, detalle);
+    totalesDetalladosVentas(resp, cols, montos, detalle);
 }
 
 } // namespace
@@ -372,9 +375,9 @@ const LayoutVentas kVentas = {
     kMoneda, kTipoCambio,
     kFechaModificado, kTipoModificado, kSerieModificado, kNumeroModificado, Modificado::TambienLleno,
     {{kError1, "cnt_error1"}, {kCancelacion, "cnt_ind_cancel"}},
-    listaCodigos("00 03 12 13 87"),
-    listaCodigos("00 05 06 07 08 11 12 13 14 15 16 18 19 23 26 28 30 34 35 36 37 55 56 87 88"),
-    listaCodigos("07 08 87 88"),
+    ConjuntoCodigos("00 03 12 13 87"),
+    ConjuntoCodigos("00 05 06 07 08 11 12 13 14 15 16 18 19 23 26 28 30 34 35 36 37 55 56 87 88"),
+    ConjuntoCodigos("07 08 87 88"),
     filas(kCasillas),
 };
 
@@ -478,9 +481,9 @@ const LayoutVentas kVentas = {
     kMoneda, kTipoCambio,
     kFechaModificado, kTipoModificado, kSerieModificado, kNumeroModificado, Modificado::SoloExigido,
     {{kError1, "cnt_error1"}, {kCancelacion, "cnt_ind_cancel"}},
-    listaCodigos("00 03 12"),
-    listaCodigos("00"),
-    listaCodigos("07 08"),
+    ConjuntoCodigos("00 03 12"),
+    ConjuntoCodigos("00"),
+    ConjuntoCodigos("07 08"),
     filas(kCasillas),
 };
 

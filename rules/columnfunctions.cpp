@@ -1,8 +1,8 @@
 #include "columnfunctions.h"
 
+#include "conjuntocodigos.h"
 #include "rulehelpers.h"
 
-#include <QStringList>
 
 namespace {
 
@@ -19,18 +19,18 @@ KovRespuesta resultado(bool falla, int cod)
     return resp;
 }
 
-KovRespuesta indicador(ParametrosColumna *params, const QStringList &valores)
+KovRespuesta indicador(ParametrosColumna *params, const ConjuntoCodigos &valores)
 {
-    return resultado(!inList(dato(params), valores), 14);
+    return resultado(!valores.contiene(dato(params)), 14);
 }
 
 } // namespace
 
 KovRespuesta fcIniciaAMC(ParametrosColumna *params)
 {
-    static const QStringList iniciales = {QStringLiteral("A"), QStringLiteral("M"), QStringLiteral("C")};
+    static const ConjuntoCodigos iniciales("A M C");
     // left(1) of an empty text is empty, which no initial equals.
-    return resultado(!inList(dato(params).left(1), iniciales), 5);
+    return resultado(!iniciales.contiene(dato(params).left(1)), 5);
 }
 
 KovRespuesta fcFecha(ParametrosColumna *params)
@@ -62,20 +62,18 @@ KovRespuesta fcSoloPositivo(ParametrosColumna *params)
 
 KovRespuesta fcIndicador(ParametrosColumna *params)
 {
-    static const QStringList valores = {QStringLiteral("1"), QStringLiteral("8"), QStringLiteral("9")};
+    static const ConjuntoCodigos valores("1 8 9");
     return indicador(params, valores);
 }
 
 KovRespuesta fcIndicadorVenta(ParametrosColumna *params)
 {
-    static const QStringList valores = {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2"),
-                                        QStringLiteral("8"), QStringLiteral("9")};
+    static const ConjuntoCodigos valores("0 1 2 8 9");
     return indicador(params, valores);
 }
 
 KovRespuesta fcIndicadorCompra(ParametrosColumna *params)
 {
-    static const QStringList valores = {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("6"),
-                                        QStringLiteral("7"), QStringLiteral("8"), QStringLiteral("9")};
+    static const ConjuntoCodigos valores("0 1 6 7 8 9");
     return indicador(params, valores);
 }

@@ -22,25 +22,40 @@ int campo(const QString &texto, int desde, int ancho)
 }
 
 // QDate itself refuses year 0, month 0 or 13 and a day past the month's end.
-QDate deCampos(int anio, int mes, int dia)
+PartesFecha partesDeCampos(int anio, int mes, int dia)
 {
+    PartesFecha partes;
     if (anio < 0 || mes < 0 || dia < 0)
-        return QDate();
-    return QDate(anio, mes, dia);
+        return partes;
+    partes.anio = anio;
+    partes.mes = mes;
+    partes.dia = dia;
+    partes.valida = QDate::isValid(anio, mes, dia);
+    return partes;
+}
+
+QDate aFecha(const PartesFecha &partes)
+{
+    return partes.valida ? QDate(partes.anio, partes.mes, partes.dia) : QDate();
 }
 
 } // namespace
 
-QDate leeFechaDiaMesAnio(const QString &texto)
+PartesFecha lePartesDiaMesAnio(const QString &texto)
 {
     if (texto.size() != 10 || texto.at(2) != QLatin1Char('/') || texto.at(5) != QLatin1Char('/'))
-        return QDate();
-    return deCampos(campo(texto, 6, 4), campo(texto, 3, 2), campo(texto, 0, 2));
+        return PartesFecha();
+    return partesDeCampos(campo(texto, 6, 4), campo(texto, 3, 2), campo(texto, 0, 2));
+}
+
+QDate leeFechaDiaMesAnio(const QString &texto)
+{
+    return aFecha(lePartesDiaMesAnio(texto));
 }
 
 QDate leeFechaAnioMesDia(const QString &texto)
 {
     if (texto.size() != 8)
         return QDate();
-    return deCampos(campo(texto, 0, 4), campo(texto, 4, 2), campo(texto, 6, 2));
+    return aFecha(partesDeCampos(campo(texto, 0, 4), campo(texto, 4, 2), campo(texto, 6, 2)));
 }

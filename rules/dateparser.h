@@ -17,6 +17,18 @@
 // "dd/MM/yyyy": exactly ten characters, "/" at the third and the sixth.
 QDate leeFechaDiaMesAnio(const QString &texto);
 
+// The same reading as numbers, from which leeFechaDiaMesAnio builds its QDate: rules that compare a date as the
+// number yyyyMMdd take it from here, without turning the QDate's day count back into a year, month and day.
+struct PartesFecha
+{
+    int anio = 0;
+    int mes = 0;
+    int dia = 0;
+    bool valida = false;
+};
+
+PartesFecha lePartesDiaMesAnio(const QString &texto);
+
 // "yyyyMMdd": exactly eight characters.
 QDate leeFechaAnioMesDia(const QString &texto);
 

@@ -28,7 +28,7 @@ enum class Largo { Exacto, Maximo, Ruc };
 // What each identity-document type asks of its number: the form first, then the length or check digit.
 struct ReglaDocumento {
     const char *tipo;
-    const char *patron;
+    bool (*forma)(const QString &);
     int errorPatron;
     Largo largo;
     int caracteres;
@@ -36,12 +36,12 @@ struct ReglaDocumento {
 };
 
 const ReglaDocumento reglasDocumento[] = {
-    {"1", "[0-9]+", 34, Largo::Exacto, 8, 53},
-    {"6", "[0-9]+", 34, Largo::Ruc, 11, 34},
-    {"A", "[0-9]+", 34, Largo::Exacto, 15, 53},
-    {"4", "[A-Za-z0-9]+", 54, Largo::Maximo, 12, 53},
-    {"7", "[A-Za-z0-9]+", 54, Largo::Maximo, 12, 53},
-    {"0", "[A-Za-z0-9]+", 54, Largo::Maximo, 15, 53},
+    {"1", esSoloDigitos, 34, Largo::Exacto, 8, 53},
+    {"6", esSoloDigitos, 34, Largo::Ruc, 11, 34},
+    {"A", esSoloDigitos, 34, Largo::Exacto, 15, 53},
+    {"4", esAlfanumerico, 54, Largo::Maximo, 12, 53},
+    {"7", esAlfanumerico, 54, Largo::Maximo, 12, 53},
+    {"0", esAlfanumerico, 54, Largo::Maximo, 15, 53},
 };
 
 bool largoCumple(const ReglaDocumento &regla, const QString &numero)
@@ -59,23 +59,23 @@ bool largoCumple(const ReglaDocumento &regla, const QString &numero)
 
 } // namespace
 
-bool checkIndicador(KovRespuesta *resp, QList<KovColumna> *cols, int col, QStringList valores)
+bool checkIndicador(KovRespuesta *resp, QList<KovColumna> *cols, int col, const QStringList &valores)
 {
     return reportar(resp, !inList(getData(cols, col), valores), 14, col);
 }
 
-bool checkEnLista(KovRespuesta *resp, QList<KovColumna> *cols, int col, QStringList valores)
+bool checkEnLista(KovRespuesta *resp, QList<KovColumna> *cols, int col, const QStringList &valores)
 {
     return reportar(resp, !inList(getData(cols, col), valores), 29, col);
 }
 
-bool checkObligatorio(KovRespuesta *resp, QList<KovColumna> *cols, int col, QString vacio)
+bool checkObligatorio(KovRespuesta *resp, QList<KovColumna> *cols, int col, const QString &vacio)
 {
     const QString texto = getData(cols, col);
     return reportar(resp, texto.isEmpty() || texto == vacio, 25, col);
 }
 
-bool checkDebeSerEsteValor(KovRespuesta *resp, QList<KovColumna> *cols, int col, QString valorEsperado)
+bool checkDebeSerEsteValor(KovRespuesta *resp, QList<KovColumna> *cols, int col, const QString &valorEsperado)
 {
     return reportar(resp, getData(cols, col) != valorEsperado, 29, col);
 }
@@ -108,7 +108,7 @@ bool checkPorcentaje(KovRespuesta *resp, QList<KovColumna> *cols, int col)
 
 bool checkPositivoEnCadena(KovRespuesta *resp, QList<KovColumna> *cols, int col)
 {
-    return reportar(resp, coincide(getData(cols, col), QStringLiteral("-[0-9]+")), 36, col);
+    return reportar(resp, esCifrasNegativas(getData(cols, col)), 36, col);
 }
 
 bool checkCeroDecimal(KovRespuesta *resp, QList<KovColumna> *cols, int col)
@@ -192,7 +192,7 @@ bool checkTipoDocumento(KovRespuesta *resp, QList<KovColumna> *cols, int colTipo
     for (const ReglaDocumento &regla : reglasDocumento) {
         if (tipo != QLatin1String(regla.tipo))
             continue;
-        if (!coincide(numero, QLatin1String(regla.patron)))
+        if (!regla.forma(numero))
             return reportar(resp, true, regla.errorPatron, colNumero);
         return reportar(resp, !largoCumple(regla, numero), regla.errorLargo, colNumero);
     }

@@ -12,10 +12,10 @@ class KovColumna;
 // Checks of one, two or three fields of a record. Each reads its columns by 1-based number, reports at the
 // column it names and returns true when the record satisfies it.
 
-bool checkIndicador(KovRespuesta *resp, QList<KovColumna> *cols, int col, QStringList valores);
-bool checkEnLista(KovRespuesta *resp, QList<KovColumna> *cols, int col, QStringList valores);
-bool checkObligatorio(KovRespuesta *resp, QList<KovColumna> *cols, int col, QString vacio);
-bool checkDebeSerEsteValor(KovRespuesta *resp, QList<KovColumna> *cols, int col, QString valorEsperado);
+bool checkIndicador(KovRespuesta *resp, QList<KovColumna> *cols, int col, const QStringList &valores);
+bool checkEnLista(KovRespuesta *resp, QList<KovColumna> *cols, int col, const QStringList &valores);
+bool checkObligatorio(KovRespuesta *resp, QList<KovColumna> *cols, int col, const QString &vacio);
+bool checkDebeSerEsteValor(KovRespuesta *resp, QList<KovColumna> *cols, int col, const QString &valorEsperado);
 bool checkPositivo(KovRespuesta *resp, QList<KovColumna> *cols, int col);
 bool checkNegativo(KovRespuesta *resp, QList<KovColumna> *cols, int col);
 bool checkSoloPositivo(KovRespuesta *resp, QList<KovColumna> *cols, int col);

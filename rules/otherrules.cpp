@@ -1,23 +1,25 @@
 #include "otherrules.h"
 
+#include "conjuntocodigos.h"
 #include "kovcolumna.h"
 #include "kovrespuesta.h"
 #include "rulehelpers.h"
 
-#include <QStringList>
 
 bool checkDatoEstructurado(KovRespuesta *resp, QList<KovColumna> *cols, int col)
 {
-    static const QStringList libros = {QStringLiteral("080100"), QStringLiteral("080200"), QStringLiteral("080300"),
-                                       QStringLiteral("140100"), QStringLiteral("140200")};
-    const QStringList partes = getData(cols, col).split(QLatin1Char('&'));
-    if (partes.size() == 4 && inList(partes.at(0), libros))
+    static const ConjuntoCodigos libros("080100 080200 080300 140100 140200");
+    // Four parts joined by "&", the first a register's book code: counted and cut without splitting the text.
+    const QLatin1Char separador('&');
+    const QString dato = getData(cols, col);
+    if (dato.count(separador) == 3 && libros.contiene(dato.left(dato.indexOf(separador))))
         return true;
     resp->addError(9, col);
     return false;
 }
 
-bool checkObligaDesde(KovRespuesta *resp, QList<KovColumna> *cols, int col, QString periodo, int anio, QString vacio)
+bool checkObligaDesde(KovRespuesta *resp, QList<KovColumna> *cols, int col, const QString &periodo, int anio,
+                      const QString &vacio)
 {
     if (anioPeriodo(periodo) < anio)
         return true;

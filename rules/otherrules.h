@@ -11,7 +11,8 @@ class KovRespuesta;
 bool checkDatoEstructurado(KovRespuesta *resp, QList<KovColumna> *cols, int col);
 
 // From the year anio of periodo ("yyyyMMdd") on, column col may be neither empty nor vacio; else error 25.
-bool checkObligaDesde(KovRespuesta *resp, QList<KovColumna> *cols, int col, QString periodo, int anio, QString vacio);
+bool checkObligaDesde(KovRespuesta *resp, QList<KovColumna> *cols, int col, const QString &periodo, int anio,
+                      const QString &vacio);
 
 // Rules kept for layouts that name them; each holds for any record.
 bool checkTipoCambioFecha(KovRespuesta *resp, QList<KovColumna> *cols, int, int, int);

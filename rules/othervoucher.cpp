@@ -1,12 +1,12 @@
 #include "othervoucher.h"
 
 #include "codetables.h"
+#include "conjuntocodigos.h"
 #include "kovcolumna.h"
 #include "kovrespuesta.h"
 #include "rulehelpers.h"
 #include "vouchernumber.h"
 
-#include <QStringList>
 
 namespace {
 
@@ -53,15 +53,15 @@ QString primeraLetra(const QString &serie)
 
 bool empiezaConLetra(const QString &serie)
 {
-    static const QStringList letras = listaCodigos("E F B");
-    return inList(primeraLetra(serie), letras);
+    static const ConjuntoCodigos letras("E F B");
+    return letras.contiene(primeraLetra(serie));
 }
 
 typedef void (*ReglasGrupo)(Comprobante &);
 
 struct Grupo
 {
-    QStringList tipos;
+    ConjuntoCodigos tipos;
     ReglasGrupo reglas;
 };
 
@@ -70,7 +70,7 @@ template <size_t N>
 bool aplicaGrupo(Comprobante &c, const Grupo (&grupos)[N])
 {
     for (const Grupo &grupo : grupos) {
-        if (inList(c.tipo, grupo.tipos)) {
+        if (grupo.tipos.contiene(c.tipo)) {
             grupo.reglas(c);
             return true;
         }
@@ -105,9 +105,9 @@ void serieUnCaracter(Comprobante &c)
     if (c.serie.size() != 1) {
         c.errorSerie(4);
     } else {
-        static const QStringList series05 = listaCodigos("1 2 3 4");
-        static const QStringList series55 = listaCodigos("1 2");
-        if (!inList(c.serie, c.tipo == QLatin1String("05") ? series05 : series55))
+        static const ConjuntoCodigos series05("1 2 3 4");
+        static const ConjuntoCodigos series55("1 2");
+        if (!(c.tipo == QLatin1String("05") ? series05 : series55).contiene(c.serie))
             c.errorSerie(5);
     }
     if (c.numero.size() > 11)
@@ -129,19 +129,19 @@ void serieFija(Comprobante &c)
 }
 
 // Four digits; the types of conValor may not use the series of four zeros.
-void serieCuatroDigitos(Comprobante &c, const QStringList &conValor)
+void serieCuatroDigitos(Comprobante &c, const ConjuntoCodigos &conValor)
 {
     if (c.serie.size() != 4)
         c.errorSerie(4);
     else if (!esSoloDigitos(c.serie))
         c.errorSerie(5);
-    else if (inList(c.tipo, conValor) && numeroTexto(c.serie) < 1)
+    else if (conValor.contiene(c.tipo) && numeroTexto(c.serie) < 1)
         c.errorSerie(5);
-    static const QStringList limiteOcho = listaCodigos("06 36");
+    static const ConjuntoCodigos limiteOcho("06 36");
     int limite = 7;
     if (c.tipo == QLatin1String("56"))
         limite = 11;
-    else if (inList(c.tipo, limiteOcho))
+    else if (limiteOcho.contiene(c.tipo))
         limite = 8;
     if (c.numero.size() > limite)
         c.errorNumero(4);
@@ -169,18 +169,18 @@ void serieElectronicaOtros(Comprobante &c)
         c.errorSerie(4);
         return;
     }
-    static const QStringList soloE001 = listaCodigos("02 04");
-    static const QStringList seriesE = listaCodigos("E001 EB01");
+    static const ConjuntoCodigos soloE001("02 04");
+    static const ConjuntoCodigos seriesE("E001 EB01");
     const QString letra = primeraLetra(c.serie);
     if (empiezaConLetra(c.serie)) {
         // Between them these rules report one error at most.
-        if (inList(c.tipo, soloE001) && c.serie != QLatin1String("E001"))
+        if (soloE001.contiene(c.tipo) && c.serie != QLatin1String("E001"))
             c.errorSerie(5);
         if (c.ok && c.tipo == QLatin1String("03") && letra != QLatin1String("B") && c.serie != QLatin1String("EB01"))
             c.errorSerie(5);
         if (c.ok && c.tipo == QLatin1String("01") && letra != QLatin1String("F") && c.serie != QLatin1String("E001"))
             c.errorSerie(5);
-        if (c.ok && letra == QLatin1String("E") && !inList(c.serie, seriesE))
+        if (c.ok && letra == QLatin1String("E") && !seriesE.contiene(c.serie))
             c.errorSerie(5);
     } else if (!esSoloDigitos(c.serie)) {
         c.errorSerie(5);
@@ -191,7 +191,7 @@ void serieElectronicaOtros(Comprobante &c)
 
 void serieCuatroDigitosOtros(Comprobante &c)
 {
-    static const QStringList conValor = listaCodigos("06 48 56 89");
+    static const ConjuntoCodigos conValor("06 48 56 89");
     serieCuatroDigitos(c, conValor);
 }
 
@@ -225,14 +225,14 @@ void serieElectronicaVariante(Comprobante &c)
     static const struct
     {
         QString tipo;
-        QStringList rechazadas;
+        ConjuntoCodigos rechazadas;
     } letrasRechazadas[] = {
-        {QStringLiteral("01"), listaCodigos("B")},
-        {QStringLiteral("02"), listaCodigos("B F")},
-        {QStringLiteral("03"), listaCodigos("E F")},
-        {QStringLiteral("04"), listaCodigos("B F")},
+        {QStringLiteral("01"), ConjuntoCodigos("B")},
+        {QStringLiteral("02"), ConjuntoCodigos("B F")},
+        {QStringLiteral("03"), ConjuntoCodigos("E F")},
+        {QStringLiteral("04"), ConjuntoCodigos("B F")},
     };
-    static const QStringList limiteOcho = listaCodigos("01 03 04 07 08");
+    static const ConjuntoCodigos limiteOcho("01 03 04 07 08");
 
     if (c.serie.size() != 4) {
         c.errorSerie(4);
@@ -244,7 +244,7 @@ void serieElectronicaVariante(Comprobante &c)
     } else {
         const QString letra = primeraLetra(c.serie);
         for (const auto &regla : letrasRechazadas) {
-            if (c.tipo == regla.tipo && inList(letra, regla.rechazadas))
+            if (c.tipo == regla.tipo && regla.rechazadas.contiene(letra))
                 c.errorSerie(5);
         }
         if (c.ok && letra == QLatin1String("E") && c.serie != QLatin1String("E001"))
@@ -252,7 +252,7 @@ void serieElectronicaVariante(Comprobante &c)
     }
 
     int limite = 7;
-    if (c.tipo == QLatin1String("06") || (empiezaConLetra(c.serie) && inList(c.tipo, limiteOcho)))
+    if (c.tipo == QLatin1String("06") || (empiezaConLetra(c.serie) && limiteOcho.contiene(c.tipo)))
         limite = 8;
     if (c.numero.size() > limite)
         c.errorNumero(4);
@@ -260,7 +260,7 @@ void serieElectronicaVariante(Comprobante &c)
 
 void serieCuatroDigitosVariante(Comprobante &c)
 {
-    static const QStringList conValor = listaCodigos("56");
+    static const ConjuntoCodigos conValor("56");
     serieCuatroDigitos(c, conValor);
 }
 
@@ -274,15 +274,15 @@ void serieTresDigitosVariante(Comprobante &c)
 bool checkCdpTipSerNumOtros(KovRespuesta *resp, QList<KovColumna> *cols, int colTipo, int colSerie, int colNumero)
 {
     static const Grupo grupos[] = {
-        {listaCodigos("01 02 03 04 07 08"), serieElectronicaOtros},
-        {listaCodigos("23 25"), serieCorta},
-        {listaCodigos("00 11 12 13 14 15 16 17 18 19 21 24 26 27 28 29 30 32 37 42 43 44 45 49 87 88 91 96 97 98"),
+        {ConjuntoCodigos("01 02 03 04 07 08"), serieElectronicaOtros},
+        {ConjuntoCodigos("23 25"), serieCorta},
+        {ConjuntoCodigos("00 11 12 13 14 15 16 17 18 19 21 24 26 27 28 29 30 32 37 42 43 44 45 49 87 88 91 96 97 98"),
          serieLibre},
-        {listaCodigos("05 55"), serieUnCaracter},
-        {listaCodigos("10 22 46"), serieFija},
-        {listaCodigos("06 34 35 36 48 56 89"), serieCuatroDigitosOtros},
-        {listaCodigos("50 51 52 53 54"), serieTabla11},
-        {listaCodigos("09 20 31 33 40 41"), serieCuatroCaracteres},
+        {ConjuntoCodigos("05 55"), serieUnCaracter},
+        {ConjuntoCodigos("10 22 46"), serieFija},
+        {ConjuntoCodigos("06 34 35 36 48 56 89"), serieCuatroDigitosOtros},
+        {ConjuntoCodigos("50 51 52 53 54"), serieTabla11},
+        {ConjuntoCodigos("09 20 31 33 40 41"), serieCuatroCaracteres},
     };
 
     Comprobante c(resp, cols, colTipo, colSerie, colNumero);
@@ -305,13 +305,14 @@ bool checkCdpTipSerNumOtros(KovRespuesta *resp, QList<KovColumna> *cols, int col
 bool checkTipSerNum(KovRespuesta *resp, QList<KovColumna> *cols, int colTipo, int colSerie, int colNumero)
 {
     static const Grupo grupos[] = {
-        {listaCodigos("01 02 03 04 06 07 08"), serieElectronicaVariante},
-        {listaCodigos("23 25"), serieCorta},
-        {listaCodigos("00 11 12 13 14 15 16 17 18 19 21 24 26 27 28 29 30 32 37 42 43 44 45 49 87 88 96 97 98"), serieLibre},
-        {listaCodigos("05 55"), serieUnCaracter},
-        {listaCodigos("50 51 52 53 54"), serieTresDigitosVariante},
-        {listaCodigos("10 22 46"), serieFija},
-        {listaCodigos("34 35 36 48 56 89"), serieCuatroDigitosVariante},
+        {ConjuntoCodigos("01 02 03 04 06 07 08"), serieElectronicaVariante},
+        {ConjuntoCodigos("23 25"), serieCorta},
+        {ConjuntoCodigos("00 11 12 13 14 15 16 17 18 19 21 24 26 27 28 29 30 32 37 42 43 44 45 49 87 88 96 97 98"),
+         serieLibre},
+        {ConjuntoCodigos("05 55"), serieUnCaracter},
+        {ConjuntoCodigos("50 51 52 53 54"), serieTresDigitosVariante},
+        {ConjuntoCodigos("10 22 46"), serieFija},
+        {ConjuntoCodigos("34 35 36 48 56 89"), serieCuatroDigitosVariante},
     };
 
     Comprobante c(resp, cols, colTipo, colSerie, colNumero);

@@ -1,12 +1,11 @@
 #include "purchasevoucher.h"
 
 #include "codetables.h"
+#include "conjuntocodigos.h"
 #include "kovcolumna.h"
 #include "kovrespuesta.h"
 #include "rulehelpers.h"
 #include "vouchernumber.h"
-
-#include <QStringList>
 
 #include <cstddef>
 
@@ -14,13 +13,13 @@ namespace {
 
 // The voucher types each sub-book and each record state admits.
 struct ListasCompras {
-    QStringList libro81;
-    QStringList libro82;
-    QStringList libro83;
-    QStringList estado0;
-    QStringList estado167;
-    QStringList estado8;
-    QStringList estado9;
+    ConjuntoCodigos libro81;
+    ConjuntoCodigos libro82;
+    ConjuntoCodigos libro83;
+    ConjuntoCodigos estado0;
+    ConjuntoCodigos estado167;
+    ConjuntoCodigos estado8;
+    ConjuntoCodigos estado9;
 };
 
 // Built once, on the first call, even when several jobs make that call at the same moment.
@@ -55,7 +54,7 @@ const ListasCompras &listasCompras()
 // is not tested.
 struct Compuerta {
     const char *valor;
-    QStringList ListasCompras::*tipos;
+    ConjuntoCodigos ListasCompras::*tipos;
 };
 
 const Compuerta kCompuertaSubLibro[] = {
@@ -78,7 +77,7 @@ bool pasaCompuerta(const Compuerta (&compuerta)[N], const QString &valor, const 
 {
     for (const Compuerta &entrada : compuerta) {
         if (valor == QLatin1String(entrada.valor))
-            return inList(tipo, listasCompras().*entrada.tipos);
+            return (listasCompras().*entrada.tipos).contiene(tipo);
     }
     return true;
 }
@@ -163,11 +162,11 @@ void serieTabla11(Comprobante &c)
 
 void serieUnDigito(Comprobante &c)
 {
-    static const QStringList series05 = { "1", "2", "3", "4" };
-    static const QStringList series55 = { "1", "2" };
+    static const ConjuntoCodigos series05 = { "1", "2", "3", "4" };
+    static const ConjuntoCodigos series55 = { "1", "2" };
     if (c.serie.length() != 1)
         c.reportaSerie(4);
-    else if (!inList(c.serie, c.tipo == QLatin1String("05") ? series05 : series55))
+    else if (!(c.tipo == QLatin1String("05") ? series05 : series55).contiene(c.serie))
         c.reportaSerie(5);
 }
 
@@ -189,7 +188,7 @@ void serieCuatroDigitos(Comprobante &c)
 // A group of voucher types: its series rule and the longest number its types take (unless listed in
 // kNumeroPropio). Group 1 measures the number only when its series passed.
 struct Grupo {
-    QStringList tipos;
+    ConjuntoCodigos tipos;
     void (*serie)(Comprobante &);
     int numeroMaximo;
     bool numeroTrasSerieValida;
@@ -210,7 +209,7 @@ const Grupo *grupoDe(const QString &tipo)
         { { "06", "34", "35", "36", "56" }, serieCuatroDigitos, 7, false },
     };
     for (const Grupo &grupo : grupos) {
-        if (inList(tipo, grupo.tipos))
+        if (grupo.tipos.contiene(tipo))
             return &grupo;
     }
     return nullptr;
@@ -244,7 +243,7 @@ bool colaNumero(Comprobante &c)
 } // namespace
 
 bool checkIndTipSerNumCompras(KovRespuesta *resp, QList<KovColumna> *cols, int colEstado, int colTipo,
-                              int colSerie, int colNumero, QString libro)
+                              int colSerie, int colNumero, const QString &libro)
 {
     const QString estado = getData(cols, colEstado);
     Comprobante c = { resp, colTipo, colSerie, colNumero,

@@ -13,6 +13,31 @@ bool esDigito(QChar c)
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
 }
 
+bool esLetraOCifra(QChar c)
+{
+    return esDigito(c) || (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
+        || (c >= QLatin1Char('A') && c <= QLatin1Char('Z'));
+}
+
+// Whether the characters from `desde` on are one or more that pass `pasa`.
+bool todosDesde(const QString &texto, int desde, bool (*pasa)(QChar))
+{
+    const int largo = texto.size();
+    if (desde >= largo)
+        return false;
+    const QChar *c = texto.constData();
+    for (int i = desde; i < largo; ++i) {
+        if (!pasa(c[i]))
+            return false;
+    }
+    return true;
+}
+
+bool empiezaConMenos(const QString &texto)
+{
+    return texto.startsWith(QLatin1Char('-'));
+}
+
 // Reads a numeral in the form QString::toDouble accepts in the C locale (sign, digits with an optional
 // decimal point, optional exponent, blanks around it), without converting it: the sign and whether a digit
 // other than 0 appears are known exactly however long the text is.
@@ -51,7 +76,7 @@ bool leerNumeral(const QString &texto, bool *negativo, bool *distintoDeCero)
 
 } // namespace
 
-bool inList(QString value, QStringList list)
+bool inList(const QString &value, const QStringList &list)
 {
     for (const QString &elemento : qAsConst(list)) {
         if (elemento.compare(value, Qt::CaseSensitive) == 0)
@@ -67,14 +92,17 @@ QString getData(QList<KovColumna> *cols, int col)
     return cols->at(col - 1).getData();
 }
 
-bool validarIngresoCasilla(QString value)
+bool validarIngresoCasilla(const QString &value)
 {
-    if (value == QLatin1String("0") || value == QLatin1String("0.00"))
-        return true;
-    return !leeMonto(value).esCero();
+    return validarIngresoCasilla(value, leeMonto(value));
 }
 
-bool isValidRUC(QString value)
+bool validarIngresoCasilla(const QString &value, const LecturaMonto &monto)
+{
+    return value == QLatin1String("0") || value == QLatin1String("0.00") || !monto.esCero();
+}
+
+bool isValidRUC(const QString &value)
 {
     static const int pesos[10] = {5, 4, 3, 2, 7, 6, 5, 4, 3, 2};
     if (!esSoloDigitos(value) || value.size() != 11)
@@ -108,7 +136,26 @@ int signoCifras(const QString &texto)
 
 int enteroTexto(const QString &texto)
 {
-    return texto.toInt();
+    int valor;
+    return cifrasEnteras(texto, 0, -1, &valor) ? valor : texto.toInt();
+}
+
+bool cifrasEnteras(const QString &texto, int desde, int largo, int *valor)
+{
+    // Nine digits stay below the largest int.
+    const int kMaximoCifras = 9;
+    const int fin = largo < 0 || largo > texto.size() - desde ? texto.size() : desde + largo;
+    if (desde < 0 || fin <= desde || fin - desde > kMaximoCifras)
+        return false;
+    const QChar *c = texto.constData();
+    int resultado = 0;
+    for (int i = desde; i < fin; ++i) {
+        if (!esDigito(c[i]))
+            return false;
+        resultado = resultado * 10 + (c[i].unicode() - '0');
+    }
+    *valor = resultado;
+    return true;
 }
 
 bool coincide(const QString &texto, const QString &patron)
@@ -120,13 +167,22 @@ bool coincide(const QString &texto, const QString &patron)
 
 bool esSoloDigitos(const QString &texto)
 {
-    if (texto.isEmpty())
-        return false;
-    for (const QChar c : texto) {
-        if (!esDigito(c))
-            return false;
-    }
-    return true;
+    return todosDesde(texto, 0, esDigito);
+}
+
+bool esCifrasConSigno(const QString &texto)
+{
+    return todosDesde(texto, empiezaConMenos(texto) ? 1 : 0, esDigito);
+}
+
+bool esCifrasNegativas(const QString &texto)
+{
+    return empiezaConMenos(texto) && todosDesde(texto, 1, esDigito);
+}
+
+bool esAlfanumerico(const QString &texto)
+{
+    return todosDesde(texto, 0, esLetraOCifra);
 }
 
 QDate fechaTexto(const QString &texto)
@@ -141,20 +197,24 @@ QDate fechaPeriodo(const QString &periodo)
 
 int anioPeriodo(const QString &periodo)
 {
-    return periodo.mid(0, 4).toInt();
+    int valor;
+    return cifrasEnteras(periodo, 0, 4, &valor) ? valor : periodo.mid(0, 4).toInt();
 }
 
 int mesPeriodo(const QString &periodo)
 {
-    return periodo.mid(4, 2).toInt();
+    int valor;
+    return cifrasEnteras(periodo, 4, 2, &valor) ? valor : periodo.mid(4, 2).toInt();
 }
 
 int diaPeriodo(const QString &periodo)
 {
-    return periodo.mid(6).toInt();
+    int valor;
+    return cifrasEnteras(periodo, 6, -1, &valor) ? valor : periodo.mid(6).toInt();
 }
 
 qint64 numeroPeriodo(const QString &periodo)
 {
-    return periodo.toLongLong();
+    int valor;
+    return cifrasEnteras(periodo, 0, -1, &valor) ? valor : periodo.toLongLong();
 }

@@ -7,19 +7,22 @@
 #include <QStringList>
 
 class KovColumna;
+struct LecturaMonto;
 
 // Membership in a fixed list of codes: whole text, case-sensitive, no trimming.
-bool inList(QString value, QStringList list);
+bool inList(const QString &value, const QStringList &list);
 
 // The text of the 1-based column `col`; a column outside the list (or no list) reads as the empty text.
 QString getData(QList<KovColumna> *cols, int col);
 
 // Whether a box amount was really entered: "0" and "0.00" count as entered, any other text that reads 0
 // (another zero, no number, out of range, "nan", "inf") does not.
-bool validarIngresoCasilla(QString value);
+bool validarIngresoCasilla(const QString &value);
+// The same test with the text's amount already read by leeMonto.
+bool validarIngresoCasilla(const QString &value, const LecturaMonto &monto);
 
 // An 11-digit taxpayer number with a correct modulo-11 check digit.
-bool isValidRUC(QString value);
+bool isValidRUC(const QString &value);
 
 // The value and the sign (-1, 0 or 1) of a text read as an amount (leeMonto): a text that is not a number,
 // one beyond double range, "nan" and "inf" read 0.
@@ -34,11 +37,26 @@ int signoCifras(const QString &texto);
 // The integer of a text as QString::toInt reads it; a text that is not an int reads as 0.
 int enteroTexto(const QString &texto);
 
+// The integer of the characters from `desde`, `largo` of them (or to the end with -1, and never past it), when
+// they are one to nine ASCII digits: the value QString::toInt gives the same piece, read without copying it or
+// consulting the locale. False for any other piece, which the caller reads the usual way.
+bool cifrasEnteras(const QString &texto, int desde, int largo, int *valor);
+
 // Whether the whole text matches the regular expression (QRegExp, default syntax, case-sensitive).
 bool coincide(const QString &texto, const QString &patron);
 
-// Whether the text is one or more ASCII digits (never read as a number, so any length is fine).
+// Whether the text is one or more ASCII digits (never read as a number, so any length is fine): what the
+// pattern "[0-9]+" matches whole.
 bool esSoloDigitos(const QString &texto);
+
+// The other fixed patterns the rules match whole, read character by character: a regular expression costs more to
+// build than the rest of a register line and takes a lock shared by every thread.
+// "-?[0-9]+": ASCII digits after an optional minus sign.
+bool esCifrasConSigno(const QString &texto);
+// "-[0-9]+": ASCII digits after a minus sign.
+bool esCifrasNegativas(const QString &texto);
+// "[A-Za-z0-9]+": one or more ASCII letters and digits.
+bool esAlfanumerico(const QString &texto);
 
 // A date field "dd/MM/yyyy" as QDate::fromString reads it in the C locale (see dateparser.h for what that
 // admits); anything else, or a day that does not exist, gives an invalid QDate, whatever the locale.

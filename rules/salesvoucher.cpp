@@ -1,13 +1,12 @@
 #include "salesvoucher.h"
 
 #include "codetables.h"
+#include "conjuntocodigos.h"
 #include "kovcolumna.h"
 #include "kovrespuesta.h"
 #include "rulehelpers.h"
 #include "vouchernumber.h"
 
-#include <QRegExp>
-#include <QStringList>
 
 namespace {
 
@@ -19,8 +18,7 @@ const char kMensajeTipo[] = "Tipo de comprobante no valido para ventas";
 const char kTiposVenta[] = "00 01 03 04 05 06 07 08 11 12 13 14 15 16 17 18 19 21 23 24 25 26 27 28 29 30 32 34 35 36 "
                            "37 42 43 44 45 48 49 55 56 87 88";
 
-// One call's view of the record: the texts as read, the columns that receive the findings and the one pattern
-// object that the series and number stages share.
+// One call's view of the record: the texts as read and the columns that receive the findings.
 struct Comprobante
 {
     KovRespuesta *resp;
@@ -30,13 +28,6 @@ struct Comprobante
     int colTipo;
     int colSerie;
     int colNumero;
-    QRegExp patron;
-
-    bool coincide(const QString &pattern, const QString &texto)
-    {
-        patron.setPattern(pattern);
-        return patron.exactMatch(texto);
-    }
 
     // Adds the finding and yields the pass flag it leaves behind.
     bool falla(int codigo, int columna)
@@ -46,27 +37,25 @@ struct Comprobante
     }
 };
 
-const QString kDigitos = QStringLiteral("[0-9]+");
-
 // Types 01 03 04 07 08: four characters, either a leading E, F or B with the fixed series each type allows,
 // or four digits; the number only when the series passed.
 bool serieFacturas(Comprobante &c)
 {
-    static const QStringList letras = listaCodigos("E F B");
-    static const QStringList fijas = listaCodigos("E001 EB01");
+    static const ConjuntoCodigos letras("E F B");
+    static const ConjuntoCodigos fijas("E001 EB01");
 
     if (c.serie.size() != 4)
         return c.falla(4, c.colSerie);
 
     const QString letra = c.serie.left(1).toUpper();
     bool pasa = true;
-    if (!inList(letra, letras)) {
-        if (!c.coincide(kDigitos, c.serie))
+    if (!letras.contiene(letra)) {
+        if (!esSoloDigitos(c.serie))
             pasa = c.falla(5, c.colSerie);
     } else if ((c.tipo == QLatin1String("04") && c.serie != QLatin1String("E001"))
                || (c.tipo == QLatin1String("03") && letra != QLatin1String("B") && c.serie != QLatin1String("EB01"))
                || (c.tipo == QLatin1String("01") && letra != QLatin1String("F") && c.serie != QLatin1String("E001"))
-               || (letra == QLatin1String("E") && !inList(c.serie, fijas))) {
+               || (letra == QLatin1String("E") && !fijas.contiene(c.serie))) {
         pasa = c.falla(5, c.colSerie);
     }
     if (pasa && c.numero.size() > 8)
@@ -80,7 +69,7 @@ bool serieNumerica(Comprobante &c)
     bool pasa = true;
     if (c.serie.size() > 4)
         pasa = c.falla(4, c.colSerie);
-    else if (!c.coincide(kDigitos, c.serie))
+    else if (!esSoloDigitos(c.serie))
         pasa = c.falla(5, c.colSerie);
     if (c.numero.size() > 7)
         pasa = c.falla(4, c.colNumero);
@@ -102,13 +91,13 @@ bool serieLibre(Comprobante &c)
 // Types 05 and 55: a one-character series from the type's own list.
 bool serieUnCaracter(Comprobante &c)
 {
-    static const QStringList series05 = listaCodigos("1 2 3 4 5");
-    static const QStringList series55 = listaCodigos("1 2 5");
+    static const ConjuntoCodigos series05("1 2 3 4 5");
+    static const ConjuntoCodigos series55("1 2 5");
 
     bool pasa = true;
     if (c.serie.size() != 1)
         pasa = c.falla(4, c.colSerie);
-    else if (!inList(c.serie, c.tipo == QLatin1String("05") ? series05 : series55))
+    else if (!(c.tipo == QLatin1String("05") ? series05 : series55).contiene(c.serie))
         pasa = c.falla(5, c.colSerie);
     if (c.numero.size() > 11)
         pasa = c.falla(4, c.colNumero);
@@ -140,7 +129,7 @@ bool serieCuatroDigitos(Comprobante &c)
     bool pasa = true;
     if (c.serie.size() != 4)
         pasa = c.falla(4, c.colSerie);
-    else if (!c.coincide(kDigitos, c.serie))
+    else if (!esSoloDigitos(c.serie))
         pasa = c.falla(5, c.colSerie);
     else if (sinCeros && signoCifras(c.serie) <= 0)
         pasa = c.falla(5, c.colSerie);
@@ -153,7 +142,7 @@ typedef bool (*ReglaSerie)(Comprobante &);
 
 struct GrupoTipos
 {
-    QStringList tipos;
+    ConjuntoCodigos tipos;
     ReglaSerie regla;
 };
 
@@ -161,14 +150,14 @@ struct GrupoTipos
 bool etapaSerie(Comprobante &c)
 {
     static const GrupoTipos grupos[] = {
-        {listaCodigos("01 03 04 07 08"), serieFacturas},
-        {listaCodigos("23 25"), serieNumerica},
-        {listaCodigos("00 11 12 13 14 15 16 17 18 19 21 24 26 27 28 29 30 32 37 42 43 44 45 49 87 88"), serieLibre},
-        {listaCodigos("05 55"), serieUnCaracter},
-        {listaCodigos("06 34 35 36 48 56"), serieCuatroDigitos},
+        {ConjuntoCodigos("01 03 04 07 08"), serieFacturas},
+        {ConjuntoCodigos("23 25"), serieNumerica},
+        {ConjuntoCodigos("00 11 12 13 14 15 16 17 18 19 21 24 26 27 28 29 30 32 37 42 43 44 45 49 87 88"), serieLibre},
+        {ConjuntoCodigos("05 55"), serieUnCaracter},
+        {ConjuntoCodigos("06 34 35 36 48 56"), serieCuatroDigitos},
     };
     for (const GrupoTipos &g : grupos) {
-        if (inList(c.tipo, g.tipos))
+        if (g.tipos.contiene(c.tipo))
             return g.regla(c);
     }
     c.resp->addError(QString::fromLatin1(kMensajeTipo), c.colTipo);
@@ -186,14 +175,14 @@ bool etapaNumero(Comprobante &c, bool pasa)
 } // namespace
 
 bool checkIndTipSerNumVentas(KovRespuesta *resp, QList<KovColumna> *cols, int colEstado, int colTipo,
-                             int colSerie, int colNumero, QString libro)
+                             int colSerie, int colNumero, const QString &libro)
 {
-    static const QStringList qlsLibro141 = listaCodigos(kTiposVenta);
-    static const QStringList qlsLibro142 = listaCodigos("00 01 03 07 08 12");
-    static const QStringList qlsEstado0 = listaCodigos("00 23 25 27 28 29 30 32 34 35 42 44 45 48 49 56");
-    static const QStringList qlsEstado189 = listaCodigos(kTiposVenta);
-    static const QStringList qlsEstado2 = listaCodigos("00 01 03 04 05 07 08 11 12 13 14 15 16 17 18 19 21 23 24 25 26 "
-                                                  "27 28 29 30 32 34 35 36 37 42 43 44 45 48 55 56 87 88");
+    static const ConjuntoCodigos tiposLibro141(kTiposVenta);
+    static const ConjuntoCodigos tiposLibro142("00 01 03 07 08 12");
+    static const ConjuntoCodigos tiposEstado0("00 23 25 27 28 29 30 32 34 35 42 44 45 48 49 56");
+    static const ConjuntoCodigos tiposEstado189(kTiposVenta);
+    static const ConjuntoCodigos tiposEstado2("00 01 03 04 05 07 08 11 12 13 14 15 16 17 18 19 21 23 24 25 26 "
+                                              "27 28 29 30 32 34 35 36 37 42 43 44 45 48 55 56 87 88");
 
     // Without a result to add to, the call still answers; its findings have nowhere to go.
     KovRespuesta descartada;
@@ -205,29 +194,29 @@ bool checkIndTipSerNumVentas(KovRespuesta *resp, QList<KovColumna> *cols, int co
     const QString serie = getData(cols, colSerie);
     const QString numero = getData(cols, colNumero);
 
-    const QStringList *subLibro = nullptr;
+    const ConjuntoCodigos *subLibro = nullptr;
     if (libro == QLatin1String("140100"))
-        subLibro = &qlsLibro141;
+        subLibro = &tiposLibro141;
     else if (libro == QLatin1String("140200"))
-        subLibro = &qlsLibro142;
-    if (subLibro && !inList(tipo, *subLibro)) {
+        subLibro = &tiposLibro142;
+    if (subLibro && !subLibro->contiene(tipo)) {
         resp->addError(QString::fromLatin1(kMensajeSubLibro), colTipo);
         return false;
     }
 
-    const QStringList *porEstado = nullptr;
+    const ConjuntoCodigos *porEstado = nullptr;
     if (estado == QLatin1String("0"))
-        porEstado = &qlsEstado0;
+        porEstado = &tiposEstado0;
     else if (estado == QLatin1String("1") || estado == QLatin1String("8") || estado == QLatin1String("9"))
-        porEstado = &qlsEstado189;
+        porEstado = &tiposEstado189;
     else if (estado == QLatin1String("2"))
-        porEstado = &qlsEstado2;
-    if (porEstado && !inList(tipo, *porEstado)) {
+        porEstado = &tiposEstado2;
+    if (porEstado && !porEstado->contiene(tipo)) {
         resp->addError(QString::fromLatin1(kMensajeEstado), colTipo);
         return false;
     }
 
-    Comprobante c{resp, tipo, serie, numero, colTipo, colSerie, colNumero, QRegExp()};
+    Comprobante c{resp, tipo, serie, numero, colTipo, colSerie, colNumero};
 
     const bool faltaSerie = serie.trimmed().isEmpty() && checkCdpSerieObliga(tipo);
     if (faltaSerie)

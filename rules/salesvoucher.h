@@ -11,6 +11,6 @@ class KovRespuesta;
 // may stand in the sub-book and with the record's state, whether series and number are present, and whether
 // their form fits the type. Findings go to resp; true when this call added none.
 bool checkIndTipSerNumVentas(KovRespuesta *resp, QList<KovColumna> *cols, int colEstado, int colTipo,
-                             int colSerie, int colNumero, QString libro);
+                             int colSerie, int colNumero, const QString &libro);
 
 #endif // SALESVOUCHER_H

@@ -5,7 +5,7 @@
 
 namespace {
 
-typedef bool (*Consulta)(QString);
+typedef bool (*Consulta)(const QString &);
 
 // Every code of `digitos` digits that the lookup accepts, in ascending order.
 QStringList aceptados(Consulta consulta, int digitos)

@@ -1,5 +1,6 @@
 #include "datechecks.h"
 #include "registrosprueba.h"
+#include "rulehelpers.h"
 
 #include <QtTest>
 
@@ -29,6 +30,120 @@ QString rutaLibro(const QString &periodo, const QString &codigo)
         + QStringLiteral("1111.txt");
 }
 
+// The date rules as they read dates before they took the numbers of a date without a QDate: the reference that
+// the rules must still agree with.
+namespace conQDate {
+
+qint64 numeroFecha(const QDate &fecha)
+{
+    return fecha.isValid() ? qint64(fecha.year()) * 10000 + fecha.month() * 100 + fecha.day() : 0;
+}
+
+qint64 numeroMes(const QDate &fecha)
+{
+    return fecha.isValid() ? qint64(fecha.year()) * 100 + fecha.month() : 0;
+}
+
+int anio(const QString &periodo)
+{
+    return periodo.mid(0, 4).toInt();
+}
+
+int mes(const QString &periodo)
+{
+    return periodo.mid(4, 2).toInt();
+}
+
+bool fallar(KovRespuesta *resp, const QString &mensaje, int col)
+{
+    resp->addError(mensaje, col);
+    return false;
+}
+
+bool fechaEmisionEstado(KovRespuesta *resp, const QString &texto, int estado, const QString &periodo)
+{
+    const int a = anio(periodo);
+    const int m = mes(periodo);
+    if (m == 0)
+        return false;
+    const int anioAnterior = m == 1 ? a - 1 : a;
+    const int mesAnterior = m == 1 ? 12 : m - 1;
+    const QDate primeroAnterior(anioAnterior, mesAnterior, 1);
+    const QDate ultimoAnterior(anioAnterior, mesAnterior, primeroAnterior.daysInMonth());
+    const QDate inicioVentana = ultimoAnterior.addMonths(-12).addDays(1);
+    const qint64 emision = numeroFecha(fechaTexto(texto));
+    const qint64 finAnterior = numeroFecha(ultimoAnterior);
+    const qint64 desde = numeroFecha(inicioVentana);
+    const qint64 inicioMes = qint64(a) * 10000 + m * 100 + 1;
+    const qint64 finMes = qint64(a) * 10000 + m * 100 + QDate(a, m, 1).daysInMonth();
+    switch (estado) {
+    case 1:
+        return (emision >= inicioMes && emision <= finMes) || fallar(resp, estado1.mid(6), 4);
+    case 5:
+        return (emision >= desde && emision <= finMes) || fallar(resp, estado5.mid(6), 4);
+    case 6:
+        return (emision >= desde && emision <= finAnterior) || fallar(resp, estado6.mid(6), 4);
+    case 7:
+        return emision < desde || fallar(resp, estado7.mid(6), 4);
+    default:
+        return true;
+    }
+}
+
+bool fechaConPeriodoCompras(KovRespuesta *resp, const QString &texto, const QString &periodo)
+{
+    const QDate fecha = fechaTexto(texto);
+    if (!fecha.isValid()) {
+        resp->addError(13, 4);
+        return false;
+    }
+    const int a = anio(periodo);
+    const int m = mes(periodo);
+    bool tarde;
+    if (m == 0)
+        tarde = fecha.year() > a;
+    else if (periodo.mid(6).toInt() == 0)
+        tarde = numeroMes(fecha) > numeroMes(QDate(a, m, 1).addMonths(1));
+    else
+        tarde = numeroFecha(fecha) > numeroFecha(fechaPeriodo(periodo).addMonths(1));
+    if (tarde)
+        resp->addError(45, 4);
+    return !tarde;
+}
+
+bool fechaConPeriodo(KovRespuesta *resp, const QString &texto, const QString &periodo, bool mesSiguiente,
+                     bool reportar)
+{
+    const QDate fecha = fechaTexto(texto);
+    if (!fecha.isValid()) {
+        resp->addError(13, 4);
+        return !reportar;
+    }
+    const int a = anio(periodo);
+    const int m = mes(periodo);
+    bool tarde;
+    if (m == 0)
+        tarde = fecha.year() > a;
+    else if (periodo.mid(6).toInt() != 0)
+        tarde = numeroFecha(fecha) > periodo.toLongLong();
+    else if (mesSiguiente)
+        tarde = numeroMes(fecha) > numeroMes(QDate(a, m, 1).addMonths(1));
+    else
+        tarde = numeroMes(fecha) > periodo.left(6).toLongLong();
+    if (tarde && !mesSiguiente && reportar)
+        resp->addError(19, 4);
+    return !tarde;
+}
+
+} // namespace conQDate
+
+// "dd/MM/yyyy" of numbers that need not make a date.
+QString textoFecha(int dia, int mes, int anio)
+{
+    return QStringLiteral("%1/%2/%3").arg(dia, 2, 10, QLatin1Char('0')).arg(mes, 2, 10, QLatin1Char('0'))
+        .arg(anio, 4, 10, QLatin1Char('0'));
+}
+
 } // namespace
 
 class TestDateChecks : public QObject
@@ -52,6 +167,8 @@ private slots:
     void fechaConPeriodo_data();
     void fechaConPeriodo();
     void columnaDelPeriodo();
+    void comoConQDate_data();
+    void comoConQDate();
 };
 
 void TestDateChecks::periodoCompras_data()
@@ -403,6 +520,67 @@ void TestDateChecks::columnaDelPeriodo()
     QVERIFY(!checkPeriodoConLibro(&resp, 5, 9, QStringLiteral("20240300"), QStringLiteral("20240300"), false, false));
     QVERIFY(!checkAnualConLibro(&resp, 7, 1, QStringLiteral("20090000"), QStringLiteral("20100000"), false, 2010));
     QCOMPARE(errores(resp), QStringLiteral("38@3; 18@5; 666@7:El periodo no puede ser menor al 2010"));
+}
+
+void TestDateChecks::comoConQDate_data()
+{
+    QTest::addColumn<QList<int>>("anios");
+    QTest::newRow("the first years, where QDate's calendar skips year 0") << QList<int>{0, 1, 2, 3, 4};
+    QTest::newRow("leap rules") << QList<int>{1900, 2000, 2024, 2025, 2100};
+    QTest::newRow("the last years") << QList<int>{9998, 9999};
+}
+
+// Each date rule gives what it gave when it read dates as QDate and counted months with QDate, for every month
+// 00 to 13 of the years and monthly, daily and odd periods, over the first and last days of the months of the year
+// before, the year and the year after.
+void TestDateChecks::comoConQDate()
+{
+    QFETCH(QList<int>, anios);
+    QList<KovColumna> cols = registroConFecha(QString());
+    const QStringList raras = {QString(), QStringLiteral("-0010300"), QStringLiteral("202403"),
+                                  QStringLiteral("2024030000000000000001"), QStringLiteral("2024 300")};
+    for (const int anio : anios) {
+        QStringList periodos = raras;
+        for (int mes = 0; mes <= 13; ++mes) {
+            for (const int dia : {0, 1, 31})
+                periodos << QStringLiteral("%1%2%3").arg(anio, 4, 10, QLatin1Char('0'))
+                                .arg(mes, 2, 10, QLatin1Char('0')).arg(dia, 2, 10, QLatin1Char('0'));
+        }
+        QStringList fechas = {QString(), QStringLiteral("31/02/2024")};
+        for (int a = qMax(anio - 1, 0); a <= anio + 1; ++a) {
+            for (int mes = 1; mes <= 12; ++mes) {
+                for (const int dia : {1, 28, 29, 30, 31})
+                    fechas << textoFecha(dia, mes, a);
+            }
+        }
+        for (const QString &periodo : qAsConst(periodos)) {
+            // The findings of every date of the period, in order, compared once the period is done.
+            KovRespuesta propia, referencia;
+            for (const QString &fecha : qAsConst(fechas)) {
+                cols[3].setData(fecha);
+                bool iguales = true;
+                for (const int estado : {1, 5, 6, 7}) {
+                    iguales = iguales
+                        && checkFechaEmisionEstado(&propia, &cols, 4, estado, periodo)
+                            == conQDate::fechaEmisionEstado(&referencia, fecha, estado, periodo);
+                }
+                iguales = iguales
+                    && checkFechaConPeriodoCompras(&propia, &cols, 4, periodo)
+                        == conQDate::fechaConPeriodoCompras(&referencia, fecha, periodo);
+                for (const bool mesSiguiente : {false, true}) {
+                    for (const bool reportar : {false, true}) {
+                        iguales = iguales
+                            && checkFechaConPeriodo(&propia, &cols, 4, periodo, mesSiguiente, reportar)
+                                == conQDate::fechaConPeriodo(&referencia, fecha, periodo, mesSiguiente, reportar);
+                    }
+                }
+                if (!iguales)
+                    QFAIL(qPrintable(QStringLiteral("differs at period %1, date %2").arg(periodo, fecha)));
+            }
+            if (errores(propia) != errores(referencia))
+                QFAIL(qPrintable(QStringLiteral("findings differ at period %1").arg(periodo)));
+        }
+    }
 }
 
 QTEST_APPLESS_MAIN(TestDateChecks)

@@ -2,6 +2,8 @@
 #include "kovrespuesta.h"
 #include "otherrules.h"
 #include "registrosprueba.h"
+#include "rulehelpers.h"
+#include "textosprueba.h"
 
 #include <QtTest>
 
@@ -23,6 +25,7 @@ class TstOtherRules : public QObject
 private slots:
     void datoEstructurado_data();
     void datoEstructurado();
+    void datoEstructuradoComoSplit();
     void obligaDesde_data();
     void obligaDesde();
     void reglasQueSiempreSeCumplen();
@@ -55,6 +58,28 @@ void TstOtherRules::datoEstructurado()
     KovRespuesta resp;
     QCOMPARE(checkDatoEstructurado(&resp, &cols, kCol), valido);
     QCOMPARE(errores(resp), valido ? QString() : QStringLiteral("9@2"));
+}
+
+// The rule counts and cuts the text where it used to split it into its parts: over short texts of separators
+// and code digits, and over every book code with none to five parts after it, both readings agree.
+void TstOtherRules::datoEstructuradoComoSplit()
+{
+    const QStringList libros = {QStringLiteral("080100"), QStringLiteral("080200"), QStringLiteral("080300"),
+                                QStringLiteral("140100"), QStringLiteral("140200")};
+    QStringList datos = todosLosTextos(QStringLiteral("&01x"), 5);
+    for (const QString &libro : libros + QStringList{QStringLiteral("050100"), QStringLiteral("08010")}) {
+        QString dato = libro;
+        for (int partes = 0; partes <= 5; ++partes, dato += QStringLiteral("&p"))
+            datos << dato << QLatin1Char('&') + dato << dato + QLatin1Char('&');
+    }
+    for (const QString &dato : qAsConst(datos)) {
+        const QStringList partes = dato.split(QLatin1Char('&'));
+        const bool conSplit = partes.size() == 4 && inList(partes.at(0), libros);
+        QList<KovColumna> cols = conDato(dato);
+        KovRespuesta resp;
+        if (checkDatoEstructurado(&resp, &cols, kCol) != conSplit)
+            QFAIL(qPrintable(QStringLiteral("differs at \"%1\"").arg(dato)));
+    }
 }
 
 void TstOtherRules::obligaDesde_data()

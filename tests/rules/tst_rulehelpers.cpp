@@ -1,7 +1,16 @@
 #include "rulehelpers.h"
 #include "registrosprueba.h"
+#include "textosprueba.h"
 
 #include <QtTest>
+
+namespace {
+
+typedef bool (*Forma)(const QString &);
+
+} // namespace
+
+Q_DECLARE_METATYPE(Forma)
 
 class TestRuleHelpers : public QObject
 {
@@ -23,6 +32,9 @@ private slots:
     void fechas_data();
     void fechas();
     void piezasPeriodo();
+    void patronesFijos_data();
+    void patronesFijos();
+    void enterosComoQt();
 };
 
 void TestRuleHelpers::inList_data()
@@ -208,6 +220,55 @@ void TestRuleHelpers::piezasPeriodo()
     QCOMPARE(mesPeriodo(QStringLiteral("2024")), 0);
     QCOMPARE(diaPeriodo(QString()), 0);
     QCOMPARE(anioPeriodo(QStringLiteral("ab")), 0);
+}
+
+void TestRuleHelpers::patronesFijos_data()
+{
+    QTest::addColumn<QString>("patron");
+    QTest::addColumn<Forma>("forma");
+    QTest::newRow("digits") << "[0-9]+" << Forma(esSoloDigitos);
+    QTest::newRow("digits with an optional minus") << "-?[0-9]+" << Forma(esCifrasConSigno);
+    QTest::newRow("digits after a minus") << "-[0-9]+" << Forma(esCifrasNegativas);
+    QTest::newRow("letters and digits") << "[A-Za-z0-9]+" << Forma(esAlfanumerico);
+}
+
+// Each reader matches what the regular expression matches whole, over every short text of the characters at the
+// edges of its classes, signs, blanks, and letters and digits beyond ASCII.
+void TestRuleHelpers::patronesFijos()
+{
+    QFETCH(QString, patron);
+    QFETCH(Forma, forma);
+    const QString alfabeto = QStringLiteral("09/:-+ aAzZ@[`{\u00e9\u0661\uff10\u212a");
+    for (const QString &texto : todosLosTextos(alfabeto, 4)) {
+        if (forma(texto) != coincide(texto, patron))
+            QFAIL(qPrintable(QStringLiteral("differs at \"%1\"").arg(texto)));
+    }
+}
+
+// The integer readers take digits straight from the text and leave any other text to QString::toInt and
+// toLongLong: over short texts of digits, signs, blanks and other digits, and over periods and numbers at the
+// edges of an int with every prefix and suffix, each gives what the piece read by Qt gives.
+void TestRuleHelpers::enterosComoQt()
+{
+    QStringList textos = todosLosTextos(QStringLiteral("019-+ .x\u0663\uff11"), 4);
+    const QStringList largos = {
+        QStringLiteral("20240300"), QStringLiteral("20241231"), QStringLiteral("2024030000000000000001"),
+        QStringLiteral("999999999"), QStringLiteral("1000000000"), QStringLiteral("2147483647"),
+        QStringLiteral("2147483648"), QStringLiteral("-2147483648"), QStringLiteral("99999999999999999999"),
+        QStringLiteral(" 20240300"), QStringLiteral("+20240300"), QStringLiteral("-2024030"),
+        QStringLiteral("2024 0300"), QStringLiteral("2024\uff100300"), QStringLiteral("000000000001"),
+    };
+    for (const QString &largo : largos) {
+        for (int i = 0; i <= largo.size(); ++i)
+            textos << largo.left(i) << largo.mid(i);
+    }
+    for (const QString &t : qAsConst(textos)) {
+        const bool iguales = enteroTexto(t) == t.toInt() && anioPeriodo(t) == t.mid(0, 4).toInt()
+            && mesPeriodo(t) == t.mid(4, 2).toInt() && diaPeriodo(t) == t.mid(6).toInt()
+            && numeroPeriodo(t) == t.toLongLong();
+        if (!iguales)
+            QFAIL(qPrintable(QStringLiteral("differs at \"%1\"").arg(t)));
+    }
 }
 
 QTEST_APPLESS_MAIN(TestRuleHelpers)
