@@ -246,13 +246,13 @@ int KovLibro::aplicaLinea(const KovLote &lote, int i)
 
     const bool ultima = i + 1 == int(lote.lineas.size());
     if (numErrores == erroresAntes) {
+        // A stand-in validator is called here, in line order; so is the layout's own when its answer's totals
+        // were dropped after summing and are needed line by line after all.
         KovRespuesta enOrden;
-        if (!linea.validada && funcionRegistro) {
-            // A stand-in validator is called here, in line order, on the job's own column list.
-            KovRevisor::ponTextos(lote.texto.constData() + linea.inicio, linea.largo, ncolumnas, &columnas);
-            enOrden = checkFuncion();
-        }
-        const KovRespuesta &respuesta = linea.validada ? lote.respuestas[size_t(i)] : enOrden;
+        const bool sinTotales = linea.validada && lote.totalesEnSumas && !sumasDelLote;
+        if ((!linea.validada && funcionRegistro) || sinTotales)
+            enOrden = validaEnOrden(lote, i);
+        const KovRespuesta &respuesta = linea.validada && !sinTotales ? lote.respuestas[size_t(i)] : enOrden;
         if (respuesta.getNotAddLine())
             --numLinea;
         if (respuesta.hasErrores())
@@ -312,10 +312,10 @@ bool KovLibro::sumasUsables(const KovLote &lote) const
 // Each list of the batch's sums, or, where a list's sums cannot be sure to give the same texts, its lines one by one.
 void KovLibro::sumaTotalesDelLote(const KovLote &lote)
 {
-    auto porLineas = [&lote](const std::function<void(const KovRespuesta &)> &suma) {
+    auto porLineas = [this, &lote](const std::function<void(const KovRespuesta &)> &suma) {
         for (size_t i = 0; i < lote.lineas.size(); ++i) {
             if (lote.lineas[i].valida)
-                suma(lote.respuestas[i]);
+                suma(lote.totalesEnSumas ? validaEnOrden(lote, int(i)) : lote.respuestas[i]);
         }
     };
     if (!lote.sumasResumen.fusionaEn(&control->totalesResumen, marcaEnteraResumen(), false))
@@ -328,6 +328,14 @@ void KovLibro::sumaTotalesDelLote(const KovLote &lote)
         porLineas([this](const KovRespuesta &r) { addAgregador(r); });
     if (!lote.sumasCasillas.fusionaEn(&control->totalesCasillas, marcaEnteraAgregado(), true))
         porLineas([this](const KovRespuesta &r) { addCasillas(r); });
+}
+
+// The record validator on line i, here on the job's own column list.
+KovRespuesta KovLibro::validaEnOrden(const KovLote &lote, int i)
+{
+    const KovLote::Linea &linea = lote.lineas[size_t(i)];
+    KovRevisor::ponTextos(lote.texto.constData() + linea.inicio, linea.largo, ncolumnas, &columnas);
+    return checkFuncion();
 }
 
 // The next batch: from the pipeline, or read and checked here line by line when the book is read on this thread

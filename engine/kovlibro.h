@@ -118,6 +118,7 @@ private:
     void sumaTotales(const KovRespuesta &respuesta);
     bool sumasUsables(const KovLote &lote) const;
     void sumaTotalesDelLote(const KovLote &lote);
+    KovRespuesta validaEnOrden(const KovLote &lote, int i);
     std::shared_ptr<KovLote> proximoLote();
     void terminaLectura();
     void anota(int cod, int fil, int col, const QString *des);

@@ -8,6 +8,7 @@ void KovLote::limpia()
     montos.clear();
     bytesClaves.clear();
     conSumas = false;
+    totalesEnSumas = false;
     primera = 0;
     camposPrimera = 0;
     lineaCampos = -1;

@@ -90,6 +90,8 @@ public:
     // list, when the checks summed them.
     std::vector<KovRespuesta> respuestas;
     bool conSumas = false;
+    // The answers' totals were dropped once summed: a line merged line by line is validated again for them.
+    bool totalesEnSumas = false;
     KovSumas sumasResumen;
     KovSumas sumasAgregado;
     KovSumas sumasCasillas;

@@ -82,8 +82,9 @@ void KovRevisor::ponTextos(const char *linea, int largo, int ncolumnas, QList<Ko
 }
 
 KovRevisor::KovRevisor(const Libro *libro)
-    : libro(libro), columnas(libro->columnas)
+    : libro(libro), columnas(libro->columnas), parametrosPropios(libro->parametros)
 {
+    parametrosPropios.detach();
     const int n = libro->ncolumnas;
     memorias.assign(size_t(n) * kHuecosMemoria, Memoria());
     enColumna.fill(nullptr, n);
@@ -104,6 +105,7 @@ void KovRevisor::revisa(KovLote *lote)
     for (int i = 0; i < int(lote->lineas.size()); ++i)
         revisaLinea(lote, i);
     lote->conSumas = libro->validador && libro->sumas;
+    lote->totalesEnSumas = lote->conSumas;
 }
 
 bool KovRevisor::cumplePatron(int i, const KovColumna &columna, const QString &valor) const
@@ -318,18 +320,22 @@ void KovRevisor::revisaLinea(KovLote *lote, int i)
     // The layout's own validator on a line no check refused so far; the key and the sequences are judged after, and
     // a line they refuse drops its answer.
     if (libro->validador && revisar && propios == 0 && !claveFallida) {
-        ParametrosRegistro parametros = libro->parametros;
+        // A fresh copy of this checker's own map: no count shared with another thread is written per record.
+        ParametrosRegistro parametros = parametrosPropios;
         lote->respuestas[size_t(i)] = libro->validador(&columnas, &parametros);
         linea.validada = true;
         // The validator holds the column list and may have written into it.
         enColumna.fill(nullptr);
         // Its totals summed here, while they are at hand, so that the merge adds each name once per batch.
+        // Then dropped here, by the thread that made them: the merge seldom needs them line by line, and a batch
+        // that does validates its lines again, since the validator keeps nothing between records.
         if (libro->sumas) {
-            const KovRespuesta &r = lote->respuestas[size_t(i)];
+            KovRespuesta &r = lote->respuestas[size_t(i)];
             lote->sumasResumen.agrega(r.totalesAcumuladores(), kMarcaResumen);
             lote->sumasAgregado.agrega(r.totalesAgregados(), kMarcaAgregado);
             lote->sumasCasillas.agrega(r.totalesCasillas(), kMarcaAgregado);
             lote->sumasPeriodos.agregaPeriodos(r.totalesPerAcumuladores());
+            r.quitaTotales();
         }
     }
 }

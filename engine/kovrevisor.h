@@ -83,6 +83,7 @@ private:
 
     const Libro *libro;
     QList<KovColumna> columnas;
+    ParametrosRegistro parametrosPropios;
     QVector<Modo> modos;
     QVector<KovPatron> automatas;
     KovColumnaExt extendida;

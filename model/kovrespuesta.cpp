@@ -203,6 +203,14 @@ QList<EntradaAcumulador> KovRespuesta::getPerAcumuladores() const
     return lista;
 }
 
+void KovRespuesta::quitaTotales()
+{
+    acumuladores = QVector<TotalRespuesta>();
+    agregados = QVector<TotalRespuesta>();
+    casillas = QVector<TotalRespuesta>();
+    perAcumuladores = QVector<TotalPeriodo>();
+}
+
 const QVector<TotalRespuesta> &KovRespuesta::totalesAcumuladores() const
 {
     return acumuladores;

@@ -74,6 +74,9 @@ public:
     QList<EntradaAcumulador> getCasillas() const;
     QList<EntradaAcumulador> getPerAcumuladores() const;
 
+    // Drops every total, keeping the errors and the counts: for the book engine, once it has taken the totals.
+    void quitaTotales();
+
     // The same totals as they are held, for the book engine to merge without a map or a text per entry.
     const QVector<TotalRespuesta> &totalesAcumuladores() const;
     const QVector<TotalRespuesta> &totalesAgregados() const;
