@@ -25,6 +25,12 @@ enum class Periodo {
 
 const int anioMinimoAnual = 2010;
 
+// The record period, the first column of every layout of these books; the period checks report there.
+const int kPeriodo = 1;
+
+// A column that a layout does not have.
+const int kSinColumna = 0;
+
 // What every validator of these books shares besides its own steps.
 struct Marco
 {
@@ -39,7 +45,7 @@ struct Marco
 struct Registro
 {
     Registro(QList<KovColumna> *cols, const ParametrosRegistro *params, int columnaEstado)
-        : cols(cols), montos(cols), estado(getData(cols, columnaEstado)), periodo(getData(cols, 1)),
+        : cols(cols), montos(cols), estado(getData(cols, columnaEstado)), periodo(getData(cols, kPeriodo)),
           periodoLibro(params, QStringLiteral("periodo"))
     {
     }
@@ -110,15 +116,15 @@ bool checkPeriodo(Registro &r, Periodo periodo)
     const int estado = enteroTexto(r.estado);
     switch (periodo) {
     case Periodo::Mensual:
-        return checkPeriodoConLibro(&r.resp, 1, estado, r.periodo, r.periodoLibro.texto(), false, false);
+        return checkPeriodoConLibro(&r.resp, kPeriodo, estado, r.periodo, r.periodoLibro.texto(), false, false);
     case Periodo::Diario:
-        return checkPeriodoConLibro(&r.resp, 1, estado, r.periodo, r.periodoLibro.texto(), true, false);
+        return checkPeriodoConLibro(&r.resp, kPeriodo, estado, r.periodo, r.periodoLibro.texto(), true, false);
     case Periodo::DiarioSinDia:
-        return checkPeriodoConLibro(&r.resp, 1, estado, r.periodo, r.periodoLibro.texto(), true, true);
+        return checkPeriodoConLibro(&r.resp, kPeriodo, estado, r.periodo, r.periodoLibro.texto(), true, true);
     case Periodo::Anual:
-        return checkAnualConLibro(&r.resp, 1, estado, r.periodo, r.periodoLibro.texto(), false, anioMinimoAnual);
+        return checkAnualConLibro(&r.resp, kPeriodo, estado, r.periodo, r.periodoLibro.texto(), false, anioMinimoAnual);
     case Periodo::AnualMensual:
-        return checkAnualConLibro(&r.resp, 1, estado, r.periodo, r.periodoLibro.texto(), true, anioMinimoAnual);
+        return checkAnualConLibro(&r.resp, kPeriodo, estado, r.periodo, r.periodoLibro.texto(), true, anioMinimoAnual);
     }
     return false;
 }
@@ -171,13 +177,13 @@ void declararEstados(Registro &r)
 
 // The record's own count. A state "1" record of the books that keep a debit and a credit also adds those
 // two amounts to the state-1 sums.
-void sumarEstado(Registro &r, int colDebe = 0, int colHaber = 0)
+void sumarEstado(Registro &r, int colDebe = kSinColumna, int colHaber = kSinColumna)
 {
     for (const CuentaEstado &c : cuentasEstado) {
         if (!r.esEstado(c.estado))
             continue;
         r.total(c.nombre, 1.0);
-        if (colDebe > 0 && r.esEstado("1")) {
+        if (colDebe != kSinColumna && r.esEstado("1")) {
             r.resp.addEstado1Debe(r.monto(colDebe));
             r.resp.addEstado1Haber(r.monto(colHaber));
         }
@@ -190,6 +196,37 @@ void contarEstados(Registro &r)
     declararEstados(r);
     sumarEstado(r);
 }
+
+// ---- Debit and credit detail (books 01 and 03) ----
+
+namespace libro010100 {
+const int kTipoComprobante = 8;
+const int kSerie = 9;
+const int kNumero = 10;
+const int kFechaContable = 11;
+const int kFechaOperacion = 13;
+const int kDebe = 16;
+const int kHaber = 17;
+const int kDatoEstructurado = 18;
+const int kEstado = 19;
+} // namespace libro010100
+
+namespace libro010200 {
+const int kFechaOperacion = 6;
+const int kTipoDocumento = 9;
+const int kNumeroDocumento = 10;
+const int kDebe = 13;
+const int kHaber = 14;
+const int kEstado = 15;
+} // namespace libro010200
+
+namespace libro030200 {
+const int kEntidadFinanciera = 3;
+const int kNumeroCuenta = 4;
+const int kSaldoDeudor = 6;
+const int kSaldoAcreedor = 7;
+const int kEstado = 8;
+} // namespace libro030200
 
 // Debit and credit columns: both filled, a zero written "0.00", and not both non-zero. The detail books,
 // the journal and the ledger call the exclusion rule only when both amounts are non-zero, so two zeros
@@ -241,34 +278,73 @@ void fechaConMensajes(Registro &r, int col)
         r.resp.addError(QStringLiteral("La fecha debe ser menor o igual al periodo señalado en el campo 1"), col);
 }
 
+// ---- Journal, chart of accounts and ledger (books 05 and 06) ----
+
+// The journal (050100, 050200) and the ledger (060100) keep one column arrangement.
+namespace librosDiario {
+const int kTipoDocumento = 8;
+const int kNumeroDocumento = 9;
+const int kTipoComprobante = 10;
+const int kSerie = 11;
+const int kNumero = 12;
+const int kFechaContable = 13;
+const int kFechaOperacion = 15;
+const int kDebe = 18;
+const int kHaber = 19;
+const int kDatoEstructurado = 20;
+const int kEstado = 21;
+} // namespace librosDiario
+
+// The two charts of accounts (050300, 050400).
+namespace librosPlan {
+const int kPlan = 4;
+const int kDescripcionPlan = 5;
+const int kCuentaCorporativa = 6;
+const int kDescripcionCorporativa = 7;
+const int kEstado = 8;
+} // namespace librosPlan
+
 // The journal and the ledger: the same record, told apart by how their dates are checked.
 KovRespuesta diarioMayor(QList<KovColumna> *cols, ParametrosRegistro *params, void (*fechas)(Registro &))
 {
+    using namespace librosDiario;
     const auto previos = [](Registro &r) {
-        checkTipoDocumento(&r.resp, r.cols, 8, 9);
-        checkCdpTipSerNumOtros(&r.resp, r.cols, 10, 11, 12);
+        checkTipoDocumento(&r.resp, r.cols, kTipoDocumento, kNumeroDocumento);
+        checkCdpTipSerNumOtros(&r.resp, r.cols, kTipoComprobante, kSerie, kNumero);
     };
-    return validar(cols, params, { 21, Periodo::Mensual }, previos, [fechas](Registro &r) {
+    return validar(cols, params, { kEstado, Periodo::Mensual }, previos, [fechas](Registro &r) {
         if (r.periodoValido)
             fechas(r);
-        debeHaber(r, 18, 19, false);
-        if (!r.vacio(20))
-            checkDatoEstructurado(&r.resp, r.cols, 20);
-        totalesDebeHaber(r, kTotalesDiario, 18, 19, false);
+        debeHaber(r, kDebe, kHaber, false);
+        if (!r.vacio(kDatoEstructurado))
+            checkDatoEstructurado(&r.resp, r.cols, kDatoEstructurado);
+        totalesDebeHaber(r, kTotalesDiario, kDebe, kHaber, false);
     });
 }
 
-// The chart of accounts; `vacioCuenta` is what stands for a missing column 5 when column 4 is "99".
+// The chart of accounts; `vacioCuenta` is what stands for a missing plan description when the plan is "99".
 KovRespuesta planCuentas(QList<KovColumna> *cols, ParametrosRegistro *params, const QString &vacioCuenta)
 {
-    return validar(cols, params, { 8, Periodo::DiarioSinDia }, [&vacioCuenta](Registro &r) {
-        if (r.es(4, "99"))
-            checkObligatorio(&r.resp, r.cols, 5, vacioCuenta);
-        if (!r.vacio(6))
-            checkObligatorio(&r.resp, r.cols, 7, QStringLiteral("-"));
+    using namespace librosPlan;
+    return validar(cols, params, { kEstado, Periodo::DiarioSinDia }, [&vacioCuenta](Registro &r) {
+        if (r.es(kPlan, "99"))
+            checkObligatorio(&r.resp, r.cols, kDescripcionPlan, vacioCuenta);
+        if (!r.vacio(kCuentaCorporativa))
+            checkObligatorio(&r.resp, r.cols, kDescripcionCorporativa, QStringLiteral("-"));
         contarEstados(r);
     });
 }
+
+// ---- Withholdings (book 04) ----
+
+namespace libro040100 {
+const int kFecha = 4;
+const int kTipoDocumento = 5;
+const int kNumeroDocumento = 6;
+const int kMontoBruto = 8;
+const int kRetencion = 9;
+const int kEstado = 10;
+} // namespace libro040100
 
 // ---- Statement items (book 03) ----
 
@@ -582,39 +658,42 @@ void grupoValorizado(Registro &r, int cantidad, int medio)
 
 KovRespuesta f010100(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validar(cols, params, { 19, Periodo::Mensual }, [](Registro &r) {
-        r.fecha(11);
-        r.fecha(13);
-        checkCdpTipSerNumOtros(&r.resp, r.cols, 8, 9, 10);
-        debeHaber(r, 16, 17, false);
-        if (!r.vacio(18))
-            checkDatoEstructurado(&r.resp, r.cols, 18);
-        totalesDebeHaber(r, kTotalesDetalle, 16, 17, false);
+    using namespace libro010100;
+    return validar(cols, params, { kEstado, Periodo::Mensual }, [](Registro &r) {
+        r.fecha(kFechaContable);
+        r.fecha(kFechaOperacion);
+        checkCdpTipSerNumOtros(&r.resp, r.cols, kTipoComprobante, kSerie, kNumero);
+        debeHaber(r, kDebe, kHaber, false);
+        if (!r.vacio(kDatoEstructurado))
+            checkDatoEstructurado(&r.resp, r.cols, kDatoEstructurado);
+        totalesDebeHaber(r, kTotalesDetalle, kDebe, kHaber, false);
     });
 }
 
 KovRespuesta f010200(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validar(cols, params, { 15, Periodo::Mensual }, [](Registro &r) {
-        r.fecha(6);
+    using namespace libro010200;
+    return validar(cols, params, { kEstado, Periodo::Mensual }, [](Registro &r) {
+        r.fecha(kFechaOperacion);
         // Without a document type the number must be "-" as well.
-        if (!r.es(9, "-"))
-            checkTipoDocumento(&r.resp, r.cols, 9, 10);
-        else if (!r.es(10, "-"))
-            r.resp.addError(29, 10);
-        debeHaber(r, 13, 14, false);
-        totalesDebeHaber(r, kTotalesDetalle, 13, 14, false);
+        if (!r.es(kTipoDocumento, "-"))
+            checkTipoDocumento(&r.resp, r.cols, kTipoDocumento, kNumeroDocumento);
+        else if (!r.es(kNumeroDocumento, "-"))
+            r.resp.addError(29, kNumeroDocumento);
+        debeHaber(r, kDebe, kHaber, false);
+        totalesDebeHaber(r, kTotalesDetalle, kDebe, kHaber, false);
     });
 }
 
 KovRespuesta f030200(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validar(cols, params, { 8, Periodo::Diario }, [](Registro &r) {
-        checkObligatorio(&r.resp, r.cols, 4, QString());
-        if (r.es(3, "99") && !r.es(4, "-"))
-            r.resp.addError(5, 4);
-        debeHaber(r, 6, 7, true);
-        totalesDebeHaber(r, kTotalesDetalle, 6, 7, true);
+    using namespace libro030200;
+    return validar(cols, params, { kEstado, Periodo::Diario }, [](Registro &r) {
+        checkObligatorio(&r.resp, r.cols, kNumeroCuenta, QString());
+        if (r.es(kEntidadFinanciera, "99") && !r.es(kNumeroCuenta, "-"))
+            r.resp.addError(5, kNumeroCuenta);
+        debeHaber(r, kSaldoDeudor, kSaldoAcreedor, true);
+        totalesDebeHaber(r, kTotalesDetalle, kSaldoDeudor, kSaldoAcreedor, true);
     });
 }
 
@@ -799,12 +878,13 @@ KovRespuesta f031900(QList<KovColumna> *cols, ParametrosRegistro *params)
 
 KovRespuesta f040100(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validar(cols, params, { 10, Periodo::Mensual }, [](Registro &r) {
-        r.fecha(4);
-        checkTipoDocumento(&r.resp, r.cols, 5, 6);
-        r.ceroDecimal(8, 9);
-        r.totalDe("mto_bruto_t1", 8);
-        r.totalDe("mto_reten_t", 9);
+    using namespace libro040100;
+    return validar(cols, params, { kEstado, Periodo::Mensual }, [](Registro &r) {
+        r.fecha(kFecha);
+        checkTipoDocumento(&r.resp, r.cols, kTipoDocumento, kNumeroDocumento);
+        r.ceroDecimal(kMontoBruto, kRetencion);
+        r.totalDe("mto_bruto_t1", kMontoBruto);
+        r.totalDe("mto_reten_t", kRetencion);
         contarEstados(r);
     });
 }
@@ -812,9 +892,10 @@ KovRespuesta f040100(QList<KovColumna> *cols, ParametrosRegistro *params)
 KovRespuesta f050100(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
     return diarioMayor(cols, params, [](Registro &r) {
-        if (!r.vacio(13))
-            r.fecha(13);
-        r.fecha(15);
+        using namespace librosDiario;
+        if (!r.vacio(kFechaContable))
+            r.fecha(kFechaContable);
+        r.fecha(kFechaOperacion);
     });
 }
 
@@ -831,9 +912,10 @@ KovRespuesta f050400(QList<KovColumna> *cols, ParametrosRegistro *params)
 KovRespuesta f060100(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
     return diarioMayor(cols, params, [](Registro &r) {
-        if (!r.vacio(13))
-            fechaConMensajes(r, 13);
-        fechaConMensajes(r, 15);
+        using namespace librosDiario;
+        if (!r.vacio(kFechaContable))
+            fechaConMensajes(r, kFechaContable);
+        fechaConMensajes(r, kFechaOperacion);
     });
 }
 
