@@ -392,11 +392,20 @@ const Rubro rubrosResultados[] = {
         QStringLiteral("2I06ST"), QStringLiteral("2T05ST") } },
 };
 
-// With column 2 "01" the item code must begin with the statement's digit; an empty code has none.
+// The statement items books (030100, 031800, 032000, 032300, 032400, 032500) keep one column arrangement.
+namespace librosRubro {
+const int kCatalogo = 2;
+const int kRubro = 3;
+const int kMonto = 4;
+const int kEstado = 5;
+} // namespace librosRubro
+
+// With catalogue "01" the item code must begin with the statement's digit; an empty code has none.
 void codigoRubro(Registro &r, QChar digito)
 {
-    if (r.es(2, "01") && !r.texto(3).startsWith(digito))
-        r.resp.addError(29, 3);
+    using namespace librosRubro;
+    if (r.es(kCatalogo, "01") && !r.texto(kRubro).startsWith(digito))
+        r.resp.addError(29, kRubro);
 }
 
 // The cash-flow and income statements: the item's amount in the statement total, the counts, and the amount
@@ -404,69 +413,185 @@ void codigoRubro(Registro &r, QChar digito)
 template <size_t N>
 void rubrosEstado(Registro &r, QChar digito, const Rubro (&rubros)[N])
 {
+    using namespace librosRubro;
     codigoRubro(r, digito);
-    r.totalDe("mto_total_t", 4);
+    r.totalDe("mto_total_t", kMonto);
     declararEstados(r);
     for (const Rubro &rubro : rubros)
         r.total(rubro.total, 0.0);
     sumarEstado(r);
     for (const Rubro &rubro : rubros) {
-        if (inList(r.texto(3), rubro.codigos))
-            r.totalDe(rubro.total, 4);
+        if (inList(r.texto(kRubro), rubro.codigos))
+            r.totalDe(rubro.total, kMonto);
     }
 }
 
 // ---- Account balances (book 03) ----
 
-// One balance book: where its state, date, document and voucher stand (0 where it has none), the columns
-// whose zero must be "0.00", its totals in order and, for two of them, a total of absolute values added
-// after the state counts.
+// An identity document: its type and number columns.
+struct Documento
+{
+    int tipo;
+    int numero;
+};
+
+// A voucher: its type, series and number columns.
+struct Comprobante
+{
+    int tipo;
+    int serie;
+    int numero;
+};
+
+const Documento kSinDocumento = { kSinColumna, kSinColumna };
+const Comprobante kSinComprobante = { kSinColumna, kSinColumna, kSinColumna };
+
+// A total of the absolute values of columns desde to hasta; without a name there is none.
+struct SumaAbsolutos
+{
+    const char *nombre;
+    int desde;
+    int hasta;
+};
+
+const SumaAbsolutos kSinAbsolutos = { nullptr, kSinColumna, kSinColumna };
+
+// One balance book: where its state, date, document and voucher stand (kSinColumna where it has none), the
+// columns whose zero must be "0.00", its totals in order and, for two of them, a total of absolute values added
+// after the state counts. Each book keeps its row beside its columns.
 struct Saldo
 {
     int estado;
     int fecha;
-    int docTipo;
-    int docNumero;
-    int cdpTipo;
+    Documento documento;
+    Comprobante comprobante;
     int ceros[2];
     TotalColumna totales[3];
-    const char *absoluto;
-    int absDesde;
-    int absHasta;
+    SumaAbsolutos absolutos;
 };
 
-const Saldo saldo030300 = { 9, 7, 4, 5, 0, { 8 }, { { "mto_total_saldo_fin_t", 8 } }, nullptr, 0, 0 };
-const Saldo saldo030600 = { 12, 10, 4, 5, 7, { 11 }, { { "mto_total_saldo_fin_t", 11 } }, nullptr, 0, 0 };
-const Saldo saldo030700 = { 12, 0, 0, 0, 0, { 10, 11 },
-                            { { "cnt_existencia", 9 }, { "mto_costo_general_t", 11 } }, nullptr, 0, 0 };
-const Saldo saldo030800 = { 12, 0, 4, 5, 0, { 10, 11 },
-                            { { "cnt_titulos", 9 }, { "mto_val_libros_cto_t", 10 }, { "mto_val_libros_provis_t", 11 } },
-                            "mto_valor_libro_neto_t", 10, 11 };
-const Saldo saldo030900 = { 9, 4, 0, 0, 0, { 7, 8 },
-                            { { "mto_val_cont_intangible_t", 7 }, { "mto_val_cont_amortiz_t", 8 } },
-                            "mto_neto_intan_t", 7, 8 };
-const Saldo saldo031100 = { 10, 0, 5, 6, 0, { 9 }, { { "mto_saldo_t1", 9 } }, nullptr, 0, 0 };
-const Saldo saldo031200 = { 9, 6, 4, 5, 0, { 8 }, { { "mto_saldo_t1", 8 } }, nullptr, 0, 0 };
-const Saldo saldo031300 = { 10, 6, 4, 5, 0, { 9 }, { { "mto_saldo_t1", 9 } }, nullptr, 0, 0 };
-const Saldo saldo031400 = { 8, 0, 4, 5, 0, { 7 }, { { "mto_total_saldo_fin_t", 7 } }, nullptr, 0, 0 };
+// Books 030300, 030400 and 030500.
+namespace libro030300 {
+const int kTipoDocumento = 4;
+const int kNumeroDocumento = 5;
+const int kFechaEmision = 7;
+const int kSaldoFinal = 8;
+const int kEstado = 9;
+
+const Saldo kSaldo = { kEstado, kFechaEmision, { kTipoDocumento, kNumeroDocumento }, kSinComprobante, { kSaldoFinal },
+                       { { "mto_total_saldo_fin_t", kSaldoFinal } }, kSinAbsolutos };
+} // namespace libro030300
+
+namespace libro030600 {
+const int kTipoDocumento = 4;
+const int kNumeroDocumento = 5;
+const int kTipoComprobante = 7;
+const int kSerie = 8;
+const int kNumero = 9;
+const int kFechaEmision = 10;
+const int kSaldoFinal = 11;
+const int kEstado = 12;
+
+const Saldo kSaldo = { kEstado, kFechaEmision, { kTipoDocumento, kNumeroDocumento },
+                       { kTipoComprobante, kSerie, kNumero }, { kSaldoFinal },
+                       { { "mto_total_saldo_fin_t", kSaldoFinal } }, kSinAbsolutos };
+} // namespace libro030600
+
+namespace libro030700 {
+const int kCantidad = 9;
+const int kCostoUnitario = 10;
+const int kCostoTotal = 11;
+const int kEstado = 12;
+
+const Saldo kSaldo = { kEstado, kSinColumna, kSinDocumento, kSinComprobante, { kCostoUnitario, kCostoTotal },
+                       { { "cnt_existencia", kCantidad }, { "mto_costo_general_t", kCostoTotal } }, kSinAbsolutos };
+} // namespace libro030700
+
+namespace libro030800 {
+const int kTipoDocumento = 4;
+const int kNumeroDocumento = 5;
+const int kCantidadTitulos = 9;
+const int kCosto = 10;
+const int kProvision = 11;
+const int kEstado = 12;
+
+const Saldo kSaldo = { kEstado, kSinColumna, { kTipoDocumento, kNumeroDocumento }, kSinComprobante,
+                       { kCosto, kProvision },
+                       { { "cnt_titulos", kCantidadTitulos }, { "mto_val_libros_cto_t", kCosto },
+                         { "mto_val_libros_provis_t", kProvision } },
+                       { "mto_valor_libro_neto_t", kCosto, kProvision } };
+} // namespace libro030800
+
+namespace libro030900 {
+const int kFechaInicio = 4;
+const int kValorContable = 7;
+const int kAmortizacion = 8;
+const int kEstado = 9;
+
+const Saldo kSaldo = { kEstado, kFechaInicio, kSinDocumento, kSinComprobante, { kValorContable, kAmortizacion },
+                       { { "mto_val_cont_intangible_t", kValorContable }, { "mto_val_cont_amortiz_t", kAmortizacion } },
+                       { "mto_neto_intan_t", kValorContable, kAmortizacion } };
+} // namespace libro030900
+
+namespace libro031100 {
+const int kTipoDocumento = 5;
+const int kNumeroDocumento = 6;
+const int kSaldoFinal = 9;
+const int kEstado = 10;
+
+const Saldo kSaldo = { kEstado, kSinColumna, { kTipoDocumento, kNumeroDocumento }, kSinComprobante, { kSaldoFinal },
+                       { { "mto_saldo_t1", kSaldoFinal } }, kSinAbsolutos };
+} // namespace libro031100
+
+namespace libro031200 {
+const int kTipoDocumento = 4;
+const int kNumeroDocumento = 5;
+const int kFechaEmision = 6;
+const int kSaldoFinal = 8;
+const int kEstado = 9;
+
+const Saldo kSaldo = { kEstado, kFechaEmision, { kTipoDocumento, kNumeroDocumento }, kSinComprobante, { kSaldoFinal },
+                       { { "mto_saldo_t1", kSaldoFinal } }, kSinAbsolutos };
+} // namespace libro031200
+
+namespace libro031300 {
+const int kTipoDocumento = 4;
+const int kNumeroDocumento = 5;
+const int kFechaEmision = 6;
+const int kSaldoFinal = 9;
+const int kEstado = 10;
+
+const Saldo kSaldo = { kEstado, kFechaEmision, { kTipoDocumento, kNumeroDocumento }, kSinComprobante, { kSaldoFinal },
+                       { { "mto_saldo_t1", kSaldoFinal } }, kSinAbsolutos };
+} // namespace libro031300
+
+namespace libro031400 {
+const int kTipoDocumento = 4;
+const int kNumeroDocumento = 5;
+const int kSaldoFinal = 7;
+const int kEstado = 8;
+
+const Saldo kSaldo = { kEstado, kSinColumna, { kTipoDocumento, kNumeroDocumento }, kSinComprobante, { kSaldoFinal },
+                       { { "mto_total_saldo_fin_t", kSaldoFinal } }, kSinAbsolutos };
+} // namespace libro031400
 
 KovRespuesta validarSaldo(QList<KovColumna> *cols, ParametrosRegistro *params, const Saldo &s)
 {
     return validar(cols, params, { s.estado, Periodo::Diario }, [&s](Registro &r) {
-        if (s.fecha)
+        if (s.fecha != kSinColumna)
             r.fecha(s.fecha);
-        if (s.docTipo)
-            checkTipoDocumento(&r.resp, r.cols, s.docTipo, s.docNumero);
-        if (s.cdpTipo)
-            checkCdpTipSerNumOtros(&r.resp, r.cols, s.cdpTipo, s.cdpTipo + 1, s.cdpTipo + 2);
+        if (s.documento.tipo != kSinColumna)
+            checkTipoDocumento(&r.resp, r.cols, s.documento.tipo, s.documento.numero);
+        if (s.comprobante.tipo != kSinColumna)
+            checkCdpTipSerNumOtros(&r.resp, r.cols, s.comprobante.tipo, s.comprobante.serie, s.comprobante.numero);
         for (int col : s.ceros) {
-            if (col)
+            if (col != kSinColumna)
                 checkCeroDecimal(&r.resp, r.cols, col);
         }
         sumarColumnas(r, s.totales);
         contarEstados(r);
-        if (s.absoluto)
-            r.total(s.absoluto, r.absolutos(s.absDesde, s.absHasta));
+        if (s.absolutos.nombre)
+            r.total(s.absolutos.nombre, r.absolutos(s.absolutos.desde, s.absolutos.hasta));
     });
 }
 
@@ -474,15 +599,26 @@ KovRespuesta validarSaldo(QList<KovColumna> *cols, ParametrosRegistro *params, c
 struct Movimiento
 {
     QStringList cuentas;
-    const char *totales[3];  // balance, additions and deductions: columns 9, 10 and 11
+    TotalColumna totales[3];  // balance, additions and deductions
 };
+
+namespace libro031500 {
+const int kTipoComprobante = 4;
+const int kSerie = 5;
+const int kNumero = 6;
+const int kCuenta = 7;
+const int kSaldoFinal = 9;
+const int kAdiciones = 10;
+const int kDeducciones = 11;
+const int kEstado = 12;
 
 const Movimiento movimientos[] = {
     { { QStringLiteral("3711"), QStringLiteral("3712"), QStringLiteral("3721"), QStringLiteral("3722") },
-      { "mto_sf_3", "mto_adi_3", "mto_ded_3" } },
+      { { "mto_sf_3", kSaldoFinal }, { "mto_adi_3", kAdiciones }, { "mto_ded_3", kDeducciones } } },
     { { QStringLiteral("4911"), QStringLiteral("4912"), QStringLiteral("4921"), QStringLiteral("4922") },
-      { "mto_sf_4", "mto_adi_4", "mto_ded_4" } },
+      { { "mto_sf_4", kSaldoFinal }, { "mto_adi_4", kAdiciones }, { "mto_ded_4", kDeducciones } } },
 };
+} // namespace libro031500
 
 // Named with zero on every record of book 031500, ahead of the state counts.
 const char *const ceroMovimientos[] = {
@@ -493,26 +629,96 @@ const char *const ceroMovimientos[] = {
 // Counted once more for every state "1" record, whatever its account.
 const char *const cuentasEstado1[] = { "cnt_reg_sf_e1", "cnt_reg_adi_e1", "cnt_reg_ded_e1" };
 
+// ---- Capital and shareholders (book 03) ----
+
+namespace libro031601 {
+const int kCapitalSocial = 2;
+const int kAccionesSuscritas = 4;
+const int kAccionesPagadas = 5;
+const int kEstado = 6;
+} // namespace libro031601
+
+namespace libro031602 {
+const int kTipoDocumento = 2;
+const int kNumeroDocumento = 3;
+const int kPorcentaje = 7;
+const int kEstado = 8;
+} // namespace libro031602
+
 // ---- Trial balance and changes in equity (book 03) ----
 
-// Columns 3 to 18 of the trial balance, in column order.
-const char *const clavesBalanza[] = {
-    "mto_sal_deudor_ini_t", "mto_sal_acreedor_ini_t", "mto_mov_debe_t", "mto_mov_haber_t", "mto_sum_debe_t",
-    "mto_sum_haber_t", "mto_sal_deudor_31dic_t", "mto_sal_acreedor_31dic_t", "mto_trans_debe_t",
-    "mto_trans_haber_t", "mto_cb_activo_t", "mto_cb_pasivo_t", "mto_rn_perdida_t", "mto_rn_ganancia_t",
-    "mto_adicion_t", "mto_deduccion_t",
-};
-const int primeraBalanza = 3;
+namespace libro031700 {
+const int kSaldoDeudorInicial = 3;
+const int kSaldoAcreedorInicial = 4;
+const int kMovimientoDebe = 5;
+const int kMovimientoHaber = 6;
+const int kSumaDebe = 7;
+const int kSumaHaber = 8;
+const int kSaldoDeudorCierre = 9;
+const int kSaldoAcreedorCierre = 10;
+const int kTransferenciaDebe = 11;
+const int kTransferenciaHaber = 12;
+const int kBalanceActivo = 13;
+const int kBalancePasivo = 14;
+const int kResultadoPerdida = 15;
+const int kResultadoGanancia = 16;
+const int kAdiciones = 17;
+const int kDeducciones = 18;
+const int kEstado = 19;
 
-// Columns 4 to 15 of the statement of changes in equity, in column order; columns 4 to 12 also make up the
-// equity total.
-const char *const clavesPatrimonio[] = {
-    "mto_capital_t", "mto_acc_Inv_t", "mto_cap_adic_t", "mto_result_no_real_t", "mto_reser_legal_t",
-    "mto_otras_reser_t", "mto_result_acum_t", "mto_dif_conver_t", "mto_ajus_patri_t", "mto_result_neto_t",
-    "mto_exced_reval_t", "mto_result_t",
+// Every amount column under its total, in column order.
+const TotalColumna balanza[] = {
+    { "mto_sal_deudor_ini_t", kSaldoDeudorInicial },
+    { "mto_sal_acreedor_ini_t", kSaldoAcreedorInicial },
+    { "mto_mov_debe_t", kMovimientoDebe },
+    { "mto_mov_haber_t", kMovimientoHaber },
+    { "mto_sum_debe_t", kSumaDebe },
+    { "mto_sum_haber_t", kSumaHaber },
+    { "mto_sal_deudor_31dic_t", kSaldoDeudorCierre },
+    { "mto_sal_acreedor_31dic_t", kSaldoAcreedorCierre },
+    { "mto_trans_debe_t", kTransferenciaDebe },
+    { "mto_trans_haber_t", kTransferenciaHaber },
+    { "mto_cb_activo_t", kBalanceActivo },
+    { "mto_cb_pasivo_t", kBalancePasivo },
+    { "mto_rn_perdida_t", kResultadoPerdida },
+    { "mto_rn_ganancia_t", kResultadoGanancia },
+    { "mto_adicion_t", kAdiciones },
+    { "mto_deduccion_t", kDeducciones },
 };
-const int primeraPatrimonio = 4;
-const int ultimaEnPatrimonio = 12;
+} // namespace libro031700
+
+namespace libro031900 {
+const int kCapital = 4;
+const int kAccionesInversion = 5;
+const int kCapitalAdicional = 6;
+const int kResultadoNoRealizado = 7;
+const int kReservaLegal = 8;
+const int kOtrasReservas = 9;
+const int kResultadosAcumulados = 10;
+const int kDiferenciasConversion = 11;
+const int kAjustesPatrimonio = 12;
+const int kResultadoNeto = 13;
+const int kExcedenteRevaluacion = 14;
+const int kResultado = 15;
+const int kEstado = 16;
+
+// Every amount column under its total, in column order; capital to the equity adjustments also make up the
+// equity total.
+const TotalColumna patrimonio[] = {
+    { "mto_capital_t", kCapital },
+    { "mto_acc_Inv_t", kAccionesInversion },
+    { "mto_cap_adic_t", kCapitalAdicional },
+    { "mto_result_no_real_t", kResultadoNoRealizado },
+    { "mto_reser_legal_t", kReservaLegal },
+    { "mto_otras_reser_t", kOtrasReservas },
+    { "mto_result_acum_t", kResultadosAcumulados },
+    { "mto_dif_conver_t", kDiferenciasConversion },
+    { "mto_ajus_patri_t", kAjustesPatrimonio },
+    { "mto_result_neto_t", kResultadoNeto },
+    { "mto_exced_reval_t", kExcedenteRevaluacion },
+    { "mto_result_t", kResultado },
+};
+} // namespace libro031900
 
 // ---- Fixed assets and leasing (book 07) ----
 
@@ -699,7 +905,8 @@ KovRespuesta f030200(QList<KovColumna> *cols, ParametrosRegistro *params)
 
 KovRespuesta f030100(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validar(cols, params, { 5, Periodo::Diario }, [](Registro &r) {
+    using namespace librosRubro;
+    return validar(cols, params, { kEstado, Periodo::Diario }, [](Registro &r) {
         codigoRubro(r, QLatin1Char('1'));
         for (const RubroBalance &rubro : rubrosBalance)
             r.total(rubro.total1, 0.0);
@@ -708,99 +915,101 @@ KovRespuesta f030100(QList<KovColumna> *cols, ParametrosRegistro *params)
         for (const RubroBalance &rubro : rubrosBalance)
             r.total(rubro.total, 0.0);
         for (const RubroBalance &rubro : rubrosBalance) {
-            if (inList(r.texto(3), rubro.codigos))
-                r.totalDe(rubro.total1, 4);
+            if (inList(r.texto(kRubro), rubro.codigos))
+                r.totalDe(rubro.total1, kMonto);
         }
-        r.totalDe("mto_total_t", 4);
+        r.totalDe("mto_total_t", kMonto);
         sumarEstado(r);
         for (const RubroBalance &rubro : rubrosBalance) {
-            if (inList(r.texto(3), rubro.codigos))
-                r.totalDe(rubro.total, 4);
+            if (inList(r.texto(kRubro), rubro.codigos))
+                r.totalDe(rubro.total, kMonto);
         }
     });
 }
 
 KovRespuesta f031800(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validar(cols, params, { 5, Periodo::Diario },
+    return validar(cols, params, { librosRubro::kEstado, Periodo::Diario },
                    [](Registro &r) { rubrosEstado(r, QLatin1Char('3'), rubrosFlujo); });
 }
 
 KovRespuesta f032000(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validar(cols, params, { 5, Periodo::Diario },
+    return validar(cols, params, { librosRubro::kEstado, Periodo::Diario },
                    [](Registro &r) { rubrosEstado(r, QLatin1Char('2'), rubrosResultados); });
 }
 
 // Only the period rules: this book's records are neither counted by state nor as detail lines.
 KovRespuesta f032300(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validar(cols, params, { 5, Periodo::Diario, false }, [](Registro &) {});
+    return validar(cols, params, { librosRubro::kEstado, Periodo::Diario, false }, [](Registro &) {});
 }
 
 KovRespuesta f032400(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validar(cols, params, { 5, Periodo::Diario }, [](Registro &r) {
+    using namespace librosRubro;
+    return validar(cols, params, { kEstado, Periodo::Diario }, [](Registro &r) {
         r.total("mto_rubro", 0.0);
         if (r.esEstado("1"))
-            r.totalDe("mto_rubro", 4);
+            r.totalDe("mto_rubro", kMonto);
         contarEstados(r);
     });
 }
 
 KovRespuesta f030300(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validarSaldo(cols, params, saldo030300);
+    return validarSaldo(cols, params, libro030300::kSaldo);
 }
 
 KovRespuesta f030600(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validarSaldo(cols, params, saldo030600);
+    return validarSaldo(cols, params, libro030600::kSaldo);
 }
 
 KovRespuesta f030700(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validarSaldo(cols, params, saldo030700);
+    return validarSaldo(cols, params, libro030700::kSaldo);
 }
 
 KovRespuesta f030800(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validarSaldo(cols, params, saldo030800);
+    return validarSaldo(cols, params, libro030800::kSaldo);
 }
 
 KovRespuesta f030900(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validarSaldo(cols, params, saldo030900);
+    return validarSaldo(cols, params, libro030900::kSaldo);
 }
 
 KovRespuesta f031100(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validarSaldo(cols, params, saldo031100);
+    return validarSaldo(cols, params, libro031100::kSaldo);
 }
 
 KovRespuesta f031200(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validarSaldo(cols, params, saldo031200);
+    return validarSaldo(cols, params, libro031200::kSaldo);
 }
 
 KovRespuesta f031300(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validarSaldo(cols, params, saldo031300);
+    return validarSaldo(cols, params, libro031300::kSaldo);
 }
 
 KovRespuesta f031400(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validarSaldo(cols, params, saldo031400);
+    return validarSaldo(cols, params, libro031400::kSaldo);
 }
 
 KovRespuesta f031500(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validar(cols, params, { 12, Periodo::Diario }, [](Registro &r) {
-        const QString cuenta = r.texto(7);
-        if (!r.vacio(4))
-            checkCdpTipSerNumOtros(&r.resp, r.cols, 4, 5, 6);
-        r.ceroDecimal(9, 11);
-        r.totalDe("mto_total_saldo_fin_t", 9);
+    using namespace libro031500;
+    return validar(cols, params, { kEstado, Periodo::Diario }, [](Registro &r) {
+        const QString cuenta = r.texto(kCuenta);
+        if (!r.vacio(kTipoComprobante))
+            checkCdpTipSerNumOtros(&r.resp, r.cols, kTipoComprobante, kSerie, kNumero);
+        r.ceroDecimal(kSaldoFinal, kDeducciones);
+        r.totalDe("mto_total_saldo_fin_t", kSaldoFinal);
         for (const char *nombre : ceroMovimientos)
             r.total(nombre, 0.0);
         declararEstados(r);
@@ -811,8 +1020,7 @@ KovRespuesta f031500(QList<KovColumna> *cols, ParametrosRegistro *params)
             r.total(nombre, 1.0);
         for (const Movimiento &m : movimientos) {
             if (inList(cuenta, m.cuentas)) {
-                for (int i = 0; i < 3; ++i)
-                    r.totalDe(m.totales[i], 9 + i);
+                sumarColumnas(r, m.totales);
                 break;
             }
         }
@@ -821,58 +1029,56 @@ KovRespuesta f031500(QList<KovColumna> *cols, ParametrosRegistro *params)
 
 KovRespuesta f031601(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validar(cols, params, { 6, Periodo::Diario }, [](Registro &r) {
-        r.totalDe("mto_capital_social_t", 2);
-        r.totalDe("cnt_acc_suscritas_t", 4);
-        r.totalDe("cnt_acc_pagadas_t", 5);
+    using namespace libro031601;
+    return validar(cols, params, { kEstado, Periodo::Diario }, [](Registro &r) {
+        r.totalDe("mto_capital_social_t", kCapitalSocial);
+        r.totalDe("cnt_acc_suscritas_t", kAccionesSuscritas);
+        r.totalDe("cnt_acc_pagadas_t", kAccionesPagadas);
         contarEstados(r);
     });
 }
 
 KovRespuesta f031602(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validar(cols, params, { 8, Periodo::Diario }, [](Registro &r) {
-        checkTipoDocumento(&r.resp, r.cols, 2, 3);
-        checkPorcentaje(&r.resp, r.cols, 7);
+    using namespace libro031602;
+    return validar(cols, params, { kEstado, Periodo::Diario }, [](Registro &r) {
+        checkTipoDocumento(&r.resp, r.cols, kTipoDocumento, kNumeroDocumento);
+        checkPorcentaje(&r.resp, r.cols, kPorcentaje);
         contarEstados(r);
     });
 }
 
 KovRespuesta f031700(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validar(cols, params, { 19, Periodo::Diario }, [](Registro &r) {
-        r.ceroDecimal(3, 4);
-        checkMontoExcluyenteExcepto(&r.resp, r.cols, 3, 4);
-        r.ceroDecimal(5, 18);
+    using namespace libro031700;
+    return validar(cols, params, { kEstado, Periodo::Diario }, [](Registro &r) {
+        r.ceroDecimal(kSaldoDeudorInicial, kSaldoAcreedorInicial);
+        checkMontoExcluyenteExcepto(&r.resp, r.cols, kSaldoDeudorInicial, kSaldoAcreedorInicial);
+        r.ceroDecimal(kMovimientoDebe, kDeducciones);
         declararEstados(r);
-        for (const char *clave : clavesBalanza)
-            r.total(clave, 0.0);
-        if (r.esEstado("1")) {
-            int col = primeraBalanza;
-            for (const char *clave : clavesBalanza)
-                r.totalDe(clave, col++);
-        }
+        for (const TotalColumna &t : balanza)
+            r.total(t.nombre, 0.0);
+        if (r.esEstado("1"))
+            sumarColumnas(r, balanza);
         sumarEstado(r);
-        r.total("mto_deudor_t", qAbs(r.monto(3)) + qAbs(r.monto(5)));
-        r.total("mto_acreedor_t", qAbs(r.monto(4)) + qAbs(r.monto(6)));
+        r.total("mto_deudor_t", qAbs(r.monto(kSaldoDeudorInicial)) + qAbs(r.monto(kMovimientoDebe)));
+        r.total("mto_acreedor_t", qAbs(r.monto(kSaldoAcreedorInicial)) + qAbs(r.monto(kMovimientoHaber)));
     });
 }
 
 KovRespuesta f031900(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validar(cols, params, { 16, Periodo::Diario }, [](Registro &r) {
-        for (const char *clave : clavesPatrimonio)
-            r.total(clave, 0.0);
+    using namespace libro031900;
+    return validar(cols, params, { kEstado, Periodo::Diario }, [](Registro &r) {
+        for (const TotalColumna &t : patrimonio)
+            r.total(t.nombre, 0.0);
         declararEstados(r);
         r.total("mto_patrimonio", 0.0);
-        if (r.esEstado("1")) {
-            int col = primeraPatrimonio;
-            for (const char *clave : clavesPatrimonio)
-                r.totalDe(clave, col++);
-        }
+        if (r.esEstado("1"))
+            sumarColumnas(r, patrimonio);
         sumarEstado(r);
         if (r.esEstado("1"))
-            r.total("mto_patrimonio", r.absolutos(primeraPatrimonio, ultimaEnPatrimonio));
+            r.total("mto_patrimonio", r.absolutos(kCapital, kAjustesPatrimonio));
     });
 }
 
