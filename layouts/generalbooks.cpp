@@ -722,33 +722,123 @@ const TotalColumna patrimonio[] = {
 
 // ---- Fixed assets and leasing (book 07) ----
 
+namespace libro070100 {
+const int kCatalogo = 4;
+const int kSaldoInicial = 14;
+const int kAdquisiciones = 15;
+const int kMejoras = 16;
+const int kRetirosBajas = 17;
+const int kOtros = 18;
+const int kRevaluacionVoluntaria = 19;
+const int kRevaluacionReorganizacion = 20;
+const int kOtrasRevaluaciones = 21;
+const int kAjusteInflacion = 22;
+const int kFechaAdquisicion = 23;
+const int kFechaInicioUso = 24;
+const int kMetodoDepreciacion = 25;
+const int kPorcentajeDepreciacion = 27;
+const int kDepreciacionAnterior = 28;
+const int kDepreciacionSinRevaluacion = 29;
+const int kDepreciacionRetirosBajas = 30;
+const int kDepreciacionOtros = 31;
+const int kDepreciacionRevaluacionVoluntaria = 32;
+const int kDepreciacionRevaluacionReorganizacion = 33;
+const int kDepreciacionOtrasRevaluaciones = 34;
+const int kDepreciacionAjusteInflacion = 35;
+const int kEstado = 36;
+
 const TotalColumna activoFijo[] = {
-    { "mto_saldo_i_t", 14 },         { "mto_adquis_adic_t", 15 },      { "mto_mejoras_t", 16 },
-    { "mto_retiro_baja_t", 17 },     { "mto_otros_t", 18 },            { "mto_reval_volun_t", 19 },
-    { "mto_reval_reorg_t", 20 },     { "mto_otras_reval_t", 21 },      { "mto_ajuste_infla_t", 22 },
-    { "mto_dep_acum_ant_t", 28 },    { "mto_dep_sin_reval_t", 29 },    { "mto_dep_retiro_baja_t", 30 },
-    { "mto_dep_otros_t", 31 },       { "mto_dep_reval_volun_t", 32 },  { "mto_dep_reval_reorg_t", 33 },
-    { "mto_dep_otras_reval_t", 34 }, { "mto_dep_ajuste_infla_t", 35 },
+    { "mto_saldo_i_t", kSaldoInicial },
+    { "mto_adquis_adic_t", kAdquisiciones },
+    { "mto_mejoras_t", kMejoras },
+    { "mto_retiro_baja_t", kRetirosBajas },
+    { "mto_otros_t", kOtros },
+    { "mto_reval_volun_t", kRevaluacionVoluntaria },
+    { "mto_reval_reorg_t", kRevaluacionReorganizacion },
+    { "mto_otras_reval_t", kOtrasRevaluaciones },
+    { "mto_ajuste_infla_t", kAjusteInflacion },
+    { "mto_dep_acum_ant_t", kDepreciacionAnterior },
+    { "mto_dep_sin_reval_t", kDepreciacionSinRevaluacion },
+    { "mto_dep_retiro_baja_t", kDepreciacionRetirosBajas },
+    { "mto_dep_otros_t", kDepreciacionOtros },
+    { "mto_dep_reval_volun_t", kDepreciacionRevaluacionVoluntaria },
+    { "mto_dep_reval_reorg_t", kDepreciacionRevaluacionReorganizacion },
+    { "mto_dep_otras_reval_t", kDepreciacionOtrasRevaluaciones },
+    { "mto_dep_ajuste_infla_t", kDepreciacionAjusteInflacion },
 };
+} // namespace libro070100
+
+namespace libro070300 {
+const int kCatalogo = 4;
+const int kFechaAdquisicion = 6;
+const int kAdquisicionME = 7;
+const int kTipoCambio = 8;
+const int kAdquisicionMN = 9;
+const int kDepreciacionAnterior = 10;
+const int kAjuste = 11;
+const int kDepreciacionEjercicio = 12;
+const int kDepreciacionRetirosBajas = 13;
+const int kDepreciacionOtros = 14;
+const int kEstado = 15;
 
 const TotalColumna activoFijoME[] = {
-    { "mto_adquis_ME_t", 7 },  { "mto_adquis_MN_t", 9 },        { "mto_ajuste_t", 11 },
-    { "mto_dep_ejer_t", 12 },  { "mto_dep_retiro_baja_t", 13 }, { "mto_dep_otros_t", 14 },
+    { "mto_adquis_ME_t", kAdquisicionME },
+    { "mto_adquis_MN_t", kAdquisicionMN },
+    { "mto_ajuste_t", kAjuste },
+    { "mto_dep_ejer_t", kDepreciacionEjercicio },
+    { "mto_dep_retiro_baja_t", kDepreciacionRetirosBajas },
+    { "mto_dep_otros_t", kDepreciacionOtros },
 };
+} // namespace libro070300
+
+namespace libro070400 {
+const int kCatalogo = 4;
+const int kFecha = 8;
+const int kMonto = 10;
+const int kEstado = 11;
+} // namespace libro070400
 
 // ---- Consignments (book 09) ----
 
-// Received, returned and sold quantities, in three consecutive columns.
-const char *const bienesConsignados[] = { "cnt_bienes_consig", "cnt_bienes_devuelto", "cnt_bienes_vendido" };
+// The columns that both consignment books (090100, 090200) keep alike.
+namespace librosConsignacion {
+const int kCodigo = 2;
+const int kReferencia = 6;
+const int kPrimeraFecha = 8;
+const int kEntero = 9;
+const int kSegundaFecha = 12;
+const int kEnCadena1 = 13;
+const int kEnCadena2 = 14;
+const int kTerceraFecha = 15;
+} // namespace librosConsignacion
 
-// Codes "3" and "9" of column 2 call for a reference in column 6; any other code wants "-" there.
+namespace libro090100 {
+const int kObligatoria = 4;
+const int kTipoDocumento = 16;
+const int kNumeroDocumento = 17;
+const int kRecibidos = 19;
+const int kDevueltos = 20;
+const int kVendidos = 21;
+const int kEstado = 22;
+} // namespace libro090100
+
+namespace libro090200 {
+const int kRuc = 16;
+const int kRecibidos = 18;
+const int kDevueltos = 19;
+const int kVendidos = 20;
+const int kEstado = 21;
+} // namespace libro090200
+
+// Codes "3" and "9" call for a reference; any other code wants "-" there.
 void referenciaConsignacion(Registro &r)
 {
+    using namespace librosConsignacion;
     static const QStringList conReferencia = { QStringLiteral("3"), QStringLiteral("9") };
-    if (inList(r.texto(2), conReferencia))
-        checkObligatorio(&r.resp, r.cols, 6, QStringLiteral("-"));
-    else if (!r.es(6, "-"))
-        r.resp.addError(29, 6);
+    if (inList(r.texto(kCodigo), conReferencia))
+        checkObligatorio(&r.resp, r.cols, kReferencia, QStringLiteral("-"));
+    else if (!r.es(kReferencia, "-"))
+        r.resp.addError(29, kReferencia);
 }
 
 // A whole number below zero, however many digits it has; any other text is left to the layout.
@@ -759,15 +849,16 @@ void enteroNoNegativo(Registro &r, int col)
         r.resp.addError(5, col);
 }
 
-// The three quantities: "0.00" for a zero, exactly one of them moved (returns and sales negative), and
-// their totals.
-void bienes(Registro &r, int primera)
+// The received, returned and sold quantities: "0.00" for a zero, exactly one of them moved (returns and
+// sales negative), and their totals.
+void bienes(Registro &r, int recibidos, int devueltos, int vendidos)
 {
-    r.ceroDecimal(primera, primera + 2);
-    checkTripleExcluyente(&r.resp, r.cols, primera, primera + 1, primera + 2);
-    int col = primera;
-    for (const char *nombre : bienesConsignados)
-        r.totalDe(nombre, col++);
+    for (int col : { recibidos, devueltos, vendidos })
+        checkCeroDecimal(&r.resp, r.cols, col);
+    checkTripleExcluyente(&r.resp, r.cols, recibidos, devueltos, vendidos);
+    r.totalDe("cnt_bienes_consig", recibidos);
+    r.totalDe("cnt_bienes_devuelto", devueltos);
+    r.totalDe("cnt_bienes_vendido", vendidos);
 }
 
 // ---- Costs (book 10) ----
@@ -781,7 +872,8 @@ struct Costo
 };
 
 // A cost book: its state column and period, the columns whose zero must be "0.00", its signed totals and
-// the total of the absolute values of its amount columns, added after the state counts' zeros.
+// the total of the absolute values of its amount columns, added after the state counts' zeros. Each book
+// keeps its row beside its columns.
 struct LibroCosto
 {
     int estado;
@@ -789,31 +881,74 @@ struct LibroCosto
     int ceroDesde;
     int ceroHasta;
     Costo totales[6];
-    const char *absoluto;
-    int absDesde;
-    int absHasta;
+    SumaAbsolutos absolutos;
 };
 
-const LibroCosto costo100100 = {
-    6, Periodo::Anual, 2, 4,
-    { { "mto_cost_inv_i_pt_t", 2, 2 }, { "mto_cost_prod_t", 3, 3 }, { "mto_cost_inv_f_pt_t", 4, 4 },
-      { "mto_ajustes_t", 5, 5 } },
-    "mto_cost_v_t", 2, 5,
-};
+namespace libro100100 {
+const int kInventarioInicial = 2;
+const int kCostoProduccion = 3;
+const int kInventarioFinal = 4;
+const int kAjustes = 5;
+const int kEstado = 6;
 
-const LibroCosto costo100200 = {
-    8, Periodo::AnualMensual, 2, 7,
-    { { "mto_cost_mat_d_t", 2, 2 }, { "mto_cost_mo_d_t", 3, 3 }, { "mto_otros_cost_d_t", 4, 4 },
-      { "mto_gastos_prod_i_t", 5, 7 } },
-    "mto_cost_t", 2, 7,
+const LibroCosto kCosto = {
+    kEstado, Periodo::Anual, kInventarioInicial, kInventarioFinal,
+    { { "mto_cost_inv_i_pt_t", kInventarioInicial, kInventarioInicial },
+      { "mto_cost_prod_t", kCostoProduccion, kCostoProduccion },
+      { "mto_cost_inv_f_pt_t", kInventarioFinal, kInventarioFinal },
+      { "mto_ajustes_t", kAjustes, kAjustes } },
+    { "mto_cost_v_t", kInventarioInicial, kAjustes },
 };
+} // namespace libro100100
 
-const LibroCosto costo100300 = {
-    13, Periodo::Anual, 4, 11,
-    { { "mto_cost_mat_d_t", 4, 4 }, { "mto_cost_mo_d_t", 5, 5 }, { "mto_otros_cost_d_t", 6, 6 },
-      { "mto_gastos_prod_i_t", 7, 9 }, { "mto_cost_inv_i_pp_t", 10, 10 }, { "mto_cost_inv_f_pp_t", 11, 11 } },
-    "mto_cost_t", 4, 11,
+namespace libro100200 {
+const int kMateriales = 2;
+const int kManoObra = 3;
+const int kOtrosCostos = 4;
+const int kPrimerGastoIndirecto = 5;
+const int kUltimoGastoIndirecto = 7;
+const int kEstado = 8;
+
+const LibroCosto kCosto = {
+    kEstado, Periodo::AnualMensual, kMateriales, kUltimoGastoIndirecto,
+    { { "mto_cost_mat_d_t", kMateriales, kMateriales },
+      { "mto_cost_mo_d_t", kManoObra, kManoObra },
+      { "mto_otros_cost_d_t", kOtrosCostos, kOtrosCostos },
+      { "mto_gastos_prod_i_t", kPrimerGastoIndirecto, kUltimoGastoIndirecto } },
+    { "mto_cost_t", kMateriales, kUltimoGastoIndirecto },
 };
+} // namespace libro100200
+
+namespace libro100300 {
+const int kMateriales = 4;
+const int kManoObra = 5;
+const int kOtrosCostos = 6;
+const int kPrimerGastoIndirecto = 7;
+const int kUltimoGastoIndirecto = 9;
+const int kProcesoInicial = 10;
+const int kProcesoFinal = 11;
+const int kEstado = 13;
+
+const LibroCosto kCosto = {
+    kEstado, Periodo::Anual, kMateriales, kProcesoFinal,
+    { { "mto_cost_mat_d_t", kMateriales, kMateriales },
+      { "mto_cost_mo_d_t", kManoObra, kManoObra },
+      { "mto_otros_cost_d_t", kOtrosCostos, kOtrosCostos },
+      { "mto_gastos_prod_i_t", kPrimerGastoIndirecto, kUltimoGastoIndirecto },
+      { "mto_cost_inv_i_pp_t", kProcesoInicial, kProcesoInicial },
+      { "mto_cost_inv_f_pp_t", kProcesoFinal, kProcesoFinal } },
+    { "mto_cost_t", kMateriales, kProcesoFinal },
+};
+} // namespace libro100300
+
+// Two pairs of columns: a filled first column makes the second of its pair mandatory.
+namespace libro100400 {
+const int kDato1 = 3;
+const int kExigido1 = 4;
+const int kDato2 = 5;
+const int kExigido2 = 6;
+const int kEstado = 7;
+} // namespace libro100400
 
 KovRespuesta validarCosto(QList<KovColumna> *cols, ParametrosRegistro *params, const LibroCosto &l)
 {
@@ -828,36 +963,68 @@ KovRespuesta validarCosto(QList<KovColumna> *cols, ParametrosRegistro *params, c
             r.total(c.nombre, suma);
         }
         declararEstados(r);
-        r.total(l.absoluto, r.absolutos(l.absDesde, l.absHasta));
+        r.total(l.absolutos.nombre, r.absolutos(l.absolutos.desde, l.absolutos.hasta));
         sumarEstado(r);
     });
 }
 
 // ---- Inventories (books 12 and 13) ----
 
-// What both inventory books check first: the date, columns 4 and 5, the voucher, the operation type against
-// voucher type "00", and series and number that are no negative whole numbers.
+// The columns that both inventory books (120100, 130100) keep alike.
+namespace librosInventario {
+const int kEstablecimiento = 4;
+const int kCatalogo = 5;
+const int kFechaEmision = 9;
+const int kTipoComprobante = 10;
+const int kSerie = 11;
+const int kNumero = 12;
+const int kTipoOperacion = 13;
+} // namespace librosInventario
+
+namespace libro120100 {
+const int kCantidadEntradas = 16;
+const int kCantidadSalidas = 17;
+const int kEstado = 18;
+} // namespace libro120100
+
+namespace libro130100 {
+const int kCantidadEntradas = 17;
+const int kCostoUnitarioEntradas = 18;
+const int kCostoTotalEntradas = 19;
+const int kCantidadSalidas = 20;
+const int kCostoUnitarioSalidas = 21;
+const int kCostoTotalSalidas = 22;
+const int kCantidadSaldo = 23;
+const int kCostoUnitarioSaldo = 24;
+const int kCostoTotalSaldo = 25;
+const int kEstado = 26;
+} // namespace libro130100
+
+// What both inventory books check first: the date, the establishment and catalogue codes, the voucher, the
+// operation type against voucher type "00", and series and number that are no negative whole numbers.
 void inventario(Registro &r)
 {
+    using namespace librosInventario;
     static const QStringList operaciones = { QStringLiteral("01"), QStringLiteral("02"), QStringLiteral("03"),
                                              QStringLiteral("04"), QStringLiteral("05"), QStringLiteral("06") };
-    r.fecha(9);
-    if (r.texto(4).trimmed().size() <= 3)
-        r.resp.addError(43, 4);
-    if (r.es(5, "1"))
-        r.resp.addError(5, 5);
-    checkCdpTipSerNumOtros(&r.resp, r.cols, 10, 11, 12);
-    if (inList(r.texto(13), operaciones) && r.es(10, "00"))
-        r.resp.addError(QStringLiteral("Tipo de documento no válido para tipo de operación efectuada"), 10);
-    checkPositivoEnCadena(&r.resp, r.cols, 11);
-    checkPositivoEnCadena(&r.resp, r.cols, 12);
+    r.fecha(kFechaEmision);
+    if (r.texto(kEstablecimiento).trimmed().size() <= 3)
+        r.resp.addError(43, kEstablecimiento);
+    if (r.es(kCatalogo, "1"))
+        r.resp.addError(5, kCatalogo);
+    checkCdpTipSerNumOtros(&r.resp, r.cols, kTipoComprobante, kSerie, kNumero);
+    if (inList(r.texto(kTipoOperacion), operaciones) && r.es(kTipoComprobante, "00"))
+        r.resp.addError(QStringLiteral("Tipo de documento no válido para tipo de operación efectuada"),
+                        kTipoComprobante);
+    checkPositivoEnCadena(&r.resp, r.cols, kSerie);
+    checkPositivoEnCadena(&r.resp, r.cols, kNumero);
 }
 
-// A quantity that is not zero makes the middle column of its group mandatory.
-void grupoValorizado(Registro &r, int cantidad, int medio)
+// A quantity that is not zero makes the unit cost of its group mandatory.
+void grupoValorizado(Registro &r, int cantidad, int costoUnitario)
 {
     if (r.noCero(cantidad))
-        checkObligatorio(&r.resp, r.cols, medio, QString());
+        checkObligatorio(&r.resp, r.cols, costoUnitario, QString());
 }
 
 } // namespace
@@ -1127,145 +1294,155 @@ KovRespuesta f060100(QList<KovColumna> *cols, ParametrosRegistro *params)
 
 KovRespuesta f070100(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validar(cols, params, { 36, Periodo::Anual }, [](Registro &r) {
-        r.fecha(23);
-        r.fecha(24);
-        if (r.es(4, "1"))
-            r.resp.addError(5, 4);
-        if (r.es(25, "1"))
-            checkObligatorio(&r.resp, r.cols, 27, QStringLiteral("-"));
-        if (!r.vacio(27))
-            checkPorcentaje(&r.resp, r.cols, 27);
+    using namespace libro070100;
+    return validar(cols, params, { kEstado, Periodo::Anual }, [](Registro &r) {
+        r.fecha(kFechaAdquisicion);
+        r.fecha(kFechaInicioUso);
+        if (r.es(kCatalogo, "1"))
+            r.resp.addError(5, kCatalogo);
+        if (r.es(kMetodoDepreciacion, "1"))
+            checkObligatorio(&r.resp, r.cols, kPorcentajeDepreciacion, QStringLiteral("-"));
+        if (!r.vacio(kPorcentajeDepreciacion))
+            checkPorcentaje(&r.resp, r.cols, kPorcentajeDepreciacion);
         sumarColumnas(r, activoFijo);
         contarEstados(r);
-        r.total("mto_activo_t", r.absolutos(14, 22));
-        r.total("mto_depreciac_t", r.absolutos(28, 35));
+        r.total("mto_activo_t", r.absolutos(kSaldoInicial, kAjusteInflacion));
+        r.total("mto_depreciac_t", r.absolutos(kDepreciacionAnterior, kDepreciacionAjusteInflacion));
     });
 }
 
 KovRespuesta f070300(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validar(cols, params, { 15, Periodo::Anual }, [](Registro &r) {
-        r.fecha(6);
-        if (r.es(4, "1"))
-            r.resp.addError(29, 4);
-        checkTipoCambio(&r.resp, r.cols, 8);
-        checkCeroDecimal(&r.resp, r.cols, 7);
-        checkCeroDecimal(&r.resp, r.cols, 9);
-        checkCeroDecimal(&r.resp, r.cols, 12);
+    using namespace libro070300;
+    return validar(cols, params, { kEstado, Periodo::Anual }, [](Registro &r) {
+        r.fecha(kFechaAdquisicion);
+        if (r.es(kCatalogo, "1"))
+            r.resp.addError(29, kCatalogo);
+        checkTipoCambio(&r.resp, r.cols, kTipoCambio);
+        checkCeroDecimal(&r.resp, r.cols, kAdquisicionME);
+        checkCeroDecimal(&r.resp, r.cols, kAdquisicionMN);
+        checkCeroDecimal(&r.resp, r.cols, kDepreciacionEjercicio);
         sumarColumnas(r, activoFijoME);
         contarEstados(r);
-        r.total("mto_activo_t", qAbs(r.monto(7)) + qAbs(r.monto(9)));
-        r.total("mto_depreciac_t", r.absolutos(10, 12));
+        r.total("mto_activo_t", qAbs(r.monto(kAdquisicionME)) + qAbs(r.monto(kAdquisicionMN)));
+        r.total("mto_depreciac_t", r.absolutos(kDepreciacionAnterior, kDepreciacionEjercicio));
     });
 }
 
 KovRespuesta f070400(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validar(cols, params, { 11, Periodo::Anual }, [](Registro &r) {
-        r.fecha(8);
-        if (r.es(4, "1"))
-            r.resp.addError(29, 4);
-        r.totalDe("mto_arrenda_finan_t", 10);
+    using namespace libro070400;
+    return validar(cols, params, { kEstado, Periodo::Anual }, [](Registro &r) {
+        r.fecha(kFecha);
+        if (r.es(kCatalogo, "1"))
+            r.resp.addError(29, kCatalogo);
+        r.totalDe("mto_arrenda_finan_t", kMonto);
         contarEstados(r);
     });
 }
 
 KovRespuesta f090100(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validar(cols, params, { 22, Periodo::Mensual }, [](Registro &r) {
+    using namespace librosConsignacion;
+    using namespace libro090100;
+    return validar(cols, params, { kEstado, Periodo::Mensual }, [](Registro &r) {
         if (r.periodoValido) {
-            for (int col : { 8, 12, 15 })
+            for (int col : { kPrimeraFecha, kSegundaFecha, kTerceraFecha })
                 fechaConMensajes(r, col);
         }
-        if (r.vacio(4) || r.es(4, "-"))
-            r.resp.addError(5, 4);
+        if (r.vacio(kObligatoria) || r.es(kObligatoria, "-"))
+            r.resp.addError(5, kObligatoria);
         referenciaConsignacion(r);
-        enteroNoNegativo(r, 9);
-        checkPositivoEnCadena(&r.resp, r.cols, 13);
-        checkPositivoEnCadena(&r.resp, r.cols, 14);
-        checkTipoDocumento(&r.resp, r.cols, 16, 17);
-        bienes(r, 19);
+        enteroNoNegativo(r, kEntero);
+        checkPositivoEnCadena(&r.resp, r.cols, kEnCadena1);
+        checkPositivoEnCadena(&r.resp, r.cols, kEnCadena2);
+        checkTipoDocumento(&r.resp, r.cols, kTipoDocumento, kNumeroDocumento);
+        bienes(r, kRecibidos, kDevueltos, kVendidos);
         contarEstados(r);
     });
 }
 
 KovRespuesta f090200(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validar(cols, params, { 21, Periodo::Mensual }, [](Registro &r) {
-        for (int col : { 8, 12, 15 })
+    using namespace librosConsignacion;
+    using namespace libro090200;
+    return validar(cols, params, { kEstado, Periodo::Mensual }, [](Registro &r) {
+        for (int col : { kPrimeraFecha, kSegundaFecha, kTerceraFecha })
             r.fecha(col);
         referenciaConsignacion(r);
-        for (int col : { 8, 12 }) {
+        for (int col : { kPrimeraFecha, kSegundaFecha }) {
             if (r.texto(col).trimmed().isEmpty())
                 r.resp.addError(29, col);
         }
-        enteroNoNegativo(r, 9);
-        checkPositivoEnCadena(&r.resp, r.cols, 13);
-        checkPositivoEnCadena(&r.resp, r.cols, 14);
-        if (!isValidRUC(r.texto(16)))
-            r.resp.addError(34, 16);
-        bienes(r, 18);
+        enteroNoNegativo(r, kEntero);
+        checkPositivoEnCadena(&r.resp, r.cols, kEnCadena1);
+        checkPositivoEnCadena(&r.resp, r.cols, kEnCadena2);
+        if (!isValidRUC(r.texto(kRuc)))
+            r.resp.addError(34, kRuc);
+        bienes(r, kRecibidos, kDevueltos, kVendidos);
         contarEstados(r);
     });
 }
 
 KovRespuesta f100100(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validarCosto(cols, params, costo100100);
+    return validarCosto(cols, params, libro100100::kCosto);
 }
 
 KovRespuesta f100200(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validarCosto(cols, params, costo100200);
+    return validarCosto(cols, params, libro100200::kCosto);
 }
 
 KovRespuesta f100300(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validarCosto(cols, params, costo100300);
+    return validarCosto(cols, params, libro100300::kCosto);
 }
 
 KovRespuesta f100400(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validar(cols, params, { 7, Periodo::Anual }, [](Registro &r) {
-        if (!r.vacio(3))
-            checkObligatorio(&r.resp, r.cols, 4, QStringLiteral("-"));
-        if (!r.vacio(5))
-            checkObligatorio(&r.resp, r.cols, 6, QStringLiteral("-"));
+    using namespace libro100400;
+    return validar(cols, params, { kEstado, Periodo::Anual }, [](Registro &r) {
+        if (!r.vacio(kDato1))
+            checkObligatorio(&r.resp, r.cols, kExigido1, QStringLiteral("-"));
+        if (!r.vacio(kDato2))
+            checkObligatorio(&r.resp, r.cols, kExigido2, QStringLiteral("-"));
         contarEstados(r);
     });
 }
 
 KovRespuesta f120100(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validar(cols, params, { 18, Periodo::Mensual }, [](Registro &r) {
+    using namespace libro120100;
+    return validar(cols, params, { kEstado, Periodo::Mensual }, [](Registro &r) {
         inventario(r);
-        r.ceroDecimal(16, 17);
-        checkMontoExcluyente(&r.resp, r.cols, 16, 17);
-        r.totalDe("cnt_entradas_t", 16);
-        r.totalDe("cnt_salidas_t", 17);
+        r.ceroDecimal(kCantidadEntradas, kCantidadSalidas);
+        checkMontoExcluyente(&r.resp, r.cols, kCantidadEntradas, kCantidadSalidas);
+        r.totalDe("cnt_entradas_t", kCantidadEntradas);
+        r.totalDe("cnt_salidas_t", kCantidadSalidas);
         declararEstados(r);
-        r.total("mto_inv_t", r.absolutos(16, 17));
+        r.total("mto_inv_t", r.absolutos(kCantidadEntradas, kCantidadSalidas));
         sumarEstado(r);
     });
 }
 
 KovRespuesta f130100(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validar(cols, params, { 26, Periodo::Mensual }, [](Registro &r) {
+    using namespace libro130100;
+    return validar(cols, params, { kEstado, Periodo::Mensual }, [](Registro &r) {
         inventario(r);
-        checkCeroDecimal(&r.resp, r.cols, 18);
-        grupoValorizado(r, 17, 18);
-        r.ceroDecimal(20, 21);
-        grupoValorizado(r, 20, 21);
-        checkCeroDecimal(&r.resp, r.cols, 24);
-        grupoValorizado(r, 23, 24);
-        r.totalDe("cnt_entradas_t", 17);
-        r.totalDe("mto_entradas_t", 19);
-        r.totalDe("cnt_salidas_t", 20);
-        r.totalDe("mto_salidas_t", 22);
+        checkCeroDecimal(&r.resp, r.cols, kCostoUnitarioEntradas);
+        grupoValorizado(r, kCantidadEntradas, kCostoUnitarioEntradas);
+        r.ceroDecimal(kCantidadSalidas, kCostoUnitarioSalidas);
+        grupoValorizado(r, kCantidadSalidas, kCostoUnitarioSalidas);
+        checkCeroDecimal(&r.resp, r.cols, kCostoUnitarioSaldo);
+        grupoValorizado(r, kCantidadSaldo, kCostoUnitarioSaldo);
+        r.totalDe("cnt_entradas_t", kCantidadEntradas);
+        r.totalDe("mto_entradas_t", kCostoTotalEntradas);
+        r.totalDe("cnt_salidas_t", kCantidadSalidas);
+        r.totalDe("mto_salidas_t", kCostoTotalSalidas);
         declararEstados(r);
-        r.total("mto_inv_t", qAbs(r.monto(25)));
+        r.total("mto_inv_t", qAbs(r.monto(kCostoTotalSaldo)));
         sumarEstado(r);
     });
 }
