@@ -25,6 +25,12 @@ enum class Periodo {
 
 const int anioMinimoAnual = 2010;
 
+// The record period, the first column of every layout of these books; the period checks report there.
+const int kPeriodo = 1;
+
+// A column that a layout does not have.
+const int kSinColumna = 0;
+
 // What every validator of these books shares besides its own steps.
 struct Marco
 {
@@ -39,7 +45,7 @@ struct Marco
 struct Registro
 {
     Registro(QList<KovColumna> *cols, const ParametrosRegistro *params, int columnaEstado)
-        : cols(cols), montos(cols), estado(getData(cols, columnaEstado)), periodo(getData(cols, 1)),
+        : cols(cols), montos(cols), estado(getData(cols, columnaEstado)), periodo(getData(cols, kPeriodo)),
           periodoLibro(params, QStringLiteral("periodo"))
     {
     }
@@ -110,15 +116,15 @@ bool checkPeriodo(Registro &r, Periodo periodo)
     const int estado = enteroTexto(r.estado);
     switch (periodo) {
     case Periodo::Mensual:
-        return checkPeriodoConLibro(&r.resp, 1, estado, r.periodo, r.periodoLibro.texto(), false, false);
+        return checkPeriodoConLibro(&r.resp, kPeriodo, estado, r.periodo, r.periodoLibro.texto(), false, false);
     case Periodo::Diario:
-        return checkPeriodoConLibro(&r.resp, 1, estado, r.periodo, r.periodoLibro.texto(), true, false);
+        return checkPeriodoConLibro(&r.resp, kPeriodo, estado, r.periodo, r.periodoLibro.texto(), true, false);
     case Periodo::DiarioSinDia:
-        return checkPeriodoConLibro(&r.resp, 1, estado, r.periodo, r.periodoLibro.texto(), true, true);
+        return checkPeriodoConLibro(&r.resp, kPeriodo, estado, r.periodo, r.periodoLibro.texto(), true, true);
     case Periodo::Anual:
-        return checkAnualConLibro(&r.resp, 1, estado, r.periodo, r.periodoLibro.texto(), false, anioMinimoAnual);
+        return checkAnualConLibro(&r.resp, kPeriodo, estado, r.periodo, r.periodoLibro.texto(), false, anioMinimoAnual);
     case Periodo::AnualMensual:
-        return checkAnualConLibro(&r.resp, 1, estado, r.periodo, r.periodoLibro.texto(), true, anioMinimoAnual);
+        return checkAnualConLibro(&r.resp, kPeriodo, estado, r.periodo, r.periodoLibro.texto(), true, anioMinimoAnual);
     }
     return false;
 }
@@ -171,13 +177,13 @@ void declararEstados(Registro &r)
 
 // The record's own count. A state "1" record of the books that keep a debit and a credit also adds those
 // two amounts to the state-1 sums.
-void sumarEstado(Registro &r, int colDebe = 0, int colHaber = 0)
+void sumarEstado(Registro &r, int colDebe = kSinColumna, int colHaber = kSinColumna)
 {
     for (const CuentaEstado &c : cuentasEstado) {
         if (!r.esEstado(c.estado))
             continue;
         r.total(c.nombre, 1.0);
-        if (colDebe > 0 && r.esEstado("1")) {
+        if (colDebe != kSinColumna && r.esEstado("1")) {
             r.resp.addEstado1Debe(r.monto(colDebe));
             r.resp.addEstado1Haber(r.monto(colHaber));
         }
@@ -190,6 +196,37 @@ void contarEstados(Registro &r)
     declararEstados(r);
     sumarEstado(r);
 }
+
+// ---- Debit and credit detail (books 01 and 03) ----
+
+namespace libro010100 {
+const int kTipoComprobante = 8;
+const int kSerie = 9;
+const int kNumero = 10;
+const int kFechaContable = 11;
+const int kFechaOperacion = 13;
+const int kDebe = 16;
+const int kHaber = 17;
+const int kDatoEstructurado = 18;
+const int kEstado = 19;
+} // namespace libro010100
+
+namespace libro010200 {
+const int kFechaOperacion = 6;
+const int kTipoDocumento = 9;
+const int kNumeroDocumento = 10;
+const int kDebe = 13;
+const int kHaber = 14;
+const int kEstado = 15;
+} // namespace libro010200
+
+namespace libro030200 {
+const int kEntidadFinanciera = 3;
+const int kNumeroCuenta = 4;
+const int kSaldoDeudor = 6;
+const int kSaldoAcreedor = 7;
+const int kEstado = 8;
+} // namespace libro030200
 
 // Debit and credit columns: both filled, a zero written "0.00", and not both non-zero. The detail books,
 // the journal and the ledger call the exclusion rule only when both amounts are non-zero, so two zeros
@@ -241,34 +278,73 @@ void fechaConMensajes(Registro &r, int col)
         r.resp.addError(QStringLiteral("La fecha debe ser menor o igual al periodo señalado en el campo 1"), col);
 }
 
+// ---- Journal, chart of accounts and ledger (books 05 and 06) ----
+
+// The journal (050100, 050200) and the ledger (060100) keep one column arrangement.
+namespace librosDiario {
+const int kTipoDocumento = 8;
+const int kNumeroDocumento = 9;
+const int kTipoComprobante = 10;
+const int kSerie = 11;
+const int kNumero = 12;
+const int kFechaContable = 13;
+const int kFechaOperacion = 15;
+const int kDebe = 18;
+const int kHaber = 19;
+const int kDatoEstructurado = 20;
+const int kEstado = 21;
+} // namespace librosDiario
+
+// The two charts of accounts (050300, 050400).
+namespace librosPlan {
+const int kPlan = 4;
+const int kDescripcionPlan = 5;
+const int kCuentaCorporativa = 6;
+const int kDescripcionCorporativa = 7;
+const int kEstado = 8;
+} // namespace librosPlan
+
 // The journal and the ledger: the same record, told apart by how their dates are checked.
 KovRespuesta diarioMayor(QList<KovColumna> *cols, ParametrosRegistro *params, void (*fechas)(Registro &))
 {
+    using namespace librosDiario;
     const auto previos = [](Registro &r) {
-        checkTipoDocumento(&r.resp, r.cols, 8, 9);
-        checkCdpTipSerNumOtros(&r.resp, r.cols, 10, 11, 12);
+        checkTipoDocumento(&r.resp, r.cols, kTipoDocumento, kNumeroDocumento);
+        checkCdpTipSerNumOtros(&r.resp, r.cols, kTipoComprobante, kSerie, kNumero);
     };
-    return validar(cols, params, { 21, Periodo::Mensual }, previos, [fechas](Registro &r) {
+    return validar(cols, params, { kEstado, Periodo::Mensual }, previos, [fechas](Registro &r) {
         if (r.periodoValido)
             fechas(r);
-        debeHaber(r, 18, 19, false);
-        if (!r.vacio(20))
-            checkDatoEstructurado(&r.resp, r.cols, 20);
-        totalesDebeHaber(r, kTotalesDiario, 18, 19, false);
+        debeHaber(r, kDebe, kHaber, false);
+        if (!r.vacio(kDatoEstructurado))
+            checkDatoEstructurado(&r.resp, r.cols, kDatoEstructurado);
+        totalesDebeHaber(r, kTotalesDiario, kDebe, kHaber, false);
     });
 }
 
-// The chart of accounts; `vacioCuenta` is what stands for a missing column 5 when column 4 is "99".
+// The chart of accounts; `vacioCuenta` is what stands for a missing plan description when the plan is "99".
 KovRespuesta planCuentas(QList<KovColumna> *cols, ParametrosRegistro *params, const QString &vacioCuenta)
 {
-    return validar(cols, params, { 8, Periodo::DiarioSinDia }, [&vacioCuenta](Registro &r) {
-        if (r.es(4, "99"))
-            checkObligatorio(&r.resp, r.cols, 5, vacioCuenta);
-        if (!r.vacio(6))
-            checkObligatorio(&r.resp, r.cols, 7, QStringLiteral("-"));
+    using namespace librosPlan;
+    return validar(cols, params, { kEstado, Periodo::DiarioSinDia }, [&vacioCuenta](Registro &r) {
+        if (r.es(kPlan, "99"))
+            checkObligatorio(&r.resp, r.cols, kDescripcionPlan, vacioCuenta);
+        if (!r.vacio(kCuentaCorporativa))
+            checkObligatorio(&r.resp, r.cols, kDescripcionCorporativa, QStringLiteral("-"));
         contarEstados(r);
     });
 }
+
+// ---- Withholdings (book 04) ----
+
+namespace libro040100 {
+const int kFecha = 4;
+const int kTipoDocumento = 5;
+const int kNumeroDocumento = 6;
+const int kMontoBruto = 8;
+const int kRetencion = 9;
+const int kEstado = 10;
+} // namespace libro040100
 
 // ---- Statement items (book 03) ----
 
@@ -316,11 +392,20 @@ const Rubro rubrosResultados[] = {
         QStringLiteral("2I06ST"), QStringLiteral("2T05ST") } },
 };
 
-// With column 2 "01" the item code must begin with the statement's digit; an empty code has none.
+// The statement items books (030100, 031800, 032000, 032300, 032400, 032500) keep one column arrangement.
+namespace librosRubro {
+const int kCatalogo = 2;
+const int kRubro = 3;
+const int kMonto = 4;
+const int kEstado = 5;
+} // namespace librosRubro
+
+// With catalogue "01" the item code must begin with the statement's digit; an empty code has none.
 void codigoRubro(Registro &r, QChar digito)
 {
-    if (r.es(2, "01") && !r.texto(3).startsWith(digito))
-        r.resp.addError(29, 3);
+    using namespace librosRubro;
+    if (r.es(kCatalogo, "01") && !r.texto(kRubro).startsWith(digito))
+        r.resp.addError(29, kRubro);
 }
 
 // The cash-flow and income statements: the item's amount in the statement total, the counts, and the amount
@@ -328,69 +413,185 @@ void codigoRubro(Registro &r, QChar digito)
 template <size_t N>
 void rubrosEstado(Registro &r, QChar digito, const Rubro (&rubros)[N])
 {
+    using namespace librosRubro;
     codigoRubro(r, digito);
-    r.totalDe("mto_total_t", 4);
+    r.totalDe("mto_total_t", kMonto);
     declararEstados(r);
     for (const Rubro &rubro : rubros)
         r.total(rubro.total, 0.0);
     sumarEstado(r);
     for (const Rubro &rubro : rubros) {
-        if (inList(r.texto(3), rubro.codigos))
-            r.totalDe(rubro.total, 4);
+        if (inList(r.texto(kRubro), rubro.codigos))
+            r.totalDe(rubro.total, kMonto);
     }
 }
 
 // ---- Account balances (book 03) ----
 
-// One balance book: where its state, date, document and voucher stand (0 where it has none), the columns
-// whose zero must be "0.00", its totals in order and, for two of them, a total of absolute values added
-// after the state counts.
+// An identity document: its type and number columns.
+struct Documento
+{
+    int tipo;
+    int numero;
+};
+
+// A voucher: its type, series and number columns.
+struct Comprobante
+{
+    int tipo;
+    int serie;
+    int numero;
+};
+
+const Documento kSinDocumento = { kSinColumna, kSinColumna };
+const Comprobante kSinComprobante = { kSinColumna, kSinColumna, kSinColumna };
+
+// A total of the absolute values of columns desde to hasta; without a name there is none.
+struct SumaAbsolutos
+{
+    const char *nombre;
+    int desde;
+    int hasta;
+};
+
+const SumaAbsolutos kSinAbsolutos = { nullptr, kSinColumna, kSinColumna };
+
+// One balance book: where its state, date, document and voucher stand (kSinColumna where it has none), the
+// columns whose zero must be "0.00", its totals in order and, for two of them, a total of absolute values added
+// after the state counts. Each book keeps its row beside its columns.
 struct Saldo
 {
     int estado;
     int fecha;
-    int docTipo;
-    int docNumero;
-    int cdpTipo;
+    Documento documento;
+    Comprobante comprobante;
     int ceros[2];
     TotalColumna totales[3];
-    const char *absoluto;
-    int absDesde;
-    int absHasta;
+    SumaAbsolutos absolutos;
 };
 
-const Saldo saldo030300 = { 9, 7, 4, 5, 0, { 8 }, { { "mto_total_saldo_fin_t", 8 } }, nullptr, 0, 0 };
-const Saldo saldo030600 = { 12, 10, 4, 5, 7, { 11 }, { { "mto_total_saldo_fin_t", 11 } }, nullptr, 0, 0 };
-const Saldo saldo030700 = { 12, 0, 0, 0, 0, { 10, 11 },
-                            { { "cnt_existencia", 9 }, { "mto_costo_general_t", 11 } }, nullptr, 0, 0 };
-const Saldo saldo030800 = { 12, 0, 4, 5, 0, { 10, 11 },
-                            { { "cnt_titulos", 9 }, { "mto_val_libros_cto_t", 10 }, { "mto_val_libros_provis_t", 11 } },
-                            "mto_valor_libro_neto_t", 10, 11 };
-const Saldo saldo030900 = { 9, 4, 0, 0, 0, { 7, 8 },
-                            { { "mto_val_cont_intangible_t", 7 }, { "mto_val_cont_amortiz_t", 8 } },
-                            "mto_neto_intan_t", 7, 8 };
-const Saldo saldo031100 = { 10, 0, 5, 6, 0, { 9 }, { { "mto_saldo_t1", 9 } }, nullptr, 0, 0 };
-const Saldo saldo031200 = { 9, 6, 4, 5, 0, { 8 }, { { "mto_saldo_t1", 8 } }, nullptr, 0, 0 };
-const Saldo saldo031300 = { 10, 6, 4, 5, 0, { 9 }, { { "mto_saldo_t1", 9 } }, nullptr, 0, 0 };
-const Saldo saldo031400 = { 8, 0, 4, 5, 0, { 7 }, { { "mto_total_saldo_fin_t", 7 } }, nullptr, 0, 0 };
+// Books 030300, 030400 and 030500.
+namespace libro030300 {
+const int kTipoDocumento = 4;
+const int kNumeroDocumento = 5;
+const int kFechaEmision = 7;
+const int kSaldoFinal = 8;
+const int kEstado = 9;
+
+const Saldo kSaldo = { kEstado, kFechaEmision, { kTipoDocumento, kNumeroDocumento }, kSinComprobante, { kSaldoFinal },
+                       { { "mto_total_saldo_fin_t", kSaldoFinal } }, kSinAbsolutos };
+} // namespace libro030300
+
+namespace libro030600 {
+const int kTipoDocumento = 4;
+const int kNumeroDocumento = 5;
+const int kTipoComprobante = 7;
+const int kSerie = 8;
+const int kNumero = 9;
+const int kFechaEmision = 10;
+const int kSaldoFinal = 11;
+const int kEstado = 12;
+
+const Saldo kSaldo = { kEstado, kFechaEmision, { kTipoDocumento, kNumeroDocumento },
+                       { kTipoComprobante, kSerie, kNumero }, { kSaldoFinal },
+                       { { "mto_total_saldo_fin_t", kSaldoFinal } }, kSinAbsolutos };
+} // namespace libro030600
+
+namespace libro030700 {
+const int kCantidad = 9;
+const int kCostoUnitario = 10;
+const int kCostoTotal = 11;
+const int kEstado = 12;
+
+const Saldo kSaldo = { kEstado, kSinColumna, kSinDocumento, kSinComprobante, { kCostoUnitario, kCostoTotal },
+                       { { "cnt_existencia", kCantidad }, { "mto_costo_general_t", kCostoTotal } }, kSinAbsolutos };
+} // namespace libro030700
+
+namespace libro030800 {
+const int kTipoDocumento = 4;
+const int kNumeroDocumento = 5;
+const int kCantidadTitulos = 9;
+const int kCosto = 10;
+const int kProvision = 11;
+const int kEstado = 12;
+
+const Saldo kSaldo = { kEstado, kSinColumna, { kTipoDocumento, kNumeroDocumento }, kSinComprobante,
+                       { kCosto, kProvision },
+                       { { "cnt_titulos", kCantidadTitulos }, { "mto_val_libros_cto_t", kCosto },
+                         { "mto_val_libros_provis_t", kProvision } },
+                       { "mto_valor_libro_neto_t", kCosto, kProvision } };
+} // namespace libro030800
+
+namespace libro030900 {
+const int kFechaInicio = 4;
+const int kValorContable = 7;
+const int kAmortizacion = 8;
+const int kEstado = 9;
+
+const Saldo kSaldo = { kEstado, kFechaInicio, kSinDocumento, kSinComprobante, { kValorContable, kAmortizacion },
+                       { { "mto_val_cont_intangible_t", kValorContable }, { "mto_val_cont_amortiz_t", kAmortizacion } },
+                       { "mto_neto_intan_t", kValorContable, kAmortizacion } };
+} // namespace libro030900
+
+namespace libro031100 {
+const int kTipoDocumento = 5;
+const int kNumeroDocumento = 6;
+const int kSaldoFinal = 9;
+const int kEstado = 10;
+
+const Saldo kSaldo = { kEstado, kSinColumna, { kTipoDocumento, kNumeroDocumento }, kSinComprobante, { kSaldoFinal },
+                       { { "mto_saldo_t1", kSaldoFinal } }, kSinAbsolutos };
+} // namespace libro031100
+
+namespace libro031200 {
+const int kTipoDocumento = 4;
+const int kNumeroDocumento = 5;
+const int kFechaEmision = 6;
+const int kSaldoFinal = 8;
+const int kEstado = 9;
+
+const Saldo kSaldo = { kEstado, kFechaEmision, { kTipoDocumento, kNumeroDocumento }, kSinComprobante, { kSaldoFinal },
+                       { { "mto_saldo_t1", kSaldoFinal } }, kSinAbsolutos };
+} // namespace libro031200
+
+namespace libro031300 {
+const int kTipoDocumento = 4;
+const int kNumeroDocumento = 5;
+const int kFechaEmision = 6;
+const int kSaldoFinal = 9;
+const int kEstado = 10;
+
+const Saldo kSaldo = { kEstado, kFechaEmision, { kTipoDocumento, kNumeroDocumento }, kSinComprobante, { kSaldoFinal },
+                       { { "mto_saldo_t1", kSaldoFinal } }, kSinAbsolutos };
+} // namespace libro031300
+
+namespace libro031400 {
+const int kTipoDocumento = 4;
+const int kNumeroDocumento = 5;
+const int kSaldoFinal = 7;
+const int kEstado = 8;
+
+const Saldo kSaldo = { kEstado, kSinColumna, { kTipoDocumento, kNumeroDocumento }, kSinComprobante, { kSaldoFinal },
+                       { { "mto_total_saldo_fin_t", kSaldoFinal } }, kSinAbsolutos };
+} // namespace libro031400
 
 KovRespuesta validarSaldo(QList<KovColumna> *cols, ParametrosRegistro *params, const Saldo &s)
 {
     return validar(cols, params, { s.estado, Periodo::Diario }, [&s](Registro &r) {
-        if (s.fecha)
+        if (s.fecha != kSinColumna)
             r.fecha(s.fecha);
-        if (s.docTipo)
-            checkTipoDocumento(&r.resp, r.cols, s.docTipo, s.docNumero);
-        if (s.cdpTipo)
-            checkCdpTipSerNumOtros(&r.resp, r.cols, s.cdpTipo, s.cdpTipo + 1, s.cdpTipo + 2);
+        if (s.documento.tipo != kSinColumna)
+            checkTipoDocumento(&r.resp, r.cols, s.documento.tipo, s.documento.numero);
+        if (s.comprobante.tipo != kSinColumna)
+            checkCdpTipSerNumOtros(&r.resp, r.cols, s.comprobante.tipo, s.comprobante.serie, s.comprobante.numero);
         for (int col : s.ceros) {
-            if (col)
+            if (col != kSinColumna)
                 checkCeroDecimal(&r.resp, r.cols, col);
         }
         sumarColumnas(r, s.totales);
         contarEstados(r);
-        if (s.absoluto)
-            r.total(s.absoluto, r.absolutos(s.absDesde, s.absHasta));
+        if (s.absolutos.nombre)
+            r.total(s.absolutos.nombre, r.absolutos(s.absolutos.desde, s.absolutos.hasta));
     });
 }
 
@@ -398,15 +599,26 @@ KovRespuesta validarSaldo(QList<KovColumna> *cols, ParametrosRegistro *params, c
 struct Movimiento
 {
     QStringList cuentas;
-    const char *totales[3];  // balance, additions and deductions: columns 9, 10 and 11
+    TotalColumna totales[3];  // balance, additions and deductions
 };
+
+namespace libro031500 {
+const int kTipoComprobante = 4;
+const int kSerie = 5;
+const int kNumero = 6;
+const int kCuenta = 7;
+const int kSaldoFinal = 9;
+const int kAdiciones = 10;
+const int kDeducciones = 11;
+const int kEstado = 12;
 
 const Movimiento movimientos[] = {
     { { QStringLiteral("3711"), QStringLiteral("3712"), QStringLiteral("3721"), QStringLiteral("3722") },
-      { "mto_sf_3", "mto_adi_3", "mto_ded_3" } },
+      { { "mto_sf_3", kSaldoFinal }, { "mto_adi_3", kAdiciones }, { "mto_ded_3", kDeducciones } } },
     { { QStringLiteral("4911"), QStringLiteral("4912"), QStringLiteral("4921"), QStringLiteral("4922") },
-      { "mto_sf_4", "mto_adi_4", "mto_ded_4" } },
+      { { "mto_sf_4", kSaldoFinal }, { "mto_adi_4", kAdiciones }, { "mto_ded_4", kDeducciones } } },
 };
+} // namespace libro031500
 
 // Named with zero on every record of book 031500, ahead of the state counts.
 const char *const ceroMovimientos[] = {
@@ -417,56 +629,216 @@ const char *const ceroMovimientos[] = {
 // Counted once more for every state "1" record, whatever its account.
 const char *const cuentasEstado1[] = { "cnt_reg_sf_e1", "cnt_reg_adi_e1", "cnt_reg_ded_e1" };
 
+// ---- Capital and shareholders (book 03) ----
+
+namespace libro031601 {
+const int kCapitalSocial = 2;
+const int kAccionesSuscritas = 4;
+const int kAccionesPagadas = 5;
+const int kEstado = 6;
+} // namespace libro031601
+
+namespace libro031602 {
+const int kTipoDocumento = 2;
+const int kNumeroDocumento = 3;
+const int kPorcentaje = 7;
+const int kEstado = 8;
+} // namespace libro031602
+
 // ---- Trial balance and changes in equity (book 03) ----
 
-// Columns 3 to 18 of the trial balance, in column order.
-const char *const clavesBalanza[] = {
-    "mto_sal_deudor_ini_t", "mto_sal_acreedor_ini_t", "mto_mov_debe_t", "mto_mov_haber_t", "mto_sum_debe_t",
-    "mto_sum_haber_t", "mto_sal_deudor_31dic_t", "mto_sal_acreedor_31dic_t", "mto_trans_debe_t",
-    "mto_trans_haber_t", "mto_cb_activo_t", "mto_cb_pasivo_t", "mto_rn_perdida_t", "mto_rn_ganancia_t",
-    "mto_adicion_t", "mto_deduccion_t",
-};
-const int primeraBalanza = 3;
+namespace libro031700 {
+const int kSaldoDeudorInicial = 3;
+const int kSaldoAcreedorInicial = 4;
+const int kMovimientoDebe = 5;
+const int kMovimientoHaber = 6;
+const int kSumaDebe = 7;
+const int kSumaHaber = 8;
+const int kSaldoDeudorCierre = 9;
+const int kSaldoAcreedorCierre = 10;
+const int kTransferenciaDebe = 11;
+const int kTransferenciaHaber = 12;
+const int kBalanceActivo = 13;
+const int kBalancePasivo = 14;
+const int kResultadoPerdida = 15;
+const int kResultadoGanancia = 16;
+const int kAdiciones = 17;
+const int kDeducciones = 18;
+const int kEstado = 19;
 
-// Columns 4 to 15 of the statement of changes in equity, in column order; columns 4 to 12 also make up the
-// equity total.
-const char *const clavesPatrimonio[] = {
-    "mto_capital_t", "mto_acc_Inv_t", "mto_cap_adic_t", "mto_result_no_real_t", "mto_reser_legal_t",
-    "mto_otras_reser_t", "mto_result_acum_t", "mto_dif_conver_t", "mto_ajus_patri_t", "mto_result_neto_t",
-    "mto_exced_reval_t", "mto_result_t",
+// Every amount column under its total, in column order.
+const TotalColumna balanza[] = {
+    { "mto_sal_deudor_ini_t", kSaldoDeudorInicial },
+    { "mto_sal_acreedor_ini_t", kSaldoAcreedorInicial },
+    { "mto_mov_debe_t", kMovimientoDebe },
+    { "mto_mov_haber_t", kMovimientoHaber },
+    { "mto_sum_debe_t", kSumaDebe },
+    { "mto_sum_haber_t", kSumaHaber },
+    { "mto_sal_deudor_31dic_t", kSaldoDeudorCierre },
+    { "mto_sal_acreedor_31dic_t", kSaldoAcreedorCierre },
+    { "mto_trans_debe_t", kTransferenciaDebe },
+    { "mto_trans_haber_t", kTransferenciaHaber },
+    { "mto_cb_activo_t", kBalanceActivo },
+    { "mto_cb_pasivo_t", kBalancePasivo },
+    { "mto_rn_perdida_t", kResultadoPerdida },
+    { "mto_rn_ganancia_t", kResultadoGanancia },
+    { "mto_adicion_t", kAdiciones },
+    { "mto_deduccion_t", kDeducciones },
 };
-const int primeraPatrimonio = 4;
-const int ultimaEnPatrimonio = 12;
+} // namespace libro031700
+
+namespace libro031900 {
+const int kCapital = 4;
+const int kAccionesInversion = 5;
+const int kCapitalAdicional = 6;
+const int kResultadoNoRealizado = 7;
+const int kReservaLegal = 8;
+const int kOtrasReservas = 9;
+const int kResultadosAcumulados = 10;
+const int kDiferenciasConversion = 11;
+const int kAjustesPatrimonio = 12;
+const int kResultadoNeto = 13;
+const int kExcedenteRevaluacion = 14;
+const int kResultado = 15;
+const int kEstado = 16;
+
+// Every amount column under its total, in column order; capital to the equity adjustments also make up the
+// equity total.
+const TotalColumna patrimonio[] = {
+    { "mto_capital_t", kCapital },
+    { "mto_acc_Inv_t", kAccionesInversion },
+    { "mto_cap_adic_t", kCapitalAdicional },
+    { "mto_result_no_real_t", kResultadoNoRealizado },
+    { "mto_reser_legal_t", kReservaLegal },
+    { "mto_otras_reser_t", kOtrasReservas },
+    { "mto_result_acum_t", kResultadosAcumulados },
+    { "mto_dif_conver_t", kDiferenciasConversion },
+    { "mto_ajus_patri_t", kAjustesPatrimonio },
+    { "mto_result_neto_t", kResultadoNeto },
+    { "mto_exced_reval_t", kExcedenteRevaluacion },
+    { "mto_result_t", kResultado },
+};
+} // namespace libro031900
 
 // ---- Fixed assets and leasing (book 07) ----
 
+namespace libro070100 {
+const int kCatalogo = 4;
+const int kSaldoInicial = 14;
+const int kAdquisiciones = 15;
+const int kMejoras = 16;
+const int kRetirosBajas = 17;
+const int kOtros = 18;
+const int kRevaluacionVoluntaria = 19;
+const int kRevaluacionReorganizacion = 20;
+const int kOtrasRevaluaciones = 21;
+const int kAjusteInflacion = 22;
+const int kFechaAdquisicion = 23;
+const int kFechaInicioUso = 24;
+const int kMetodoDepreciacion = 25;
+const int kPorcentajeDepreciacion = 27;
+const int kDepreciacionAnterior = 28;
+const int kDepreciacionSinRevaluacion = 29;
+const int kDepreciacionRetirosBajas = 30;
+const int kDepreciacionOtros = 31;
+const int kDepreciacionRevaluacionVoluntaria = 32;
+const int kDepreciacionRevaluacionReorganizacion = 33;
+const int kDepreciacionOtrasRevaluaciones = 34;
+const int kDepreciacionAjusteInflacion = 35;
+const int kEstado = 36;
+
 const TotalColumna activoFijo[] = {
-    { "mto_saldo_i_t", 14 },         { "mto_adquis_adic_t", 15 },      { "mto_mejoras_t", 16 },
-    { "mto_retiro_baja_t", 17 },     { "mto_otros_t", 18 },            { "mto_reval_volun_t", 19 },
-    { "mto_reval_reorg_t", 20 },     { "mto_otras_reval_t", 21 },      { "mto_ajuste_infla_t", 22 },
-    { "mto_dep_acum_ant_t", 28 },    { "mto_dep_sin_reval_t", 29 },    { "mto_dep_retiro_baja_t", 30 },
-    { "mto_dep_otros_t", 31 },       { "mto_dep_reval_volun_t", 32 },  { "mto_dep_reval_reorg_t", 33 },
-    { "mto_dep_otras_reval_t", 34 }, { "mto_dep_ajuste_infla_t", 35 },
+    { "mto_saldo_i_t", kSaldoInicial },
+    { "mto_adquis_adic_t", kAdquisiciones },
+    { "mto_mejoras_t", kMejoras },
+    { "mto_retiro_baja_t", kRetirosBajas },
+    { "mto_otros_t", kOtros },
+    { "mto_reval_volun_t", kRevaluacionVoluntaria },
+    { "mto_reval_reorg_t", kRevaluacionReorganizacion },
+    { "mto_otras_reval_t", kOtrasRevaluaciones },
+    { "mto_ajuste_infla_t", kAjusteInflacion },
+    { "mto_dep_acum_ant_t", kDepreciacionAnterior },
+    { "mto_dep_sin_reval_t", kDepreciacionSinRevaluacion },
+    { "mto_dep_retiro_baja_t", kDepreciacionRetirosBajas },
+    { "mto_dep_otros_t", kDepreciacionOtros },
+    { "mto_dep_reval_volun_t", kDepreciacionRevaluacionVoluntaria },
+    { "mto_dep_reval_reorg_t", kDepreciacionRevaluacionReorganizacion },
+    { "mto_dep_otras_reval_t", kDepreciacionOtrasRevaluaciones },
+    { "mto_dep_ajuste_infla_t", kDepreciacionAjusteInflacion },
 };
+} // namespace libro070100
+
+namespace libro070300 {
+const int kCatalogo = 4;
+const int kFechaAdquisicion = 6;
+const int kAdquisicionME = 7;
+const int kTipoCambio = 8;
+const int kAdquisicionMN = 9;
+const int kDepreciacionAnterior = 10;
+const int kAjuste = 11;
+const int kDepreciacionEjercicio = 12;
+const int kDepreciacionRetirosBajas = 13;
+const int kDepreciacionOtros = 14;
+const int kEstado = 15;
 
 const TotalColumna activoFijoME[] = {
-    { "mto_adquis_ME_t", 7 },  { "mto_adquis_MN_t", 9 },        { "mto_ajuste_t", 11 },
-    { "mto_dep_ejer_t", 12 },  { "mto_dep_retiro_baja_t", 13 }, { "mto_dep_otros_t", 14 },
+    { "mto_adquis_ME_t", kAdquisicionME },
+    { "mto_adquis_MN_t", kAdquisicionMN },
+    { "mto_ajuste_t", kAjuste },
+    { "mto_dep_ejer_t", kDepreciacionEjercicio },
+    { "mto_dep_retiro_baja_t", kDepreciacionRetirosBajas },
+    { "mto_dep_otros_t", kDepreciacionOtros },
 };
+} // namespace libro070300
+
+namespace libro070400 {
+const int kCatalogo = 4;
+const int kFecha = 8;
+const int kMonto = 10;
+const int kEstado = 11;
+} // namespace libro070400
 
 // ---- Consignments (book 09) ----
 
-// Received, returned and sold quantities, in three consecutive columns.
-const char *const bienesConsignados[] = { "cnt_bienes_consig", "cnt_bienes_devuelto", "cnt_bienes_vendido" };
+// The columns that both consignment books (090100, 090200) keep alike.
+namespace librosConsignacion {
+const int kCodigo = 2;
+const int kReferencia = 6;
+const int kPrimeraFecha = 8;
+const int kEntero = 9;
+const int kSegundaFecha = 12;
+const int kEnCadena1 = 13;
+const int kEnCadena2 = 14;
+const int kTerceraFecha = 15;
+} // namespace librosConsignacion
 
-// Codes "3" and "9" of column 2 call for a reference in column 6; any other code wants "-" there.
+namespace libro090100 {
+const int kObligatoria = 4;
+const int kTipoDocumento = 16;
+const int kNumeroDocumento = 17;
+const int kRecibidos = 19;
+const int kDevueltos = 20;
+const int kVendidos = 21;
+const int kEstado = 22;
+} // namespace libro090100
+
+namespace libro090200 {
+const int kRuc = 16;
+const int kRecibidos = 18;
+const int kDevueltos = 19;
+const int kVendidos = 20;
+const int kEstado = 21;
+} // namespace libro090200
+
+// Codes "3" and "9" call for a reference; any other code wants "-" there.
 void referenciaConsignacion(Registro &r)
 {
+    using namespace librosConsignacion;
     static const QStringList conReferencia = { QStringLiteral("3"), QStringLiteral("9") };
-    if (inList(r.texto(2), conReferencia))
-        checkObligatorio(&r.resp, r.cols, 6, QStringLiteral("-"));
-    else if (!r.es(6, "-"))
-        r.resp.addError(29, 6);
+    if (inList(r.texto(kCodigo), conReferencia))
+        checkObligatorio(&r.resp, r.cols, kReferencia, QStringLiteral("-"));
+    else if (!r.es(kReferencia, "-"))
+        r.resp.addError(29, kReferencia);
 }
 
 // A whole number below zero, however many digits it has; any other text is left to the layout.
@@ -477,15 +849,16 @@ void enteroNoNegativo(Registro &r, int col)
         r.resp.addError(5, col);
 }
 
-// The three quantities: "0.00" for a zero, exactly one of them moved (returns and sales negative), and
-// their totals.
-void bienes(Registro &r, int primera)
+// The received, returned and sold quantities: "0.00" for a zero, exactly one of them moved (returns and
+// sales negative), and their totals.
+void bienes(Registro &r, int recibidos, int devueltos, int vendidos)
 {
-    r.ceroDecimal(primera, primera + 2);
-    checkTripleExcluyente(&r.resp, r.cols, primera, primera + 1, primera + 2);
-    int col = primera;
-    for (const char *nombre : bienesConsignados)
-        r.totalDe(nombre, col++);
+    for (int col : { recibidos, devueltos, vendidos })
+        checkCeroDecimal(&r.resp, r.cols, col);
+    checkTripleExcluyente(&r.resp, r.cols, recibidos, devueltos, vendidos);
+    r.totalDe("cnt_bienes_consig", recibidos);
+    r.totalDe("cnt_bienes_devuelto", devueltos);
+    r.totalDe("cnt_bienes_vendido", vendidos);
 }
 
 // ---- Costs (book 10) ----
@@ -499,7 +872,8 @@ struct Costo
 };
 
 // A cost book: its state column and period, the columns whose zero must be "0.00", its signed totals and
-// the total of the absolute values of its amount columns, added after the state counts' zeros.
+// the total of the absolute values of its amount columns, added after the state counts' zeros. Each book
+// keeps its row beside its columns.
 struct LibroCosto
 {
     int estado;
@@ -507,31 +881,74 @@ struct LibroCosto
     int ceroDesde;
     int ceroHasta;
     Costo totales[6];
-    const char *absoluto;
-    int absDesde;
-    int absHasta;
+    SumaAbsolutos absolutos;
 };
 
-const LibroCosto costo100100 = {
-    6, Periodo::Anual, 2, 4,
-    { { "mto_cost_inv_i_pt_t", 2, 2 }, { "mto_cost_prod_t", 3, 3 }, { "mto_cost_inv_f_pt_t", 4, 4 },
-      { "mto_ajustes_t", 5, 5 } },
-    "mto_cost_v_t", 2, 5,
-};
+namespace libro100100 {
+const int kInventarioInicial = 2;
+const int kCostoProduccion = 3;
+const int kInventarioFinal = 4;
+const int kAjustes = 5;
+const int kEstado = 6;
 
-const LibroCosto costo100200 = {
-    8, Periodo::AnualMensual, 2, 7,
-    { { "mto_cost_mat_d_t", 2, 2 }, { "mto_cost_mo_d_t", 3, 3 }, { "mto_otros_cost_d_t", 4, 4 },
-      { "mto_gastos_prod_i_t", 5, 7 } },
-    "mto_cost_t", 2, 7,
+const LibroCosto kCosto = {
+    kEstado, Periodo::Anual, kInventarioInicial, kInventarioFinal,
+    { { "mto_cost_inv_i_pt_t", kInventarioInicial, kInventarioInicial },
+      { "mto_cost_prod_t", kCostoProduccion, kCostoProduccion },
+      { "mto_cost_inv_f_pt_t", kInventarioFinal, kInventarioFinal },
+      { "mto_ajustes_t", kAjustes, kAjustes } },
+    { "mto_cost_v_t", kInventarioInicial, kAjustes },
 };
+} // namespace libro100100
 
-const LibroCosto costo100300 = {
-    13, Periodo::Anual, 4, 11,
-    { { "mto_cost_mat_d_t", 4, 4 }, { "mto_cost_mo_d_t", 5, 5 }, { "mto_otros_cost_d_t", 6, 6 },
-      { "mto_gastos_prod_i_t", 7, 9 }, { "mto_cost_inv_i_pp_t", 10, 10 }, { "mto_cost_inv_f_pp_t", 11, 11 } },
-    "mto_cost_t", 4, 11,
+namespace libro100200 {
+const int kMateriales = 2;
+const int kManoObra = 3;
+const int kOtrosCostos = 4;
+const int kPrimerGastoIndirecto = 5;
+const int kUltimoGastoIndirecto = 7;
+const int kEstado = 8;
+
+const LibroCosto kCosto = {
+    kEstado, Periodo::AnualMensual, kMateriales, kUltimoGastoIndirecto,
+    { { "mto_cost_mat_d_t", kMateriales, kMateriales },
+      { "mto_cost_mo_d_t", kManoObra, kManoObra },
+      { "mto_otros_cost_d_t", kOtrosCostos, kOtrosCostos },
+      { "mto_gastos_prod_i_t", kPrimerGastoIndirecto, kUltimoGastoIndirecto } },
+    { "mto_cost_t", kMateriales, kUltimoGastoIndirecto },
 };
+} // namespace libro100200
+
+namespace libro100300 {
+const int kMateriales = 4;
+const int kManoObra = 5;
+const int kOtrosCostos = 6;
+const int kPrimerGastoIndirecto = 7;
+const int kUltimoGastoIndirecto = 9;
+const int kProcesoInicial = 10;
+const int kProcesoFinal = 11;
+const int kEstado = 13;
+
+const LibroCosto kCosto = {
+    kEstado, Periodo::Anual, kMateriales, kProcesoFinal,
+    { { "mto_cost_mat_d_t", kMateriales, kMateriales },
+      { "mto_cost_mo_d_t", kManoObra, kManoObra },
+      { "mto_otros_cost_d_t", kOtrosCostos, kOtrosCostos },
+      { "mto_gastos_prod_i_t", kPrimerGastoIndirecto, kUltimoGastoIndirecto },
+      { "mto_cost_inv_i_pp_t", kProcesoInicial, kProcesoInicial },
+      { "mto_cost_inv_f_pp_t", kProcesoFinal, kProcesoFinal } },
+    { "mto_cost_t", kMateriales, kProcesoFinal },
+};
+} // namespace libro100300
+
+// Two pairs of columns: a filled first column makes the second of its pair mandatory.
+namespace libro100400 {
+const int kDato1 = 3;
+const int kExigido1 = 4;
+const int kDato2 = 5;
+const int kExigido2 = 6;
+const int kEstado = 7;
+} // namespace libro100400
 
 KovRespuesta validarCosto(QList<KovColumna> *cols, ParametrosRegistro *params, const LibroCosto &l)
 {
@@ -546,81 +963,117 @@ KovRespuesta validarCosto(QList<KovColumna> *cols, ParametrosRegistro *params, c
             r.total(c.nombre, suma);
         }
         declararEstados(r);
-        r.total(l.absoluto, r.absolutos(l.absDesde, l.absHasta));
+        r.total(l.absolutos.nombre, r.absolutos(l.absolutos.desde, l.absolutos.hasta));
         sumarEstado(r);
     });
 }
 
 // ---- Inventories (books 12 and 13) ----
 
-// What both inventory books check first: the date, columns 4 and 5, the voucher, the operation type against
-// voucher type "00", and series and number that are no negative whole numbers.
+// The columns that both inventory books (120100, 130100) keep alike.
+namespace librosInventario {
+const int kEstablecimiento = 4;
+const int kCatalogo = 5;
+const int kFechaEmision = 9;
+const int kTipoComprobante = 10;
+const int kSerie = 11;
+const int kNumero = 12;
+const int kTipoOperacion = 13;
+} // namespace librosInventario
+
+namespace libro120100 {
+const int kCantidadEntradas = 16;
+const int kCantidadSalidas = 17;
+const int kEstado = 18;
+} // namespace libro120100
+
+namespace libro130100 {
+const int kCantidadEntradas = 17;
+const int kCostoUnitarioEntradas = 18;
+const int kCostoTotalEntradas = 19;
+const int kCantidadSalidas = 20;
+const int kCostoUnitarioSalidas = 21;
+const int kCostoTotalSalidas = 22;
+const int kCantidadSaldo = 23;
+const int kCostoUnitarioSaldo = 24;
+const int kCostoTotalSaldo = 25;
+const int kEstado = 26;
+} // namespace libro130100
+
+// What both inventory books check first: the date, the establishment and catalogue codes, the voucher, the
+// operation type against voucher type "00", and series and number that are no negative whole numbers.
 void inventario(Registro &r)
 {
+    using namespace librosInventario;
     static const QStringList operaciones = { QStringLiteral("01"), QStringLiteral("02"), QStringLiteral("03"),
                                              QStringLiteral("04"), QStringLiteral("05"), QStringLiteral("06") };
-    r.fecha(9);
-    if (r.texto(4).trimmed().size() <= 3)
-        r.resp.addError(43, 4);
-    if (r.es(5, "1"))
-        r.resp.addError(5, 5);
-    checkCdpTipSerNumOtros(&r.resp, r.cols, 10, 11, 12);
-    if (inList(r.texto(13), operaciones) && r.es(10, "00"))
-        r.resp.addError(QStringLiteral("Tipo de documento no válido para tipo de operación efectuada"), 10);
-    checkPositivoEnCadena(&r.resp, r.cols, 11);
-    checkPositivoEnCadena(&r.resp, r.cols, 12);
+    r.fecha(kFechaEmision);
+    if (r.texto(kEstablecimiento).trimmed().size() <= 3)
+        r.resp.addError(43, kEstablecimiento);
+    if (r.es(kCatalogo, "1"))
+        r.resp.addError(5, kCatalogo);
+    checkCdpTipSerNumOtros(&r.resp, r.cols, kTipoComprobante, kSerie, kNumero);
+    if (inList(r.texto(kTipoOperacion), operaciones) && r.es(kTipoComprobante, "00"))
+        r.resp.addError(QStringLiteral("Tipo de documento no válido para tipo de operación efectuada"),
+                        kTipoComprobante);
+    checkPositivoEnCadena(&r.resp, r.cols, kSerie);
+    checkPositivoEnCadena(&r.resp, r.cols, kNumero);
 }
 
-// A quantity that is not zero makes the middle column of its group mandatory.
-void grupoValorizado(Registro &r, int cantidad, int medio)
+// A quantity that is not zero makes the unit cost of its group mandatory.
+void grupoValorizado(Registro &r, int cantidad, int costoUnitario)
 {
     if (r.noCero(cantidad))
-        checkObligatorio(&r.resp, r.cols, medio, QString());
+        checkObligatorio(&r.resp, r.cols, costoUnitario, QString());
 }
 
 } // namespace
 
 KovRespuesta f010100(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validar(cols, params, { 19, Periodo::Mensual }, [](Registro &r) {
-        r.fecha(11);
-        r.fecha(13);
-        checkCdpTipSerNumOtros(&r.resp, r.cols, 8, 9, 10);
-        debeHaber(r, 16, 17, false);
-        if (!r.vacio(18))
-            checkDatoEstructurado(&r.resp, r.cols, 18);
-        totalesDebeHaber(r, kTotalesDetalle, 16, 17, false);
+    using namespace libro010100;
+    return validar(cols, params, { kEstado, Periodo::Mensual }, [](Registro &r) {
+        r.fecha(kFechaContable);
+        r.fecha(kFechaOperacion);
+        checkCdpTipSerNumOtros(&r.resp, r.cols, kTipoComprobante, kSerie, kNumero);
+        debeHaber(r, kDebe, kHaber, false);
+        if (!r.vacio(kDatoEstructurado))
+            checkDatoEstructurado(&r.resp, r.cols, kDatoEstructurado);
+        totalesDebeHaber(r, kTotalesDetalle, kDebe, kHaber, false);
     });
 }
 
 KovRespuesta f010200(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validar(cols, params, { 15, Periodo::Mensual }, [](Registro &r) {
-        r.fecha(6);
+    using namespace libro010200;
+    return validar(cols, params, { kEstado, Periodo::Mensual }, [](Registro &r) {
+        r.fecha(kFechaOperacion);
         // Without a document type the number must be "-" as well.
-        if (!r.es(9, "-"))
-            checkTipoDocumento(&r.resp, r.cols, 9, 10);
-        else if (!r.es(10, "-"))
-            r.resp.addError(29, 10);
-        debeHaber(r, 13, 14, false);
-        totalesDebeHaber(r, kTotalesDetalle, 13, 14, false);
+        if (!r.es(kTipoDocumento, "-"))
+            checkTipoDocumento(&r.resp, r.cols, kTipoDocumento, kNumeroDocumento);
+        else if (!r.es(kNumeroDocumento, "-"))
+            r.resp.addError(29, kNumeroDocumento);
+        debeHaber(r, kDebe, kHaber, false);
+        totalesDebeHaber(r, kTotalesDetalle, kDebe, kHaber, false);
     });
 }
 
 KovRespuesta f030200(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validar(cols, params, { 8, Periodo::Diario }, [](Registro &r) {
-        checkObligatorio(&r.resp, r.cols, 4, QString());
-        if (r.es(3, "99") && !r.es(4, "-"))
-            r.resp.addError(5, 4);
-        debeHaber(r, 6, 7, true);
-        totalesDebeHaber(r, kTotalesDetalle, 6, 7, true);
+    using namespace libro030200;
+    return validar(cols, params, { kEstado, Periodo::Diario }, [](Registro &r) {
+        checkObligatorio(&r.resp, r.cols, kNumeroCuenta, QString());
+        if (r.es(kEntidadFinanciera, "99") && !r.es(kNumeroCuenta, "-"))
+            r.resp.addError(5, kNumeroCuenta);
+        debeHaber(r, kSaldoDeudor, kSaldoAcreedor, true);
+        totalesDebeHaber(r, kTotalesDetalle, kSaldoDeudor, kSaldoAcreedor, true);
     });
 }
 
 KovRespuesta f030100(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validar(cols, params, { 5, Periodo::Diario }, [](Registro &r) {
+    using namespace librosRubro;
+    return validar(cols, params, { kEstado, Periodo::Diario }, [](Registro &r) {
         codigoRubro(r, QLatin1Char('1'));
         for (const RubroBalance &rubro : rubrosBalance)
             r.total(rubro.total1, 0.0);
@@ -629,99 +1082,101 @@ KovRespuesta f030100(QList<KovColumna> *cols, ParametrosRegistro *params)
         for (const RubroBalance &rubro : rubrosBalance)
             r.total(rubro.total, 0.0);
         for (const RubroBalance &rubro : rubrosBalance) {
-            if (inList(r.texto(3), rubro.codigos))
-                r.totalDe(rubro.total1, 4);
+            if (inList(r.texto(kRubro), rubro.codigos))
+                r.totalDe(rubro.total1, kMonto);
         }
-        r.totalDe("mto_total_t", 4);
+        r.totalDe("mto_total_t", kMonto);
         sumarEstado(r);
         for (const RubroBalance &rubro : rubrosBalance) {
-            if (inList(r.texto(3), rubro.codigos))
-                r.totalDe(rubro.total, 4);
+            if (inList(r.texto(kRubro), rubro.codigos))
+                r.totalDe(rubro.total, kMonto);
         }
     });
 }
 
 KovRespuesta f031800(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validar(cols, params, { 5, Periodo::Diario },
+    return validar(cols, params, { librosRubro::kEstado, Periodo::Diario },
                    [](Registro &r) { rubrosEstado(r, QLatin1Char('3'), rubrosFlujo); });
 }
 
 KovRespuesta f032000(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validar(cols, params, { 5, Periodo::Diario },
+    return validar(cols, params, { librosRubro::kEstado, Periodo::Diario },
                    [](Registro &r) { rubrosEstado(r, QLatin1Char('2'), rubrosResultados); });
 }
 
 // Only the period rules: this book's records are neither counted by state nor as detail lines.
 KovRespuesta f032300(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validar(cols, params, { 5, Periodo::Diario, false }, [](Registro &) {});
+    return validar(cols, params, { librosRubro::kEstado, Periodo::Diario, false }, [](Registro &) {});
 }
 
 KovRespuesta f032400(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validar(cols, params, { 5, Periodo::Diario }, [](Registro &r) {
+    using namespace librosRubro;
+    return validar(cols, params, { kEstado, Periodo::Diario }, [](Registro &r) {
         r.total("mto_rubro", 0.0);
         if (r.esEstado("1"))
-            r.totalDe("mto_rubro", 4);
+            r.totalDe("mto_rubro", kMonto);
         contarEstados(r);
     });
 }
 
 KovRespuesta f030300(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validarSaldo(cols, params, saldo030300);
+    return validarSaldo(cols, params, libro030300::kSaldo);
 }
 
 KovRespuesta f030600(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validarSaldo(cols, params, saldo030600);
+    return validarSaldo(cols, params, libro030600::kSaldo);
 }
 
 KovRespuesta f030700(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validarSaldo(cols, params, saldo030700);
+    return validarSaldo(cols, params, libro030700::kSaldo);
 }
 
 KovRespuesta f030800(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validarSaldo(cols, params, saldo030800);
+    return validarSaldo(cols, params, libro030800::kSaldo);
 }
 
 KovRespuesta f030900(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validarSaldo(cols, params, saldo030900);
+    return validarSaldo(cols, params, libro030900::kSaldo);
 }
 
 KovRespuesta f031100(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validarSaldo(cols, params, saldo031100);
+    return validarSaldo(cols, params, libro031100::kSaldo);
 }
 
 KovRespuesta f031200(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validarSaldo(cols, params, saldo031200);
+    return validarSaldo(cols, params, libro031200::kSaldo);
 }
 
 KovRespuesta f031300(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validarSaldo(cols, params, saldo031300);
+    return validarSaldo(cols, params, libro031300::kSaldo);
 }
 
 KovRespuesta f031400(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validarSaldo(cols, params, saldo031400);
+    return validarSaldo(cols, params, libro031400::kSaldo);
 }
 
 KovRespuesta f031500(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validar(cols, params, { 12, Periodo::Diario }, [](Registro &r) {
-        const QString cuenta = r.texto(7);
-        if (!r.vacio(4))
-            checkCdpTipSerNumOtros(&r.resp, r.cols, 4, 5, 6);
-        r.ceroDecimal(9, 11);
-        r.totalDe("mto_total_saldo_fin_t", 9);
+    using namespace libro031500;
+    return validar(cols, params, { kEstado, Periodo::Diario }, [](Registro &r) {
+        const QString cuenta = r.texto(kCuenta);
+        if (!r.vacio(kTipoComprobante))
+            checkCdpTipSerNumOtros(&r.resp, r.cols, kTipoComprobante, kSerie, kNumero);
+        r.ceroDecimal(kSaldoFinal, kDeducciones);
+        r.totalDe("mto_total_saldo_fin_t", kSaldoFinal);
         for (const char *nombre : ceroMovimientos)
             r.total(nombre, 0.0);
         declararEstados(r);
@@ -732,8 +1187,7 @@ KovRespuesta f031500(QList<KovColumna> *cols, ParametrosRegistro *params)
             r.total(nombre, 1.0);
         for (const Movimiento &m : movimientos) {
             if (inList(cuenta, m.cuentas)) {
-                for (int i = 0; i < 3; ++i)
-                    r.totalDe(m.totales[i], 9 + i);
+                sumarColumnas(r, m.totales);
                 break;
             }
         }
@@ -742,69 +1196,68 @@ KovRespuesta f031500(QList<KovColumna> *cols, ParametrosRegistro *params)
 
 KovRespuesta f031601(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validar(cols, params, { 6, Periodo::Diario }, [](Registro &r) {
-        r.totalDe("mto_capital_social_t", 2);
-        r.totalDe("cnt_acc_suscritas_t", 4);
-        r.totalDe("cnt_acc_pagadas_t", 5);
+    using namespace libro031601;
+    return validar(cols, params, { kEstado, Periodo::Diario }, [](Registro &r) {
+        r.totalDe("mto_capital_social_t", kCapitalSocial);
+        r.totalDe("cnt_acc_suscritas_t", kAccionesSuscritas);
+        r.totalDe("cnt_acc_pagadas_t", kAccionesPagadas);
         contarEstados(r);
     });
 }
 
 KovRespuesta f031602(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validar(cols, params, { 8, Periodo::Diario }, [](Registro &r) {
-        checkTipoDocumento(&r.resp, r.cols, 2, 3);
-        checkPorcentaje(&r.resp, r.cols, 7);
+    using namespace libro031602;
+    return validar(cols, params, { kEstado, Periodo::Diario }, [](Registro &r) {
+        checkTipoDocumento(&r.resp, r.cols, kTipoDocumento, kNumeroDocumento);
+        checkPorcentaje(&r.resp, r.cols, kPorcentaje);
         contarEstados(r);
     });
 }
 
 KovRespuesta f031700(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validar(cols, params, { 19, Periodo::Diario }, [](Registro &r) {
-        r.ceroDecimal(3, 4);
-        checkMontoExcluyenteExcepto(&r.resp, r.cols, 3, 4);
-        r.ceroDecimal(5, 18);
+    using namespace libro031700;
+    return validar(cols, params, { kEstado, Periodo::Diario }, [](Registro &r) {
+        r.ceroDecimal(kSaldoDeudorInicial, kSaldoAcreedorInicial);
+        checkMontoExcluyenteExcepto(&r.resp, r.cols, kSaldoDeudorInicial, kSaldoAcreedorInicial);
+        r.ceroDecimal(kMovimientoDebe, kDeducciones);
         declararEstados(r);
-        for (const char *clave : clavesBalanza)
-            r.total(clave, 0.0);
-        if (r.esEstado("1")) {
-            int col = primeraBalanza;
-            for (const char *clave : clavesBalanza)
-                r.totalDe(clave, col++);
-        }
+        for (const TotalColumna &t : balanza)
+            r.total(t.nombre, 0.0);
+        if (r.esEstado("1"))
+            sumarColumnas(r, balanza);
         sumarEstado(r);
-        r.total("mto_deudor_t", qAbs(r.monto(3)) + qAbs(r.monto(5)));
-        r.total("mto_acreedor_t", qAbs(r.monto(4)) + qAbs(r.monto(6)));
+        r.total("mto_deudor_t", qAbs(r.monto(kSaldoDeudorInicial)) + qAbs(r.monto(kMovimientoDebe)));
+        r.total("mto_acreedor_t", qAbs(r.monto(kSaldoAcreedorInicial)) + qAbs(r.monto(kMovimientoHaber)));
     });
 }
 
 KovRespuesta f031900(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validar(cols, params, { 16, Periodo::Diario }, [](Registro &r) {
-        for (const char *clave : clavesPatrimonio)
-            r.total(clave, 0.0);
+    using namespace libro031900;
+    return validar(cols, params, { kEstado, Periodo::Diario }, [](Registro &r) {
+        for (const TotalColumna &t : patrimonio)
+            r.total(t.nombre, 0.0);
         declararEstados(r);
         r.total("mto_patrimonio", 0.0);
-        if (r.esEstado("1")) {
-            int col = primeraPatrimonio;
-            for (const char *clave : clavesPatrimonio)
-                r.totalDe(clave, col++);
-        }
+        if (r.esEstado("1"))
+            sumarColumnas(r, patrimonio);
         sumarEstado(r);
         if (r.esEstado("1"))
-            r.total("mto_patrimonio", r.absolutos(primeraPatrimonio, ultimaEnPatrimonio));
+            r.total("mto_patrimonio", r.absolutos(kCapital, kAjustesPatrimonio));
     });
 }
 
 KovRespuesta f040100(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validar(cols, params, { 10, Periodo::Mensual }, [](Registro &r) {
-        r.fecha(4);
-        checkTipoDocumento(&r.resp, r.cols, 5, 6);
-        r.ceroDecimal(8, 9);
-        r.totalDe("mto_bruto_t1", 8);
-        r.totalDe("mto_reten_t", 9);
+    using namespace libro040100;
+    return validar(cols, params, { kEstado, Periodo::Mensual }, [](Registro &r) {
+        r.fecha(kFecha);
+        checkTipoDocumento(&r.resp, r.cols, kTipoDocumento, kNumeroDocumento);
+        r.ceroDecimal(kMontoBruto, kRetencion);
+        r.totalDe("mto_bruto_t1", kMontoBruto);
+        r.totalDe("mto_reten_t", kRetencion);
         contarEstados(r);
     });
 }
@@ -812,9 +1265,10 @@ KovRespuesta f040100(QList<KovColumna> *cols, ParametrosRegistro *params)
 KovRespuesta f050100(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
     return diarioMayor(cols, params, [](Registro &r) {
-        if (!r.vacio(13))
-            r.fecha(13);
-        r.fecha(15);
+        using namespace librosDiario;
+        if (!r.vacio(kFechaContable))
+            r.fecha(kFechaContable);
+        r.fecha(kFechaOperacion);
     });
 }
 
@@ -831,153 +1285,164 @@ KovRespuesta f050400(QList<KovColumna> *cols, ParametrosRegistro *params)
 KovRespuesta f060100(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
     return diarioMayor(cols, params, [](Registro &r) {
-        if (!r.vacio(13))
-            fechaConMensajes(r, 13);
-        fechaConMensajes(r, 15);
+        using namespace librosDiario;
+        if (!r.vacio(kFechaContable))
+            fechaConMensajes(r, kFechaContable);
+        fechaConMensajes(r, kFechaOperacion);
     });
 }
 
 KovRespuesta f070100(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validar(cols, params, { 36, Periodo::Anual }, [](Registro &r) {
-        r.fecha(23);
-        r.fecha(24);
-        if (r.es(4, "1"))
-            r.resp.addError(5, 4);
-        if (r.es(25, "1"))
-            checkObligatorio(&r.resp, r.cols, 27, QStringLiteral("-"));
-        if (!r.vacio(27))
-            checkPorcentaje(&r.resp, r.cols, 27);
+    using namespace libro070100;
+    return validar(cols, params, { kEstado, Periodo::Anual }, [](Registro &r) {
+        r.fecha(kFechaAdquisicion);
+        r.fecha(kFechaInicioUso);
+        if (r.es(kCatalogo, "1"))
+            r.resp.addError(5, kCatalogo);
+        if (r.es(kMetodoDepreciacion, "1"))
+            checkObligatorio(&r.resp, r.cols, kPorcentajeDepreciacion, QStringLiteral("-"));
+        if (!r.vacio(kPorcentajeDepreciacion))
+            checkPorcentaje(&r.resp, r.cols, kPorcentajeDepreciacion);
         sumarColumnas(r, activoFijo);
         contarEstados(r);
-        r.total("mto_activo_t", r.absolutos(14, 22));
-        r.total("mto_depreciac_t", r.absolutos(28, 35));
+        r.total("mto_activo_t", r.absolutos(kSaldoInicial, kAjusteInflacion));
+        r.total("mto_depreciac_t", r.absolutos(kDepreciacionAnterior, kDepreciacionAjusteInflacion));
     });
 }
 
 KovRespuesta f070300(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validar(cols, params, { 15, Periodo::Anual }, [](Registro &r) {
-        r.fecha(6);
-        if (r.es(4, "1"))
-            r.resp.addError(29, 4);
-        checkTipoCambio(&r.resp, r.cols, 8);
-        checkCeroDecimal(&r.resp, r.cols, 7);
-        checkCeroDecimal(&r.resp, r.cols, 9);
-        checkCeroDecimal(&r.resp, r.cols, 12);
+    using namespace libro070300;
+    return validar(cols, params, { kEstado, Periodo::Anual }, [](Registro &r) {
+        r.fecha(kFechaAdquisicion);
+        if (r.es(kCatalogo, "1"))
+            r.resp.addError(29, kCatalogo);
+        checkTipoCambio(&r.resp, r.cols, kTipoCambio);
+        checkCeroDecimal(&r.resp, r.cols, kAdquisicionME);
+        checkCeroDecimal(&r.resp, r.cols, kAdquisicionMN);
+        checkCeroDecimal(&r.resp, r.cols, kDepreciacionEjercicio);
         sumarColumnas(r, activoFijoME);
         contarEstados(r);
-        r.total("mto_activo_t", qAbs(r.monto(7)) + qAbs(r.monto(9)));
-        r.total("mto_depreciac_t", r.absolutos(10, 12));
+        r.total("mto_activo_t", qAbs(r.monto(kAdquisicionME)) + qAbs(r.monto(kAdquisicionMN)));
+        r.total("mto_depreciac_t", r.absolutos(kDepreciacionAnterior, kDepreciacionEjercicio));
     });
 }
 
 KovRespuesta f070400(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validar(cols, params, { 11, Periodo::Anual }, [](Registro &r) {
-        r.fecha(8);
-        if (r.es(4, "1"))
-            r.resp.addError(29, 4);
-        r.totalDe("mto_arrenda_finan_t", 10);
+    using namespace libro070400;
+    return validar(cols, params, { kEstado, Periodo::Anual }, [](Registro &r) {
+        r.fecha(kFecha);
+        if (r.es(kCatalogo, "1"))
+            r.resp.addError(29, kCatalogo);
+        r.totalDe("mto_arrenda_finan_t", kMonto);
         contarEstados(r);
     });
 }
 
 KovRespuesta f090100(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validar(cols, params, { 22, Periodo::Mensual }, [](Registro &r) {
+    using namespace librosConsignacion;
+    using namespace libro090100;
+    return validar(cols, params, { kEstado, Periodo::Mensual }, [](Registro &r) {
         if (r.periodoValido) {
-            for (int col : { 8, 12, 15 })
+            for (int col : { kPrimeraFecha, kSegundaFecha, kTerceraFecha })
                 fechaConMensajes(r, col);
         }
-        if (r.vacio(4) || r.es(4, "-"))
-            r.resp.addError(5, 4);
+        if (r.vacio(kObligatoria) || r.es(kObligatoria, "-"))
+            r.resp.addError(5, kObligatoria);
         referenciaConsignacion(r);
-        enteroNoNegativo(r, 9);
-        checkPositivoEnCadena(&r.resp, r.cols, 13);
-        checkPositivoEnCadena(&r.resp, r.cols, 14);
-        checkTipoDocumento(&r.resp, r.cols, 16, 17);
-        bienes(r, 19);
+        enteroNoNegativo(r, kEntero);
+        checkPositivoEnCadena(&r.resp, r.cols, kEnCadena1);
+        checkPositivoEnCadena(&r.resp, r.cols, kEnCadena2);
+        checkTipoDocumento(&r.resp, r.cols, kTipoDocumento, kNumeroDocumento);
+        bienes(r, kRecibidos, kDevueltos, kVendidos);
         contarEstados(r);
     });
 }
 
 KovRespuesta f090200(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validar(cols, params, { 21, Periodo::Mensual }, [](Registro &r) {
-        for (int col : { 8, 12, 15 })
+    using namespace librosConsignacion;
+    using namespace libro090200;
+    return validar(cols, params, { kEstado, Periodo::Mensual }, [](Registro &r) {
+        for (int col : { kPrimeraFecha, kSegundaFecha, kTerceraFecha })
             r.fecha(col);
         referenciaConsignacion(r);
-        for (int col : { 8, 12 }) {
+        for (int col : { kPrimeraFecha, kSegundaFecha }) {
             if (r.texto(col).trimmed().isEmpty())
                 r.resp.addError(29, col);
         }
-        enteroNoNegativo(r, 9);
-        checkPositivoEnCadena(&r.resp, r.cols, 13);
-        checkPositivoEnCadena(&r.resp, r.cols, 14);
-        if (!isValidRUC(r.texto(16)))
-            r.resp.addError(34, 16);
-        bienes(r, 18);
+        enteroNoNegativo(r, kEntero);
+        checkPositivoEnCadena(&r.resp, r.cols, kEnCadena1);
+        checkPositivoEnCadena(&r.resp, r.cols, kEnCadena2);
+        if (!isValidRUC(r.texto(kRuc)))
+            r.resp.addError(34, kRuc);
+        bienes(r, kRecibidos, kDevueltos, kVendidos);
         contarEstados(r);
     });
 }
 
 KovRespuesta f100100(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validarCosto(cols, params, costo100100);
+    return validarCosto(cols, params, libro100100::kCosto);
 }
 
 KovRespuesta f100200(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validarCosto(cols, params, costo100200);
+    return validarCosto(cols, params, libro100200::kCosto);
 }
 
 KovRespuesta f100300(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validarCosto(cols, params, costo100300);
+    return validarCosto(cols, params, libro100300::kCosto);
 }
 
 KovRespuesta f100400(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validar(cols, params, { 7, Periodo::Anual }, [](Registro &r) {
-        if (!r.vacio(3))
-            checkObligatorio(&r.resp, r.cols, 4, QStringLiteral("-"));
-        if (!r.vacio(5))
-            checkObligatorio(&r.resp, r.cols, 6, QStringLiteral("-"));
+    using namespace libro100400;
+    return validar(cols, params, { kEstado, Periodo::Anual }, [](Registro &r) {
+        if (!r.vacio(kDato1))
+            checkObligatorio(&r.resp, r.cols, kExigido1, QStringLiteral("-"));
+        if (!r.vacio(kDato2))
+            checkObligatorio(&r.resp, r.cols, kExigido2, QStringLiteral("-"));
         contarEstados(r);
     });
 }
 
 KovRespuesta f120100(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validar(cols, params, { 18, Periodo::Mensual }, [](Registro &r) {
+    using namespace libro120100;
+    return validar(cols, params, { kEstado, Periodo::Mensual }, [](Registro &r) {
         inventario(r);
-        r.ceroDecimal(16, 17);
-        checkMontoExcluyente(&r.resp, r.cols, 16, 17);
-        r.totalDe("cnt_entradas_t", 16);
-        r.totalDe("cnt_salidas_t", 17);
+        r.ceroDecimal(kCantidadEntradas, kCantidadSalidas);
+        checkMontoExcluyente(&r.resp, r.cols, kCantidadEntradas, kCantidadSalidas);
+        r.totalDe("cnt_entradas_t", kCantidadEntradas);
+        r.totalDe("cnt_salidas_t", kCantidadSalidas);
         declararEstados(r);
-        r.total("mto_inv_t", r.absolutos(16, 17));
+        r.total("mto_inv_t", r.absolutos(kCantidadEntradas, kCantidadSalidas));
         sumarEstado(r);
     });
 }
 
 KovRespuesta f130100(QList<KovColumna> *cols, ParametrosRegistro *params)
 {
-    return validar(cols, params, { 26, Periodo::Mensual }, [](Registro &r) {
+    using namespace libro130100;
+    return validar(cols, params, { kEstado, Periodo::Mensual }, [](Registro &r) {
         inventario(r);
-        checkCeroDecimal(&r.resp, r.cols, 18);
-        grupoValorizado(r, 17, 18);
-        r.ceroDecimal(20, 21);
-        grupoValorizado(r, 20, 21);
-        checkCeroDecimal(&r.resp, r.cols, 24);
-        grupoValorizado(r, 23, 24);
-        r.totalDe("cnt_entradas_t", 17);
-        r.totalDe("mto_entradas_t", 19);
-        r.totalDe("cnt_salidas_t", 20);
-        r.totalDe("mto_salidas_t", 22);
+        checkCeroDecimal(&r.resp, r.cols, kCostoUnitarioEntradas);
+        grupoValorizado(r, kCantidadEntradas, kCostoUnitarioEntradas);
+        r.ceroDecimal(kCantidadSalidas, kCostoUnitarioSalidas);
+        grupoValorizado(r, kCantidadSalidas, kCostoUnitarioSalidas);
+        checkCeroDecimal(&r.resp, r.cols, kCostoUnitarioSaldo);
+        grupoValorizado(r, kCantidadSaldo, kCostoUnitarioSaldo);
+        r.totalDe("cnt_entradas_t", kCantidadEntradas);
+        r.totalDe("mto_entradas_t", kCostoTotalEntradas);
+        r.totalDe("cnt_salidas_t", kCantidadSalidas);
+        r.totalDe("mto_salidas_t", kCostoTotalSalidas);
         declararEstados(r);
-        r.total("mto_inv_t", qAbs(r.monto(25)));
+        r.total("mto_inv_t", qAbs(r.monto(kCostoTotalSaldo)));
         sumarEstado(r);
     });
 }

@@ -17,6 +17,9 @@ using namespace registros;
 // Shared by every purchase register.
 namespace {
 
+// The record period, the first column of every purchase layout.
+const int kPeriodo = 1;
+
 const char kEstadoIncorrecto[] = "Indicador del estado es incorrecto";
 
 // The states that the general variants count.
@@ -32,7 +35,7 @@ const NombresFamilia kTotalLibro("mto_adq_lib");
 struct Registro
 {
     Registro(QList<KovColumna> *cols, const ParametrosRegistro *parametros, int colEstado, int colTipo)
-        : estado(getData(cols, colEstado)), periodo(getData(cols, 1)), tipo(getData(cols, colTipo)),
+        : estado(getData(cols, colEstado)), periodo(getData(cols, kPeriodo)), tipo(getData(cols, colTipo)),
           numeroEstado(enteroTexto(estado)), libro(parametros, QStringLiteral("periodo"))
     {
     }
@@ -92,7 +95,7 @@ const FamiliaClaves kClavesComunes[] = {
 void totalesPeriodoAnterior(KovRespuesta *resp, QList<KovColumna> *cols, const Montos &montos, int colTotal,
                             const Clasificacion &c, bool conTotalLibro)
 {
-    const QString periodo = getData(cols, 1);
+    const QString periodo = getData(cols, kPeriodo);
     const double valor = montos[colTotal];
     resp->addPerAcumulador(QStringLiteral("mto_adq_per_ant_e9"), periodo, valor);
     resp->addPerAcumulador(QStringLiteral("mto_adq_per_ant_to"), periodo, valor);
@@ -228,7 +231,6 @@ void agregarCasillas(KovRespuesta *resp, QList<KovColumna> *cols, const Montos &
 namespace {
 namespace libro81 {
 
-const int kPeriodo = 1;
 const int kEmision = 4;
 const int kFechaMesSiguiente = 5;
 const int kTipo = 6;
@@ -445,7 +447,6 @@ KovRespuesta f080100d(QList<KovColumna> *cols, ParametrosRegistro *parametros)
 namespace {
 namespace libro82 {
 
-const int kPeriodo = 1;
 const int kEmision = 4;
 const int kTipo = 5;
 const int kSerie = 6;
@@ -625,7 +626,6 @@ KovRespuesta f080200d(QList<KovColumna> *cols, ParametrosRegistro *parametros)
 namespace {
 namespace libro83 {
 
-const int kPeriodo = 1;
 const int kEmision = 4;
 const int kFechaMesSiguiente = 5;
 const int kTipo = 6;
