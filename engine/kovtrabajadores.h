@@ -10,9 +10,9 @@
 
 class KovLote;
 
-// The process's workers for record validators: a few threads, one per core, shared by every job. A batch handed
-// to them is validated by the first worker free, unless the job's merge claims it first; a job therefore never
-// waits for workers busy with other jobs, and with no worker at all it still runs.
+// The process's workers for the checks of books' batches: as many threads as the cores less two, shared by every
+// job. A batch handed to them is checked by the first worker free, unless the job's key-index stage claims it
+// first; a job therefore never waits for workers busy with other jobs, and with no worker at all it still runs.
 class KovTrabajadores
 {
 public:
