@@ -9,6 +9,7 @@
 #include <QVariantMap>
 
 #include <algorithm>
+#include <functional>
 #include <cstring>
 #include <limits>
 
@@ -22,9 +23,6 @@ const int kLimiteErrores = 1001;
 // the book, so that long lines make short batches.
 const int kLineasLote = 128;
 const qint64 kBytesLote = 256 * 1024;
-// One line keeps at most this many errors of its own: with the thousand that may stand before it the list stays
-// bounded whatever the line holds, and a line that had more crosses the limit all the same.
-const int kErroresPorLinea = kLimiteErrores - 1;
 const qint32 kSinTope = std::numeric_limits<qint32>::max();
 
 const QString kCod = QStringLiteral("cod");
@@ -226,7 +224,7 @@ int KovLibro::aplicaLinea(const KovLote &lote, int i)
     const int erroresAntes = numErrores;
     ++numLinea;
     const int fil = int(numLinea);
-    topeLinea = numErrores + kErroresPorLinea;
+    topeLinea = numErrores + KovLote::kErroresPorLinea;
     lineaDesbordada = false;
 
     for (int e = linea.primerError; e < linea.finErrores; ++e) {

@@ -4,7 +4,6 @@
 #include "kovberkeley.h"
 #include "kovcache.h"
 #include "kovcolumna.h"
-#include "kovcolumnaext.h"
 #include "kovcontrol.h"
 #include "kovcopia.h"
 #include "kovrespuesta.h"
@@ -23,20 +22,19 @@
 #include <QVariant>
 #include <QVector>
 
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
 
-// The book engine of one validation job: decodes the request and sets the book up, reads and checks the book line
-// by line, keeps the job's error list and totals, summarises, and writes the result files with their hashes.
-// It belongs to the job's thread and takes no lock.
-// Its work is in three files: bookrequest.cpp decodes the request and sets the book up, kovlibro.cpp reads the lines
-// with their column checks and keeps the error list, bookresults.cpp merges the totals, summarises and writes the
-// result files with their hashes.
 class KovLote;
 class KovTuberia;
 
+// The book engine of one validation job: decodes the request and sets the book up, reads and checks the book line
+// by line, keeps the job's error list and totals, summarises, and writes the result files with their hashes.
+// It belongs to the job's thread; while a book is read, the pipeline's threads run its reading stages.
+// Its work is in three files: bookrequest.cpp decodes the request and sets the book up, kovlibro.cpp runs the
+// reading stages and merges each line into the error list, bookresults.cpp merges the totals, summarises and writes
+// the result files with their hashes.
 class KovLibro
 {
 public:

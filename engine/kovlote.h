@@ -28,6 +28,10 @@ public:
         Repetida    // already in the index, or the index failed: error 8
     };
 
+    // One line keeps at most this many errors of its own: with the thousand that may stand before it the list stays
+    // bounded whatever the line holds, and a line that had more crosses the limit all the same.
+    static const int kErroresPorLinea = 1000;
+
     // The code a sequence check stands under until the lines before it are known, and the one it takes when the
     // value follows the one before it: no error.
     static const int kSecuenciaPendiente = -7;

@@ -10,8 +10,6 @@ namespace {
 
 const int kBitsMemoria = 6;
 const int kHuecosMemoria = 1 << kBitsMemoria;
-// One line keeps at most this many errors of its own; past them the line is over its limit.
-const int kErroresPorLinea = 1000;
 
 // The names whose sums are written as whole numbers, made once.
 const QString kMarcaResumen = marcaEnteraResumen();
@@ -191,7 +189,7 @@ void KovRevisor::revisaLinea(KovLote *lote, int i)
     int propios = 0;
     int pendientes = 0;
     auto error = [&](int cod, int col, const QString &des = QString()) {
-        if (propios > kErroresPorLinea + pendientes) {
+        if (propios > KovLote::kErroresPorLinea + pendientes) {
             linea.desborde = true;
             return;
         }

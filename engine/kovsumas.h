@@ -25,7 +25,6 @@ public:
     // The per-period totals of one line, each under its name and period.
     void agregaPeriodos(const QVector<TotalPeriodo> &entradas);
     bool exactas() const { return exacta; }
-    bool isEmpty() const { return filas.empty(); }
     int entradas() const { return cuenta; }
     void limpia();
 
