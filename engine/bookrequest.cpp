@@ -1,6 +1,7 @@
 #include "kovlibro.h"
 
 #include "archivoseguro.h"
+#include "kovcotapatron.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -12,6 +13,7 @@
 #include <QTime>
 
 #include <cmath>
+#include <new>
 #include <limits>
 
 namespace {
@@ -131,6 +133,9 @@ bool KovLibro::parse(const QString &request)
     descripcion = leeTexto(raiz, QStringLiteral("descripcion"));
 
     const QJsonArray layout = raiz.value(QStringLiteral("columnas")).toArray();
+    // QRegExp compiles a column's pattern as the column is copied into the list, under a lock the whole process
+    // shares and with no bound of its own; a pattern past ours is a column that cannot be built.
+    KovCotaPatron cota;
     for (const QJsonValue &elemento : layout) {
         const QJsonObject objeto = elemento.toObject();
         KovColumna columna;
@@ -146,11 +151,23 @@ bool KovLibro::parse(const QString &request)
         columna.setObligatorio(leeBandera(objeto, QStringLiteral("obligatorio")));
         columna.setKey(leeBandera(objeto, QStringLiteral("indice")));
         columna.setEnabledCorrelativo(leeBandera(objeto, QStringLiteral("correlativo")));
-        columna.setPatron(leeTexto(objeto, QStringLiteral("patron")));
+        const QString patron = leeTexto(objeto, QStringLiteral("patron"));
+        if (!cota.admite(patron)) {
+            parseError = QStringLiteral("909");
+            return false;
+        }
+        columna.setPatron(patron);
         columna.setParametro(leeTexto(objeto, QStringLiteral("parametro")));
         columna.setFuncion(rules.getFuncionColumna(leeTexto(objeto, QStringLiteral("funcion"))));
         columna.setDescripcion(leeTexto(objeto, QStringLiteral("descripcion")));
-        columnas.append(columna);
+        // Within the bound the compiling fits in memory; should it still fail, the column is one that cannot be
+        // built, and no exception leaves the set-up.
+        try {
+            columnas.append(columna);
+        } catch (const std::bad_alloc &) {
+            parseError = QStringLiteral("909");
+            return false;
+        }
     }
     if (columnas.size() != ncolumnas) {
         parseError = QStringLiteral("905");

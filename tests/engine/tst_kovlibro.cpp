@@ -416,6 +416,15 @@ void TestKovLibro::setUpCodes_data()
     QTest::newRow("905 too many") << QJsonObject{{"ncolumnas", 3}} << cuatro << "905";
     QTest::newRow("905 not an array") << QJsonObject{{"ncolumnas", 3}, {"columnas", "x"}} << tres << "905";
     QTest::newRow("909 refused pattern") << QJsonObject() << QJsonArray{columna("8-8")} << "909";
+    // Compiled, this pattern would ask QRegExp for more memory than there is and end the process.
+    QJsonArray sinCota = tres;
+    sinCota[1] = columna(QStringLiteral("0"), {{"patron", QStringLiteral("(a|b)").repeated(20000)}});
+    QTest::newRow("909 pattern past the bound") << QJsonObject() << sinCota << "909";
+    QTest::newRow("909 pattern past the bound before 905") << QJsonObject{{"ncolumnas", 4}} << sinCota << "909";
+    QJsonArray conCota = tres;
+    for (int i = 0; i < 3; ++i)
+        conCota[i] = columna(QStringLiteral("0"), {{"patron", QStringLiteral("(0[1-9]|1[0-2])/[0-9]{4}")}});
+    QTest::newRow("ordinary patterns") << QJsonObject() << conCota << QString();
     QTest::newRow("906 missing book") << QJsonObject{{"path", "/nonexistent/book.txt"}} << tres << "906";
 }
 

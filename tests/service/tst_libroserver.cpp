@@ -132,6 +132,7 @@ private slots:
     void shutDownWithIdleConnection();
     void validationRoundTrip();
     void jobRunsWhenClientHasGone();
+    void patternPastTheBound();
     void cancelLongJob();
     void twoJobsAtOnce();
     void shutDownCancelsRunningJob();
@@ -371,6 +372,27 @@ void TestLibroServer::validationRoundTrip()
 
     QCOMPARE(TestClient::exchange(fixture->port, "160|" + ticket + "|#CQ#"), QByteArray("00|160"));
     QCOMPARE(TestClient::exchange(fixture->port, "140|" + ticket + "|#CQ#"), QByteArray("98|140"));
+}
+
+// A pattern that QRegExp would compile for seconds, or not at all, is a column that cannot be built; the service
+// goes on serving, and the next job is validated whole.
+void TestLibroServer::patternPastTheBound()
+{
+    BookFixture book;
+    QByteArray json = QByteArray::fromBase64(book.request().split('|').value(1));
+    QVERIFY(json.contains("\"[0-9]{8}\""));
+    for (const QByteArray &patron : {QByteArray("(a|b)").repeated(20000), QByteArray("((a|b){1,999}){1,999}")}) {
+        const QByteArray refused = QByteArray(json).replace("\"[0-9]{8}\"", "\"" + patron + "\"");
+        QCOMPARE(TestClient::exchange(fixture->port, "130|" + refused.toBase64() + "|#CQ#"),
+                 QByteArray("94|130|909"));
+    }
+    const QByteArray ticket = ticketOf(TestClient::exchange(fixture->port, book.request()));
+    QVERIFY(!ticket.isEmpty());
+    QVERIFY(waitFinished(fixture->port, ticket));
+    const QJsonObject control = progress(fixture->port, ticket);
+    QCOMPARE(control.value("nregistros").toInt(), 3);
+    QCOMPARE(control.value("nerrores").toInt(), 0);
+    QCOMPARE(TestClient::exchange(fixture->port, "160|" + ticket + "|#CQ#"), QByteArray("00|160"));
 }
 
 // The early reply goes to a client that has already closed: the failed write is ignored and the job still runs.
