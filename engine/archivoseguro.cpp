@@ -4,7 +4,11 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <vector>
+
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -73,4 +77,58 @@ bool cierraComprobado(QFile *archivo)
     const bool ok = archivo->flush();
     archivo->close();
     return ok && archivo->error() == QFileDevice::NoError;
+}
+
+bool mismoArchivo(const struct stat &a, const struct stat &b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+bool quitaAbandonado(int carpetaFd, const char *nombre, Abandono prueba, const struct stat *esperado)
+{
+    struct stat visto;
+    if (::fstatat(carpetaFd, nombre, &visto, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(visto.st_mode)
+        || visto.st_uid != ::geteuid() || (esperado && !mismoArchivo(visto, *esperado)))
+        return false;
+    if (prueba == Abandono::PorNombre)
+        return ::unlinkat(carpetaFd, nombre, 0) == 0;
+
+    const int fd = ::openat(carpetaFd, nombre, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat abierto;
+    bool quitado = false;
+    // Under the lock the name must still be the file locked: whoever removes such a file holds its lock first, and
+    // a new one cannot be made under the name while this one stands there.
+    if (::fstat(fd, &abierto) == 0 && mismoArchivo(abierto, visto) && ::flock(fd, LOCK_EX | LOCK_NB) == 0
+        && ::fstatat(carpetaFd, nombre, &visto, AT_SYMLINK_NOFOLLOW) == 0 && mismoArchivo(visto, abierto))
+        quitado = ::unlinkat(carpetaFd, nombre, 0) == 0;
+    ::close(fd);
+    return quitado;
+}
+
+int barreAbandonados(const QString &carpeta, const std::function<bool(const char *nombre)> &abandonado,
+                     Abandono prueba)
+{
+    const int carpetaFd = ::open(QFile::encodeName(carpeta).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (carpetaFd < 0)
+        return 0;
+    DIR *dir = ::fdopendir(carpetaFd);
+    if (!dir) {
+        ::close(carpetaFd);
+        return 0;
+    }
+    // The names are gathered first: what a listing shows of entries removed while it runs is left open.
+    std::vector<QByteArray> nombres;
+    while (const dirent *entrada = ::readdir(dir)) {
+        if (abandonado(entrada->d_name))
+            nombres.emplace_back(entrada->d_name);
+    }
+    int quitados = 0;
+    for (const QByteArray &nombre : nombres) {
+        if (quitaAbandonado(carpetaFd, nombre.constData(), prueba))
+            ++quitados;
+    }
+    ::closedir(dir);
+    return quitados;
 }

@@ -3,6 +3,10 @@
 
 #include <QString>
 
+#include <functional>
+
+#include <sys/stat.h>
+
 class QFile;
 
 // The engine's file operations on names that come from a request or lie in folders other users share: what stands
@@ -25,5 +29,26 @@ bool abreRegular(const QString &ruta, QFile *archivo);
 int creaNuevo(const QString &ruta);
 // Flushes and closes the file; true only when everything written reached it.
 bool cierraComprobado(QFile *archivo);
+
+// True when both describe the same file.
+bool mismoArchivo(const struct stat &a, const struct stat &b);
+
+// What a file left behind must show before it is removed, beyond being a regular file of this user under a name
+// that is not a link.
+enum class Abandono {
+    // Its name alone tells that its owner is gone.
+    PorNombre,
+    // No one holds its lock (flock): its owner holds it for as long as the file is in use.
+    SinCerrojo,
+};
+
+// Removes `nombre`, relative to the folder open as `carpetaFd` (or a path, with AT_FDCWD), when it is a regular file
+// of this user and, with SinCerrojo, its lock can be taken; with `esperado`, only when it is that file. The lock is
+// held from the check to the removal, so a file whose owner locks it while it is in use never goes from under it.
+bool quitaAbandonado(int carpetaFd, const char *nombre, Abandono prueba, const struct stat *esperado = nullptr);
+// Removes the entries of `carpeta` whose names `abandonado` takes for files their owners left, as above. How many
+// went.
+int barreAbandonados(const QString &carpeta, const std::function<bool(const char *nombre)> &abandonado,
+                     Abandono prueba);
 
 #endif // ARCHIVOSEGURO_H

@@ -10,6 +10,7 @@
 #include <QJsonObject>
 #include <QJsonParseError>
 #include <QJsonValue>
+#include <QRegularExpression>
 #include <QTime>
 
 #include <cmath>
@@ -57,7 +58,20 @@ bool leeBandera(const QJsonObject &objeto, const QString &clave)
     return objeto.value(clave).toBool();
 }
 
+// The key-index file's name for a numbered ticket: the time of day as "HHmmss", the ticket and ".idx".
+bool nombreDeIndice(const char *nombre)
+{
+    static const QRegularExpression forma(
+        QStringLiteral("^([01][0-9]|2[0-3])[0-5][0-9][0-5][0-9][1-9][0-9]*\\.idx$"));
+    return forma.match(QString::fromLatin1(nombre)).hasMatch();
+}
+
 } // namespace
+
+int KovLibro::barreIndicesAbandonados(const QString &carpeta)
+{
+    return barreAbandonados(carpeta, nombreDeIndice, Abandono::SinCerrojo);
+}
 
 void KovLibro::setTicket(const QString &ticket)
 {

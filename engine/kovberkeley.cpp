@@ -1,5 +1,7 @@
 #include "kovberkeley.h"
 
+#include "archivoseguro.h"
+
 #include <QByteArray>
 #include <QtGlobal>
 
@@ -7,12 +9,17 @@
 
 #include <db.h>
 #include <errno.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 struct KovBerkeley::Handle
 {
     DB *db = nullptr;
+    // The file the index made, once it was found under its name with its lock held.
+    bool conArchivo = false;
+    struct stat archivo;
 
     void close()
     {
@@ -39,8 +46,29 @@ bool esArchivoPropio(DB *db, const QByteArray &ruta)
     struct stat enRuta;
     if (fstat(fd, &abierto) != 0 || lstat(ruta.constData(), &enRuta) != 0)
         return false;
-    return S_ISREG(enRuta.st_mode) && abierto.st_dev == enRuta.st_dev && abierto.st_ino == enRuta.st_ino;
+    return S_ISREG(enRuta.st_mode) && mismoArchivo(abierto, enRuta);
 }
+
+// A file left under the name by an index no longer open goes, under its lock; a link or other non-regular entry
+// planted there holds no index and is only unlinked. A live index under the name stays, and the name cannot be had.
+bool liberaNombre(const QByteArray &ruta)
+{
+    struct stat estado;
+    if (lstat(ruta.constData(), &estado) != 0)
+        return errno == ENOENT;
+    if (S_ISREG(estado.st_mode))
+        return quitaAbandonado(AT_FDCWD, ruta.constData(), Abandono::SinCerrojo);
+    return unlink(ruta.constData()) == 0 || errno == ENOENT;
+}
+
+// Only a sweep can hold a new file's lock, and only for a moment before it removes it.
+void tomaCerrojo(int fd)
+{
+    while (flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+    }
+}
+
+const int kIntentos = 3;
 
 } // namespace
 
@@ -55,22 +83,32 @@ bool KovBerkeley::open(const QString &fileName)
     const QByteArray ruta = fileName.toUtf8();
     if (ruta.isEmpty())
         return false;
-    // The name repeats across days and restarts in a folder other users share: never reuse what is there.
-    if (unlink(ruta.constData()) != 0 && errno != ENOENT)
-        return false;
-
-    DB *db = nullptr;
-    if (db_create(&db, nullptr, 0) != 0 || !db)
-        return false;
-    handle->db = db;
-    // Keys of a large book arrive in no order; a cache this size keeps scattered inserts off the disk.
-    db->set_cachesize(db, 0, 32 * 1024 * 1024, 1);
-    if (db->open(db, nullptr, ruta.constData(), nullptr, DB_BTREE, DB_CREATE | DB_EXCL, 0600) != 0
-        || !esArchivoPropio(db, ruta)) {
+    // The name repeats across days and restarts in a folder other users share: never reuse what is there. The file
+    // is locked for as long as the index is open, so that a sweep for the files of ended processes leaves it alone;
+    // a sweep that took it in the moment before the lock has removed it, and the index is made again.
+    for (int intento = 0; intento < kIntentos; ++intento) {
+        if (!liberaNombre(ruta))
+            return false;
+        DB *db = nullptr;
+        if (db_create(&db, nullptr, 0) != 0 || !db)
+            return false;
+        handle->db = db;
+        // Keys of a large book arrive in no order; a cache this size keeps scattered inserts off the disk.
+        db->set_cachesize(db, 0, 32 * 1024 * 1024, 1);
+        int fd = -1;
+        if (db->open(db, nullptr, ruta.constData(), nullptr, DB_BTREE, DB_CREATE | DB_EXCL, 0600) != 0
+            || db->fd(db, &fd) != 0 || fd < 0) {
+            handle->close();
+            return false;
+        }
+        tomaCerrojo(fd);
+        if (esArchivoPropio(db, ruta) && fstat(fd, &handle->archivo) == 0) {
+            handle->conArchivo = true;
+            return true;
+        }
         handle->close();
-        return false;
     }
-    return true;
+    return false;
 }
 
 void KovBerkeley::addKey(const QString &part)
@@ -129,9 +167,13 @@ void KovBerkeley::close()
 void KovBerkeley::removeFile()
 {
     close();
+    // Closed first, as the library writes pages back to the path as it closes. Only the file the index made goes,
+    // and only while no open index holds the file under the path: the path may have passed to another job's index.
     const QByteArray ruta = fileName.toUtf8();
-    if (!ruta.isEmpty())
-        unlink(ruta.constData());
+    if (handle && handle->conArchivo && !ruta.isEmpty())
+        quitaAbandonado(AT_FDCWD, ruta.constData(), Abandono::SinCerrojo, &handle->archivo);
+    if (handle)
+        handle->conArchivo = false;
 }
 
 bool KovBerkeley::isOpen() const

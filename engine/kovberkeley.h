@@ -17,8 +17,10 @@ class KovBerkeley
 public:
     KovBerkeley();
 
-    // Removes whatever sits at the path (a stale index, a planted file or link) and creates a new index there
-    // exclusively; false when that fails or the file at the path is not the one just created.
+    // Removes what an earlier index or anyone else left at the path (a stale index no longer open, a planted file
+    // or link) and creates a new index there exclusively; false when that fails, when an index open elsewhere holds
+    // the path, or when the file at the path is not the one just created. The file stays locked (flock) while the
+    // index is open, which tells a sweep for the files of ended processes that it is in use.
     bool open(const QString &fileName);
     void addKey(const QString &part);
     void addData(const QString &text);
@@ -30,7 +32,7 @@ public:
     bool insertKey(const QByteArray &llave, const QByteArray &valor = QByteArray());
     // Closing twice, or closing an index never opened, does nothing.
     void close();
-    // Closes the index and deletes its file (a missing file is no error).
+    // Closes the index and deletes its file, if the path still names the file the index made.
     void removeFile();
 
     bool isOpen() const;

@@ -43,6 +43,10 @@ public:
 
     // Names the key-index file, so it comes before parse().
     void setTicket(const QString &ticket);
+    // Removes from `carpeta`, the temporary folder, the key-index files of jobs whose process has ended: files of
+    // the name parse() gives an index with a numbered ticket, regular and this user's, that no open index holds.
+    // How many went.
+    static int barreIndicesAbandonados(const QString &carpeta);
     // True when the book is ready to be read; otherwise getParseError() holds "900" to "910".
     bool parse(const QString &request);
     QString getParseError() const;

@@ -9,9 +9,13 @@
 #include <QHash>
 #include <QMutex>
 #include <QMutexLocker>
+#include <QRegularExpression>
 
 #include <cerrno>
+#include <climits>
+#include <cstring>
 
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -46,6 +50,21 @@ QMutex *cerrojo(const QString &carpeta)
     return &cerrojos[clave % kCerrojos];
 }
 
+// A temporary name as abreTemporal() makes it: the writer's process id, the label and a serial number.
+bool dejadoPorProcesoTerminado(const char *nombre)
+{
+    if (std::strncmp(nombre, ".kov-", 5) != 0)
+        return false;
+    static const QRegularExpression forma(QStringLiteral("^\\.kov-([1-9][0-9]{0,9})-[A-Za-z0-9]{0,%1}-[0-9]+\\.tmp$")
+                                              .arg(kLargoEtiqueta));
+    const QRegularExpressionMatch partes = forma.match(QString::fromLatin1(nombre));
+    if (!partes.hasMatch())
+        return false;
+    const qint64 pid = partes.captured(1).toLongLong();
+    // No process has the id now, so none is writing under it; one that took the id since shows as alive.
+    return pid <= INT_MAX && pid_t(pid) != ::getpid() && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
+}
+
 } // namespace
 
 KovResultados::~KovResultados()
@@ -69,6 +88,13 @@ int KovResultados::abreTemporal(const QString &destino, QString *temporal)
     // Beside the final name, so that the rename stays within one file system and is atomic. Unique to this process
     // and this call; made new, so that no file of someone else's is ever written through.
     const QString carpeta = QFileInfo(destino).path() + QLatin1Char('/');
+    if (carpeta != carpetaBarrida) {
+        // A killed writer's temporaries would stay for good; the folder's lock keeps two sweeps of this process
+        // from crossing.
+        carpetaBarrida = carpeta;
+        QMutexLocker lock(cerrojo(carpeta));
+        barreAbandonados(carpeta, dejadoPorProcesoTerminado, Abandono::PorNombre);
+    }
     const QString prefijo = QStringLiteral(".kov-%1-%2-").arg(qint64(::getpid())).arg(etiqueta);
     for (int intento = 0; intento < kIntentos; ++intento) {
         *temporal = carpeta + prefijo + QString::number(gSerie.fetchAndAddRelaxed(1)) + QStringLiteral(".tmp");

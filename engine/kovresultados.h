@@ -11,7 +11,8 @@ class QFile;
 // The result files of one job. Each is written under a temporary name of its own beside the name it is meant for,
 // and publica() moves the whole set into its names at once: a name holds an earlier job's whole file or this job's,
 // never a half-written one, and two jobs on the same names never leave their files mixed. Whatever was written and
-// not published is removed, at the latest when the set is destroyed.
+// not published is removed, at the latest when the set is destroyed; what a killed process left is removed by the
+// next set that writes into the folder.
 class KovResultados
 {
 public:
@@ -20,7 +21,7 @@ public:
     KovResultados(const KovResultados &) = delete;
     KovResultados &operator=(const KovResultados &) = delete;
 
-    // Goes into every temporary name, so that a leftover tells whose it was.
+    // Goes into every temporary name, beside the process id, so that a leftover tells whose it was.
     void setEtiqueta(const QString &etiqueta);
 
     // Writes a file meant for `destino`: `contenido` gets it open, empty and new, and returns whether it wrote all
@@ -30,7 +31,9 @@ public:
 
     // The same in two steps, for a file written elsewhere: makes the temporary file for `destino` and hands back
     // its descriptor (the caller's to write and close) and its name, or -1 with nothing made; then adopta() takes
-    // the file, once written whole and closed, into the set. A file not adopted is the caller's to remove.
+    // the file, once written whole and closed, into the set. A file not adopted is the caller's to remove. The
+    // first temporary file made in a folder first removes there the regular files of this user that temporaries
+    // of processes no longer running left.
     int abreTemporal(const QString &destino, QString *temporal);
     void adopta(const QString &temporal, const QString &destino);
 
@@ -50,6 +53,8 @@ private:
 
     QList<Pendiente> pendientes;
     QString etiqueta;
+    // The folder already rid of the temporaries of ended processes.
+    QString carpetaBarrida;
 };
 
 #endif // KOVRESULTADOS_H

@@ -1,11 +1,13 @@
 #include "dialog.h"
 
+#include "kovlibro.h"
 #include "ui_dialog.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDebug>
+#include <QDir>
 #include <QHostAddress>
 #include <QMenu>
 
@@ -31,6 +33,9 @@ Dialog::Dialog(QWidget *parent)
     // Another instance (or any program) on the port: this one has nothing to do.
     if (!server.listen(QHostAddress(QHostAddress::LocalHost), kPort))
         std::exit(0);
+    // Holding the port makes this the machine's one service: the key indexes that killed runs left go now, while
+    // the lock each open index holds keeps those of live jobs, here or in other programs, in place.
+    KovLibro::barreIndicesAbandonados(QDir::tempPath());
     qDebug() << server.isListening();
 
     ui->setupUi(this);

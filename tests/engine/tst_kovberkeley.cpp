@@ -19,6 +19,9 @@ private slots:
     void closeTwiceAndRemove();
     void openFailure();
     void copiesShareOneHandle();
+    void liveIndexKeepsItsPath();
+    void removesOnlyTheFileItMade_data();
+    void removesOnlyTheFileItMade();
     void warningNamesFileAndFunction();
 
 private:
@@ -219,6 +222,57 @@ void TestKovBerkeley::copiesShareOneHandle()
     b.addKey(QStringLiteral("A"));
     QVERIFY(b.insert());
     b.removeFile();
+}
+
+// Two jobs given the same path: the second is refused while the first one's index is open, and neither loses the
+// other's keys.
+void TestKovBerkeley::liveIndexKeepsItsPath()
+{
+    KovBerkeley primero;
+    QVERIFY(primero.open(ruta()));
+    primero.addKey(QStringLiteral("A"));
+    QVERIFY(primero.insert());
+
+    KovBerkeley segundo;
+    QVERIFY(!segundo.open(ruta()));
+    segundo.removeFile();
+    QVERIFY(QFileInfo::exists(ruta()));
+    primero.addKey(QStringLiteral("A"));
+    QTest::ignoreMessage(QtWarningMsg, "Llave ya existe");
+    QVERIFY(!primero.insert());
+
+    primero.removeFile();
+    QVERIFY(segundo.open(ruta()));
+    segundo.removeFile();
+    QVERIFY(!QFileInfo::exists(ruta()));
+}
+
+void TestKovBerkeley::removesOnlyTheFileItMade_data()
+{
+    QTest::addColumn<bool>("cerrado");
+    QTest::newRow("open") << false;
+    QTest::newRow("closed") << true;
+}
+
+// Another job's index that took the path after this index's file was removed stays, whether this index is still
+// open or was closed first.
+void TestKovBerkeley::removesOnlyTheFileItMade()
+{
+    QFETCH(bool, cerrado);
+    KovBerkeley b;
+    QVERIFY(b.open(ruta()));
+    if (cerrado)
+        b.close();
+    QVERIFY(QFile::remove(ruta()));
+    KovBerkeley otro;
+    QVERIFY(otro.open(ruta()));
+
+    b.removeFile();
+    QVERIFY(QFileInfo::exists(ruta()));
+    otro.addKey(QStringLiteral("A"));
+    QVERIFY(otro.insert());
+    otro.removeFile();
+    QVERIFY(!QFileInfo::exists(ruta()));
 }
 
 namespace {

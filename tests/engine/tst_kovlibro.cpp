@@ -1,3 +1,5 @@
+#include "abandonofixture.h"
+#include "kovberkeley.h"
 #include "kovcontrol.h"
 #include "kovlibro.h"
 #include "kovrules.h"
@@ -368,6 +370,8 @@ private slots:
     void pdfNameLeavingBase();
     void enListaExact();
     void keyIndexFileLifetime();
+    void indexesOfEndedJobsGo_data();
+    void indexesOfEndedJobsGo();
     void utf8NamesWhateverTheLocale();
 };
 
@@ -1544,6 +1548,50 @@ void TestKovLibro::keyIndexFileLifetime()
     QCOMPARE(caso.lee(), QStringList{"008@2:0"});
     QVERIFY(caso.libro.closeHandles());
     QVERIFY(temporal.entryList(filtro, QDir::Files).isEmpty());
+}
+
+void TestKovLibro::indexesOfEndedJobsGo_data()
+{
+    QTest::addColumn<QString>("nombre");
+    QTest::addColumn<Planta>("tipo");
+    QTest::addColumn<bool>("queda");
+
+    QTest::newRow("left by an ended job") << QStringLiteral("2359591.idx") << Planta::Archivo << false;
+    QTest::newRow("long ticket") << QStringLiteral("000000123456001.idx") << Planta::Archivo << false;
+    QTest::newRow("no ticket") << QStringLiteral("235959.idx") << Planta::Archivo << true;
+    QTest::newRow("not a time of day") << QStringLiteral("2400001.idx") << Planta::Archivo << true;
+    QTest::newRow("lettered ticket") << QStringLiteral("235959t1.idx") << Planta::Archivo << true;
+    QTest::newRow("another ending") << QStringLiteral("2359591.idx.old") << Planta::Archivo << true;
+    QTest::newRow("link") << QStringLiteral("2359591.idx") << Planta::Enlace << true;
+    QTest::newRow("directory") << QStringLiteral("2359591.idx") << Planta::Carpeta << true;
+    QTest::newRow("another user's") << QStringLiteral("2359591.idx") << Planta::Ajeno << true;
+}
+
+// The sweep the service makes at start-up takes only what no open index holds: an index open here, or in any other
+// program, stays and goes on working; once closed, it goes.
+void TestKovLibro::indexesOfEndedJobsGo()
+{
+    QFETCH(QString, nombre);
+    QFETCH(Planta, tipo);
+    QFETCH(bool, queda);
+    if (!puedePlantar(tipo))
+        QSKIP("only root can make another user's file");
+
+    QTemporaryDir dir;
+    QVERIFY(planta(dir.path(), nombre, tipo));
+    KovBerkeley abierto;
+    const QString vivo = dir.filePath(QStringLiteral("1200001.idx"));
+    QVERIFY(abierto.open(vivo));
+
+    QCOMPARE(KovLibro::barreIndicesAbandonados(dir.path()), queda ? 0 : 1);
+    QCOMPARE(sigue(dir.path(), nombre, tipo), queda);
+    QVERIFY(QFileInfo::exists(vivo));
+    abierto.addKey(QStringLiteral("A"));
+    QVERIFY(abierto.insert());
+
+    abierto.close();
+    QCOMPARE(KovLibro::barreIndicesAbandonados(dir.path()), 1);
+    QVERIFY(!QFileInfo::exists(vivo));
 }
 
 // Paths reach the file system as UTF-8 and lines are read as UTF-8 even when Qt's locale codec is another one, as

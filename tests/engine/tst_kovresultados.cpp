@@ -1,5 +1,7 @@
 #include "kovresultados.h"
 
+#include "abandonofixture.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -39,6 +41,8 @@ private slots:
     void failedWriteLeavesNothing();
     void unpublishedFilesGoWithTheSet();
     void setsPublishedAtOnceStayWhole();
+    void leftoversOfEndedProcessesGo_data();
+    void leftoversOfEndedProcessesGo();
 };
 
 // Written files wait under hidden names of their own, one per file even for one name, and reach their names only
@@ -147,6 +151,46 @@ void TestKovResultados::setsPublishedAtOnceStayWhole()
             QCOMPARE(leeArchivo(dir.filePath(nombre)), primero);
         QCOMPARE(todo(dir.path()), nombres);
     }
+}
+
+// No process can have an id past the system's largest, so a temporary name that carries one was left by a process
+// that has ended.
+void TestKovResultados::leftoversOfEndedProcessesGo_data()
+{
+    QTest::addColumn<QString>("nombre");
+    QTest::addColumn<Planta>("tipo");
+    QTest::addColumn<bool>("queda");
+
+    const QString propio = QString::number(QCoreApplication::applicationPid());
+    QTest::newRow("ended process") << QStringLiteral(".kov-4194305-12-0.tmp") << Planta::Archivo << false;
+    QTest::newRow("ended process, no label") << QStringLiteral(".kov-4194305--7.tmp") << Planta::Archivo << false;
+    QTest::newRow("this process") << QStringLiteral(".kov-%1-12-0.tmp").arg(propio) << Planta::Archivo << true;
+    QTest::newRow("a live process") << QStringLiteral(".kov-1-12-0.tmp") << Planta::Archivo << true;
+    QTest::newRow("process id 0") << QStringLiteral(".kov-0-12-0.tmp") << Planta::Archivo << true;
+    QTest::newRow("past any process id") << QStringLiteral(".kov-99999999999-12-0.tmp") << Planta::Archivo << true;
+    QTest::newRow("another ending") << QStringLiteral(".kov-4194305-12-0.txt") << Planta::Archivo << true;
+    QTest::newRow("label not ours") << QStringLiteral(".kov-4194305-1.2-0.tmp") << Planta::Archivo << true;
+    QTest::newRow("link") << QStringLiteral(".kov-4194305-12-0.tmp") << Planta::Enlace << true;
+    QTest::newRow("directory") << QStringLiteral(".kov-4194305-12-0.tmp") << Planta::Carpeta << true;
+    QTest::newRow("another user's") << QStringLiteral(".kov-4194305-12-0.tmp") << Planta::Ajeno << true;
+}
+
+// The first file a set writes in a folder clears it of what ended processes left, and of nothing else.
+void TestKovResultados::leftoversOfEndedProcessesGo()
+{
+    QFETCH(QString, nombre);
+    QFETCH(Planta, tipo);
+    QFETCH(bool, queda);
+    if (!puedePlantar(tipo))
+        QSKIP("only root can make another user's file");
+
+    QTemporaryDir dir;
+    QVERIFY(planta(dir.path(), nombre, tipo));
+    KovResultados set;
+    QVERIFY(set.escribe(dir.filePath(QStringLiteral("a.txt")), escribeTexto("a")));
+    QCOMPARE(sigue(dir.path(), nombre, tipo), queda);
+    QVERIFY(set.publica(dir.path()));
+    QCOMPARE(leeArchivo(dir.filePath(QStringLiteral("a.txt"))), QByteArray("a"));
 }
 
 QTEST_GUILESS_MAIN(TestKovResultados)

@@ -1,14 +1,17 @@
 // The real Orvantis executable under a virtual X display with a tray host. It takes the fixed port, so these
 // tests never run beside another test of the executable: ORVANTIS_USES_PORT_1977.
 #include "bookfixture.h"
+#include "kovberkeley.h"
 #include "portlock.h"
 #include "servicelimits.h"
 #include "testclient.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QThread>
 #include <QtTest>
 
@@ -165,6 +168,7 @@ private slots:
     void quitDuringJob();
     void survivesConnectionFlood();
     void largeRequestsBoundedMemory();
+    void killedServiceLeavesNoStrays();
 
 private:
     void startService(int openFiles = 0);
@@ -366,6 +370,112 @@ void TestOrvantis::largeRequestsBoundedMemory()
     const qint64 peakKiB = statusFigure(pid, "VmHWM");
     QVERIFY(peakKiB > 0);
     QVERIFY2(peakKiB < kPeakKiB, QByteArray::number(peakKiB).constData());
+}
+
+namespace {
+
+// The service's temporary folder, for as long as the object lives: services started meanwhile keep their key
+// indexes there, apart from the other programs of the machine.
+class TemporaryFolder
+{
+public:
+    TemporaryFolder()
+        : earlier(qgetenv("TMPDIR")), wasSet(qEnvironmentVariableIsSet("TMPDIR"))
+    {
+        qputenv("TMPDIR", QFile::encodeName(dir.path()));
+    }
+    ~TemporaryFolder()
+    {
+        if (wasSet)
+            qputenv("TMPDIR", earlier);
+        else
+            qunsetenv("TMPDIR");
+    }
+    QString path() const { return dir.path(); }
+
+private:
+    QTemporaryDir dir;
+    QByteArray earlier;
+    bool wasSet;
+};
+
+// The files below the folder (hidden ones too) whose names match, as paths.
+QStringList filesMatching(const QString &folder, const QString &pattern)
+{
+    const QRegularExpression name(pattern);
+    QStringList found;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        if (name.match(it.fileName()).hasMatch())
+            found << path;
+    }
+    return found;
+}
+
+const char kIndexName[] = "^[0-9]{7,}\\.idx$";
+const char kTemporaryName[] = "^\\.kov-";
+
+} // namespace
+
+// A service killed while a job runs leaves the job's detail copy under its temporary name and its key index; the
+// next service removes the index once it holds the port, and the copy when a job writes in that folder again.
+// What live processes hold under the same shapes of name stays.
+void TestOrvantis::killedServiceLeavesNoStrays()
+{
+    BookFixture book;
+    const TemporaryFolder temporary;
+    QStringList index;
+    QStringList copy;
+    // The job must still run when the service dies: should it have ended first, a longer book is given.
+    for (int lines = 600000; lines <= 9600000 && (index.isEmpty() || copy.isEmpty()); lines *= 4) {
+        QVERIFY(book.makeLong(lines));
+        startService();
+        const pid_t pid = servicePid(service.processId());
+        QVERIFY(pid > 0);
+        QVERIFY(TestClient::exchange(kPort, book.request()).startsWith("00|130|"));
+        QVERIFY(waitUntil([&] {
+            return !filesMatching(temporary.path(), kIndexName).isEmpty()
+                   && !filesMatching(book.work, kTemporaryName).isEmpty();
+        }, 60000));
+        QCOMPARE(::kill(pid, SIGKILL), 0);
+        QVERIFY(ends(&service, 30000));
+        index = filesMatching(temporary.path(), kIndexName);
+        copy = filesMatching(book.work, kTemporaryName);
+    }
+    QCOMPARE(index.size(), 1);
+    QCOMPARE(copy.size(), 1);
+
+    // A live index of another program under a name the service gives, and a live process's temporary file.
+    KovBerkeley live;
+    const QString liveIndex = QDir(temporary.path()).filePath(QStringLiteral("0000001977.idx"));
+    QVERIFY(live.open(liveIndex));
+    const QString liveCopy = QFileInfo(copy.first()).dir().filePath(
+        QStringLiteral(".kov-%1-1-0.tmp").arg(QCoreApplication::applicationPid()));
+    QFile liveFile(liveCopy);
+    QVERIFY(liveFile.open(QIODevice::WriteOnly));
+    liveFile.close();
+
+    QVERIFY(QFile::remove(book.book));
+    QVERIFY(QFile::copy(BookFixture::dataFile(QStringLiteral("LE20100066603202401000501000011111.txt")), book.book));
+    startService();
+    QVERIFY(TestClient::exchange(kPort, "110|#CQ#").startsWith("00|110|{"));
+    QVERIFY(!QFileInfo::exists(index.first()));
+    QVERIFY(QFileInfo::exists(liveIndex));
+    QVERIFY(QFileInfo::exists(copy.first()));
+
+    QCOMPARE(TestClient::exchange(kPort, book.request()), QByteArray("00|130|1"));
+    QVERIFY(waitUntil([] {
+        const QByteArray answer = TestClient::exchange(kPort, "150|1|#CQ#");
+        return QJsonDocument::fromJson(answer.mid(7)).object().value("control").toObject().value("avance").toInt()
+               == 100;
+    }, 60000));
+    QCOMPARE(filesMatching(book.work, kTemporaryName), QStringList(liveCopy));
+    QCOMPARE(filesMatching(temporary.path(), kIndexName), QStringList(liveIndex));
+    live.removeFile();
+    // Its display's files are in the temporary folder, which goes with this test.
+    QCOMPARE(TestClient::exchange(kPort, "170|#CQ#"), QByteArray("00|170"));
+    QVERIFY(ends(&service, 30000));
 }
 
 QTEST_GUILESS_MAIN(TestOrvantis)
