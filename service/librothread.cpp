@@ -92,16 +92,42 @@ int memoryShare(int requestBytes)
     return int(qMin<qint64>(mib, kRequestMemoryMiB));
 }
 
+// Reads and drops what the client has sent so far, up to the size of a request in all. False once the client has
+// closed its side or the connection is lost.
+bool dropAvailable(int fd, qint64 *dropped)
+{
+    char unread[65536];
+    while (*dropped <= kMaxRequestBytes) {
+        const ssize_t n = ::recv(fd, unread, sizeof unread, MSG_DONTWAIT);
+        if (n > 0)
+            *dropped += n;
+        else if (n == 0 || (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK))
+            return false;
+        else if (errno != EINTR)
+            return true;
+    }
+    return true;
+}
+
 // Hands the whole answer to the kernel, so that a slow reader of a large answer still gets its tail. It is written
 // on the descriptor itself: the socket object would drop its pending bytes as soon as it noticed a peer that has
 // half-closed after its request. Gives up only when the peer has gone or has taken nothing for a whole wait.
+//
+// Bytes the client sent after its request, left unread, would make the closing a reset, and a reset can throw away
+// the answer before the client has read it. So they are read and dropped, up to the size of a request: while the
+// answer is written (a client still sending may read nothing until it is done), and after it, once the end of this
+// side has told the client that the answer is whole, until the client closes or the usual wait is over.
 void writeAnswer(QTcpSocket *socket, const QString &answer)
 {
     const QByteArray bytes = toLatin1Wire(answer);
     const int fd = int(socket->socketDescriptor());
+    if (fd < 0)
+        return;
     const char *data = bytes.constData();
     size_t left = size_t(bytes.size());
-    while (left > 0 && fd >= 0) {
+    qint64 dropped = 0;
+    bool peerSending = true;
+    while (left > 0) {
         const ssize_t n = ::send(fd, data, left, MSG_NOSIGNAL);
         if (n > 0) {
             data += n;
@@ -109,19 +135,26 @@ void writeAnswer(QTcpSocket *socket, const QString &answer)
         } else if (n < 0 && errno == EINTR) {
             continue;
         } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            pollfd writable = {fd, POLLOUT, 0};
-            const int ready = ::poll(&writable, 1, kWriteWaitMs);
-            if (ready == 0 || (ready < 0 && errno != EINTR))
+            const bool draining = peerSending && dropped <= kMaxRequestBytes;
+            pollfd ready = {fd, short(POLLOUT | (draining ? POLLIN : 0)), 0};
+            const int events = ::poll(&ready, 1, kWriteWaitMs);
+            if (events == 0 || (events < 0 && errno != EINTR))
                 return;
+            if (events > 0 && draining && (ready.revents & POLLIN))
+                peerSending = dropAvailable(fd, &dropped);
         } else {
             return;
         }
     }
-    // Bytes the client sent after its request (a final line break, say) would make the closing a reset, and a
-    // reset can throw away the answer before the client has read it.
-    // A client that keeps sending is not waited for.
-    char unread[4096];
-    for (int i = 0; i < 16 && fd >= 0 && ::recv(fd, unread, sizeof unread, MSG_DONTWAIT) > 0; ++i) {
+    if (!peerSending || ::shutdown(fd, SHUT_WR) != 0)
+        return;
+    QDeadlineTimer deadline(kWriteWaitMs);
+    while (dropAvailable(fd, &dropped) && dropped <= kMaxRequestBytes) {
+        const qint64 wait = deadline.remainingTime();
+        if (wait <= 0 || QThread::currentThread()->isInterruptionRequested())
+            return;
+        pollfd readable = {fd, POLLIN, 0};
+        ::poll(&readable, 1, int(qMin<qint64>(wait, kSliceMs)));
     }
 }
 
@@ -192,12 +225,12 @@ LibroThread::ReadEnd LibroThread::readRequest(QTcpSocket *socket, QByteArray *bu
             waitReadable(fd, kReadWaitMs);
             peerOpen = appendAvailable(fd, buffer);
         }
-        if (buffer->size() > kMaxRequestBytes)
+        // Only the new bytes (and the three before them, for a marker split across pieces) need a look. A request
+        // within the cap ends at its marker, whatever the same read brought after it.
+        const int marker = stalled ? -1 : buffer->indexOf(kMarker, qMax(0, before - kMarker.size() + 1));
+        if (buffer->size() > kMaxRequestBytes && (marker < 0 || marker + kMarker.size() > kMaxRequestBytes))
             return ReadTooLong;
-        if (buffer->isEmpty() || stalled)
-            break;
-        // Only the new bytes (and the three before them, for a marker split across pieces) need a look.
-        if (buffer->indexOf(kMarker, qMax(0, before - kMarker.size() + 1)) >= 0)
+        if (buffer->isEmpty() || stalled || marker >= 0)
             break;
         if (isInterruptionRequested())
             return ReadInterrupted;
@@ -228,7 +261,11 @@ void LibroThread::waitReadable(int fd, int ms)
 
 QString LibroThread::processRequest(QString request, QTcpSocket *socket)
 {
-    RequestLine line(request.toUtf8());
+    // The bytes that decode to the text: a mark that begins it would otherwise be read as the one decoding drops.
+    QByteArray bytes = request.toUtf8();
+    if (request.startsWith(QChar(0xFEFF)))
+        bytes.prepend("\xEF\xBB\xBF");
+    RequestLine line(bytes);
     request.clear();
     return dispatch(&line, socket);
 }

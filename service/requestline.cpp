@@ -1,6 +1,21 @@
 #include "requestline.h"
 
+#include <QTextCodec>
+
 #include <cstring>
+
+namespace {
+
+const char kMarca[] = "\xEF\xBB\xBF";
+const int kLargoMarca = 3;
+const int kUtf8 = 106;
+
+bool empiezaConMarca(const char *p, int largo)
+{
+    return largo >= kLargoMarca && std::memcmp(p, kMarca, kLargoMarca) == 0;
+}
+
+} // namespace
 
 RequestLine::RequestLine(const QByteArray &bytes)
     : bytes(bytes)
@@ -26,9 +41,12 @@ RequestLine::Length RequestLine::trimmedLength() const
 
 bool RequestLine::codeIs(QLatin1String code) const
 {
-    // A code is ASCII, and only its own bytes decode to it.
+    // A code is ASCII, and only its own bytes decode to it, after the one byte-order mark that decoding drops at
+    // the start of the text.
     const int end = firstBar < 0 ? bytes.size() : firstBar;
-    return end == code.size() && std::memcmp(bytes.constData(), code.data(), size_t(end)) == 0;
+    const int start = empiezaConMarca(bytes.constData(), end) ? kLargoMarca : 0;
+    return end - start == code.size()
+           && std::memcmp(bytes.constData() + start, code.data(), size_t(end - start)) == 0;
 }
 
 QString RequestLine::argument() const
@@ -36,7 +54,14 @@ QString RequestLine::argument() const
     if (firstBar < 0)
         return QString();
     const int end = secondBar < 0 ? bytes.size() : secondBar;
-    return QString::fromUtf8(bytes.constData() + firstBar + 1, end - firstBar - 1);
+    // Inside the text a byte-order mark is a character like any other, and a sequence cut short by the "|" or by
+    // the end is one replacement character a byte, as decoding the whole text gives them.
+    QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
+    QString field = QTextCodec::codecForMib(kUtf8)->toUnicode(bytes.constData() + firstBar + 1, end - firstBar - 1,
+                                                               &state);
+    for (int i = 0; i < state.remainingChars; ++i)
+        field.append(QChar(QChar::ReplacementCharacter));
+    return field;
 }
 
 void RequestLine::clear()

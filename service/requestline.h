@@ -7,7 +7,8 @@
 
 // One request as the bytes its connection brought, with its fields found in those bytes. Only the field a
 // transaction reads is decoded: the whole text in UTF-16 and split into fields would hold a large request three
-// times over. A "|" byte never lies inside a UTF-8 sequence, so the fields decode as the text would split.
+// times over. A "|" byte never lies inside a UTF-8 sequence, so the fields decode as the text would split, once a
+// field inside the text keeps the byte-order mark that decoding drops only at the start of the whole text.
 class RequestLine
 {
 public:

@@ -124,6 +124,8 @@ private slots:
     void requestDecoding_data();
     void requestDecoding();
     void stallRuleEndsReading();
+    void bytesAfterTheMarker_data();
+    void bytesAfterTheMarker();
     void largeAnswerToSlowReader();
     void silentClientGetsNoAnswer();
     void oversizedRequest();
@@ -216,6 +218,10 @@ void TestLibroServer::requestDecoding_data()
     QTest::newRow("text ends at the first NUL") << "" << QByteArray("140|@\0|#CQ#", 12) << QByteArray("00|140|{");
     QTest::newRow("NUL inside the ticket") << "" << QByteArray("140|@\0x|#CQ#", 13) << QByteArray("00|140|{");
     QTest::newRow("UTF-8 in") << QString::fromUtf8("ñ") << QByteArray("140|@|#CQ#") << QByteArray("00|140|{");
+    QTest::newRow("mark before the code") << "" << QByteArray("\xEF\xBB\xBF" "140|@|#CQ#") << QByteArray("00|140|{");
+    QTest::newRow("mark before the ticket is part of it") << "" << QByteArray("140|\xEF\xBB\xBF@|#CQ#")
+                                                          << QByteArray("98|140");
+    QTest::newRow("marked ticket") << QString(QChar(0xFEFF)) << QByteArray("140|@|#CQ#") << QByteArray("00|140|{");
     QTest::newRow("not read as Latin-1") << QString::fromUtf8("Ã±") << QByteArray("140|\xC3\xB1|#CQ#")
                                          << QByteArray("98|140");
 }
@@ -252,6 +258,32 @@ void TestLibroServer::stallRuleEndsReading()
 }
 
 // A result far larger than the socket buffers, read by a client that starts reading late, arrives whole.
+void TestLibroServer::bytesAfterTheMarker_data()
+{
+    QTest::addColumn<QByteArray>("code");
+    QTest::addColumn<int>("after");
+    QTest::newRow("handshake, 2 MB after") << QByteArray("110") << 2000000;
+    QTest::newRow("handshake, the request cap after") << QByteArray("110") << 64 * 1024 * 1024;
+    QTest::newRow("validation, 2 MB after") << QByteArray("130") << 2000000;
+}
+
+// Whatever a client sends after its request in the same write, up to the size of a request, does not cost it the
+// answer: it is read and dropped before the connection closes, so the closing is no reset.
+void TestLibroServer::bytesAfterTheMarker()
+{
+    QFETCH(QByteArray, code);
+    QFETCH(int, after);
+    BookFixture book;
+    const QByteArray request = code == "130" ? book.request() : code + "|#CQ#";
+    const QByteArray answer = TestClient::exchange(fixture->port, request + QByteArray(after, 'x'));
+    QVERIFY2(answer.startsWith("00|" + code + "|"), answer.left(40).constData());
+    if (code == "130") {
+        const QByteArray ticket = ticketOf(answer);
+        QVERIFY(waitFinished(fixture->port, ticket));
+        QCOMPARE(TestClient::exchange(fixture->port, "160|" + ticket + "|#CQ#"), QByteArray("00|160"));
+    }
+}
+
 void TestLibroServer::largeAnswerToSlowReader()
 {
     const QString ticket = kovNewJob();
@@ -309,6 +341,8 @@ void TestLibroServer::hashOverTheWire_data()
     QTest::newRow("file") << "file" << QByteArray("00|180|a9993e364706816aba3e25717850c26c9cd0d89d");
     QTest::newRow("empty file") << "empty" << QByteArray("00|180|da39a3ee5e6b4b0d3255bfef95601890afd80709");
     QTest::newRow("fifo") << "fifo" << QByteArray("94|180");
+    // Inside the request a byte-order mark is part of the path, and no file has that name.
+    QTest::newRow("mark before the path") << "marked" << QByteArray("94|180");
 }
 
 void TestLibroServer::hashOverTheWire()
@@ -324,7 +358,8 @@ void TestLibroServer::hashOverTheWire()
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(kind == "file" ? "abc" : "");
     }
-    QCOMPARE(TestClient::exchange(fixture->port, "180|" + path.toUtf8() + "|#CQ#"), expected);
+    const QByteArray mark = kind == "marked" ? QByteArray("\xEF\xBB\xBF") : QByteArray();
+    QCOMPARE(TestClient::exchange(fixture->port, "180|" + mark + path.toUtf8() + "|#CQ#"), expected);
 }
 
 // A client that connected and sends nothing must not hold the service's exit for its 120 s wait.

@@ -59,6 +59,17 @@ void TestRequestLine::fieldsAsTheTextSplits_data()
     QTest::newRow("continuation after a separator") << QByteArray("1\xC3|\xA9|");
     QTest::newRow("four-byte letter cut by separators") << QByteArray("\xF0\x9F|\x98\x80|");
     QTest::newRow("letters outside ASCII") << QByteArray("180|/tmp/libr\xC3\xB3 \xE2\x82\xAC.txt|#CQ#");
+    QTest::newRow("mark before the code") << QByteArray("\xEF\xBB\xBF" "140|7|#CQ#");
+    QTest::newRow("two marks before the code") << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF" "140|7|#CQ#");
+    QTest::newRow("mark before the argument") << QByteArray("180|\xEF\xBB\xBF/tmp/libro.txt|#CQ#");
+    QTest::newRow("two marks before the argument") << QByteArray("140|\xEF\xBB\xBF\xEF\xBB\xBF" "1|#CQ#");
+    QTest::newRow("mark alone as the argument") << QByteArray("140|\xEF\xBB\xBF");
+    QTest::newRow("mark inside the argument") << QByteArray("180|/tmp/\xEF\xBB\xBFlibro.txt|#CQ#");
+    QTest::newRow("mark before the marker") << QByteArray("140|1|\xEF\xBB\xBF#CQ#");
+    QTest::newRow("cut mark before a separator") << QByteArray("140|\xEF\xBB|#CQ#");
+    QTest::newRow("four-byte letter cut by the end") << QByteArray("180|a\xF0\x9F\x98");
+    QTest::newRow("invalid bytes beside separators") << QByteArray("\xFF" "140|\xC0\xAF|\xED\xA0\x80|");
+    QTest::newRow("letters beside separators") << QByteArray("140|\xC3\xB3|\xE2\x82\xAC|");
 }
 
 void TestRequestLine::fieldsAsTheTextSplits()
@@ -72,11 +83,15 @@ void TestRequestLine::fieldsAsTheTextSplits()
     QCOMPARE(line.codeIs(QLatin1String("180")), fields.at(0) == QLatin1String("180"));
 }
 
-// Every string of up to four bytes drawn from ASCII, the separator, continuation bytes, lead bytes of every length
+// Every string of up to four symbols drawn from ASCII, the separator, continuation bytes, lead bytes of every length
 // and bytes that never occur in UTF-8: fields and trimmed length match the decoded text's.
 void TestRequestLine::everyShortByteString()
 {
-    const QByteArray alphabet("1 |\x80\xBF\xC0\xC3\xE0\xE2\xED\xF0\xF4\xF5\xFF");
+    // The last symbol is a whole byte-order mark, so that marks stand at the start, inside and after fields.
+    QList<QByteArray> alphabet;
+    for (const char c : QByteArray("1 |\x80\xBB\xBF\xC0\xC3\xE0\xE2\xED\xEF\xF0\xF4\xF5\xFF"))
+        alphabet << QByteArray(1, c);
+    alphabet << QByteArray("\xEF\xBB\xBF");
     const int n = alphabet.size();
     for (int length = 0; length <= 4; ++length) {
         int combinations = 1;
