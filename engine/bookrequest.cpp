@@ -61,9 +61,11 @@ bool leeBandera(const QJsonObject &objeto, const QString &clave)
 // The key-index file's name for a numbered ticket: the time of day as "HHmmss", the ticket and ".idx".
 bool nombreDeIndice(const char *nombre)
 {
-    static const QRegularExpression forma(
-        QStringLiteral("^([01][0-9]|2[0-3])[0-5][0-9][0-5][0-9][1-9][0-9]*\\.idx$"));
-    return forma.match(QString::fromLatin1(nombre)).hasMatch();
+    const QByteArray texto(nombre);
+    if (!texto.endsWith(".idx"))
+        return false;
+    const QRegularExpression forma(QStringLiteral("^([01][0-9]|2[0-3])[0-5][0-9][0-5][0-9][1-9][0-9]*\\.idx$"));
+    return forma.match(QString::fromLatin1(texto)).hasMatch();
 }
 
 } // namespace

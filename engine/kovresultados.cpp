@@ -55,8 +55,9 @@ bool dejadoPorProcesoTerminado(const char *nombre)
 {
     if (std::strncmp(nombre, ".kov-", 5) != 0)
         return false;
-    static const QRegularExpression forma(QStringLiteral("^\\.kov-([1-9][0-9]{0,9})-[A-Za-z0-9]{0,%1}-[0-9]+\\.tmp$")
-                                              .arg(kLargoEtiqueta));
+    // Made here, not shared: jobs sweep their folders on threads of their own.
+    const QRegularExpression forma(
+        QStringLiteral("^\\.kov-([1-9][0-9]{0,9})-[A-Za-z0-9]{0,%1}-[0-9]+\\.tmp$").arg(kLargoEtiqueta));
     const QRegularExpressionMatch partes = forma.match(QString::fromLatin1(nombre));
     if (!partes.hasMatch())
         return false;

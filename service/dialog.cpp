@@ -33,8 +33,8 @@ Dialog::Dialog(QWidget *parent)
     // Another instance (or any program) on the port: this one has nothing to do.
     if (!server.listen(QHostAddress(QHostAddress::LocalHost), kPort))
         std::exit(0);
-    // Holding the port makes this the machine's one service: the key indexes that killed runs left go now, while
-    // the lock each open index holds keeps those of live jobs, here or in other programs, in place.
+    // Holding the port makes this the machine's one service: the key indexes its killed runs left go now. The lock
+    // an open index holds keeps those of live jobs of other programs in place.
     KovLibro::barreIndicesAbandonados(QDir::tempPath());
     qDebug() << server.isListening();
 

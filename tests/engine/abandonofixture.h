@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QMetaType>
 #include <QString>
+#include <QtTest>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -63,6 +64,22 @@ inline bool sigue(const QString &carpeta, const QString &nombre, Planta tipo)
 inline bool puedePlantar(Planta tipo)
 {
     return tipo != Planta::Ajeno || ::geteuid() == 0;
+}
+
+// The columns of a table of sweep cases: the entry's name, what it is, and whether the sweep leaves it.
+inline void columnasDeBarrido()
+{
+    QTest::addColumn<QString>("nombre");
+    QTest::addColumn<Planta>("tipo");
+    QTest::addColumn<bool>("queda");
+}
+
+// The entries no sweep removes whatever their name: a link, a directory, another user's file.
+inline void filasQueQuedan(const QString &nombre)
+{
+    QTest::newRow("link") << nombre << Planta::Enlace << true;
+    QTest::newRow("directory") << nombre << Planta::Carpeta << true;
+    QTest::newRow("another user's") << nombre << Planta::Ajeno << true;
 }
 
 #endif // ABANDONOFIXTURE_H

@@ -1552,9 +1552,7 @@ void TestKovLibro::keyIndexFileLifetime()
 
 void TestKovLibro::indexesOfEndedJobsGo_data()
 {
-    QTest::addColumn<QString>("nombre");
-    QTest::addColumn<Planta>("tipo");
-    QTest::addColumn<bool>("queda");
+    columnasDeBarrido();
 
     QTest::newRow("left by an ended job") << QStringLiteral("2359591.idx") << Planta::Archivo << false;
     QTest::newRow("long ticket") << QStringLiteral("000000123456001.idx") << Planta::Archivo << false;
@@ -1562,9 +1560,7 @@ void TestKovLibro::indexesOfEndedJobsGo_data()
     QTest::newRow("not a time of day") << QStringLiteral("2400001.idx") << Planta::Archivo << true;
     QTest::newRow("lettered ticket") << QStringLiteral("235959t1.idx") << Planta::Archivo << true;
     QTest::newRow("another ending") << QStringLiteral("2359591.idx.old") << Planta::Archivo << true;
-    QTest::newRow("link") << QStringLiteral("2359591.idx") << Planta::Enlace << true;
-    QTest::newRow("directory") << QStringLiteral("2359591.idx") << Planta::Carpeta << true;
-    QTest::newRow("another user's") << QStringLiteral("2359591.idx") << Planta::Ajeno << true;
+    filasQueQuedan(QStringLiteral("2359591.idx"));
 }
 
 // The sweep the service makes at start-up takes only what no open index holds: an index open here, or in any other
