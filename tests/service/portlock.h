@@ -12,8 +12,9 @@
 #include <QTcpServer>
 
 // CTest keeps the tests of one run that use the service's fixed port apart, but not two test runs on the same
-// machine. This lock does, for the life of the test process: it is released when the process ends.
-inline bool lockServicePort(int waitMs = 300000)
+// machine. This lock does, for the life of the test process: it is released when the process ends. Every other
+// test run of the machine may be in the queue for it, each for a minute or more on a busy machine.
+inline bool lockServicePort(int waitMs = 3000000)
 {
     static int fd = -1;
     if (fd >= 0)
