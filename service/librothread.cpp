@@ -388,8 +388,11 @@ QString LibroThread::txn130(QStringList fields, QTcpSocket *socket)
     if (socket) {
         writeAnswer(socket, formatResponse(QStringLiteral("00"), fields.at(0), ticket));
         socket->disconnectFromHost();
-        if (socket->state() != QAbstractSocket::UnconnectedState)
-            socket->waitForDisconnected(kEarlyCloseWaitMs);
+        // In slices, so that a quit meanwhile is not kept waiting for the client.
+        const QDeadlineTimer closing(kEarlyCloseWaitMs);
+        while (socket->state() != QAbstractSocket::UnconnectedState && !closing.hasExpired()
+               && !isInterruptionRequested())
+            socket->waitForDisconnected(int(qMin<qint64>(closing.remainingTime(), kSliceMs)));
     }
     endConnection();
     job->run(&gMutex);

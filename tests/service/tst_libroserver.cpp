@@ -372,7 +372,8 @@ void TestLibroServer::shutDownWithIdleConnection()
     QElapsedTimer timer;
     timer.start();
     fixture->shutDown();
-    QVERIFY2(timer.elapsed() < 5000, QByteArray::number(timer.elapsed()).constData());
+    // The idle client would hold the end for its whole 120 s wait; half of it tells the two apart on any machine.
+    QVERIFY2(timer.elapsed() < 60000, QByteArray::number(timer.elapsed()).constData());
     bool closed = false;
     QCOMPARE(client.receiveAll(5000, &closed), QByteArray());
     QVERIFY(closed);
@@ -496,7 +497,8 @@ void TestLibroServer::shutDownCancelsRunningJob()
     timer.start();
     fixture->shutDown();
     HeldJobs::release();
-    QVERIFY2(timer.elapsed() < 10000, QByteArray::number(timer.elapsed()).constData());
+    // A held job would keep the end waiting for good; a minute tells the two apart on any machine.
+    QVERIFY2(timer.elapsed() < 60000, QByteArray::number(timer.elapsed()).constData());
     QVERIFY(!kovGetJob(QString::fromLatin1(ticket), nullptr));
 }
 

@@ -35,9 +35,9 @@ namespace {
 const quint16 kPort = 1977;
 
 #if defined(__SANITIZE_ADDRESS__)
-// The sanitizer's allocator copies a buffer on every growth, keeps freed blocks for a while and adds its shadow:
-// the same service is given half as much again.
-const qint64 kPeakKiB = 1500 * 1000;
+// The sanitizer's allocator copies a buffer on every growth, keeps up to 256 MB of freed blocks and adds its
+// shadow: eight requests whose last growths meet come near 1.6 GB, so the same service is given twice as much.
+const qint64 kPeakKiB = 2000 * 1000;
 #else
 const qint64 kPeakKiB = 1000 * 1000;
 #endif
@@ -360,7 +360,8 @@ void TestOrvantis::quitDuringJob()
     QVERIFY(ends(&service, 30000));
     QCOMPARE(service.exitStatus(), QProcess::NormalExit);
     QCOMPARE(service.exitCode(), 0);
-    QVERIFY2(timer.elapsed() < 15000, QByteArray::number(timer.elapsed()).constData());
+    // The idle client would hold the end for its whole 120 s wait; half of it tells the two apart on any machine.
+    QVERIFY2(timer.elapsed() < 60000, QByteArray::number(timer.elapsed()).constData());
     QCOMPARE(idle.receiveAll(5000), QByteArray());
     QCOMPARE(filesMatching(temporary.path(), kIndexName), QStringList());
     QCOMPARE(filesMatching(book.work, kTemporaryName), QStringList());
