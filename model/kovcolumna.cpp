@@ -17,7 +17,6 @@ qint64 entero(const QString &texto)
 KovColumna::KovColumna()
     : acumulado(0.0),
       funcion(nullptr),
-      patron(QString(), Qt::CaseSensitive, QRegExp::RegExp),
       obligatorio(false),
       key(false),
       acumulador(false),
@@ -87,19 +86,17 @@ KovRespuesta KovColumna::checkFuncion() const
 
 void KovColumna::setPatron(const QString &patron)
 {
-    this->patron.setPattern(patron);
+    this->patron.setPatron(patron);
 }
 
 QString KovColumna::getPatron() const
 {
-    return patron.pattern();
+    return patron.getPatron();
 }
 
 bool KovColumna::checkPatron() const
 {
-    if (patron.pattern().isEmpty())
-        return true;
-    return patron.exactMatch(data);
+    return patron.coincide(data);
 }
 
 void KovColumna::setObligatorio(bool obligatorio)

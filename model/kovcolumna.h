@@ -1,11 +1,11 @@
 #ifndef KOVCOLUMNA_H
 #define KOVCOLUMNA_H
 
+#include "kovexpresion.h"
 #include "kovlongitud.h"
 #include "kovrespuesta.h"
 #include "kovtypes.h"
 
-#include <QRegExp>
 #include <QString>
 
 // One column of a book's record layout, with the current line's text and the state carried from line to line.
@@ -63,7 +63,7 @@ private:
     double acumulado;
     QString parametro;
     FuncionColumna funcion;
-    QRegExp patron;
+    KovExpresion patron;
     bool obligatorio;
     bool key;
     bool acumulador;
