@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QThread>
 
+class LingeringClose;
 class QTcpSocket;
 class RequestLine;
 
@@ -17,6 +18,9 @@ class LibroThread : public QThread
 
 public:
     LibroThread(int socketDescriptor, QObject *parent);
+
+    // Where answered connections go to be closed; without one a connection is closed as soon as it is answered.
+    void setLingeringClose(LingeringClose *closing);
 
     void run() override;
 
@@ -55,6 +59,7 @@ private:
     bool connectionEnded;
     // The share of the memory for large requests this thread's request holds, in MiB.
     int memoryShareMiB;
+    LingeringClose *lingering;
 };
 
 #endif // LIBROTHREAD_H
