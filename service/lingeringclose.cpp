@@ -8,6 +8,7 @@
 
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -70,10 +71,15 @@ bool LingeringClose::dropAvailable(int fd, qint64 *dropped)
     return true;
 }
 
-// What has arrived is read first, so that a client that has sent everything gets an orderly end.
-void LingeringClose::finish(int fd, qint64 dropped)
+// What has arrived so far is read first, so that a client that has sent everything gets an orderly end, and one
+// still sending cannot make the close wait.
+void LingeringClose::finish(int fd)
 {
-    dropAvailable(fd, &dropped);
+    int queued = 0;
+    if (::ioctl(fd, FIONREAD, &queued) == 0 && queued > 0) {
+        qint64 dropped = kDropLimitBytes - queued;
+        dropAvailable(fd, &dropped);
+    }
     ::close(fd);
 }
 
@@ -88,7 +94,7 @@ void LingeringClose::takeOver(int fd, qint64 dropped)
     }
     if (!running || stopping) {
         lock.unlock();
-        finish(fd, dropped);
+        finish(fd);
         return;
     }
     const qint64 now = nowMs();
@@ -128,12 +134,14 @@ void *LingeringClose::run(void *self)
 
 void LingeringClose::serve()
 {
+    std::vector<Held> polled;
+    std::vector<Held> next;
     std::vector<pollfd> ready;
     std::unique_lock<std::mutex> lock(mutex);
     forever {
         if (stopping || closeAllWanted) {
             for (const Held &held : connections)
-                finish(held.fd, held.dropped);
+                finish(held.fd);
             connections.clear();
             closeAllWanted = false;
             changed.notify_all();
@@ -146,7 +154,7 @@ void LingeringClose::serve()
         size_t evicted = 0;
         while (waiting > 0 && evicted < connections.size()
                && connections.size() - evicted + size_t(waiting) > capacity) {
-            finish(connections.at(evicted).fd, connections.at(evicted).dropped);
+            finish(connections.at(evicted).fd);
             ++evicted;
         }
         if (evicted > 0) {
@@ -154,47 +162,44 @@ void LingeringClose::serve()
             changed.notify_all();
         }
 
+        // Read and closed without the lock, so that a hand-over never waits for them. Connections handed over
+        // meanwhile are added after these, and only this thread removes any.
+        polled = connections;
         qint64 now = nowMs();
         int timeout = -1;
         ready.assign(1, pollfd{wakeFd, POLLIN, 0});
-        for (const Held &held : connections) {
+        for (const Held &held : polled) {
             ready.push_back(pollfd{held.fd, POLLIN, 0});
             const qint64 left = qMax<qint64>(0, qMin(held.quietUntil, held.endAt) - now);
             timeout = timeout < 0 ? int(left) : int(qMin<qint64>(timeout, left));
         }
-        // Connections handed over while the thread waits are added at the end; only this thread removes any, so
-        // the first `watched` are still the ones polled.
-        const size_t watched = connections.size();
         lock.unlock();
         ::poll(ready.data(), nfds_t(ready.size()), timeout);
-        lock.lock();
         if (ready.at(0).revents & POLLIN) {
             quint64 count;
             if (::read(wakeFd, &count, sizeof count) < 0) {
             }
         }
-
         now = nowMs();
-        size_t kept = 0;
-        bool closed = false;
-        for (size_t i = 0; i < connections.size(); ++i) {
-            Held held = connections.at(i);
+        next.clear();
+        for (size_t i = 0; i < polled.size(); ++i) {
+            Held held = polled.at(i);
             bool done = false;
-            if (i < watched && ready.at(i + 1).revents) {
+            if (ready.at(i + 1).revents) {
                 const qint64 before = held.dropped;
                 done = !dropAvailable(held.fd, &held.dropped) || held.dropped > kDropLimitBytes;
                 if (held.dropped > before)
                     held.quietUntil = now + kSliceMs;
             }
-            done = done || now >= held.quietUntil || now >= held.endAt;
-            if (done) {
+            if (done || now >= held.quietUntil || now >= held.endAt)
                 ::close(held.fd);
-                closed = true;
-            } else {
-                connections[kept++] = held;
-            }
+            else
+                next.push_back(held);
         }
-        connections.resize(kept);
+        lock.lock();
+        const bool closed = next.size() < polled.size();
+        next.insert(next.end(), connections.begin() + qint64(polled.size()), connections.end());
+        connections.swap(next);
         if (closed)
             changed.notify_all();
     }

@@ -33,7 +33,7 @@ public:
 
     // Takes over `fd`, a descriptor of its own of a connection whose answer is written and whose sending side is
     // shut, after `dropped` bytes of the client were already read and dropped. Without a thread of its own the
-    // connection is closed at once, once what has arrived is read.
+    // connection is closed at once, once what has arrived so far is read.
     void takeOver(int fd, qint64 dropped);
     // Closes every connection held, at once: a quit waits for no client.
     void closeAll();
@@ -55,13 +55,13 @@ private:
     static void *run(void *self);
     void serve();
     void wake();
-    static void finish(int fd, qint64 dropped);
+    static void finish(int fd);
 
     const size_t capacity;
     const int waitMs;
     mutable std::mutex mutex;
     std::condition_variable changed;
-    // In the order they were handed over; only the closing thread removes them.
+    // In the order they were handed over; only the closing thread removes them, and it holds them all.
     std::vector<Held> connections;
     // Hand-overs waiting for room.
     int waiting = 0;

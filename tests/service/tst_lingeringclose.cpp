@@ -3,7 +3,9 @@
 #include "lingeringclose.h"
 #include "testclient.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QRandomGenerator>
 #include <QtTest>
 
 #include <memory>
@@ -54,6 +56,11 @@ struct Connection
     bool ok = false;
 };
 
+int openDescriptors()
+{
+    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size());
+}
+
 } // namespace
 
 class TestLingeringClose : public QObject
@@ -67,6 +74,8 @@ private slots:
     void usualWaitEndsADrain();
     void holdsNoMoreThanItsCapacity();
     void closeAllAtOnce();
+    void generatedClients_data();
+    void generatedClients();
 };
 
 void TestLingeringClose::closesOnceTheClientIsDone_data()
@@ -196,6 +205,71 @@ void TestLingeringClose::closeAllAtOnce()
     closing.takeOver(later.service, 0);
     QVERIFY(later.answered());
     QTRY_COMPARE_WITH_TIMEOUT(closing.held(), 0, kHalfWaitMs);
+}
+
+void TestLingeringClose::generatedClients_data()
+{
+    QTest::addColumn<int>("capacity");
+    QTest::addColumn<quint32>("seed");
+    for (const int capacity : {1, 4, 16})
+        for (const quint32 seed : {1u, 2u})
+            QTest::newRow(qPrintable(QStringLiteral("capacity %1, seed %2").arg(capacity).arg(seed)))
+                << capacity << seed;
+}
+
+// Clients of every kind at once, three times as many as the list holds: silent ones, ones that close, ones that
+// trickle for a while, ones that send a burst. The list never holds more than its capacity, lets every one go once
+// it is done, and leaves no descriptor behind.
+void TestLingeringClose::generatedClients()
+{
+    QFETCH(int, capacity);
+    QFETCH(quint32, seed);
+    QRandomGenerator random(seed);
+    const int before = openDescriptors();
+    {
+        LingeringClose closing(capacity);
+        std::vector<std::unique_ptr<Connection>> connections;
+        std::vector<std::unique_ptr<Trickle>> trickles;
+        std::vector<int> lengths;
+        for (int i = 0; i < 3 * capacity; ++i) {
+            connections.emplace_back(new Connection);
+            Connection &connection = *connections.back();
+            QVERIFY(connection.ok);
+            closing.takeOver(connection.service, random.bounded(1000));
+            QVERIFY(closing.held() <= capacity);
+            switch (random.bounded(4)) {
+            case 0:
+                break;
+            case 1:
+                connection.client->halfClose();
+                break;
+            case 2:
+                trickles.emplace_back(new Trickle(connection.client->fd, kPauseMs));
+                lengths.push_back(1 + random.bounded(10));
+                break;
+            case 3:
+                // Cut short by a reset when the list has let this one go already.
+                connection.client->send(QByteArray(random.bounded(1 << 20), 'x'));
+                break;
+            }
+        }
+        bool trickling = true;
+        while (trickling) {
+            QVERIFY(closing.held() <= capacity);
+            trickling = false;
+            for (size_t i = 0; i < trickles.size(); ++i) {
+                if (trickles.at(i)->pieces() >= lengths.at(i) || trickles.at(i)->failed())
+                    trickles.at(i)->stop();
+                else
+                    trickling = true;
+            }
+            QThread::msleep(10);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(closing.held(), 0, kHalfWaitMs);
+        for (auto &connection : connections)
+            QVERIFY(connection->answered());
+    }
+    QCOMPARE(openDescriptors(), before);
 }
 
 QTEST_GUILESS_MAIN(TestLingeringClose)
