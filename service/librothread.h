@@ -10,8 +10,9 @@ class LingeringClose;
 class QTcpSocket;
 class RequestLine;
 
-// Serves one connection: reads one request line, answers it and closes. A validation started on the
-// connection runs on this thread to its end.
+// Serves one connection: reads one request line and answers it; the server's closing thread then closes the
+// connection, so nothing here waits for the client. A validation started on the connection runs on this thread to
+// its end.
 class LibroThread : public QThread
 {
     Q_OBJECT
