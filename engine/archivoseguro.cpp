@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <vector>
 
 #include <dirent.h>
@@ -72,6 +73,40 @@ int creaNuevo(const QString &ruta)
     return ::open(QFile::encodeName(ruta).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
 }
 
+int creaNuevoRetenido(const QString &ruta, int *cerrojo)
+{
+    *cerrojo = -1;
+    const int fd = creaNuevo(ruta);
+    if (fd < 0)
+        return -1;
+    int tomado;
+    while ((tomado = ::flock(fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
+    }
+    // Only a sweep locks a file of ours that nobody else knows of, and only to remove it.
+    if (tomado != 0 && errno == EWOULDBLOCK) {
+        ::close(fd);
+        errno = EAGAIN;
+        return -1;
+    }
+    if (tomado != 0)
+        return fd;
+    if (!nombraAbierto(ruta, fd)) {
+        ::close(fd);
+        errno = EAGAIN;
+        return -1;
+    }
+    *cerrojo = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (*cerrojo < 0) {
+        // A file whose lock could not outlive its writer's descriptor is not made at all.
+        const int error = errno;
+        ::unlink(QFile::encodeName(ruta).constData());
+        ::close(fd);
+        errno = error;
+        return -1;
+    }
+    return fd;
+}
+
 bool cierraComprobado(QFile *archivo)
 {
     const bool ok = archivo->flush();
@@ -82,6 +117,14 @@ bool cierraComprobado(QFile *archivo)
 bool mismoArchivo(const struct stat &a, const struct stat &b)
 {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+bool nombraAbierto(const QString &ruta, int fd)
+{
+    struct stat abierto;
+    struct stat enNombre;
+    return ::fstat(fd, &abierto) == 0 && ::lstat(QFile::encodeName(ruta).constData(), &enNombre) == 0
+           && mismoArchivo(abierto, enNombre);
 }
 
 bool quitaAbandonado(int carpetaFd, const char *nombre, Abandono prueba, const struct stat *esperado)

@@ -27,11 +27,20 @@ bool abreRegular(const QString &ruta, QFile *archivo);
 // Makes the file for writing only when nothing stands under the name, not even a link: a descriptor, or -1 with
 // errno set (EEXIST when the name is taken).
 int creaNuevo(const QString &ruta);
+// The same, for a temporary file that must show it is alive: the file is held by its lock (flock), taken through
+// `*cerrojo`, a descriptor of its own that keeps the lock after the one returned is closed, for as long as the
+// writer keeps it open. The lock is taken once the file is there, so a sweep of another process may take the new
+// file for a left one in that moment; the name is looked at again under the lock, and when it no longer names the
+// file the result is -1 with errno EAGAIN: another name is to be tried. On a file system without locks `*cerrojo`
+// is -1, and no sweep can take the file either.
+int creaNuevoRetenido(const QString &ruta, int *cerrojo);
 // Flushes and closes the file; true only when everything written reached it.
 bool cierraComprobado(QFile *archivo);
 
 // True when both describe the same file.
 bool mismoArchivo(const struct stat &a, const struct stat &b);
+// True when the name, not followed if it is a link, names the file open as `fd`.
+bool nombraAbierto(const QString &ruta, int fd);
 
 // What a file left behind must show before it is removed, beyond being a regular file of this user under a name
 // that is not a link.

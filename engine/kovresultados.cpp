@@ -12,10 +12,8 @@
 #include <QRegularExpression>
 
 #include <cerrno>
-#include <climits>
 #include <cstring>
 
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -50,8 +48,9 @@ QMutex *cerrojo(const QString &carpeta)
     return &cerrojos[clave % kCerrojos];
 }
 
-// A temporary name as abreTemporal() makes it: the writer's process id, the label and a serial number.
-bool dejadoPorProcesoTerminado(const char *nombre)
+// A temporary name as abreTemporal() makes it: the writer's process id, the label and a serial number. Whether its
+// writer still runs is told by its lock, never by the id, which means nothing in another PID namespace.
+bool nombreTemporal(const char *nombre)
 {
     if (std::strncmp(nombre, ".kov-", 5) != 0)
         return false;
@@ -59,11 +58,9 @@ bool dejadoPorProcesoTerminado(const char *nombre)
     const QRegularExpression forma(
         QStringLiteral("^\\.kov-([1-9][0-9]{0,9})-[A-Za-z0-9]{0,%1}-[0-9]+\\.tmp$").arg(kLargoEtiqueta));
     const QRegularExpressionMatch partes = forma.match(QString::fromLatin1(nombre));
-    if (!partes.hasMatch())
-        return false;
-    const qint64 pid = partes.captured(1).toLongLong();
-    // No process has the id now, so none is writing under it; one that took the id since shows as alive.
-    return pid <= INT_MAX && pid_t(pid) != ::getpid() && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
+    // This process's own are left to the sets that made them: where a file system emulates the lock per process,
+    // its sweep would not be kept off them by their locks.
+    return partes.hasMatch() && partes.captured(1).toLongLong() != qint64(::getpid());
 }
 
 } // namespace
@@ -94,21 +91,60 @@ int KovResultados::abreTemporal(const QString &destino, QString *temporal)
         // from crossing.
         carpetaBarrida = carpeta;
         QMutexLocker lock(cerrojo(carpeta));
-        barreAbandonados(carpeta, dejadoPorProcesoTerminado, Abandono::PorNombre);
+        barreAbandonados(carpeta, nombreTemporal, Abandono::SinCerrojo);
     }
+    sueltaQuitados();
     const QString prefijo = QStringLiteral(".kov-%1-%2-").arg(qint64(::getpid())).arg(etiqueta);
     for (int intento = 0; intento < kIntentos; ++intento) {
         *temporal = carpeta + prefijo + QString::number(gSerie.fetchAndAddRelaxed(1)) + QStringLiteral(".tmp");
-        const int fd = creaNuevo(*temporal);
-        if (fd >= 0 || errno != EEXIST)
+        int cerrojo = -1;
+        const int fd = creaNuevoRetenido(*temporal, &cerrojo);
+        if (fd >= 0) {
+            abiertos.append({*temporal, destino, cerrojo});
             return fd;
+        }
+        // A name taken, or a new file a sweep took before its lock: another name.
+        if (errno != EEXIST && errno != EAGAIN)
+            return -1;
     }
     return -1;
 }
 
 void KovResultados::adopta(const QString &temporal, const QString &destino)
 {
-    pendientes.append({temporal, destino});
+    for (int i = 0; i < abiertos.size(); ++i) {
+        if (abiertos.at(i).temporal == temporal) {
+            Pendiente hecho = abiertos.takeAt(i);
+            hecho.destino = destino;
+            pendientes.append(hecho);
+            return;
+        }
+    }
+    pendientes.append({temporal, destino, -1});
+}
+
+void KovResultados::quita(const Pendiente &p)
+{
+    // Removed under its lock, so that no sweep ever finds it unlocked under its name.
+    if (p.cerrojo < 0 || nombraAbierto(p.temporal, p.cerrojo))
+        ::unlink(QFile::encodeName(p.temporal).constData());
+    if (p.cerrojo >= 0)
+        ::close(p.cerrojo);
+}
+
+void KovResultados::sueltaQuitados()
+{
+    for (int i = abiertos.size() - 1; i >= 0; --i) {
+        const Pendiente &p = abiertos.at(i);
+        struct stat estado;
+        const bool quitado = p.cerrojo >= 0 ? !nombraAbierto(p.temporal, p.cerrojo)
+                                            : ::lstat(QFile::encodeName(p.temporal).constData(), &estado) != 0;
+        if (!quitado)
+            continue;
+        if (p.cerrojo >= 0)
+            ::close(p.cerrojo);
+        abiertos.removeAt(i);
+    }
 }
 
 bool KovResultados::escribe(const QString &destino, const std::function<bool(QFile *)> &contenido)
@@ -130,16 +166,19 @@ bool KovResultados::escribe(const QString &destino, const std::function<bool(QFi
         else
             archivo.close();
     }
+    // abreTemporal() has just added it last.
+    const Pendiente hecho = abiertos.takeLast();
     if (!ok) {
-        ::unlink(QFile::encodeName(temporal).constData());
+        quita(hecho);
         return false;
     }
-    adopta(temporal, destino);
+    pendientes.append(hecho);
     return true;
 }
 
 bool KovResultados::publica(const QString &carpeta)
 {
+    sueltaQuitados();
     if (pendientes.isEmpty())
         return true;
     QMutexLocker lock(cerrojo(carpeta));
@@ -154,14 +193,18 @@ bool KovResultados::publica(const QString &carpeta)
         if (ok)
             ++movidos;
     }
-    if (ok) {
-        pendientes.clear();
-        return true;
+    // Under their names the files are no temporaries any more: their locks go.
+    for (int i = 0; i < movidos; ++i) {
+        const Pendiente &p = pendientes.at(i);
+        // What this job already moved goes too: no other job has published since, so those names hold its files.
+        if (!ok)
+            ::unlink(QFile::encodeName(p.destino).constData());
+        if (p.cerrojo >= 0)
+            ::close(p.cerrojo);
     }
-    // What this job already moved goes too: no other job has published since, so those names hold its files.
-    for (int i = 0; i < movidos; ++i)
-        ::unlink(QFile::encodeName(pendientes.at(i).destino).constData());
     pendientes = pendientes.mid(movidos);
+    if (ok)
+        return true;
     descarta();
     return false;
 }
@@ -169,6 +212,9 @@ bool KovResultados::publica(const QString &carpeta)
 void KovResultados::descarta()
 {
     for (const Pendiente &p : pendientes)
-        ::unlink(QFile::encodeName(p.temporal).constData());
+        quita(p);
     pendientes.clear();
+    for (const Pendiente &p : abiertos)
+        quita(p);
+    abiertos.clear();
 }

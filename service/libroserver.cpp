@@ -39,6 +39,7 @@ LibroServer::LibroServer(QObject *parent)
     : QTcpServer(parent)
     , maxConnections(ServiceLimits::current().connections)
     , connections(0)
+    , lingering(ServiceLimits::current().closing)
 {
     // Qt stops accepting after such a failure; the descriptors a finished connection gives back let it go on.
     connect(this, &QTcpServer::acceptError, this,
@@ -53,6 +54,7 @@ LibroServer::~LibroServer()
 void LibroServer::shutDown(int waitMs)
 {
     close();
+    lingering.closeAll();
     const QList<LibroThread *> threads = findChildren<LibroThread *>(QString(), Qt::FindDirectChildrenOnly);
     for (LibroThread *thread : threads)
         thread->requestInterruption();
@@ -85,6 +87,7 @@ void LibroServer::incomingConnection(qintptr socketDescriptor)
     LibroThread *thread = new LibroThread(int(socketDescriptor), this);
     connect(thread, &QThread::finished, thread, &QObject::deleteLater);
     connect(thread, &LibroThread::connectionDone, this, [this] { connectionEnded(); });
+    thread->setLingeringClose(&lingering);
     ++connections;
     acceptIfRoom();
     thread->start(QThread::InheritPriority);

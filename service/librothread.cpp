@@ -4,6 +4,7 @@
 #include "kovjobtable.h"
 #include "kovsha1.h"
 #include "kovvalidator.h"
+#include "lingeringclose.h"
 #include "platform.h"
 #include "requestline.h"
 #include "servicelimits.h"
@@ -21,6 +22,7 @@
 
 #include <cerrno>
 
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -34,7 +36,7 @@ const int kEarlyCloseWaitMs = 30000;
 // Long waits are cut into slices of this length so that a shutdown never waits on an idle client.
 const int kSliceMs = 100;
 // A request line is a few kilobytes of Base64 at most; past this the peer is not a client of ours.
-const int kMaxRequestBytes = 64 * 1024 * 1024;
+const int kMaxRequestBytes = int(LingeringClose::kDropLimitBytes);
 // A request larger than this is dispatched only once it holds a share of kRequestMemoryMiB, twice its size (the
 // UTF-16 text of its argument), so that many large requests at once cannot take more than that between them.
 const int kSmallRequestBytes = 1024 * 1024;
@@ -92,32 +94,16 @@ int memoryShare(int requestBytes)
     return int(qMin<qint64>(mib, kRequestMemoryMiB));
 }
 
-// Reads and drops what the client has sent so far, up to the size of a request in all. False once the client has
-// closed its side or the connection is lost.
-bool dropAvailable(int fd, qint64 *dropped)
-{
-    char unread[65536];
-    while (*dropped <= kMaxRequestBytes) {
-        const ssize_t n = ::recv(fd, unread, sizeof unread, MSG_DONTWAIT);
-        if (n > 0)
-            *dropped += n;
-        else if (n == 0 || (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK))
-            return false;
-        else if (errno != EINTR)
-            return true;
-    }
-    return true;
-}
-
 // Hands the whole answer to the kernel, so that a slow reader of a large answer still gets its tail. It is written
 // on the descriptor itself: the socket object would drop its pending bytes as soon as it noticed a peer that has
 // half-closed after its request. Gives up only when the peer has gone or has taken nothing for a whole wait.
 //
 // Bytes the client sent after its request, left unread, would make the closing a reset, and a reset can throw away
-// the answer before the client has read it. So they are read and dropped, up to the size of a request: while the
-// answer is written (a client still sending may read nothing until it is done), and after it, once the end of this
-// side has told the client that the answer is whole, until the client closes or the usual wait is over.
-void writeAnswer(QTcpSocket *socket, const QString &answer)
+// the answer before the client has read it. So they are read and dropped while the answer is written (a client
+// still sending may read nothing until it is done); once the end of this side has told the client that the answer
+// is whole, the connection goes to the closing thread, which drops them for as long as they keep coming, and the
+// socket object is left to close only its own descriptor.
+void writeAnswer(QTcpSocket *socket, const QString &answer, LingeringClose *lingering)
 {
     const QByteArray bytes = toLatin1Wire(answer);
     const int fd = int(socket->socketDescriptor());
@@ -135,26 +121,29 @@ void writeAnswer(QTcpSocket *socket, const QString &answer)
         } else if (n < 0 && errno == EINTR) {
             continue;
         } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            const bool draining = peerSending && dropped <= kMaxRequestBytes;
+            const bool draining = peerSending && dropped <= LingeringClose::kDropLimitBytes;
             pollfd ready = {fd, short(POLLOUT | (draining ? POLLIN : 0)), 0};
             const int events = ::poll(&ready, 1, kWriteWaitMs);
             if (events == 0 || (events < 0 && errno != EINTR))
                 return;
             if (events > 0 && draining && (ready.revents & POLLIN))
-                peerSending = dropAvailable(fd, &dropped);
+                peerSending = LingeringClose::dropAvailable(fd, &dropped);
         } else {
             return;
         }
     }
     if (!peerSending || ::shutdown(fd, SHUT_WR) != 0)
         return;
-    QDeadlineTimer deadline(kWriteWaitMs);
-    while (dropAvailable(fd, &dropped) && dropped <= kMaxRequestBytes) {
-        const qint64 wait = deadline.remainingTime();
-        if (wait <= 0 || QThread::currentThread()->isInterruptionRequested())
-            return;
-        pollfd readable = {fd, POLLIN, 0};
-        ::poll(&readable, 1, int(qMin<qint64>(wait, kSliceMs)));
+    const int own = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (own < 0) {
+        LingeringClose::dropAvailable(fd, &dropped);
+        return;
+    }
+    if (lingering) {
+        lingering->takeOver(own, dropped);
+    } else {
+        LingeringClose::dropAvailable(own, &dropped);
+        ::close(own);
     }
 }
 
@@ -165,7 +154,13 @@ LibroThread::LibroThread(int socketDescriptor, QObject *parent)
     , socketDescriptor(socketDescriptor)
     , connectionEnded(false)
     , memoryShareMiB(0)
+    , lingering(nullptr)
 {
+}
+
+void LibroThread::setLingeringClose(LingeringClose *closing)
+{
+    lingering = closing;
 }
 
 void LibroThread::run()
@@ -203,7 +198,7 @@ void LibroThread::run()
     if (reply == kNoReturn)
         return;
 
-    writeAnswer(&socket, reply);
+    writeAnswer(&socket, reply, lingering);
     socket.disconnectFromHost();
     if (socket.state() == QAbstractSocket::ConnectedState)
         socket.waitForDisconnected(kCloseWaitMs);
@@ -383,12 +378,13 @@ QString LibroThread::txn130(QStringList fields, QTcpSocket *socket)
         kovRemoveJob(ticket);
         return formatResponse(QStringLiteral("94"), fields.at(0), job->getInitError());
     }
-    // The client learns its ticket at once and follows the job on new connections; whether it is still there
-    // does not matter to the job.
+    // The client learns its ticket at once and follows the job on new connections; whether it is still there, or
+    // still sending, does not matter to the job: the closing thread waits for it, if anything does.
     if (socket) {
-        writeAnswer(socket, formatResponse(QStringLiteral("00"), fields.at(0), ticket));
+        writeAnswer(socket, formatResponse(QStringLiteral("00"), fields.at(0), ticket), lingering);
         socket->disconnectFromHost();
-        // In slices, so that a quit meanwhile is not kept waiting for the client.
+        // The answer was written past the socket object, so its disconnection completes at once; in slices all the
+        // same, so that a quit meanwhile is never kept waiting.
         const QDeadlineTimer closing(kEarlyCloseWaitMs);
         while (socket->state() != QAbstractSocket::UnconnectedState && !closing.hasExpired()
                && !isInterruptionRequested())

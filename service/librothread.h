@@ -6,17 +6,22 @@
 #include <QStringList>
 #include <QThread>
 
+class LingeringClose;
 class QTcpSocket;
 class RequestLine;
 
-// Serves one connection: reads one request line, answers it and closes. A validation started on the
-// connection runs on this thread to its end.
+// Serves one connection: reads one request line and answers it; the server's closing thread then closes the
+// connection, so nothing here waits for the client. A validation started on the connection runs on this thread to
+// its end.
 class LibroThread : public QThread
 {
     Q_OBJECT
 
 public:
     LibroThread(int socketDescriptor, QObject *parent);
+
+    // Where answered connections go to be closed; without one a connection is closed as soon as it is answered.
+    void setLingeringClose(LingeringClose *closing);
 
     void run() override;
 
@@ -55,6 +60,7 @@ private:
     bool connectionEnded;
     // The share of the memory for large requests this thread's request holds, in MiB.
     int memoryShareMiB;
+    LingeringClose *lingering;
 };
 
 #endif // LIBROTHREAD_H

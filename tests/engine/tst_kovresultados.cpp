@@ -5,12 +5,25 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QSemaphore>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
 
+#include <cstdio>
+#include <cstdlib>
+
+#include <poll.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 namespace {
+
+// Set in a copy of this program that stands for another process writing a temporary file: "set" makes one as a
+// job does, in the folder ORVANTIS_TEMPORAL_EN names; "lock" holds the lock of the file it names.
+const char kSostiene[] = "ORVANTIS_SOSTIENE";
+const char kSostieneEn[] = "ORVANTIS_TEMPORAL_EN";
 
 QByteArray leeArchivo(const QString &ruta)
 {
@@ -30,6 +43,64 @@ std::function<bool(QFile *)> escribeTexto(const QByteArray &texto)
     return [texto](QFile *archivo) { return archivo->write(texto) == texto.size(); };
 }
 
+// The other process: says which file it holds, holds it until its input ends, and then ends as a killed process
+// would, leaving the file where it is with nobody holding it.
+int sostieneTemporal()
+{
+    const QString en = qEnvironmentVariable(kSostieneEn);
+    QString ruta = en;
+    if (qEnvironmentVariable(kSostiene) == QLatin1String("set")) {
+        KovResultados *set = new KovResultados;
+        set->setEtiqueta(QStringLiteral("12"));
+        const int fd = set->abreTemporal(QDir(en).filePath(QStringLiteral("a.txt")), &ruta);
+        if (fd < 0 || ::write(fd, "a", 1) != 1 || ::close(fd) != 0)
+            return 1;
+    } else {
+        const int fd = ::open(QFile::encodeName(en).constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0 || ::flock(fd, LOCK_EX) != 0)
+            return 1;
+    }
+    std::printf("%s\n", QFile::encodeName(ruta).constData());
+    std::fflush(stdout);
+    char resto[64];
+    while (std::fread(resto, 1, sizeof resto, stdin) > 0) {
+    }
+    std::_Exit(0);
+}
+
+// The other process of sweepsNeverTakeANewTemporary: makes a temporary in the folder over and over, as jobs of
+// another service would, each set sweeping the folder first, until its input ends; then says how often.
+int barreHastaElFin(const QString &carpeta)
+{
+    std::printf("sweeping\n");
+    std::fflush(stdout);
+    long rondas = 0;
+    forever {
+        pollfd entrada = {0, POLLIN, 0};
+        if (::poll(&entrada, 1, 0) > 0)
+            break;
+        KovResultados set;
+        QString temporal;
+        const int fd = set.abreTemporal(QDir(carpeta).filePath(QStringLiteral("s.txt")), &temporal);
+        if (fd >= 0)
+            ::close(fd);
+        ++rondas;
+    }
+    std::printf("%ld\n", rondas);
+    return 0;
+}
+
+// Whether this system lets the test make a PID namespace and choose the ids in it.
+bool conEspaciosDePid()
+{
+    if (::geteuid() != 0)
+        return false;
+    QProcess prueba;
+    prueba.start(QStringLiteral("unshare"), {QStringLiteral("--pid"), QStringLiteral("--fork"),
+                                             QStringLiteral("--mount-proc"), QStringLiteral("true")});
+    return prueba.waitForFinished(10000) && prueba.exitStatus() == QProcess::NormalExit && prueba.exitCode() == 0;
+}
+
 } // namespace
 
 class TestKovResultados : public QObject
@@ -43,6 +114,9 @@ private slots:
     void setsPublishedAtOnceStayWhole();
     void leftoversOfEndedProcessesGo_data();
     void leftoversOfEndedProcessesGo();
+    void heldTemporariesStay_data();
+    void heldTemporariesStay();
+    void sweepsNeverTakeANewTemporary();
 };
 
 // Written files wait under hidden names of their own, one per file even for one name, and reach their names only
@@ -153,8 +227,8 @@ void TestKovResultados::setsPublishedAtOnceStayWhole()
     }
 }
 
-// No process is ever given an id above 4194304, the system's ceiling, so a temporary name that carries 4194305 was
-// left by a process that is no longer there.
+// A temporary that nobody holds was left by a writer that is gone, whatever process id its name carries: in another
+// PID namespace the id of a live writer may be any, here that of a process that runs or of none.
 void TestKovResultados::leftoversOfEndedProcessesGo_data()
 {
     columnasDeBarrido();
@@ -163,7 +237,7 @@ void TestKovResultados::leftoversOfEndedProcessesGo_data()
     QTest::newRow("ended process") << QStringLiteral(".kov-4194305-12-0.tmp") << Planta::Archivo << false;
     QTest::newRow("ended process, no label") << QStringLiteral(".kov-4194305--7.tmp") << Planta::Archivo << false;
     QTest::newRow("this process") << QStringLiteral(".kov-%1-12-0.tmp").arg(propio) << Planta::Archivo << true;
-    QTest::newRow("a live process") << QStringLiteral(".kov-1-12-0.tmp") << Planta::Archivo << true;
+    QTest::newRow("the id of a running process") << QStringLiteral(".kov-1-12-0.tmp") << Planta::Archivo << false;
     QTest::newRow("process id 0") << QStringLiteral(".kov-0-12-0.tmp") << Planta::Archivo << true;
     QTest::newRow("past any process id") << QStringLiteral(".kov-99999999999-12-0.tmp") << Planta::Archivo << true;
     QTest::newRow("another ending") << QStringLiteral(".kov-4194305-12-0.txt") << Planta::Archivo << true;
@@ -189,5 +263,101 @@ void TestKovResultados::leftoversOfEndedProcessesGo()
     QCOMPARE(leeArchivo(dir.filePath(QStringLiteral("a.txt"))), QByteArray("a"));
 }
 
-QTEST_GUILESS_MAIN(TestKovResultados)
+void TestKovResultados::heldTemporariesStay_data()
+{
+    QTest::addColumn<QString>("sostiene");
+    // Its id is past any this system gives, as another namespace's may be.
+    QTest::newRow("a lock held by another process") << "lock";
+    QTest::newRow("a set in another process") << "set";
+    QTest::newRow("a set in another PID namespace") << "namespace";
+}
+
+// A temporary stays while its writer holds it, wherever the writer runs; once the writer is gone, the next sweep
+// removes it.
+void TestKovResultados::heldTemporariesStay()
+{
+    QFETCH(QString, sostiene);
+    QTemporaryDir dir;
+    QProcess otro;
+    QProcessEnvironment entorno = QProcessEnvironment::systemEnvironment();
+    entorno.insert(QLatin1String(kSostiene), sostiene == "lock" ? "lock" : "set");
+    entorno.insert(QLatin1String(kSostieneEn), dir.path());
+    if (sostiene == "lock") {
+        const QString nombre = QStringLiteral(".kov-4194305-12-0.tmp");
+        QVERIFY(planta(dir.path(), nombre, Planta::Archivo));
+        entorno.insert(QLatin1String(kSostieneEn), dir.filePath(nombre));
+    }
+    otro.setProcessEnvironment(entorno);
+    otro.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    if (sostiene == "namespace") {
+        if (!conEspaciosDePid())
+            QSKIP("no PID namespaces for this user");
+        // The writer's id is chosen there so that no process here has it.
+        otro.start(QStringLiteral("unshare"),
+                   {QStringLiteral("--pid"), QStringLiteral("--fork"), QStringLiteral("--mount-proc"),
+                    QStringLiteral("sh"), QStringLiteral("-c"),
+                    QStringLiteral("echo 4194000 > /proc/sys/kernel/ns_last_pid; \"$0\"; exit $?"),
+                    QCoreApplication::applicationFilePath()});
+    } else {
+        otro.start(QCoreApplication::applicationFilePath(), QStringList());
+    }
+    QVERIFY(otro.waitForStarted(30000));
+    QTRY_VERIFY_WITH_TIMEOUT(otro.canReadLine() || otro.state() == QProcess::NotRunning, 60000);
+    const QString ruta = QFile::decodeName(otro.readLine().trimmed());
+    QVERIFY2(QFileInfo(ruta).isFile(), qPrintable(ruta));
+    if (sostiene == "namespace")
+        QVERIFY2(QFileInfo(ruta).fileName().startsWith(".kov-4194001-"), qPrintable(ruta));
+
+    {
+        KovResultados set;
+        QVERIFY(set.escribe(dir.filePath(QStringLiteral("b.txt")), escribeTexto("b")));
+        QVERIFY(set.publica(dir.path()));
+    }
+    QVERIFY(QFileInfo(ruta).isFile());
+
+    otro.closeWriteChannel();
+    QVERIFY(otro.waitForFinished(30000));
+    QCOMPARE(otro.exitCode(), 0);
+    QVERIFY(QFileInfo(ruta).isFile());
+    KovResultados set;
+    QVERIFY(set.escribe(dir.filePath(QStringLiteral("c.txt")), escribeTexto("c")));
+    QVERIFY(!QFileInfo::exists(ruta));
+}
+
+// Another process sweeping the folder over and over while this one makes and publishes files there: a sweep that
+// took a new temporary between its making and its lock would fail a publication.
+void TestKovResultados::sweepsNeverTakeANewTemporary()
+{
+    QTemporaryDir dir;
+    QProcess barrendero;
+    QProcessEnvironment entorno = QProcessEnvironment::systemEnvironment();
+    entorno.insert(QStringLiteral("ORVANTIS_BARRE"), dir.path());
+    barrendero.setProcessEnvironment(entorno);
+    barrendero.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    barrendero.start(QCoreApplication::applicationFilePath(), QStringList());
+    QVERIFY(barrendero.waitForStarted(30000));
+    QTRY_VERIFY_WITH_TIMEOUT(barrendero.canReadLine() || barrendero.state() == QProcess::NotRunning, 60000);
+    QCOMPARE(barrendero.readLine(), QByteArray("sweeping\n"));
+    for (int ronda = 0; ronda < 4000; ++ronda) {
+        KovResultados set;
+        const QString nombre = dir.filePath(QStringLiteral("r%1.txt").arg(ronda % 10));
+        QVERIFY2(set.escribe(nombre, escribeTexto(QByteArray::number(ronda))), QByteArray::number(ronda).constData());
+        QVERIFY2(set.publica(dir.path()), QByteArray::number(ronda).constData());
+    }
+    barrendero.closeWriteChannel();
+    QVERIFY(barrendero.waitForFinished(30000));
+    QCOMPARE(barrendero.exitCode(), 0);
+    QVERIFY(barrendero.readLine().toInt() > 0);
+}
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsSet(kSostiene))
+        return sostieneTemporal();
+    if (qEnvironmentVariableIsSet("ORVANTIS_BARRE"))
+        return barreHastaElFin(qEnvironmentVariable("ORVANTIS_BARRE"));
+    QCoreApplication app(argc, argv);
+    TestKovResultados tc;
+    return QTest::qExec(&tc, argc, argv);
+}
 #include "tst_kovresultados.moc"

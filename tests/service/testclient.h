@@ -4,6 +4,10 @@
 #include <QByteArray>
 #include <QElapsedTimer>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -39,6 +43,13 @@ public:
         return true;
     }
     void halfClose() { ::shutdown(fd, SHUT_WR); }
+    // The error the connection holds: 0 while it has seen no reset.
+    int socketError() const
+    {
+        int error = -1;
+        socklen_t length = sizeof error;
+        return ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 ? error : -1;
+    }
 
     // Everything the service sends until it closes; *closed is false when it did not close within ms.
     QByteArray receiveAll(int ms = 30000, bool *closed = nullptr)
@@ -76,6 +87,50 @@ public:
 
     int fd = -1;
     bool connected = false;
+};
+
+// A client that goes on sending after its request: a small piece every pauseMs, from a thread of its own, until it
+// is stopped or a send fails (the service has closed and reset the connection).
+class Trickle
+{
+public:
+    Trickle(int fd, int pauseMs)
+        : fd(fd)
+    {
+        thread = std::thread([this, pauseMs] { run(pauseMs); });
+    }
+    ~Trickle() { stop(); }
+    Trickle(const Trickle &) = delete;
+    Trickle &operator=(const Trickle &) = delete;
+
+    void stop()
+    {
+        stopped = true;
+        if (thread.joinable())
+            thread.join();
+    }
+    bool failed() const { return failure; }
+    int pieces() const { return sent; }
+
+private:
+    void run(int pauseMs)
+    {
+        const QByteArray piece(512, 'x');
+        while (!stopped) {
+            if (::send(fd, piece.constData(), size_t(piece.size()), MSG_NOSIGNAL) != piece.size()) {
+                failure = true;
+                return;
+            }
+            ++sent;
+            std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
+        }
+    }
+
+    int fd;
+    std::atomic<bool> stopped{false};
+    std::atomic<bool> failure{false};
+    std::atomic<int> sent{0};
+    std::thread thread;
 };
 
 #endif // TESTCLIENT_H

@@ -4,6 +4,7 @@
 #include "kovjobtable.h"
 #include "libroserver.h"
 #include "librothread.h"
+#include "lingeringclose.h"
 #include "servicelimits.h"
 #include "testclient.h"
 
@@ -17,10 +18,17 @@
 #include <QThread>
 #include <QtTest>
 
+#include <memory>
+#include <vector>
+
 #include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
+
+// Half the wait for an answer to leave, which the service once spent waiting for every client to close: a test
+// that must tell "at once" from "after that wait" allows this much.
+const int kHalfWaitMs = LingeringClose::kWaitMs / 2;
 
 // A server running its event loop on a thread of its own, so that the test thread can be a blocking client.
 class ServerFixture
@@ -140,6 +148,10 @@ private slots:
     void shutDownCancelsRunningJob();
     void connectionsPastTheBoundWait();
     void jobsPastTheBound();
+    void keptConnectionsHoldNothing_data();
+    void keptConnectionsHoldNothing();
+    void trickleAfterTheAnswer();
+    void shutDownClosesWhatIsClosing();
 
 private:
     QScopedPointer<ServerFixture> fixture;
@@ -565,6 +577,98 @@ void TestLibroServer::jobsPastTheBound()
     QCOMPARE(again.toLongLong(), tickets.last().toLongLong() + 2);
     QVERIFY(waitFinished(fixture->port, again));
     QCOMPARE(TestClient::exchange(fixture->port, "160|" + again + "|#CQ#"), QByteArray("00|160"));
+}
+
+void TestLibroServer::keptConnectionsHoldNothing_data()
+{
+    QTest::addColumn<QByteArray>("code");
+    QTest::addColumn<int>("count");
+    QTest::newRow("handshakes, as many as are served at once") << QByteArray("110")
+                                                                << ServiceLimits::current().connections;
+    QTest::newRow("validations, as many as run at once") << QByteArray("130") << ServiceLimits::current().jobs;
+}
+
+// Clients that read their answer and keep their connections, as many client libraries do: each costs the service
+// one slice of silence, no connection slot and no job slot. Every job ends without waiting for its client, and a
+// further handshake and validation are served at once while all of those sockets are still open.
+void TestLibroServer::keptConnectionsHoldNothing()
+{
+    QFETCH(QByteArray, code);
+    QFETCH(int, count);
+    std::vector<std::unique_ptr<TestClient>> kept;
+    QList<QSharedPointer<BookFixture>> books;
+    QList<QByteArray> tickets;
+    for (int i = 0; i < count; ++i) {
+        if (code == "130")
+            books.append(QSharedPointer<BookFixture>::create());
+        const QByteArray request = code == "130" ? books.last()->request() : code + "|#CQ#";
+        kept.emplace_back(new TestClient(fixture->port));
+        QVERIFY(kept.back()->connected && kept.back()->send(request));
+        // The service's end of the answer; the client's side stays open.
+        bool closed = false;
+        const QByteArray answer = kept.back()->receiveAll(30000, &closed);
+        QVERIFY2(answer.startsWith("00|" + code + "|") && closed, QByteArray::number(i).constData());
+        if (code == "130")
+            tickets.append(ticketOf(answer));
+    }
+    QElapsedTimer timer;
+    timer.start();
+    for (const QByteArray &ticket : tickets)
+        QVERIFY2(waitFinished(fixture->port, ticket, kHalfWaitMs), ticket.constData());
+    QTRY_COMPARE_WITH_TIMEOUT(fixture->connectionCount(), 0, kHalfWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(fixture->runningThreads(), 0, kHalfWaitMs);
+    QVERIFY2(timer.elapsed() < kHalfWaitMs, QByteArray::number(timer.elapsed()).constData());
+
+    timer.restart();
+    QVERIFY(TestClient::exchange(fixture->port, "110|#CQ#").startsWith("00|110|{"));
+    BookFixture further;
+    const QByteArray ticket = ticketOf(TestClient::exchange(fixture->port, further.request()));
+    QVERIFY(!ticket.isEmpty());
+    QVERIFY(waitFinished(fixture->port, ticket, kHalfWaitMs));
+    QVERIFY2(timer.elapsed() < kHalfWaitMs, QByteArray::number(timer.elapsed()).constData());
+    tickets.append(ticket);
+    for (const QByteArray &done : tickets)
+        QCOMPARE(TestClient::exchange(fixture->port, "160|" + done + "|#CQ#"), QByteArray("00|160"));
+}
+
+// A client that goes on sending after its request, with pauses shorter than the service's slice, keeps the close
+// waiting for many slices: every piece is taken, the answer arrives whole, and the end is no reset.
+void TestLibroServer::trickleAfterTheAnswer()
+{
+    TestClient client(fixture->port);
+    QVERIFY(client.connected);
+    QVERIFY(client.send("110|#CQ#"));
+    {
+        Trickle trickle(client.fd, LingeringClose::kSliceMs / 5);
+        QTRY_VERIFY_WITH_TIMEOUT(trickle.pieces() >= 40 || trickle.failed(), 60000);
+        trickle.stop();
+        QVERIFY(!trickle.failed());
+    }
+    client.halfClose();
+    bool closed = false;
+    QVERIFY(client.receiveAll(30000, &closed).startsWith("00|110|{"));
+    QVERIFY(closed);
+    QCOMPARE(client.socketError(), 0);
+}
+
+// A quit closes the answered connections at once, however busy their clients: the one below would keep its drain
+// going for the whole wait.
+void TestLibroServer::shutDownClosesWhatIsClosing()
+{
+    TestClient client(fixture->port);
+    QVERIFY(client.connected);
+    QVERIFY(client.send("110|#CQ#"));
+    Trickle trickle(client.fd, LingeringClose::kSliceMs / 5);
+    bool closed = false;
+    QVERIFY(client.receiveAll(30000, &closed).startsWith("00|110|{"));
+    QVERIFY(closed);
+    QTRY_COMPARE_WITH_TIMEOUT(fixture->connectionCount(), 0, 30000);
+    QVERIFY(!trickle.failed());
+    QElapsedTimer timer;
+    timer.start();
+    fixture->shutDown();
+    QTRY_VERIFY_WITH_TIMEOUT(trickle.failed(), kHalfWaitMs);
+    QVERIFY2(timer.elapsed() < kHalfWaitMs, QByteArray::number(timer.elapsed()).constData());
 }
 
 QTEST_GUILESS_MAIN(TestLibroServer)

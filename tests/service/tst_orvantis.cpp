@@ -26,6 +26,7 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -454,15 +455,15 @@ void TestOrvantis::killedServiceLeavesNoStrays()
     QCOMPARE(index.size(), 1);
     QCOMPARE(copy.size(), 1);
 
-    // A live index of another program under a name the service gives, and a live process's temporary file.
+    // A live index of another program under a name the service gives, and a live temporary file of a writer whose
+    // id means nothing here, as one in another PID namespace: it holds the file's lock.
     KovBerkeley live;
     const QString liveIndex = QDir(temporary.path()).filePath(QStringLiteral("0000001977.idx"));
     QVERIFY(live.open(liveIndex));
-    const QString liveCopy = QFileInfo(copy.first()).dir().filePath(
-        QStringLiteral(".kov-%1-1-0.tmp").arg(QCoreApplication::applicationPid()));
+    const QString liveCopy = QFileInfo(copy.first()).dir().filePath(QStringLiteral(".kov-4194305-1-0.tmp"));
     QFile liveFile(liveCopy);
     QVERIFY(liveFile.open(QIODevice::WriteOnly));
-    liveFile.close();
+    QCOMPARE(::flock(liveFile.handle(), LOCK_EX), 0);
 
     startService();
     QVERIFY(TestClient::exchange(kPort, "110|#CQ#").startsWith("00|110|{"));
