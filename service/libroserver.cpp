@@ -21,9 +21,12 @@ namespace {
 const int kPendingWhileRoom = 30;
 // An accept that failed for want of descriptors is tried again after this long, or when a connection ends.
 const int kAcceptRetryMs = 100;
+// How often a stop looks again at the jobs' records and at the threads.
+const qint64 kStopSliceMs = 50;
 
-// A job reads its cancel flag after every line; a job whose record was released writes it back and is caught
-// on a later pass, so the caller repeats this until the threads are gone.
+// A job stops once its thread is asked to end; its record is marked cancelled as well, for whatever follows the
+// job through the table. A job whose record was released writes it back and is caught on a later pass, so the
+// caller repeats this until the threads are gone.
 void cancelRunningJobs()
 {
     QMutexLocker lock(&gMutex);
@@ -60,17 +63,24 @@ void LibroServer::shutDown(int waitMs)
     QDeadlineTimer deadline(waitMs);
     forever {
         cancelRunningJobs();
-        bool running = false;
+        // One wait of a slice at most per pass, however many threads still run: they all end at about once.
+        LibroThread *running = nullptr;
         for (LibroThread *thread : threads) {
-            if (!thread->wait(50))
-                running = true;
+            if (!thread->isFinished()) {
+                running = thread;
+                break;
+            }
         }
-        if (!running)
+        if (!running) {
+            for (LibroThread *thread : threads)
+                thread->wait();
             return;
+        }
         if (deadline.hasExpired()) {
             qWarning() << "Connection threads still running at exit";
             std::_Exit(0);
         }
+        running->wait(QDeadlineTimer(qMin<qint64>(kStopSliceMs, deadline.remainingTime())));
     }
 }
 

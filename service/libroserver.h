@@ -13,9 +13,10 @@ public:
     // Stops in order (see shutDown), so that no connection thread is destroyed while it runs.
     ~LibroServer() override;
 
-    // Stops listening, cancels the running jobs and lets every connection thread end, waiting at most
-    // waitMs; a thread stuck past that ends the process with status 0 rather than aborting it.
-    void shutDown(int waitMs = 30000);
+    // Stops listening, stops the running jobs and lets every connection thread end, waiting at most waitMs; a
+    // thread stuck past that ends the process with status 0 rather than aborting it. A job stops at once, however
+    // long its lines take to check: the wait is for the jobs' own ends, which wait for no line.
+    void shutDown(int waitMs = 2000);
 
     // How many connections are served at once; the open-file limit sets it unless a caller does.
     void setMaxConnections(int count);

@@ -210,6 +210,7 @@ private slots:
     void noTrayHost();
     void validatesOverTheWire();
     void quitDuringJob();
+    void quitWithHeldJobs();
     void survivesConnectionFlood();
     void largeRequestsBoundedMemory();
     void killedServiceLeavesNoStrays();
@@ -365,6 +366,35 @@ void TestOrvantis::quitDuringJob()
     QCOMPARE(idle.receiveAll(5000), QByteArray());
     QCOMPARE(filesMatching(temporary.path(), kIndexName), QStringList());
     QCOMPARE(filesMatching(book.work, kTemporaryName), QStringList());
+}
+
+// A quit while two jobs' reads of their books are held, and stay held until the service has gone: the jobs stop
+// without waiting for their reads, so the service ends at once with status 0, however long the reads would take,
+// and leaves no key index and no temporary file.
+void TestOrvantis::quitWithHeldJobs()
+{
+    BookFixture first;
+    BookFixture second;
+    const TemporaryFolder temporary;
+    ReadGate firstGate(first.book);
+    ReadGate secondGate(second.book);
+    if (!firstGate.isValid() || !secondGate.isValid())
+        QSKIP(kNoReadGate);
+    startService();
+    QCOMPARE(TestClient::exchange(kPort, first.request()), QByteArray("00|130|1"));
+    QCOMPARE(TestClient::exchange(kPort, second.request()), QByteArray("00|130|2"));
+    QVERIFY(waitUntil([&] { return firstGate.held() > 0 && secondGate.held() > 0; }, 60000));
+
+    QElapsedTimer timer;
+    timer.start();
+    QCOMPARE(TestClient::exchange(kPort, "170|#CQ#"), QByteArray("00|170"));
+    QVERIFY(ends(&service, 60000));
+    QCOMPARE(service.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(service.exitCode(), 0);
+    // The held jobs kept the end waiting for the whole 30 s shutdown wait before; half of it tells the two apart.
+    QVERIFY2(timer.elapsed() < 15000, QByteArray::number(timer.elapsed()).constData());
+    QCOMPARE(filesMatching(temporary.path(), kIndexName), QStringList());
+    QCOMPARE(filesMatching(first.work, kTemporaryName) + filesMatching(second.work, kTemporaryName), QStringList());
 }
 
 // Ten thousand connections at once against a service held to 1024 open files: it serves as many as its bound
