@@ -9,6 +9,7 @@
 #include <QVariantMap>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <limits>
@@ -49,15 +50,13 @@ QAtomicInt gEnLinea;
 
 } // namespace
 
-// What the reading's threads use of the book: the reading stage's buffer and counts, and the checks' shared data
-// and checkers. It is shared with them, so that a check still in its line once the job has stopped, or a reading
-// held in a read of the book, keeps it alive by itself and the job never waits for either.
+// What the reading stage uses of the book, shared with its thread: a reading held in a read of the book keeps it,
+// and nothing more, until the read returns, and the job never waits for it.
 struct KovLibro::Lectura
 {
     ~Lectura();
     bool siguienteLinea(const char **linea, int *largo);
     void leeLote(KovLote *lote, int maxLineas);
-    void revisaLote(KovLote *lote);
 
     // The book, on a descriptor of its own when the reading has threads: the job closes its own when it ends.
     int fd = -1;
@@ -70,6 +69,16 @@ struct KovLibro::Lectura
     qint64 lineasLeidas = 0;
     int camposPrimera = 0;
     qint64 lineaCampos = -1;
+    // Set once the reading stops: no line is read past it.
+    std::atomic<bool> alto{false};
+};
+
+// What the checks use, shared with every batch they are run for: a check still in its line once the job has
+// stopped keeps it alive by itself, and the job never waits for it.
+struct KovLibro::Revision
+{
+    void revisaLote(KovLote *lote);
+
     // What the checkers share, with the book's stop; and the checkers no thread holds now.
     std::shared_ptr<KovRevisor::Libro> libro;
     std::mutex mutexRevisores;
@@ -185,7 +194,7 @@ void KovLibro::Lectura::leeLote(KovLote *lote, int maxLineas)
 {
     lote->primera = lineasLeidas;
     while (int(lote->lineas.size()) < maxLineas && lote->bytes < kBytesLote
-           && !libro->alto.load(std::memory_order_relaxed)) {
+           && !alto.load(std::memory_order_relaxed)) {
         const char *bytes = nullptr;
         int largo = 0;
         if (!siguienteLinea(&bytes, &largo)) {
@@ -211,7 +220,7 @@ void KovLibro::Lectura::leeLote(KovLote *lote, int maxLineas)
 }
 
 // The checks of a batch's lines, on a checker no other thread holds now.
-void KovLibro::Lectura::revisaLote(KovLote *lote)
+void KovLibro::Revision::revisaLote(KovLote *lote)
 {
     KovRevisor *revisor = nullptr;
     {
@@ -233,7 +242,7 @@ void KovLibro::Lectura::revisaLote(KovLote *lote)
 // answer.
 void KovLibro::guardaClaves(KovLote *lote)
 {
-    const std::atomic<bool> &alto = lectura->libro->alto;
+    const std::atomic<bool> &alto = revision->libro->alto;
     for (int i = 0; i < int(lote->lineas.size()); ++i) {
         // A stopped book's batch is never merged.
         if (alto.load(std::memory_order_relaxed))
@@ -398,7 +407,8 @@ std::shared_ptr<KovLote> KovLibro::proximoLote()
         revisado->nextendidas = nextendidas;
         revisado->validador = validadorPropio ? funcionRegistro : nullptr;
         revisado->parametros = parametrosRegistro;
-        lectura->libro = revisado;
+        revision = std::make_shared<Revision>();
+        revision->libro = revisado;
         columnasSecuencia = columnas;
         // The reading's threads read the book on a descriptor of their own, which they close when the last of
         // them is done: the job closes its own as it ends, whatever they are doing. Without one, or read line by
@@ -409,10 +419,11 @@ std::shared_ptr<KovLote> KovLibro::proximoLote()
             lectura->fd = descriptor;
             lectura->fdPropio = true;
             libro.close();
-            const std::shared_ptr<Lectura> compartida = lectura;
+            const std::shared_ptr<Lectura> leida = lectura;
+            const std::shared_ptr<Revision> revisada = revision;
             KovTuberia::Etapas etapas;
-            etapas.lee = [compartida](KovLote *l) { compartida->leeLote(l, kLineasLote); };
-            etapas.revisa = [compartida](KovLote *l) { compartida->revisaLote(l); };
+            etapas.lee = [leida](KovLote *l) { leida->leeLote(l, kLineasLote); };
+            etapas.revisa = [revisada](KovLote *l) { revisada->revisaLote(l); };
             etapas.claves = [this](KovLote *l) { guardaClaves(l); };
             revisado->sumas = true;
             tuberia.reset(new KovTuberia);
@@ -426,7 +437,7 @@ std::shared_ptr<KovLote> KovLibro::proximoLote()
         return tuberia->siguiente(interrupcion, &interrumpida);
     auto lote = std::make_shared<KovLote>();
     lectura->leeLote(lote.get(), 1);
-    lectura->revisaLote(lote.get());
+    revision->revisaLote(lote.get());
     guardaClaves(lote.get());
     return lote;
 }
@@ -436,8 +447,10 @@ void KovLibro::terminaLectura()
 {
     lecturaTerminada = true;
     lote.reset();
-    if (lectura && lectura->libro)
-        lectura->libro->alto.store(true);
+    if (lectura)
+        lectura->alto.store(true);
+    if (revision)
+        revision->libro->alto.store(true);
     if (tuberia) {
         tuberia->detiene();
         tuberia.reset();

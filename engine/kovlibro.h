@@ -116,8 +116,10 @@ private:
     // Set-up (bookrequest.cpp).
     bool abreLibro();
 
-    // Line reading (kovlibro.cpp): the reading stage and the checks of a batch (Lectura), the key stage, the merge.
+    // Line reading (kovlibro.cpp): the reading stage (Lectura), the checks of a batch (Revision), the key stage,
+    // the merge.
     struct Lectura;
+    struct Revision;
     void preparaLectura();
     void guardaClaves(KovLote *lote);
     int aplicaLinea(const KovLote &lote, int i);
@@ -206,10 +208,11 @@ private:
     qint32 topeLinea;
     bool lineaDesbordada;
 
-    // The stages' own state while the book is read: the reading and the checks, shared with their threads; the
-    // column list the sequences are followed on, the pipeline, the batch being merged, and what stops the wait
-    // for the next one.
+    // The stages' own state while the book is read: the reading and the checks, each shared with the threads that
+    // run it; the column list the sequences are followed on, the pipeline, the batch being merged, and what stops
+    // the wait for the next one.
     std::shared_ptr<Lectura> lectura;
+    std::shared_ptr<Revision> revision;
     QList<KovColumna> columnasSecuencia;
     std::unique_ptr<KovTuberia> tuberia;
     std::shared_ptr<KovLote> lote;

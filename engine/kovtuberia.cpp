@@ -6,6 +6,7 @@
 
 #include <QtGlobal>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -21,6 +22,11 @@ const int kLotesEnVuelo = 16;
 const qint64 kBytesEnVuelo = 4 * 1024 * 1024;
 // How often a merge waiting for its next batch asks whether to stop waiting.
 const auto kRebanada = std::chrono::milliseconds(100);
+// Readings still held in a read of their book once their pipeline stopped. Each keeps a thread, a descriptor and
+// its buffer until the read returns; past this many a book is read on its job's thread instead, which then waits
+// for its own reads, in the job's place among the running jobs.
+const int kLecturasSueltas = 8;
+std::atomic<int> gLecturasSueltas{0};
 
 // Wakes a stage only when it waits: most hand-overs find the other side busy, and then cost no system call.
 void despierta(std::condition_variable *cv, bool *esperando)
@@ -57,6 +63,8 @@ struct KovTuberia::Estado
     // The batch whose checks the key stage waits for, and whether it is storing a batch's keys now.
     std::shared_ptr<KovLote> enManos;
     bool enClaves = false;
+    // The reading was still under way when the pipeline stopped, and counts among the readings let go.
+    bool lecturaSuelta = false;
     // Batches and book bytes read and not yet handed out.
     int lotesEnVuelo = 0;
     qint64 bytesEnVuelo = 0;
@@ -92,6 +100,8 @@ bool KovTuberia::lanza(void *(*hilo)(void *), const std::shared_ptr<Estado> &est
 bool KovTuberia::inicia(const Etapas &etapas)
 {
     detiene();
+    if (gLecturasSueltas.load() >= kLecturasSueltas)
+        return false;
     std::shared_ptr<Estado> nuevo = std::make_shared<Estado>();
     nuevo->etapas = etapas;
     // The key thread first: it only waits for batches, so that if the reading cannot start, no line was read.
@@ -155,7 +165,13 @@ void KovTuberia::Estado::lee()
             lote = std::make_shared<KovLote>();
         etapas.lee(lote.get());
         const bool fin = lote->fin;
-        lote->preparaTarea(etapas.revisa);
+        {
+            // A stop lets go of the checks' data: a reading held until long after it keeps none of it.
+            std::lock_guard<std::mutex> lock(mutex);
+            if (parar)
+                break;
+            lote->preparaTarea(etapas.revisa);
+        }
         KovTrabajadores::instancia().encola(lote);
         {
             std::lock_guard<std::mutex> lock(mutex);
@@ -174,6 +190,8 @@ void KovTuberia::Estado::lee()
     }
     std::lock_guard<std::mutex> lock(mutex);
     lecturaHecha = true;
+    if (lecturaSuelta)
+        gLecturasSueltas.fetch_sub(1);
     despierta(&hayParaClaves, &clavesEspera);
 }
 
@@ -280,6 +298,11 @@ void KovTuberia::detiene()
         cola->clear();
     }
     e->usados.clear();
+    e->etapas.revisa = nullptr;
+    if (!e->lecturaHecha) {
+        e->lecturaSuelta = true;
+        gLecturasSueltas.fetch_add(1);
+    }
     e->hayLugar.notify_all();
     e->hayParaClaves.notify_all();
     e->hayListos.notify_all();

@@ -34,7 +34,8 @@ public:
     KovTuberia(const KovTuberia &) = delete;
     KovTuberia &operator=(const KovTuberia &) = delete;
 
-    // Starts the reading and the key threads; false, with nothing started, when the system gives no thread.
+    // Starts the reading and the key threads; false, with nothing started, when the system gives no thread, or
+    // while many readings of stopped pipelines are still held in a read of their books.
     bool inicia(const Etapas &etapas);
     // The next batch in line order, validated; null after the batch that ends the reading. While it waits it asks
     // `interrumpe`, when given, every tenth of a second whether to stop waiting, telling it how long it has waited

@@ -146,11 +146,12 @@ void KovValidator::run(QMutex *mutex)
             publish(mutex, &control);
         }
         book.setInterrupcion(nullptr);
-        // The service's end does not wait for a copy, which may be long, or held in a read of the book.
-        if (cancelled && quitting())
-            book.abandonaCopia();
-        else if (book.getNumErrores() < 1)
+        // A copy not kept is not waited for, nor is one at the service's end: it may be long, or held in a read of
+        // the book.
+        if (book.getNumErrores() < 1 && !(cancelled && quitting()))
             book.copyDetail();
+        else
+            book.abandonaCopia();
         book.closeHandles();
     }
 
