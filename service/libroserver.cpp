@@ -4,6 +4,7 @@
 #include "librothread.h"
 #include "servicelimits.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDebug>
 #include <QMutexLocker>
@@ -23,6 +24,8 @@ const int kPendingWhileRoom = 30;
 const int kAcceptRetryMs = 100;
 // How often a stop looks again at the jobs' records and at the threads.
 const qint64 kStopSliceMs = 50;
+// What the service's end waits for its threads: the jobs stop within a tenth of a second whatever they are doing.
+const int kQuitWaitMs = 2000;
 
 // A job stops once its thread is asked to end; its record is marked cancelled as well, for whatever follows the
 // job through the table. A job whose record was released writes it back and is caught on a later pass, so the
@@ -46,6 +49,8 @@ LibroServer::LibroServer(QObject *parent)
     // Qt stops accepting after such a failure; the descriptors a finished connection gives back let it go on.
     connect(this, &QTcpServer::acceptError, this,
             [this] { QTimer::singleShot(kAcceptRetryMs, this, [this] { acceptIfRoom(); }); });
+    if (QCoreApplication *app = QCoreApplication::instance())
+        connect(app, &QCoreApplication::aboutToQuit, this, [this] { shutDown(kQuitWaitMs); });
 }
 
 LibroServer::~LibroServer()

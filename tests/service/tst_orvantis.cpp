@@ -211,6 +211,7 @@ private slots:
     void validatesOverTheWire();
     void quitDuringJob();
     void quitWithHeldJobs();
+    void quitDuringHeldHash();
     void survivesConnectionFlood();
     void largeRequestsBoundedMemory();
     void killedServiceLeavesNoStrays();
@@ -395,6 +396,36 @@ void TestOrvantis::quitWithHeldJobs()
     QVERIFY2(timer.elapsed() < 15000, QByteArray::number(timer.elapsed()).constData());
     QCOMPARE(filesMatching(temporary.path(), kIndexName), QStringList());
     QCOMPARE(filesMatching(first.work, kTemporaryName) + filesMatching(second.work, kTemporaryName), QStringList());
+}
+
+// A quit while a hash's read of its file is held: what no stop reaches is given 2 s, and the service then ends with
+// status 0 all the same, without waiting for the read.
+void TestOrvantis::quitDuringHeldHash()
+{
+    BookFixture book;
+    ReadGate gate(book.book);
+    if (!gate.isValid())
+        QSKIP(kNoReadGate);
+    startService();
+    QByteArray answer;
+    const QByteArray hash = "180|" + book.book.toUtf8() + "|#CQ#";
+    std::thread client([&answer, &hash] { answer = TestClient::exchange(kPort, hash); });
+    const bool held = waitUntil([&gate] { return gate.held() > 0; }, 60000);
+    QElapsedTimer timer;
+    timer.start();
+    const QByteArray quit = TestClient::exchange(kPort, "170|#CQ#");
+    const bool ended = ends(&service, 60000);
+    const qint64 elapsed = timer.elapsed();
+    gate.open();
+    client.join();
+    QVERIFY(held);
+    QCOMPARE(quit, QByteArray("00|170"));
+    QVERIFY(ended);
+    QCOMPARE(service.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(service.exitCode(), 0);
+    // The whole shutdown wait was 30 s before; half of it tells the two apart.
+    QVERIFY2(elapsed < 15000, QByteArray::number(elapsed).constData());
+    QCOMPARE(answer, QByteArray());
 }
 
 // Ten thousand connections at once against a service held to 1024 open files: it serves as many as its bound
