@@ -1,10 +1,12 @@
 #include "kovcopia.h"
 
+#include "kovhilos.h"
 #include "kovsha1.h"
 
 #include <QFile>
 
 #include <cerrno>
+#include <memory>
 #include <vector>
 
 #include <fcntl.h>
@@ -34,7 +36,7 @@ bool escribeTodo(int fd, const char *datos, size_t largo)
 } // namespace
 
 KovCopia::KovCopia()
-    : origen(-1), destino(-1), enCurso(false), enHilo(false), id(), alto(false), ok(false), copiados(0)
+    : enCurso(false), enHilo(false), id()
 {
 }
 
@@ -51,15 +53,18 @@ void KovCopia::setVigia(void (*vigia)(qint64 copiados))
 void KovCopia::inicia(int origen, int destino, const QString &temporal)
 {
     descarta();
-    this->origen = origen;
-    this->destino = destino;
+    estado = std::make_shared<Estado>();
+    estado->origen = origen;
+    estado->destino = destino;
     this->temporal = temporal;
     enCurso = true;
-    alto.store(false);
-    ok = false;
-    hash.clear();
-    copiados = 0;
-    enHilo = ::pthread_create(&id, nullptr, &KovCopia::hilo, this) == 0;
+    auto *propio = new std::shared_ptr<Estado>(estado);
+    KovHilos::empieza();
+    enHilo = ::pthread_create(&id, nullptr, &KovCopia::hilo, propio) == 0;
+    if (!enHilo) {
+        delete propio;
+        KovHilos::acaba();
+    }
 }
 
 bool KovCopia::iniciada() const
@@ -67,43 +72,48 @@ bool KovCopia::iniciada() const
     return enCurso;
 }
 
-void *KovCopia::hilo(void *copia)
+// The copying side counts as the engine's work until it has let go of its state.
+void *KovCopia::hilo(void *estado)
 {
-    static_cast<KovCopia *>(copia)->copia();
+    {
+        const std::unique_ptr<std::shared_ptr<Estado>> propio(static_cast<std::shared_ptr<Estado> *>(estado));
+        copia(propio->get());
+    }
+    KovHilos::acaba();
     return nullptr;
 }
 
-void KovCopia::copia()
+void KovCopia::copia(Estado *e)
 {
-    ::posix_fadvise(origen, 0, 0, POSIX_FADV_SEQUENTIAL);
+    ::posix_fadvise(e->origen, 0, 0, POSIX_FADV_SEQUENTIAL);
     KovSha1 sha1;
     std::vector<char> bloque(kBloqueCopia);
     bool completa = false;
     for (;;) {
-        if (alto.load(std::memory_order_relaxed))
+        if (e->alto.load(std::memory_order_relaxed))
             break;
-        const ssize_t n = ::read(origen, bloque.data(), bloque.size());
+        const ssize_t n = ::read(e->origen, bloque.data(), bloque.size());
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
             completa = n == 0;
             break;
         }
-        if (!escribeTodo(destino, bloque.data(), size_t(n)))
+        if (!escribeTodo(e->destino, bloque.data(), size_t(n)))
             break;
         sha1.agrega(bloque.data(), n);
-        copiados += n;
+        e->copiados += n;
         if (void (*vigia)(qint64) = gVigia.load())
-            vigia(copiados);
+            vigia(e->copiados);
     }
-    ::close(origen);
-    origen = -1;
+    ::close(e->origen);
+    e->origen = -1;
     // A full disk or a lost write on a network folder may show only at the close.
-    const bool cerrada = ::close(destino) == 0;
-    destino = -1;
+    const bool cerrada = ::close(e->destino) == 0;
+    e->destino = -1;
     if (completa && cerrada)
-        hash = sha1.hex();
-    ok = !hash.isEmpty();
+        e->hash = sha1.hex();
+    e->ok = !e->hash.isEmpty();
 }
 
 void KovCopia::espera()
@@ -112,7 +122,7 @@ void KovCopia::espera()
         ::pthread_join(id, nullptr);
         enHilo = false;
     } else {
-        copia();
+        copia(estado.get());
     }
 }
 
@@ -122,12 +132,12 @@ bool KovCopia::termina(QString *hashCopia, qint64 *tam)
         return false;
     espera();
     enCurso = false;
-    if (!ok) {
+    if (!estado->ok) {
         ::unlink(QFile::encodeName(temporal).constData());
         return false;
     }
-    *hashCopia = hash;
-    *tam = copiados;
+    *hashCopia = estado->hash;
+    *tam = estado->copiados;
     return true;
 }
 
@@ -140,8 +150,24 @@ void KovCopia::descarta()
 {
     if (!enCurso)
         return;
-    alto.store(true);
+    estado->alto.store(true);
     espera();
+    enCurso = false;
+    ::unlink(QFile::encodeName(temporal).constData());
+}
+
+void KovCopia::abandona()
+{
+    if (!enCurso)
+        return;
+    estado->alto.store(true);
+    if (enHilo) {
+        ::pthread_detach(id);
+        enHilo = false;
+    } else {
+        // Never started: stopped before its first block, it only closes its files.
+        copia(estado.get());
+    }
     enCurso = false;
     ::unlink(QFile::encodeName(temporal).constData());
 }

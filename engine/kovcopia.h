@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <atomic>
+#include <memory>
 
 #include <pthread.h>
 
@@ -30,27 +31,36 @@ public:
     QString archivo() const;
     // Stops the copy after the block in hand, waits for it and removes the file.
     void descarta();
+    // Stops the copy and removes the file at once, without waiting for the block in hand: a read of the book that
+    // does not return costs the copying side alone, which closes its files once it does.
+    void abandona();
 
     // Called on the copying side after every block, with the bytes copied so far: lets a test catch a copy
     // half-way. Null, the default, calls nothing.
     static void setVigia(void (*vigia)(qint64 copiados));
 
 private:
-    static void *hilo(void *copia);
-    void copia();
+    // What the copying side uses, shared with it so that it may outlive the copy it was started for.
+    struct Estado
+    {
+        int origen = -1;
+        int destino = -1;
+        std::atomic<bool> alto{false};
+        // Written by the copying side, read once it has been joined.
+        bool ok = false;
+        QString hash;
+        qint64 copiados = 0;
+    };
+
+    static void *hilo(void *estado);
+    static void copia(Estado *estado);
     void espera();
 
-    int origen;
-    int destino;
+    std::shared_ptr<Estado> estado;
     QString temporal;
     bool enCurso;
     bool enHilo;
     pthread_t id;
-    std::atomic<bool> alto;
-    // Written by the copying side, read once it has been joined.
-    bool ok;
-    QString hash;
-    qint64 copiados;
 };
 
 #endif // KOVCOPIA_H

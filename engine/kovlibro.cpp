@@ -9,9 +9,15 @@
 #include <QVariantMap>
 
 #include <algorithm>
-#include <functional>
+#include <atomic>
+#include <cerrno>
 #include <cstring>
 #include <limits>
+#include <mutex>
+#include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -44,6 +50,48 @@ QAtomicInt gEnLinea;
 
 } // namespace
 
+// What the reading stage uses of the book, shared with its thread: a reading held in a read of the book keeps it,
+// and nothing more, until the read returns, and the job never waits for it.
+struct KovLibro::Lectura
+{
+    ~Lectura();
+    bool siguienteLinea(const char **linea, int *largo);
+    void leeLote(KovLote *lote, int maxLineas);
+
+    // The book, on a descriptor of its own when the reading has threads: the job closes its own when it ends.
+    int fd = -1;
+    bool fdPropio = false;
+    QByteArray bloque;
+    int inicio = 0;
+    int fin = 0;
+    bool finDeArchivo = false;
+    // The count of lines read and the first line's fields.
+    qint64 lineasLeidas = 0;
+    int camposPrimera = 0;
+    qint64 lineaCampos = -1;
+    // Set once the reading stops: no line is read past it.
+    std::atomic<bool> alto{false};
+};
+
+// What the checks use, shared with every batch they are run for: a check still in its line once the job has
+// stopped keeps it alive by itself, and the job never waits for it.
+struct KovLibro::Revision
+{
+    void revisaLote(KovLote *lote);
+
+    // What the checkers share, with the book's stop; and the checkers no thread holds now.
+    std::shared_ptr<KovRevisor::Libro> libro;
+    std::mutex mutexRevisores;
+    std::vector<std::unique_ptr<KovRevisor>> revisores;
+    std::vector<KovRevisor *> libres;
+};
+
+KovLibro::Lectura::~Lectura()
+{
+    if (fdPropio)
+        ::close(fd);
+}
+
 KovLibro::KovLibro()
     : control(&propio),
       funcionRegistro(nullptr),
@@ -63,9 +111,6 @@ KovLibro::KovLibro()
       tipoEnvioRcRvi(0),
       numPerAcumuladores(0),
       ricTipo(0),
-      inicioLectura(0),
-      finLectura(0),
-      finDeArchivo(false),
       lecturaTerminada(false),
       tamLibro(0),
       tamCopia(0),
@@ -75,10 +120,8 @@ KovLibro::KovLibro()
       resultadosFallidos(false),
       topeLinea(kSinTope),
       lineaDesbordada(false),
-      lineasLeidas(0),
-      camposPrimera(0),
-      lineaCampos(-1),
       enLote(0),
+      interrumpida(false),
       sumasDelLote(false),
       lecturaIniciada(false),
       validadorPropio(false)
@@ -95,23 +138,24 @@ KovLibro::~KovLibro()
 // The reading buffer.
 void KovLibro::preparaLectura()
 {
-    lectura.resize(kBloqueLectura);
+    lectura = std::make_shared<Lectura>();
+    lectura->bloque.resize(kBloqueLectura);
 }
 
 // Hands out the next line, its line feed included, from a block buffer; false at the end, on a failed read and
 // on a line too long to hold.
-bool KovLibro::siguienteLinea(const char **linea, int *largo)
+bool KovLibro::Lectura::siguienteLinea(const char **linea, int *largo)
 {
     for (;;) {
-        const char *datos = lectura.constData();
-        const int pendiente = finLectura - inicioLectura;
-        const char *fin = pendiente > 0
-            ? static_cast<const char *>(std::memchr(datos + inicioLectura, '\n', size_t(pendiente)))
+        const char *datos = bloque.constData();
+        const int pendiente = fin - inicio;
+        const char *salto = pendiente > 0
+            ? static_cast<const char *>(std::memchr(datos + inicio, '\n', size_t(pendiente)))
             : nullptr;
-        if (fin) {
-            *linea = datos + inicioLectura;
-            *largo = int(fin - *linea) + 1;
-            inicioLectura += *largo;
+        if (salto) {
+            *linea = datos + inicio;
+            *largo = int(salto - *linea) + 1;
+            inicio += *largo;
             return true;
         }
         if (pendiente > kLineaMaxima)
@@ -119,33 +163,38 @@ bool KovLibro::siguienteLinea(const char **linea, int *largo)
         if (finDeArchivo) {
             if (pendiente == 0)
                 return false;
-            *linea = datos + inicioLectura;
+            *linea = datos + inicio;
             *largo = pendiente;
-            inicioLectura = finLectura;
+            inicio = fin;
             return true;
         }
-        if (inicioLectura > 0) {
-            std::memmove(lectura.data(), datos + inicioLectura, size_t(pendiente));
-            inicioLectura = 0;
-            finLectura = pendiente;
+        if (inicio > 0) {
+            std::memmove(bloque.data(), datos + inicio, size_t(pendiente));
+            inicio = 0;
+            fin = pendiente;
         }
-        if (finLectura == lectura.size())
-            lectura.resize(qMin(lectura.size() * 2, kLineaMaxima + 1));
-        const qint64 leidos = libro.read(lectura.data() + finLectura, lectura.size() - finLectura);
+        if (fin == bloque.size())
+            bloque.resize(qMin(bloque.size() * 2, kLineaMaxima + 1));
+        ssize_t leidos;
+        do
+            leidos = ::read(fd, bloque.data() + fin, size_t(bloque.size() - fin));
+        while (leidos < 0 && errno == EINTR);
         if (leidos < 0)
             return false;
         if (leidos == 0)
             finDeArchivo = true;
-        finLectura += int(leidos);
+        fin += int(leidos);
     }
 }
 
 // Reads the next lines' bytes into the batch: `maxLineas` of them, fewer once the batch holds a good share of the
-// book. The first line with a field sets the count every later line must have, for the checks of the batch.
-void KovLibro::leeLote(KovLote *lote, int maxLineas)
+// book, and none past a stop. The first line with a field sets the count every later line must have, for the
+// checks of the batch.
+void KovLibro::Lectura::leeLote(KovLote *lote, int maxLineas)
 {
     lote->primera = lineasLeidas;
-    while (int(lote->lineas.size()) < maxLineas && lote->bytes < kBytesLote) {
+    while (int(lote->lineas.size()) < maxLineas && lote->bytes < kBytesLote
+           && !alto.load(std::memory_order_relaxed)) {
         const char *bytes = nullptr;
         int largo = 0;
         if (!siguienteLinea(&bytes, &largo)) {
@@ -171,29 +220,33 @@ void KovLibro::leeLote(KovLote *lote, int maxLineas)
 }
 
 // The checks of a batch's lines, on a checker no other thread holds now.
-void KovLibro::revisaLote(KovLote *lote)
+void KovLibro::Revision::revisaLote(KovLote *lote)
 {
     KovRevisor *revisor = nullptr;
     {
         std::lock_guard<std::mutex> lock(mutexRevisores);
-        if (!revisoresLibres.empty()) {
-            revisor = revisoresLibres.back();
-            revisoresLibres.pop_back();
+        if (!libres.empty()) {
+            revisor = libres.back();
+            libres.pop_back();
         } else {
-            revisores.emplace_back(new KovRevisor(&libroRevisado));
+            revisores.emplace_back(new KovRevisor(libro));
             revisor = revisores.back().get();
         }
     }
     revisor->revisa(lote);
     std::lock_guard<std::mutex> lock(mutexRevisores);
-    revisoresLibres.push_back(revisor);
+    libres.push_back(revisor);
 }
 
 // In line order: the sequence columns, then the key index. A line that no check refused counts its validator's
 // answer.
 void KovLibro::guardaClaves(KovLote *lote)
 {
+    const std::atomic<bool> &alto = revision->libro->alto;
     for (int i = 0; i < int(lote->lineas.size()); ++i) {
+        // A stopped book's batch is never merged.
+        if (alto.load(std::memory_order_relaxed))
+            return;
         KovLote::Linea &linea = lote->lineas[size_t(i)];
         bool errores = false;
         for (int e = linea.primerError; e < linea.finErrores; ++e) {
@@ -342,43 +395,62 @@ std::shared_ptr<KovLote> KovLibro::proximoLote()
 {
     if (!lecturaIniciada) {
         lecturaIniciada = true;
+        if (!lectura)
+            preparaLectura();
         // The checkers copy their column lists from one no one changes; the sequences are followed on a list of
         // their own, and the merge adds the amounts on the job's.
-        libroRevisado.columnas = columnas;
-        libroRevisado.cache = cache;
-        libroRevisado.codigo = codigo;
-        libroRevisado.ncolumnas = ncolumnas;
-        libroRevisado.nextendidas = nextendidas;
-        libroRevisado.validador = validadorPropio ? funcionRegistro : nullptr;
-        libroRevisado.parametros = parametrosRegistro;
+        std::shared_ptr<KovRevisor::Libro> revisado = std::make_shared<KovRevisor::Libro>();
+        revisado->columnas = columnas;
+        revisado->cache = cache;
+        revisado->codigo = codigo;
+        revisado->ncolumnas = ncolumnas;
+        revisado->nextendidas = nextendidas;
+        revisado->validador = validadorPropio ? funcionRegistro : nullptr;
+        revisado->parametros = parametrosRegistro;
+        revision = std::make_shared<Revision>();
+        revision->libro = revisado;
         columnasSecuencia = columnas;
-        // Read line by line, the totals are merged line by line too.
-        libroRevisado.sumas = !gEnLinea.loadAcquire();
-        if (!gEnLinea.loadAcquire()) {
+        // The reading's threads read the book on a descriptor of their own, which they close when the last of
+        // them is done: the job closes its own as it ends, whatever they are doing. Without one, or read line by
+        // line, the book is read on this thread alone, and the totals are merged line by line too.
+        lectura->fd = libro.handle();
+        const int descriptor = gEnLinea.loadAcquire() ? -1 : ::fcntl(libro.handle(), F_DUPFD_CLOEXEC, 0);
+        if (descriptor >= 0) {
+            lectura->fd = descriptor;
+            lectura->fdPropio = true;
+            libro.close();
+            const std::shared_ptr<Lectura> leida = lectura;
+            const std::shared_ptr<Revision> revisada = revision;
             KovTuberia::Etapas etapas;
-            etapas.lee = [this](KovLote *l) { leeLote(l, kLineasLote); };
-            etapas.revisa = [this](KovLote *l) { revisaLote(l); };
+            etapas.lee = [leida](KovLote *l) { leida->leeLote(l, kLineasLote); };
+            etapas.revisa = [revisada](KovLote *l) { revisada->revisaLote(l); };
             etapas.claves = [this](KovLote *l) { guardaClaves(l); };
+            revisado->sumas = true;
             tuberia.reset(new KovTuberia);
             if (!tuberia->inicia(etapas)) {
                 tuberia.reset();
-                libroRevisado.sumas = false;
+                revisado->sumas = false;
             }
         }
     }
     if (tuberia)
-        return tuberia->siguiente();
+        return tuberia->siguiente(interrupcion, &interrumpida);
     auto lote = std::make_shared<KovLote>();
-    leeLote(lote.get(), 1);
-    revisaLote(lote.get());
+    lectura->leeLote(lote.get(), 1);
+    revision->revisaLote(lote.get());
     guardaClaves(lote.get());
     return lote;
 }
 
+// Whatever is still checked or read ends after the line in hand, by itself; the job goes on at once.
 void KovLibro::terminaLectura()
 {
     lecturaTerminada = true;
     lote.reset();
+    if (lectura)
+        lectura->alto.store(true);
+    if (revision)
+        revision->libro->alto.store(true);
     if (tuberia) {
         tuberia->detiene();
         tuberia.reset();
@@ -408,6 +480,22 @@ int KovLibro::readLine()
     if (n == 0)
         terminaLectura();
     return n;
+}
+
+void KovLibro::setInterrupcion(std::function<bool(qint64)> interrumpe)
+{
+    interrupcion = std::move(interrumpe);
+}
+
+bool KovLibro::isInterrumpida() const
+{
+    return interrumpida;
+}
+
+void KovLibro::abandonaCopia()
+{
+    copia.abandona();
+    copiaPedida = false;
 }
 
 void KovLibro::setLecturaEnLinea(bool enLinea)

@@ -22,9 +22,8 @@
 #include <QVariant>
 #include <QVector>
 
+#include <functional>
 #include <memory>
-#include <mutex>
-#include <vector>
 
 class KovLote;
 class KovTuberia;
@@ -60,6 +59,11 @@ public:
     // checked ahead on threads of their own and merged here in order; the results are those of reading them one
     // by one.
     int readLine();
+    // Asked every tenth of a second while readLine() waits for lines checked ahead, with how long it has waited in
+    // milliseconds; true stops the reading there, as at its end, and isInterrumpida() then says so. Null, the
+    // default, waits for them.
+    void setInterrupcion(std::function<bool(qint64)> interrumpe);
+    bool isInterrumpida() const;
     // The record validator on the column list as it stands, or an empty result when the layout has none.
     KovRespuesta checkFuncion();
     // For tests and the benchmark: every book is read on its job's thread alone, one line at a time.
@@ -80,6 +84,8 @@ public:
     // Starts copying the book under a temporary name, beside the reading; copyDetail() keeps the copy, and
     // closeHandles() drops a copy not kept.
     void iniciaCopia();
+    // Drops the copy without waiting for the block in hand, for a job that must end whatever its book.
+    void abandonaCopia();
     // Ends the copy that iniciaCopia() started, or makes one now; the copy reaches its name with the job's other
     // result files. False, with error 999, when it could not be made whole.
     bool copyDetail();
@@ -110,11 +116,11 @@ private:
     // Set-up (bookrequest.cpp).
     bool abreLibro();
 
-    // Line reading (kovlibro.cpp): the reading stage, the checks of a batch, the key stage, the merge.
+    // Line reading (kovlibro.cpp): the reading stage (Lectura), the checks of a batch (Revision), the key stage,
+    // the merge.
+    struct Lectura;
+    struct Revision;
     void preparaLectura();
-    bool siguienteLinea(const char **linea, int *largo);
-    void leeLote(KovLote *lote, int maxLineas);
-    void revisaLote(KovLote *lote);
     void guardaClaves(KovLote *lote);
     int aplicaLinea(const KovLote &lote, int i);
     void sumaTotales(const KovRespuesta &respuesta);
@@ -177,10 +183,6 @@ private:
     // Engine state beyond the record: what keeps the hot path lean and the results safe.
     KovControl propio;
     ParametrosRegistro parametrosRegistro;
-    QByteArray lectura;
-    int inicioLectura;
-    int finLectura;
-    bool finDeArchivo;
     bool lecturaTerminada;
     qint64 tamLibro;
     // Where each entry of the previous record's lists was found, by its rank in the record.
@@ -206,20 +208,17 @@ private:
     qint32 topeLinea;
     bool lineaDesbordada;
 
-    // The stages' own state while the book is read: what the checkers share and the checkers no thread holds now,
-    // the reading's count of lines and of the first line's fields, the column list the sequences are followed
-    // on, the pipeline, and the batch being merged.
-    KovRevisor::Libro libroRevisado;
-    std::mutex mutexRevisores;
-    std::vector<std::unique_ptr<KovRevisor>> revisores;
-    std::vector<KovRevisor *> revisoresLibres;
-    qint64 lineasLeidas;
-    int camposPrimera;
-    qint64 lineaCampos;
+    // The stages' own state while the book is read: the reading and the checks, each shared with the threads that
+    // run it; the column list the sequences are followed on, the pipeline, the batch being merged, and what stops
+    // the wait for the next one.
+    std::shared_ptr<Lectura> lectura;
+    std::shared_ptr<Revision> revision;
     QList<KovColumna> columnasSecuencia;
     std::unique_ptr<KovTuberia> tuberia;
     std::shared_ptr<KovLote> lote;
     int enLote;
+    std::function<bool(qint64)> interrupcion;
+    bool interrumpida;
     // The batch being merged adds its totals as its sums, after its last line.
     bool sumasDelLote;
     bool lecturaIniciada;

@@ -16,6 +16,8 @@ void KovLote::limpia()
     bytes = 0;
     tarea = nullptr;
     estado.store(SinTarea);
+    std::lock_guard<std::mutex> lock(mutex);
+    descartado = false;
 }
 
 void KovLote::limpiaRespuestas()
@@ -59,16 +61,22 @@ bool KovLote::reclamaYCorre()
 void KovLote::descarta()
 {
     int esperado = Pendiente;
-    if (estado.compare_exchange_strong(esperado, EnCurso))
-        termina();
+    const bool reclamada = estado.compare_exchange_strong(esperado, EnCurso);
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        descartado = true;
+        if (reclamada)
+            estado.store(Terminada);
+    }
+    hecha.notify_all();
 }
 
-void KovLote::esperaTarea()
+bool KovLote::esperaTarea()
 {
-    if (reclamaYCorre())
-        return;
+    reclamaYCorre();
     std::unique_lock<std::mutex> lock(mutex);
-    hecha.wait(lock, [this] { return estado.load() != EnCurso; });
+    hecha.wait(lock, [this] { return estado.load() != EnCurso || descartado; });
+    return !descartado;
 }
 
 void KovLote::termina()

@@ -111,14 +111,16 @@ public:
     qint64 bytes = 0;
 
     // The batch's checks, run once by whichever thread claims them first: a worker, or a later stage waiting for
-    // them. A batch dropped at a stop is claimed without being run.
+    // them. A batch dropped at a stop is claimed without being run. The task holds what the checks use, so that a
+    // batch whose job has ended meanwhile still has it while its line in hand is checked.
     void preparaTarea(std::function<void(KovLote *)> tarea);
     // Runs the checks here when no one has claimed them; true when this call ran them.
     bool reclamaYCorre();
-    // Claims checks no one runs yet so that they never run.
+    // Drops the batch: checks no one runs yet never run, and whoever waits for checks in progress is let go at once.
     void descarta();
-    // Returns once the checks are done or were dropped; runs them here when no one has claimed them.
-    void esperaTarea();
+    // Returns once the checks are done, running them here when no one has claimed them; false, at once, when the
+    // batch was dropped meanwhile.
+    bool esperaTarea();
 
 private:
     enum Estado { SinTarea, Pendiente, EnCurso, Terminada };
@@ -128,6 +130,8 @@ private:
     std::atomic<int> estado{SinTarea};
     std::mutex mutex;
     std::condition_variable hecha;
+    // Under the mutex.
+    bool descartado = false;
 };
 
 #endif // KOVLOTE_H

@@ -79,8 +79,8 @@ void KovRevisor::ponTextos(const char *linea, int largo, int ncolumnas, QList<Ko
     }
 }
 
-KovRevisor::KovRevisor(const Libro *libro)
-    : libro(libro), columnas(libro->columnas), parametrosPropios(libro->parametros)
+KovRevisor::KovRevisor(std::shared_ptr<const Libro> compartido)
+    : libro(std::move(compartido)), columnas(libro->columnas), parametrosPropios(libro->parametros)
 {
     parametrosPropios.detach();
     const int n = libro->ncolumnas;
@@ -100,8 +100,12 @@ void KovRevisor::revisa(KovLote *lote)
     lote->limpiaRespuestas();
     if (libro->validador)
         lote->respuestas.resize(lote->lineas.size());
-    for (int i = 0; i < int(lote->lineas.size()); ++i)
+    for (int i = 0; i < int(lote->lineas.size()); ++i) {
+        // A stopped book's batch is never merged: what is left of it is not checked.
+        if (libro->alto.load(std::memory_order_relaxed))
+            return;
         revisaLinea(lote, i);
+    }
     lote->conSumas = libro->validador && libro->sumas;
     lote->totalesEnSumas = lote->conSumas;
 }

@@ -12,6 +12,8 @@
 #include <QString>
 #include <QVector>
 
+#include <atomic>
+#include <memory>
 #include <vector>
 
 class KovLote;
@@ -36,11 +38,13 @@ public:
         ParametrosRegistro parametros;
         // Whether its totals are summed per batch as well.
         bool sumas = false;
+        // Set once the book's reading stops: a check in progress ends after the line in hand.
+        std::atomic<bool> alto{false};
     };
 
-    explicit KovRevisor(const Libro *libro);
+    explicit KovRevisor(std::shared_ptr<const Libro> compartido);
 
-    // Checks every line of the batch.
+    // Checks every line of the batch, or those before a stop.
     void revisa(KovLote *lote);
 
     // A field as the line reader sees it: runs of white space collapsed to one blank and both ends trimmed.
@@ -81,7 +85,8 @@ private:
     bool cumplePatron(int i, const KovColumna &columna, const QString &valor) const;
     bool tablaAdmite(int c, const KovColumna &columna, Memoria &memoria) const;
 
-    const Libro *libro;
+    // Shared with the book's other checkers, and held by each: a checker may finish its line after the job.
+    std::shared_ptr<const Libro> libro;
     QList<KovColumna> columnas;
     ParametrosRegistro parametrosPropios;
     QVector<Modo> modos;

@@ -1,5 +1,6 @@
 #include "kovtrabajadores.h"
 
+#include "kovhilos.h"
 #include "kovlote.h"
 
 #include <QThread>
@@ -28,6 +29,7 @@ void KovTrabajadores::encola(const std::shared_ptr<KovLote> &lote)
 {
     if (hilos == 0)
         return;
+    KovHilos::empieza();
     {
         std::lock_guard<std::mutex> lock(mutex);
         cola.push_back(lote);
@@ -54,5 +56,8 @@ void KovTrabajadores::trabaja()
         }
         // A batch its job already claimed, or dropped, is passed over.
         lote->reclamaYCorre();
+        // The batch may hold the last of what its job's checks used, which goes here, while it still counts.
+        lote.reset();
+        KovHilos::acaba();
     }
 }

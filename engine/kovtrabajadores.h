@@ -13,6 +13,7 @@ class KovLote;
 // The process's workers for the checks of books' batches: as many threads as the cores less two, shared by every
 // job. A batch handed to them is checked by the first worker free, unless the job's key-index stage claims it
 // first; a job therefore never waits for workers busy with other jobs, and with no worker at all it still runs.
+// A batch counts as the engine's work in progress (KovHilos) from its hand-over until its worker lets it go.
 class KovTrabajadores
 {
 public:

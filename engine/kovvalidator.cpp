@@ -6,6 +6,15 @@
 #include <QDebug>
 #include <QMutex>
 #include <QMutexLocker>
+#include <QThread>
+
+namespace {
+
+// A cancel waits this long for the line in progress to be checked and merged, as it always takes effect after it;
+// only a line whose checks take longer is left to end by itself.
+const qint64 kCancelGraceMs = 1000;
+
+} // namespace
 
 KovValidator::KovValidator(const QString &ticket, const QString &request)
     : QObject(nullptr), ticket(ticket), request(request), progress(0), total(0), done(0), ready(false)
@@ -52,6 +61,17 @@ bool KovValidator::readCancel(QMutex *mutex) const
     QMutexLocker lock(mutex);
     const auto it = gMap.constFind(ticket);
     return it != gMap.constEnd() && it.value().status.isCancel();
+}
+
+// The job's own cancel, or the end of the service, which asks the job's thread to end.
+bool KovValidator::stopRequested(QMutex *mutex) const
+{
+    return quitting() || readCancel(mutex);
+}
+
+bool KovValidator::quitting()
+{
+    return QThread::currentThread()->isInterruptionRequested();
 }
 
 void KovValidator::publish(QMutex *mutex, KovControl *control) const
@@ -102,11 +122,19 @@ void KovValidator::run(QMutex *mutex)
     } else {
         // Copied beside the reading; the copy is kept below only for a book without errors.
         book.iniciaCopia();
+        // Lines are checked ahead of the merge: a stop is looked for while the merge waits for them too, so that it
+        // never waits long for a line whose checks take long, nor for a read of the book that does not return. The
+        // service's end is met at once.
+        book.setInterrupcion([this, mutex](qint64 waitedMs) {
+            return quitting() || (waitedMs >= kCancelGraceMs && readCancel(mutex));
+        });
         for (;;) {
             const int n = book.readLine();
-            if (n == 0)
+            if (n == 0) {
+                cancelled = book.isInterrumpida();
                 break;
-            if (readCancel(mutex)) {
+            }
+            if (stopRequested(mutex)) {
                 cancelled = true;
                 break;
             }
@@ -117,8 +145,13 @@ void KovValidator::run(QMutex *mutex)
             control.status.setNestado7(book.getNumEstado7());
             publish(mutex, &control);
         }
-        if (book.getNumErrores() < 1)
+        book.setInterrupcion(nullptr);
+        // A copy not kept is not waited for, nor is one at the service's end: it may be long, or held in a read of
+        // the book.
+        if (book.getNumErrores() < 1 && !(cancelled && quitting()))
             book.copyDetail();
+        else
+            book.abandonaCopia();
         book.closeHandles();
     }
 

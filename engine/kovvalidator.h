@@ -11,7 +11,8 @@ class KovControl;
 
 // One validation job, from set-up to the final status, run on the thread of the connection that started it.
 // It publishes its record into the job table under the mutex handed to run(), and never holds that mutex while
-// a line is validated or a file is written.
+// a line is validated or a file is written. A cancel, or a request that the thread end (the service is ending),
+// stops it at once, whatever its lines still being checked; the service's end drops its detail copy.
 class KovValidator : public QObject
 {
     Q_OBJECT
@@ -34,6 +35,9 @@ public:
 private:
     void step(qint64 n);
     bool readCancel(QMutex *mutex) const;
+    bool stopRequested(QMutex *mutex) const;
+    // The service is ending: the thread that runs the job was asked to end.
+    static bool quitting();
     void publish(QMutex *mutex, KovControl *control) const;
 
     QString ticket;

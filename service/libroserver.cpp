@@ -4,6 +4,7 @@
 #include "librothread.h"
 #include "servicelimits.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDebug>
 #include <QMutexLocker>
@@ -21,9 +22,14 @@ namespace {
 const int kPendingWhileRoom = 30;
 // An accept that failed for want of descriptors is tried again after this long, or when a connection ends.
 const int kAcceptRetryMs = 100;
+// How often a stop looks again at the jobs' records and at the threads.
+const qint64 kStopSliceMs = 50;
+// What the service's end waits for its threads: the jobs stop within a tenth of a second whatever they are doing.
+const int kQuitWaitMs = 2000;
 
-// A job reads its cancel flag after every line; a job whose record was released writes it back and is caught
-// on a later pass, so the caller repeats this until the threads are gone.
+// A job stops once its thread is asked to end; its record is marked cancelled as well, for whatever follows the
+// job through the table. A job whose record was released writes it back and is caught on a later pass, so the
+// caller repeats this until the threads are gone.
 void cancelRunningJobs()
 {
     QMutexLocker lock(&gMutex);
@@ -44,6 +50,8 @@ LibroServer::LibroServer(QObject *parent)
     // Qt stops accepting after such a failure; the descriptors a finished connection gives back let it go on.
     connect(this, &QTcpServer::acceptError, this,
             [this] { QTimer::singleShot(kAcceptRetryMs, this, [this] { acceptIfRoom(); }); });
+    if (QCoreApplication *app = QCoreApplication::instance())
+        connect(app, &QCoreApplication::aboutToQuit, this, [this] { shutDown(kQuitWaitMs); });
 }
 
 LibroServer::~LibroServer()
@@ -62,17 +70,24 @@ void LibroServer::shutDown(int waitMs)
     QDeadlineTimer deadline(waitMs);
     forever {
         cancelRunningJobs();
-        bool running = false;
+        // One wait of a slice at most per pass, however many threads still run: they all end at about once.
+        LibroThread *running = nullptr;
         for (LibroThread *thread : threads) {
-            if (!thread->wait(50))
-                running = true;
+            if (!thread->isFinished()) {
+                running = thread;
+                break;
+            }
         }
-        if (!running)
+        if (!running) {
+            for (LibroThread *thread : threads)
+                thread->wait();
             return;
+        }
         if (deadline.hasExpired()) {
             qWarning() << "Connection threads still running at exit";
             std::_Exit(0);
         }
+        running->wait(QDeadlineTimer(qMin<qint64>(kStopSliceMs, deadline.remainingTime())));
     }
 }
 

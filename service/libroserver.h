@@ -16,8 +16,10 @@ public:
     // Stops in order (see shutDown), so that no connection thread is destroyed while it runs.
     ~LibroServer() override;
 
-    // Stops listening, closes the answered connections, cancels the running jobs and lets every connection thread
+    // Stops listening, closes the answered connections, stops the running jobs and lets every connection thread
     // end, waiting at most waitMs; a thread stuck past that ends the process with status 0 rather than aborting it.
+    // A job stops at once, however long its lines take to check: the wait is for the jobs' own ends, which wait for
+    // no line. When the application's event loop ends (the service is told to stop) this runs with a wait of 2 s.
     void shutDown(int waitMs = 30000);
 
     // How many connections are served at once; the open-file limit sets it unless a caller does.

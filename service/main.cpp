@@ -1,9 +1,19 @@
 #include "dialog.h"
+#include "kovhilos.h"
 #include "platform.h"
 
 #include <QApplication>
 #include <QSystemTrayIcon>
 #include <QTextCodec>
+
+#include <cstdlib>
+
+namespace {
+
+// How long the end waits for a stopped job's checks to leave their line, and its reading or copy their read.
+const int kEngineEndMs = 500;
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -30,5 +40,8 @@ int main(int argc, char **argv)
     const int status = app.exec();
     // The dialog's server ends every connection thread before the process goes.
     delete dialog;
+    // What a stopped job left running still needs the process's statics: their destructors must not run under it.
+    if (!KovHilos::esperaQuietud(kEngineEndMs))
+        std::_Exit(status);
     return status;
 }

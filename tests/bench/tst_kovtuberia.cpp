@@ -1,9 +1,13 @@
 // Books read through the pipeline (reading, keys, validators on workers, merge in order) give what reading them
-// on the job's thread alone, line by line, gives: every list, count and result file, byte for byte.
+// on the job's thread alone, line by line, gives: every list, count and result file, byte for byte. And a stop of
+// the pipeline waits for none of its stages, wherever they are held.
 #include "benchbook.h"
 #include "kovcontrol.h"
+#include "kovhilos.h"
 #include "kovjobtable.h"
 #include "kovlibro.h"
+#include "kovlote.h"
+#include "kovtuberia.h"
 #include "kovvalidator.h"
 
 #include <QCoreApplication>
@@ -13,8 +17,14 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMutexLocker>
+#include <QSemaphore>
+#include <QSharedPointer>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
+
+#include <atomic>
+#include <memory>
 
 Q_DECLARE_METATYPE(BenchLayout)
 Q_DECLARE_METATYPE(BenchVariant)
@@ -99,6 +109,94 @@ void sinLlavesRepetidas(QtMsgType tipo, const QMessageLogContext &contexto, cons
         gAnterior(tipo, contexto, texto);
 }
 
+const int kWait = 20000;
+const int kLineas = 128;
+
+// Stages a test drives: the reading makes `lotes` batches of kLineas lines, and the checks stop between lines once
+// the stop is set, as the engine's do. One stage is held, until let go: the reading as it fills batch `lote`, or
+// the checks at line `linea` of batch `lote`. What the held thread, or the key stage, began once let go is
+// counted: nothing should be.
+struct Retenidas
+{
+    // Which of them it is, for the thread that was held by it.
+    const int serie = siguienteSerie();
+    int lotes = 1;
+    int lote = 0;
+    int linea = -1;
+    QSemaphore llego;
+    QSemaphore suelta;
+    std::atomic<bool> alto{false};
+    std::atomic<bool> soltada{false};
+    std::atomic<bool> detenida{false};
+    std::atomic<int> leidos{0};
+    std::atomic<int> tardias{0};
+    std::atomic<int> clavesTardias{0};
+    std::atomic<int> clavesGuardadas{0};
+
+    static int siguienteSerie()
+    {
+        static std::atomic<int> series{0};
+        return ++series;
+    }
+};
+
+thread_local int tRetenido = 0;
+
+KovTuberia::Etapas etapasRetenidas(const QSharedPointer<Retenidas> &r)
+{
+    KovTuberia::Etapas etapas;
+    etapas.lee = [r](KovLote *lote) {
+        if (tRetenido == r->serie && r->soltada.load())
+            ++r->tardias;
+        const int n = r->leidos++;
+        lote->primera = qint64(n) * kLineas;
+        if (r->linea < 0 && n == r->lote) {
+            tRetenido = r->serie;
+            r->llego.release();
+            r->suelta.acquire();
+        }
+        for (int i = 0; i < kLineas; ++i) {
+            KovLote::Linea linea;
+            lote->lineas.push_back(linea);
+        }
+        lote->bytes = kLineas;
+        lote->fin = n + 1 >= r->lotes;
+    };
+    etapas.revisa = [r](KovLote *lote) {
+        const int n = int(lote->primera / kLineas);
+        for (int i = 0; i < int(lote->lineas.size()); ++i) {
+            if (r->alto.load())
+                return;
+            if (tRetenido == r->serie && r->soltada.load())
+                ++r->tardias;
+            if (n == r->lote && i == r->linea) {
+                tRetenido = r->serie;
+                r->llego.release();
+                r->suelta.acquire();
+            }
+        }
+    };
+    etapas.claves = [r](KovLote *) {
+        if (r->detenida.load())
+            ++r->clavesTardias;
+        ++r->clavesGuardadas;
+    };
+    return etapas;
+}
+
+// Runs the call on a thread of its own and tells whether it returned within ms; it is waited for in any case.
+bool vuelveAntes(const std::function<void()> &llamada, int ms, const std::function<void()> &suelta)
+{
+    QScopedPointer<QThread> hilo(QThread::create(llamada));
+    hilo->start();
+    const bool vuelve = hilo->wait(ms);
+    if (!vuelve) {
+        suelta();
+        hilo->wait();
+    }
+    return vuelve;
+}
+
 } // namespace
 
 class TestKovTuberia : public QObject
@@ -107,6 +205,9 @@ class TestKovTuberia : public QObject
 
 private slots:
     void initTestCase();
+    void stopWaitsForNoStage_data();
+    void stopWaitsForNoStage();
+    void heldReadingsAreBounded();
     void generatedBook_data();
     void generatedBook();
     void oddBook_data();
@@ -122,6 +223,106 @@ void TestKovTuberia::initTestCase()
     // Key-index files are named after the time of day and the ticket; other test programs draw from 1 too.
     QMutexLocker lock(&gMutex);
     gTicket = qint64(QCoreApplication::applicationPid()) * 1000;
+}
+
+void TestKovTuberia::stopWaitsForNoStage_data()
+{
+    QTest::addColumn<int>("lotes");
+    QTest::addColumn<int>("lote");
+    QTest::addColumn<int>("linea");
+    // Held at the first batch, the second, one with as many batches after it as the pipeline holds in flight, and
+    // the last; the checks at the first line, one inside and the last of their batch.
+    for (int lotes : {1, 4, 40}) {
+        QList<int> retenidos;
+        for (int lote : {0, 1, lotes / 2, lotes - 1}) {
+            if (lote < lotes && !retenidos.contains(lote))
+                retenidos.append(lote);
+        }
+        for (int lote : retenidos) {
+            for (int linea : {-1, 0, kLineas / 2, kLineas - 1}) {
+                const QString fila = QStringLiteral("%1 batches, %2 held at batch %3")
+                                         .arg(lotes)
+                                         .arg(linea < 0 ? QStringLiteral("reading")
+                                                        : QStringLiteral("checks of line %1").arg(linea))
+                                         .arg(lote);
+                QTest::newRow(qPrintable(fila)) << lotes << lote << linea;
+            }
+        }
+    }
+}
+
+// The merge takes the batches before the held one; the stop then returns while the stage is held, the pipeline is
+// destroyed, and once let go the held stage begins nothing more and the key stage is never called again.
+void TestKovTuberia::stopWaitsForNoStage()
+{
+    QFETCH(int, lotes);
+    QFETCH(int, lote);
+    QFETCH(int, linea);
+    const QSharedPointer<Retenidas> r = QSharedPointer<Retenidas>::create();
+    r->lotes = lotes;
+    r->lote = lote;
+    r->linea = linea;
+    std::unique_ptr<KovTuberia> tuberia(new KovTuberia);
+    QVERIFY(tuberia->inicia(etapasRetenidas(r)));
+    for (int i = 0; i < lote; ++i) {
+        std::shared_ptr<KovLote> listo = tuberia->siguiente();
+        QVERIFY(listo);
+        QCOMPARE(listo->primera, qint64(i) * kLineas);
+        tuberia->devuelve(std::move(listo));
+    }
+    QVERIFY(r->llego.tryAcquire(1, kWait));
+
+    r->alto.store(true);
+    const auto suelta = [r] {
+        r->soltada.store(true);
+        r->suelta.release(10);
+    };
+    QVERIFY(vuelveAntes([&tuberia] { tuberia->detiene(); }, kWait, suelta));
+    r->detenida.store(true);
+    tuberia.reset();
+    QVERIFY(!r->soltada.load());
+
+    suelta();
+    QVERIFY(KovHilos::esperaQuietud(kWait));
+    QCOMPARE(r->tardias.load(), 0);
+    QCOMPARE(r->clavesTardias.load(), 0);
+    QVERIFY(r->clavesGuardadas.load() <= lotes);
+}
+
+// Readings held in a read once their pipeline stopped are bounded: past a few, a pipeline does not start, and the
+// book is read on its job's thread instead; once the reads return, pipelines start again and read to the end.
+void TestKovTuberia::heldReadingsAreBounded()
+{
+    QList<QSharedPointer<Retenidas>> retenidas;
+    int sueltas = 0;
+    for (; sueltas < 64; ++sueltas) {
+        const QSharedPointer<Retenidas> r = QSharedPointer<Retenidas>::create();
+        r->lotes = 3;
+        KovTuberia tuberia;
+        if (!tuberia.inicia(etapasRetenidas(r)))
+            break;
+        retenidas.append(r);
+        QVERIFY(r->llego.tryAcquire(1, kWait));
+        r->alto.store(true);
+        QVERIFY(vuelveAntes([&tuberia] { tuberia.detiene(); }, kWait, [r] { r->suelta.release(); }));
+    }
+    QVERIFY2(sueltas > 0 && sueltas < 64, QByteArray::number(sueltas).constData());
+    for (const QSharedPointer<Retenidas> &r : retenidas)
+        r->suelta.release();
+    QVERIFY(KovHilos::esperaQuietud(kWait));
+
+    const QSharedPointer<Retenidas> r = QSharedPointer<Retenidas>::create();
+    r->lotes = 3;
+    r->lote = -1;
+    KovTuberia tuberia;
+    QVERIFY(tuberia.inicia(etapasRetenidas(r)));
+    for (int i = 0; i < 3; ++i) {
+        std::shared_ptr<KovLote> listo = tuberia.siguiente();
+        QVERIFY(listo);
+        QCOMPARE(listo->fin, i == 2);
+    }
+    QVERIFY(!tuberia.siguiente());
+    QCOMPARE(r->clavesGuardadas.load(), 3);
 }
 
 void TestKovTuberia::comparaLecturas(const QString &peticion, const QString &carpeta)

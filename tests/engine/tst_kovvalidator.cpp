@@ -1,5 +1,7 @@
+#include "heldlines.h"
 #include "kovcontrol.h"
 #include "kovcopia.h"
+#include "kovhilos.h"
 #include "kovjobtable.h"
 #include "kovrespuesta.h"
 #include "kovrules.h"
@@ -195,6 +197,8 @@ private slots:
     void progressIsPublishedAfterEachLine();
     void cancelStopsAfterTheLineInProgress_data();
     void cancelStopsAfterTheLineInProgress();
+    void stopLeavesTheChecksInProgress_data();
+    void stopLeavesTheChecksInProgress();
     void releasedJobReappearsAtNextWriteBack();
     void progressFollowsTheCountedBytes_data();
     void progressFollowsTheCountedBytes();
@@ -260,6 +264,8 @@ void TestKovValidator::init()
 
 void TestKovValidator::cleanup()
 {
+    // A line a failed test left held must not hold its job for good.
+    HeldLines::release();
     KovCopia::setVigia(nullptr);
     // A hold a failed test left must not keep a copy waiting.
     copyWatch.holding.storeRelease(0);
@@ -534,6 +540,83 @@ void TestKovValidator::cancelStopsAfterTheLineInProgress()
              copied ? QStringList{QString::fromLatin1(kDetail)} : QStringList());
     if (copied)
         QCOMPARE(readAll(folder + QLatin1Char('/') + QString::fromLatin1(kDetail)), bytes);
+}
+
+void TestKovValidator::stopLeavesTheChecksInProgress_data()
+{
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<int>("held");
+    QTest::addColumn<bool>("quit");
+    QTest::addColumn<bool>("oneBatch");
+    // In a book of one batch a single thread checks the lines: once the held one is let go, none follows it.
+    QTest::newRow("cancel, first line") << 100 << 1 << false << true;
+    QTest::newRow("cancel, tenth line of one batch") << 100 << 10 << false << true;
+    QTest::newRow("cancel, last line of a full batch") << 128 << 128 << false << true;
+    // Batches after the held one are checked meanwhile, as far as what is in flight allows, and the reading waits.
+    QTest::newRow("cancel, a batch among many in flight") << 20000 << 1000 << false << false;
+    // The service ends: the job's thread is asked to end, and the job drops its copy rather than finish it.
+    QTest::newRow("the service ends, tenth line of one batch") << 100 << 10 << true << true;
+    QTest::newRow("the service ends, a batch among many in flight") << 20000 << 1000 << true << false;
+}
+
+// A line held inside its check: the merge waits for its batch, and a stop still ends the job at once, while the line
+// is held. Let go, the line ends, no later line is checked and the reading went no further.
+void TestKovValidator::stopLeavesTheChecksInProgress()
+{
+    QFETCH(int, lines);
+    QFETCH(int, held);
+    QFETCH(bool, quit);
+    QFETCH(bool, oneBatch);
+    QByteArray bytes;
+    for (int i = 1; i <= lines; ++i)
+        bytes += "L" + QByteArray::number(i) + "|\n";
+    const QString book = writeBook(bytes);
+    QVERIFY(!book.isEmpty());
+    QJsonObject heldColumn = column(QStringLiteral("0"));
+    heldColumn.insert(QStringLiteral("funcion"), QString::fromLatin1(HeldLines::name()));
+    QJsonObject r = request(book);
+    r.insert(QStringLiteral("columnas"), QJsonArray{heldColumn});
+    HeldLines::hold(QStringLiteral("L%1").arg(held));
+
+    const QString ticket = kovNewJob();
+    QScopedPointer<KovValidator> job(new KovValidator(ticket, encode(r)));
+    QVERIFY(job->init());
+    KovValidator *running = job.data();
+    QScopedPointer<QThread> thread(QThread::create([running] { running->run(&gMutex); }));
+    thread->start();
+    QVERIFY(HeldLines::waitHeld(1, kWait));
+    KovControl record;
+    QVERIFY(kovGetJob(ticket, &record));
+    QVERIFY(record.getStatus().getRegistros() < held);
+
+    if (quit)
+        thread->requestInterruption();
+    else
+        QVERIFY(kovCancelJob(ticket));
+    QTest::ignoreMessage(QtDebugMsg, "Se cancelo el proceso");
+    if (!thread->wait(kWait)) {
+        // Let go, so that the job can end before its objects do.
+        HeldLines::release();
+        thread->wait();
+        QFAIL("the job waited for the line held in its check");
+    }
+    job.reset();
+    QCOMPARE(HeldLines::waiting(), 1);
+    QVERIFY(!kovGetJob(ticket, &record));
+    QVERIFY(indexFiles(ticket).isEmpty());
+    const QString folder = dir->filePath(QStringLiteral("work/20100066603/20240100080000"));
+    QCOMPARE(everything(folder), quit ? QStringList() : QStringList{QString::fromLatin1(kDetail)});
+    if (!quit)
+        QCOMPARE(readAll(folder + QLatin1Char('/') + QString::fromLatin1(kDetail)), bytes);
+
+    HeldLines::release();
+    QVERIFY(KovHilos::esperaQuietud(kWait));
+    if (oneBatch) {
+        QCOMPARE(HeldLines::late(), 0);
+        QCOMPARE(HeldLines::checked(), held);
+    } else {
+        QVERIFY2(HeldLines::checked() < lines / 2, QByteArray::number(HeldLines::checked()).constData());
+    }
 }
 
 void TestKovValidator::releasedJobReappearsAtNextWriteBack()

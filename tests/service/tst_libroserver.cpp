@@ -1,6 +1,8 @@
 // The server on the loopback with real clients: reading the request line, writing the answer, closing.
+#include "../engine/heldlines.h"
 #include "bookfixture.h"
 #include "heldjobs.h"
+#include "kovhilos.h"
 #include "kovjobtable.h"
 #include "libroserver.h"
 #include "librothread.h"
@@ -8,12 +10,16 @@
 #include "servicelimits.h"
 #include "testclient.h"
 
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QHostAddress>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMutexLocker>
+#include <QRegularExpression>
+#include <QSemaphore>
+#include <QSharedPointer>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
@@ -70,6 +76,15 @@ public:
             Qt::BlockingQueuedConnection);
         return count;
     }
+    // Asks the server to stop, waiting at most waitMs for its threads, and tells whether it has stopped within ms.
+    // The test thread does not wait on the server's, so that a stop that takes longer is seen as such.
+    bool stopsWithin(int waitMs, int ms)
+    {
+        const QSharedPointer<QSemaphore> stopped = QSharedPointer<QSemaphore>::create();
+        QMetaObject::invokeMethod(
+            server, [this, waitMs, stopped] { server->shutDown(waitMs); stopped->release(); }, Qt::QueuedConnection);
+        return stopped->tryAcquire(1, ms);
+    }
     ~ServerFixture()
     {
         shutDown();
@@ -102,6 +117,25 @@ QJsonObject progress(quint16 port, const QByteArray &ticket)
     return answer.startsWith("00|140|") ? QJsonDocument::fromJson(answer.mid(7)).object() : QJsonObject();
 }
 
+// The request of the fixture's book with its glosa column checked by the held column function.
+QByteArray heldRequest(const BookFixture &book)
+{
+    QByteArray json = QByteArray::fromBase64(book.request().split('|').value(1));
+    json.replace("\"descripcion\": \"glosa\"}",
+                 "\"descripcion\": \"glosa\", \"funcion\": \"" + QByteArray(HeldLines::name()) + "\"}");
+    return "130|" + json.toBase64() + "|#CQ#";
+}
+
+// The files below a folder, hidden ones too.
+QStringList filesUnder(const QString &folder)
+{
+    QStringList found;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        found << it.next();
+    return found;
+}
+
 bool waitFinished(quint16 port, const QByteArray &ticket, int ms = 120000)
 {
     QElapsedTimer timer;
@@ -123,7 +157,12 @@ class TestLibroServer : public QObject
 private slots:
     void initTestCase();
     void init() { fixture.reset(new ServerFixture); }
-    void cleanup() { fixture.reset(); }
+    // Lines a failed test left held must not keep the server's end waiting.
+    void cleanup()
+    {
+        HeldLines::release();
+        fixture.reset();
+    }
 
     void answersAndCloses();
     void requestInPieces();
@@ -146,6 +185,7 @@ private slots:
     void cancelLongJob();
     void twoJobsAtOnce();
     void shutDownCancelsRunningJob();
+    void shutDownLeavesHeldChecks();
     void connectionsPastTheBoundWait();
     void jobsPastTheBound();
     void keptConnectionsHoldNothing_data();
@@ -512,6 +552,38 @@ void TestLibroServer::shutDownCancelsRunningJob()
     // A held job would keep the end waiting for good; a minute tells the two apart on any machine.
     QVERIFY2(timer.elapsed() < 60000, QByteArray::number(timer.elapsed()).constData());
     QVERIFY(!kovGetJob(QString::fromLatin1(ticket), nullptr));
+}
+
+// Stopping the server while two jobs' checks are held inside a line: both jobs stop at once and leave the table,
+// with no key index, no copy and no temporary file, while the lines are still held; let go, the lines end and no
+// later line of either job is checked.
+void TestLibroServer::shutDownLeavesHeldChecks()
+{
+    BookFixture first;
+    BookFixture second;
+    HeldLines::hold(QStringLiteral("Pago de servicios"));
+    const QByteArray one = ticketOf(TestClient::exchange(fixture->port, heldRequest(first)));
+    const QByteArray two = ticketOf(TestClient::exchange(fixture->port, heldRequest(second)));
+    QVERIFY(!one.isEmpty() && !two.isEmpty());
+    QVERIFY(HeldLines::waitHeld(2, 30000));
+    QCOMPARE(HeldLines::checked(), 4);
+
+    // The held lines would keep the end waiting for the whole shutdown wait, 30 s before; half of it tells the two
+    // apart on any machine, and the wait given is longer still, so that only the jobs' own end can meet it.
+    QVERIFY(fixture->stopsWithin(60000, 15000));
+    QCOMPARE(HeldLines::waiting(), 2);
+    for (const QByteArray &ticket : {one, two}) {
+        QVERIFY(!kovGetJob(QString::fromLatin1(ticket), nullptr));
+        const QRegularExpression index(QStringLiteral("^[0-9]{6}") + QString::fromLatin1(ticket)
+                                       + QStringLiteral("\\.idx$"));
+        QCOMPARE(QDir(QDir::tempPath()).entryList(QDir::Files | QDir::Hidden).filter(index), QStringList());
+    }
+    QCOMPARE(filesUnder(first.work) + filesUnder(second.work), QStringList());
+
+    HeldLines::release();
+    QVERIFY(KovHilos::esperaQuietud(30000));
+    QCOMPARE(HeldLines::late(), 0);
+    QCOMPARE(HeldLines::checked(), 4);
 }
 
 // While every connection is taken the next client waits in the listen queue, unanswered; it is served as soon as

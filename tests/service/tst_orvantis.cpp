@@ -211,6 +211,8 @@ private slots:
     void noTrayHost();
     void validatesOverTheWire();
     void quitDuringJob();
+    void quitWithHeldJobs();
+    void quitDuringHeldHash();
     void survivesConnectionFlood();
     void largeRequestsBoundedMemory();
     void killedServiceLeavesNoStrays();
@@ -366,6 +368,65 @@ void TestOrvantis::quitDuringJob()
     QCOMPARE(idle.receiveAll(5000), QByteArray());
     QCOMPARE(filesMatching(temporary.path(), kIndexName), QStringList());
     QCOMPARE(filesMatching(book.work, kTemporaryName), QStringList());
+}
+
+// A quit while two jobs' reads of their books are held, and stay held until the service has gone: the jobs stop
+// without waiting for their reads, so the service ends at once with status 0, however long the reads would take,
+// and leaves no key index and no temporary file.
+void TestOrvantis::quitWithHeldJobs()
+{
+    BookFixture first;
+    BookFixture second;
+    const TemporaryFolder temporary;
+    ReadGate firstGate(first.book);
+    ReadGate secondGate(second.book);
+    if (!firstGate.isValid() || !secondGate.isValid())
+        QSKIP(kNoReadGate);
+    startService();
+    QCOMPARE(TestClient::exchange(kPort, first.request()), QByteArray("00|130|1"));
+    QCOMPARE(TestClient::exchange(kPort, second.request()), QByteArray("00|130|2"));
+    QVERIFY(waitUntil([&] { return firstGate.held() > 0 && secondGate.held() > 0; }, 60000));
+
+    QElapsedTimer timer;
+    timer.start();
+    QCOMPARE(TestClient::exchange(kPort, "170|#CQ#"), QByteArray("00|170"));
+    QVERIFY(ends(&service, 60000));
+    QCOMPARE(service.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(service.exitCode(), 0);
+    // The held jobs kept the end waiting for the whole 30 s shutdown wait before; half of it tells the two apart.
+    QVERIFY2(timer.elapsed() < 15000, QByteArray::number(timer.elapsed()).constData());
+    QCOMPARE(filesMatching(temporary.path(), kIndexName), QStringList());
+    QCOMPARE(filesMatching(first.work, kTemporaryName) + filesMatching(second.work, kTemporaryName), QStringList());
+}
+
+// A quit while a hash's read of its file is held: what no stop reaches is given 2 s, and the service then ends with
+// status 0 all the same, without waiting for the read.
+void TestOrvantis::quitDuringHeldHash()
+{
+    BookFixture book;
+    ReadGate gate(book.book);
+    if (!gate.isValid())
+        QSKIP(kNoReadGate);
+    startService();
+    QByteArray answer;
+    const QByteArray hash = "180|" + book.book.toUtf8() + "|#CQ#";
+    std::thread client([&answer, &hash] { answer = TestClient::exchange(kPort, hash); });
+    const bool held = waitUntil([&gate] { return gate.held() > 0; }, 60000);
+    QElapsedTimer timer;
+    timer.start();
+    const QByteArray quit = TestClient::exchange(kPort, "170|#CQ#");
+    const bool ended = ends(&service, 60000);
+    const qint64 elapsed = timer.elapsed();
+    gate.open();
+    client.join();
+    QVERIFY(held);
+    QCOMPARE(quit, QByteArray("00|170"));
+    QVERIFY(ended);
+    QCOMPARE(service.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(service.exitCode(), 0);
+    // The whole shutdown wait was 30 s before; half of it tells the two apart.
+    QVERIFY2(elapsed < 15000, QByteArray::number(elapsed).constData());
+    QCOMPARE(answer, QByteArray());
 }
 
 // Ten thousand connections at once against a service held to 1024 open files: it serves as many as its bound
