@@ -5,13 +5,14 @@
 #include "kovcolumna.h"
 #include "kovcolumnaext.h"
 #include "kovllave.h"
-#include "kovpatron.h"
+#include "kovpatrones.h"
 #include "kovtypes.h"
 
 #include <QList>
 #include <QString>
 #include <QVector>
 
+#include <memory>
 #include <vector>
 
 class KovLote;
@@ -19,7 +20,8 @@ class KovLote;
 // The checks of a book's lines that need nothing but the line itself: field count, every column, the key's parts,
 // and the layout's own record validator, which keeps nothing between records. What a line's checks found is kept
 // in its batch for the stages after it. A book has one checker per thread that checks its batches at once, each
-// with its own column list, its own memory of recent values and its own pattern automata.
+// with its own column list and its own memory of recent values; the book's patterns are compiled once and shared,
+// each checker keeping only a small state of its own for them.
 class KovRevisor
 {
 public:
@@ -36,6 +38,8 @@ public:
         ParametrosRegistro parametros;
         // Whether its totals are summed per batch as well.
         bool sumas = false;
+        // The columns' patterns, as set-up compiled them.
+        std::shared_ptr<const KovPatrones> patrones;
     };
 
     explicit KovRevisor(const Libro *libro);
@@ -73,19 +77,15 @@ private:
         }
     };
 
-    // How a column's pattern is tested: none, the compiled automaton, or the column's own QRegExp.
-    enum Modo { Ninguno, Compilado, ExpresionQt };
-
     void revisaLinea(KovLote *lote, int i);
     Memoria &recuerda(int i, const char *campo, int largo);
-    bool cumplePatron(int i, const KovColumna &columna, const QString &valor) const;
+    bool cumplePatron(int i, const QString &valor);
     bool tablaAdmite(int c, const KovColumna &columna, Memoria &memoria) const;
 
     const Libro *libro;
     QList<KovColumna> columnas;
     ParametrosRegistro parametrosPropios;
-    QVector<Modo> modos;
-    QVector<KovPatron> automatas;
+    KovPatrones::Revision revision;
     KovColumnaExt extendida;
     // kHuecosMemoria slots per column, one column after the other.
     std::vector<Memoria> memorias;
