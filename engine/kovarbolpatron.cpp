@@ -50,6 +50,20 @@ bool KovArbolPatron::Clase::contiene(ushort u) const
     return dentro != negada;
 }
 
+bool KovArbolPatron::contiene(int n, Nodo::Tipo tipo, int valor) const
+{
+    const Nodo &nodo = nodos.at(n);
+    if (nodo.tipo == tipo && (valor < 0 || nodo.valor == valor))
+        return true;
+    if (nodo.tipo == Nodo::Adelante)
+        return false;
+    for (const int h : nodo.hijos) {
+        if (contiene(h, tipo, valor))
+            return true;
+    }
+    return false;
+}
+
 void KovArbolPatron::Clase::agregaRango(ushort desde, ushort hasta)
 {
     if (desde > hasta)

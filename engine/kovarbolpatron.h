@@ -58,6 +58,8 @@ public:
     const Nodo &nodo(int i) const { return nodos.at(i); }
     const Clase &clase(int i) const { return clases.at(i); }
     int nodosLeidos() const { return nodos.size(); }
+    // Whether the piece holds a node of that type (and value), a look-ahead's own pattern left out.
+    bool contiene(int nodo, Nodo::Tipo tipo, int valor = -1) const;
     // Whether a look-ahead holds one of the escapes \i \I \c \C \p \P: QRegExp's engine of a look-ahead leaves unset
     // the flag that tells whether they are classes, so what they mean there is left to chance. Read here, as
     // everywhere else in this syntax, as the letters themselves.

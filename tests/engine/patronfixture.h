@@ -82,7 +82,9 @@ inline QString claseDeRangos(int rangos)
     QString clase = QStringLiteral("[a-a");
     for (int i = 1; i < rangos; ++i) {
         const int desde = 0x100 + 4 * i;
-        clase += QStringLiteral("\\x%1-\\x%2").arg(desde, 4, 16, QLatin1Char('0')).arg(desde + 1, 4, 16, QLatin1Char('0'));
+        clase += QStringLiteral("\\x%1-\\x%2")
+                     .arg(desde, 4, 16, QLatin1Char('0'))
+                     .arg(desde + 1, 4, 16, QLatin1Char('0'));
     }
     return clase + QLatin1Char(']');
 }

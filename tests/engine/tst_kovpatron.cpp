@@ -233,10 +233,12 @@ void TestKovPatron::agreesWithQRegExp_data()
 
     QTest::newRow("many automaton states") << kPatronMuchosEstados << "ab" << 24
                                            << QStringList{"aaaaaaaaaa", "bbabbbbbbbbb", "abababababab"};
+    const QString as = QString(41, QLatin1Char('a'));
     QTest::newRow("stepped as bit sets") << QStringLiteral("(a|b)*a(a|b){40}") << "ab" << 60
-                                         << QStringList{QString(41, QLatin1Char('a')), QStringLiteral("b").repeated(9) + QString(41, QLatin1Char('a'))};
-    QTest::newRow("look-ahead stepped as bit sets") << QStringLiteral("(?!(a|b)*a(a|b){30}$)[ab]+") << "ab" << 40
-                                                    << QStringList{QString(31, QLatin1Char('b')), QString(31, QLatin1Char('a'))};
+                                         << QStringList{as, QStringLiteral("b").repeated(9) + as};
+    QTest::newRow("look-ahead stepped as bit sets")
+        << QStringLiteral("(?!(a|b)*a(a|b){30}$)[ab]+") << "ab" << 40
+        << QStringList{QString(31, QLatin1Char('b')), QString(31, QLatin1Char('a'))};
     for (const char *patron : kPatronesCompilables)
         QTest::newRow(patron) << QString::fromLatin1(patron) << alfabetoMezcla() << 8 << QStringList();
     for (const char *patron : kPatronesAnchos)
@@ -391,7 +393,8 @@ void TestKovPatron::ordinaryPatternsAreWholeDfas_data()
     QTest::newRow("counted classes side by side")
         << clasesContadas() << QStringList{"a-b-c-d-e-f-g-h-i-j-k-l", "a-b", QStringLiteral("x").repeated(200) + "-"};
     QTest::newRow("no zeros") << QStringLiteral("(?!0+$)[0-9]{1,15}") << QStringList{"0", "00", "10", "01"};
-    QTest::newRow("any text up to 999") << QStringLiteral(".{0,999}") << QStringList{"", QString(999, QLatin1Char('x')), QString(1000, QLatin1Char('x'))};
+    QTest::newRow("any text up to 999")
+        << QStringLiteral(".{0,999}") << QStringList{"", QString(999, QLatin1Char('x')), QString(1000, QLatin1Char('x'))};
     QTest::newRow("words in a counted group") << QStringLiteral("(\\b[A-Z][a-z]{1,30}\\b ?){1,20}")
                                               << QStringList{"Lima Peru", "Lima  Peru", "LimaPeru", "Lima "};
 }
@@ -441,7 +444,8 @@ void TestKovPatron::familiesEitherSideOfTheBudget_data()
     QTest::addColumn<QString>("alfabeto");
     QTest::addColumn<QList<int>>("tamanos");
 
-    QTest::newRow("(a|b)*a(a|b){k}") << "(a|b)*a(a|b){%1}" << "ab" << QList<int>{8, 11, 12, 30, 100, 150, 200, 300, 600};
+    QTest::newRow("(a|b)*a(a|b){k}") << "(a|b)*a(a|b){%1}" << "ab"
+                                     << QList<int>{8, 11, 12, 30, 100, 150, 200, 300, 600};
     QTest::newRow(".*a.{k}") << ".*a.{%1}" << "ab" << QList<int>{5, 11, 50, 100, 200, 250, 300, 600, 1024};
     QTest::newRow("(a|aa|aaa|b)*a(.|..){k}") << "(a|aa|aaa|b)*a(.|..){%1}" << "ab"
                                              << QList<int>{2, 5, 20, 50, 100, 150, 300};
