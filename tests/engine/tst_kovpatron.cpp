@@ -69,7 +69,9 @@ QStringList todosLosTextos(const QString &alfabeto, int largo)
 
 // Patterns drawn from a grammar of QRegExp's whole syntax: characters and escapes, classes in the forms QRegExp
 // reads (a "]" first, ranges either way, escapes and a "-" anywhere), groups of both kinds, alternatives with empty
-// branches, every quantifier, anchors and boundaries anywhere, look-aheads anywhere and nested.
+// branches, every quantifier, anchors and boundaries anywhere, look-aheads anywhere and nested. No more look-aheads than
+// QRegExp takes: past its thirteenth it loses the memory of every one, and a pattern that copies a look-ahead by a
+// counted repetition is one way past it.
 class Gramatica
 {
 public:
@@ -77,6 +79,7 @@ public:
 
     QString patron()
     {
+        adelantes = 0;
         QString p;
         if (entre(4) == 0)
             p += adelante(1);
@@ -134,6 +137,7 @@ private:
 
     QString adelante(int profundidad)
     {
+        ++adelantes;
         ++dentro;
         const QString r = (entre(2) ? QStringLiteral("(?=") : QStringLiteral("(?!")) + expresion(profundidad)
                           + QLatin1Char(')');
@@ -160,15 +164,23 @@ private:
         case 8:
         case 9: r = QLatin1Char('(') + expresion(profundidad + 1) + QLatin1Char(')'); break;
         case 10: r = QStringLiteral("(?:") + expresion(profundidad + 1) + QLatin1Char(')'); break;
-        default: r = adelante(profundidad + 1); break;
+        default:
+            r = adelantes < 13 ? adelante(profundidad + 1)
+                               : QLatin1Char('(') + expresion(profundidad + 1) + QLatin1Char(')');
+            break;
         }
-        if (!r.isEmpty())
-            r += cuantificador();
+        if (r.isEmpty())
+            return r;
+        // A look-ahead is copied by a count, but not by * + ?.
+        const bool conAdelante = r.contains(QLatin1String("(?=")) || r.contains(QLatin1String("(?!"));
+        static const char *const sinCopias[] = {"", "*", "+", "?"};
+        r += conAdelante ? QString::fromLatin1(sinCopias[entre(4)]) : cuantificador();
         return r;
     }
 
     quint32 semilla;
     int dentro = 0;
+    int adelantes = 0;
 };
 
 // The verdicts on every text, or the first that differs from QRegExp's.
