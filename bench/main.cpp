@@ -3,13 +3,17 @@
 
 #include "benchbook.h"
 #include "benchjob.h"
+#include "benchpatterns.h"
 #include "kovlibro.h"
+#include "kovpatrones.h"
+#include "kovtrabajadores.h"
 
 #include <QAtomicInteger>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -123,6 +127,59 @@ int runOne(qint64 lines, const Run &run, const QString &folder, bool keep, const
     return 0;
 }
 
+// The patterns' rows: what set-up's model says a character costs at worst, what matching the value alone costs, and
+// what a character costs in a job read line by line on its thread (reading the line, the other checks, the copy
+// and the hashes included).
+int runPatterns(qint64 lines, const QString &folder)
+{
+    QDir().mkpath(folder);
+    const QString work = QDir(folder).filePath(QStringLiteral("work"));
+    QDir().mkpath(work);
+    const QString book = QDir(folder).filePath(QStringLiteral("patterns.txt"));
+    int rc = 0;
+    for (const BenchPattern &p : benchPatterns()) {
+        KovPatrones patrones(KovTrabajadores::maximo() + 1);
+        if (!patrones.agrega(p.patron) || !patrones.termina()) {
+            out() << p.name << ": refused at set-up" << Qt::endl;
+            rc = 1;
+            continue;
+        }
+        KovPatrones mayor(KovTrabajadores::maximo() + 1);
+        const bool mayorRechazado = !p.mayor.isEmpty() && (!mayor.agrega(p.mayor) || !mayor.termina());
+        KovPatrones::Revision revision;
+        QElapsedTimer timer;
+        qint64 veces = 0;
+        bool coinciden = true;
+        timer.start();
+        do {
+            coinciden = patrones.coincide(0, p.valor, &revision) && coinciden;
+            ++veces;
+        } while (timer.nsecsElapsed() < 500000000);
+        const double sola = double(timer.nsecsElapsed()) / double(veces) / p.valor.size();
+        if (benchWritePatternBook(book, p, lines) <= 0) {
+            out() << "cannot write " << book << Qt::endl;
+            return 2;
+        }
+        const BenchJobResult job = benchRunJob(benchPatternRequest(p, book, work));
+        const double enTrabajo = job.seconds * 1e9 / (double(job.lines) * p.valor.size());
+        out() << qSetRealNumberPrecision(4) << p.name << ": " << p.patron.left(60)
+              << (p.patron.size() > 60 ? "..." : "") << "\n"
+              << "  model " << patrones.costo(0) << " ns/char at worst, alone " << sola << " ns/char"
+              << (coinciden ? "" : " (the value did not match)") << ", in a job read line by line " << enTrabajo
+              << " ns/char (" << job.lines << " lines of " << p.valor.size() << " characters, " << job.errors
+              << " errors)\n";
+        if (!p.mayor.isEmpty())
+            out() << "  one size larger, " << p.mayor << ", refused at set-up: " << (mayorRechazado ? "yes" : "no")
+                  << "\n";
+        out() << "  pattern-row " << p.patron.left(30).replace(QLatin1Char(' '), QLatin1Char('_')) << ' '
+              << patrones.costo(0) << ' ' << sola << ' ' << enTrabajo << Qt::endl;
+        if (!coinciden || job.errors != 0 || (!p.mayor.isEmpty() && !mayorRechazado))
+            rc = 1;
+    }
+    QFile::remove(book);
+    return rc;
+}
+
 // The runs a choice names: `all` names every layout or variant, `both` both sides of the record validator.
 QList<Run> expand(const QString &layout, const QString &variant, const QString &validator, QString *bad)
 {
@@ -197,11 +254,29 @@ int main(int argc, char *argv[])
         QStringLiteral("Validate this book (one kept with --keep) instead of generating one."), QStringLiteral("path"));
     const QCommandLineOption oneThreadOption(QStringLiteral("one-thread"),
         QStringLiteral("Read the book on the job's thread alone, line by line, as before the pipeline."));
+    const QCommandLineOption patternsOption(QStringLiteral("patterns"),
+        QStringLiteral("Time column patterns per character instead: each engine's costliest admitted one and "
+                       "plain ones, alone and in books of --lines lines (2000 by default) read line by line."));
     parser.addOptions({linesOption, layoutOption, variantOption, validatorOption, dirOption, keepOption, bookOption,
-                       oneThreadOption});
+                       oneThreadOption, patternsOption});
     parser.process(app);
-    KovLibro::setLecturaEnLinea(parser.isSet(oneThreadOption));
+    KovLibro::setLecturaEnLinea(parser.isSet(oneThreadOption) || parser.isSet(patternsOption));
     qInstallMessageHandler(countMessage);
+
+    if (parser.isSet(patternsOption)) {
+        bool leidas = false;
+        const qint64 lineas = parser.isSet(linesOption) ? parser.value(linesOption).toLongLong(&leidas) : 2000;
+        if ((parser.isSet(linesOption) && !leidas) || lineas < 1) {
+            out() << "bad --lines" << Qt::endl;
+            return 2;
+        }
+        QTemporaryDir temp;
+        if (!temp.isValid()) {
+            out() << "no temporary folder" << Qt::endl;
+            return 2;
+        }
+        return runPatterns(lineas, parser.isSet(dirOption) ? parser.value(dirOption) : temp.path());
+    }
 
     bool ok = false;
     const qint64 lines = parser.value(linesOption).toLongLong(&ok);

@@ -2,6 +2,8 @@
 
 #include "archivoseguro.h"
 #include "kovcotapatron.h"
+#include "kovpatrones.h"
+#include "kovtrabajadores.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -149,9 +151,12 @@ bool KovLibro::parse(const QString &request)
     descripcion = leeTexto(raiz, QStringLiteral("descripcion"));
 
     const QJsonArray layout = raiz.value(QStringLiteral("columnas")).toArray();
-    // QRegExp compiles a column's pattern as the column is copied into the list, under a lock the whole process
-    // shares and with no bound of its own; a pattern past ours is a column that cannot be built.
+    // Each distinct pattern is compiled once for the whole book, into the own automaton where it can be and into one
+    // QRegExp otherwise, and the book's checkers share it. The bound on QRegExp's compiling comes first; then what
+    // matching a pattern would cost per character, and what the patterns would hold with every checker the book can
+    // have at once: a pattern past any of them is a column that cannot be built.
     KovCotaPatron cota;
+    auto patrones = std::make_shared<KovPatrones>(KovTrabajadores::maximo() + 1);
     for (const QJsonValue &elemento : layout) {
         const QJsonObject objeto = elemento.toObject();
         KovColumna columna;
@@ -168,7 +173,7 @@ bool KovLibro::parse(const QString &request)
         columna.setKey(leeBandera(objeto, QStringLiteral("indice")));
         columna.setEnabledCorrelativo(leeBandera(objeto, QStringLiteral("correlativo")));
         const QString patron = leeTexto(objeto, QStringLiteral("patron"));
-        if (!cota.admite(patron)) {
+        if (!cota.admite(patron) || !patrones->agrega(patron)) {
             parseError = QStringLiteral("909");
             return false;
         }
@@ -176,8 +181,8 @@ bool KovLibro::parse(const QString &request)
         columna.setParametro(leeTexto(objeto, QStringLiteral("parametro")));
         columna.setFuncion(rules.getFuncionColumna(leeTexto(objeto, QStringLiteral("funcion"))));
         columna.setDescripcion(leeTexto(objeto, QStringLiteral("descripcion")));
-        // Within the bound the compiling fits in memory; should it still fail, the column is one that cannot be
-        // built, and no exception leaves the set-up.
+        // Should the list not fit in memory, the column is one that cannot be built, and no exception leaves the
+        // set-up.
         try {
             columnas.append(columna);
         } catch (const std::bad_alloc &) {
@@ -185,10 +190,16 @@ bool KovLibro::parse(const QString &request)
             return false;
         }
     }
+    // The patterns only QRegExp can match are judged together, once the columns are read and before their count.
+    if (!patrones->termina()) {
+        parseError = QStringLiteral("909");
+        return false;
+    }
     if (columnas.size() != ncolumnas) {
         parseError = QStringLiteral("905");
         return false;
     }
+    this->patrones = std::move(patrones);
 
     const QJsonArray tablas = raiz.value(QStringLiteral("parametros")).toArray();
     for (const QJsonValue &elemento : tablas) {

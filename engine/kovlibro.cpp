@@ -407,6 +407,7 @@ std::shared_ptr<KovLote> KovLibro::proximoLote()
         revisado->nextendidas = nextendidas;
         revisado->validador = validadorPropio ? funcionRegistro : nullptr;
         revisado->parametros = parametrosRegistro;
+        revisado->patrones = patrones;
         revision = std::make_shared<Revision>();
         revision->libro = revisado;
         columnasSecuencia = columnas;

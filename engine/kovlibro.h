@@ -213,6 +213,8 @@ private:
     // the wait for the next one.
     std::shared_ptr<Lectura> lectura;
     std::shared_ptr<Revision> revision;
+    // The columns' patterns, compiled once at set-up for every checker of the book.
+    std::shared_ptr<const KovPatrones> patrones;
     QList<KovColumna> columnasSecuencia;
     std::unique_ptr<KovTuberia> tuberia;
     std::shared_ptr<KovLote> lote;

@@ -1,502 +1,443 @@
 #include "kovpatron.h"
 
+#include "kovconjuntos.h"
+#include "kovposiciones.h"
+
 #include <algorithm>
+#include <utility>
 
-bool KovPatron::Clase::contiene(QChar ch) const
-{
-    bool dentro = false;
-    const ushort u = ch.unicode();
-    for (const auto &r : rangos)
-        dentro = dentro || (u >= r.first && u <= r.second);
-    const bool esPalabra = ch.isLetterOrNumber() || ch.isMark() || u == '_';
-    dentro = dentro || (digito && ch.isDigit()) || (noDigito && !ch.isDigit()) || (blanco && ch.isSpace())
-             || (noBlanco && !ch.isSpace()) || (palabra && esPalabra) || (noPalabra && !esPalabra);
-    return dentro != negada;
-}
+namespace {
 
-bool KovPatron::compila(const QString &patron)
+using Nodo = KovArbolPatron::Nodo;
+
+// What each step of the model costs, in nanoseconds of this machine, as the benchmark measured them with a margin: a
+// DFA step, and one whose table is too large to stay in the cache; and for the bit sets, each word of the active set
+// (clearing, scanning, filtering), each position that may be active, each word of a follow set that may be added.
+const double kPasoDfa = 3;
+const double kPasoDfaSinCache = 150;
+const double kTablaEnCache = 256 * 1024;
+const double kFijoBits = 6;
+const double kPorPalabra = 1.2;
+const double kPorPosicion = 2.5;
+const double kPorPalabraSigue = 1.0;
+
+// The look-aheads that open a piece, and what follows them: at the very start of the text every zero-width piece is
+// tested at one point, so the look-aheads there can be taken out and tested on their own, each an automaton run on
+// the whole text.
+bool separa(const KovArbolPatron &arbol, int raiz, std::vector<int> *partes, std::vector<int> *adelantes)
 {
-    texto = patron;
-    pos = 0;
-    estados.clear();
-    clases.clear();
-    // What the run built belongs to the states of the previous pattern.
-    dfaInicial = -1;
-    conjuntos.clear();
-    numeros.clear();
-    finales.clear();
-    movidas.clear();
-    if (texto.startsWith(QLatin1Char('^')))
-        texto.remove(0, 1);
-    if (texto.endsWith(QLatin1Char('$')) && !texto.endsWith(QLatin1String("\\$")))
-        texto.chop(1);
-    Nodo raiz;
-    if (!alternativas(&raiz) || pos != texto.size())
-        return false;
-    Fragmento f;
-    if (!construye(raiz, &f))
-        return false;
-    const int fin = nuevo(Estado::Final);
-    if (fin < 0)
-        return false;
-    enlaza(f, fin);
-    inicio = f.inicio;
+    int n = raiz;
+    while (arbol.nodo(n).tipo == Nodo::Grupo)
+        n = arbol.nodo(n).hijos.first();
+    const Nodo &nodo = arbol.nodo(n);
+    QVector<int> hijos;
+    if (nodo.tipo == Nodo::Secuencia)
+        hijos = nodo.hijos;
+    else
+        hijos.append(n);
+    bool inicio = true;
+    for (const int h : hijos) {
+        const Nodo &hijo = arbol.nodo(h);
+        const bool repetido = hijo.tipo == Nodo::Repeticion;
+        const Nodo &base = repetido ? arbol.nodo(hijo.hijos.first()) : hijo;
+        if (inicio && base.tipo == Nodo::Adelante) {
+            // Optional, QRegExp drops it; taken once or more, it holds or not the same.
+            if (!repetido || hijo.minimo > 0)
+                adelantes->push_back(repetido ? hijo.hijos.first() : h);
+            continue;
+        }
+        if (base.tipo != Nodo::Anclaje)
+            inicio = false;
+        if (arbol.contiene(h, Nodo::Adelante) || arbol.contiene(h, Nodo::Referencia))
+            return false;
+        partes->push_back(h);
+    }
     return true;
 }
 
-// Runs a lazily built DFA: each set of automaton states met gets a number, and its moves on ASCII characters
-// are kept in a table, so a field costs one lookup per character once the column's values have been seen.
-bool KovPatron::coincide(const QString &valor) const
+// The subset construction over the classes; false, building nothing, past the bounds on its rows, its cells, the
+// work or the memory left.
+bool dfaEntero(const KovPosiciones &a, KovPatron::Presupuesto *presupuesto, std::vector<qint32> *tabla,
+               std::vector<quint8> *finales, qint32 *arranque, qint32 *limiteSumideros)
 {
-    if (dfaInicial < 0)
-        dfaInicial = numeroDe(cierre({inicio}));
-    int d = dfaInicial;
-    for (const QChar ch : valor) {
-        if (d == kMuerto)
-            return false;
-        const ushort u = ch.unicode();
-        if (u < 128) {
-            const int t = movidas.at(d * 128 + u);
-            if (t == kDesconocido) {
-                const int vaciados = vaciado;
-                const int siguiente = paso(d, ch);
-                // A full table was emptied to make room: the old number means nothing any more.
-                if (vaciados == vaciado)
-                    movidas[d * 128 + u] = siguiente;
-                d = siguiente;
-            } else {
-                d = t;
-            }
+    const int w = a.bits.palabras;
+    const int k = a.alfabeto.nclases;
+    KovConjuntos filas(w);
+    std::vector<quint64> cero(size_t(w), 0);
+    filas.agrega(cero.data());
+    // Row 1 stands for the start, before any character: it is no set of positions, so it is never looked up.
+    std::vector<quint64> marca(size_t(w), ~quint64(0));
+    filas.agrega(marca.data());
+    std::vector<qint32> siguientes;
+    std::vector<quint64> alcance(static_cast<size_t>(w));
+    std::vector<quint64> proximo(static_cast<size_t>(w));
+    double trabajo = presupuesto->trabajo;
+    for (int fila = 0; fila < filas.cuantos(); ++fila) {
+        if (fila == 0) {
+            siguientes.insert(siguientes.end(), size_t(k), 0);
+            continue;
+        }
+        if (fila == 1) {
+            alcance = a.bits.iniciales;
         } else {
-            d = paso(d, ch);
-        }
-    }
-    return d != kMuerto && finales.at(d);
-}
-
-bool KovPatron::alternativas(Nodo *nodo)
-{
-    Nodo sec;
-    if (!secuencia(&sec))
-        return false;
-    if (pos >= texto.size() || texto.at(pos) != QLatin1Char('|')) {
-        *nodo = sec;
-        return true;
-    }
-    nodo->tipo = Nodo::Alternativa;
-    nodo->hijos.append(sec);
-    while (pos < texto.size() && texto.at(pos) == QLatin1Char('|')) {
-        ++pos;
-        Nodo otra;
-        if (!secuencia(&otra))
-            return false;
-        nodo->hijos.append(otra);
-    }
-    return true;
-}
-
-bool KovPatron::secuencia(Nodo *nodo)
-{
-    nodo->tipo = Nodo::Secuencia;
-    while (pos < texto.size() && texto.at(pos) != QLatin1Char('|') && texto.at(pos) != QLatin1Char(')')) {
-        Nodo atomo;
-        if (!unAtomo(&atomo) || !cuantificador(&atomo))
-            return false;
-        nodo->hijos.append(atomo);
-    }
-    return !nodo->hijos.isEmpty();
-}
-
-bool KovPatron::esPuntuacion(QChar ch)
-{
-    const ushort u = ch.unicode();
-    return u > 0x20 && u < 0x7f && !ch.isLetterOrNumber();
-}
-
-// \d \D \s \S \w \W into a class; false for any other letter.
-bool KovPatron::claseEscapada(QChar e, Clase *clase)
-{
-    switch (e.unicode()) {
-    case 'd': clase->digito = true; return true;
-    case 'D': clase->noDigito = true; return true;
-    case 's': clase->blanco = true; return true;
-    case 'S': clase->noBlanco = true; return true;
-    case 'w': clase->palabra = true; return true;
-    case 'W': clase->noPalabra = true; return true;
-    default: return false;
-    }
-}
-
-bool KovPatron::unAtomo(Nodo *nodo)
-{
-    const QChar ch = texto.at(pos++);
-    switch (ch.unicode()) {
-    case '(': {
-        if (pos < texto.size() && texto.at(pos) == QLatin1Char('?'))
-            return false;
-        if (!alternativas(nodo) || pos >= texto.size() || texto.at(pos) != QLatin1Char(')'))
-            return false;
-        ++pos;
-        return true;
-    }
-    case '.':
-        nodo->tipo = Nodo::Cualquiera;
-        return true;
-    case '[':
-        return unaClase(nodo);
-    case '\\': {
-        if (pos >= texto.size())
-            return false;
-        const QChar e = texto.at(pos++);
-        Clase clase;
-        if (claseEscapada(e, &clase)) {
-            nodo->tipo = Nodo::ConClase;
-            nodo->clase = clases.size();
-            clases.append(clase);
-            return true;
-        }
-        if (!esPuntuacion(e))
-            return false;
-        nodo->tipo = Nodo::Literal;
-        nodo->caracter = e.unicode();
-        return true;
-    }
-    case '^': case '$': case ']': case '}': case '{': case '*': case '+': case '?': case ')': case '|':
-        return false;
-    default:
-        nodo->tipo = Nodo::Literal;
-        nodo->caracter = ch.unicode();
-        return true;
-    }
-}
-
-bool KovPatron::unaClase(Nodo *nodo)
-{
-    Clase clase;
-    if (pos < texto.size() && texto.at(pos) == QLatin1Char('^')) {
-        clase.negada = true;
-        ++pos;
-    }
-    if (pos < texto.size() && texto.at(pos) == QLatin1Char(']'))
-        return false;
-    bool vacia = true;
-    while (pos < texto.size() && texto.at(pos) != QLatin1Char(']')) {
-        QChar ch = texto.at(pos++);
-        if (ch == QLatin1Char('['))
-            return false;
-        if (ch == QLatin1Char('\\')) {
-            if (pos >= texto.size())
-                return false;
-            const QChar e = texto.at(pos++);
-            if (e == QLatin1Char('d') || e == QLatin1Char('s') || e == QLatin1Char('w')) {
-                claseEscapada(e, &clase);
-                vacia = false;
-                continue;
-            }
-            if (!esPuntuacion(e))
-                return false;
-            ch = e;
-        }
-        ushort hasta = ch.unicode();
-        if (pos + 1 < texto.size() && texto.at(pos) == QLatin1Char('-') && texto.at(pos + 1) != QLatin1Char(']')) {
-            QChar fin = texto.at(pos + 1);
-            pos += 2;
-            if (fin == QLatin1Char('[') || fin == QLatin1Char('\\'))
-                return false;
-            hasta = fin.unicode();
-            if (hasta < ch.unicode())
-                return false;
-        }
-        clase.rangos.append(qMakePair(ch.unicode(), hasta));
-        vacia = false;
-    }
-    if (pos >= texto.size() || vacia)
-        return false;
-    ++pos;
-    nodo->tipo = Nodo::ConClase;
-    nodo->clase = clases.size();
-    clases.append(clase);
-    return true;
-}
-
-bool KovPatron::numeroEn(int *valor)
-{
-    const int desde = pos;
-    int n = 0;
-    while (pos < texto.size() && texto.at(pos).unicode() >= '0' && texto.at(pos).unicode() <= '9') {
-        n = n * 10 + (texto.at(pos).unicode() - '0');
-        if (n > kMaxRepeticion)
-            return false;
-        ++pos;
-    }
-    *valor = n;
-    return pos > desde;
-}
-
-bool KovPatron::cuantificador(Nodo *nodo)
-{
-    if (pos >= texto.size())
-        return true;
-    const QChar ch = texto.at(pos);
-    if (ch == QLatin1Char('?')) {
-        nodo->minimo = 0;
-        nodo->maximo = 1;
-    } else if (ch == QLatin1Char('*')) {
-        nodo->minimo = 0;
-        nodo->maximo = -1;
-    } else if (ch == QLatin1Char('+')) {
-        nodo->minimo = 1;
-        nodo->maximo = -1;
-    } else if (ch == QLatin1Char('{')) {
-        ++pos;
-        int minimo = 0;
-        int maximo = 0;
-        if (!numeroEn(&minimo))
-            return false;
-        if (pos < texto.size() && texto.at(pos) == QLatin1Char(',')) {
-            ++pos;
-            maximo = -1;
-            if (pos < texto.size() && texto.at(pos) != QLatin1Char('}') && !numeroEn(&maximo))
-                return false;
-        } else {
-            maximo = minimo;
-        }
-        if (pos >= texto.size() || texto.at(pos) != QLatin1Char('}') || (maximo >= 0 && maximo < minimo))
-            return false;
-        nodo->minimo = minimo;
-        nodo->maximo = maximo;
-    } else {
-        return true;
-    }
-    ++pos;
-    if (pos < texto.size()) {
-        const QChar sigue = texto.at(pos);
-        if (sigue == QLatin1Char('?') || sigue == QLatin1Char('*') || sigue == QLatin1Char('+')
-            || sigue == QLatin1Char('{'))
-            return false;
-    }
-    return true;
-}
-
-int KovPatron::nuevo(Estado::Tipo tipo, ushort caracter, int clase)
-{
-    if (estados.size() >= kMaxEstados)
-        return -1;
-    estados.append(Estado{tipo, caracter, clase, -1, -1});
-    return estados.size() - 1;
-}
-
-void KovPatron::enlaza(const Fragmento &f, int destino)
-{
-    for (const int e : f.salidas)
-        estados[e].salida = destino;
-    for (const int e : f.otras)
-        estados[e].otra = destino;
-}
-
-// The node once, without its quantifier.
-bool KovPatron::una(const Nodo &nodo, Fragmento *f)
-{
-    switch (nodo.tipo) {
-    case Nodo::Literal:
-    case Nodo::Cualquiera:
-    case Nodo::ConClase: {
-        const Estado::Tipo tipo = nodo.tipo == Nodo::Literal ? Estado::Caracter
-                                  : nodo.tipo == Nodo::Cualquiera ? Estado::Cualquiera : Estado::ConClase;
-        const int e = nuevo(tipo, nodo.caracter, nodo.clase);
-        if (e < 0)
-            return false;
-        f->inicio = e;
-        f->salidas = {e};
-        return true;
-    }
-    case Nodo::Secuencia: {
-        bool primero = true;
-        for (const Nodo &hijo : nodo.hijos) {
-            Fragmento h;
-            if (!construye(hijo, &h))
-                return false;
-            if (primero) {
-                *f = h;
-                primero = false;
-            } else {
-                enlaza(*f, h.inicio);
-                f->salidas = h.salidas;
-                f->otras = h.otras;
+            std::fill(alcance.begin(), alcance.end(), 0);
+            const quint64 *conjunto = filas.conjunto(fila);
+            for (int j = 0; j < w; ++j) {
+                for (quint64 bits = conjunto[j]; bits; bits &= bits - 1) {
+                    const int p = j * 64 + __builtin_ctzll(bits);
+                    const quint64 *s = a.sigue.data() + size_t(p) * size_t(w);
+                    for (int x = 0; x < w; ++x)
+                        alcance[size_t(x)] |= s[x];
+                    trabajo -= KovPosiciones::kTrabajoPorPalabra * w;
+                }
             }
         }
-        return !primero;
-    }
-    case Nodo::Alternativa: {
-        f->salidas.clear();
-        f->otras.clear();
-        int anterior = -1;
-        for (int i = 0; i < nodo.hijos.size(); ++i) {
-            Fragmento h;
-            if (!construye(nodo.hijos.at(i), &h))
-                return false;
-            f->salidas += h.salidas;
-            f->otras += h.otras;
-            if (i + 1 < nodo.hijos.size()) {
-                const int d = nuevo(Estado::Division);
-                if (d < 0)
+        for (int c = 0; c < k; ++c) {
+            const quint64 *fila_c = a.bits.admite.data() + size_t(c) * size_t(w);
+            for (int x = 0; x < w; ++x)
+                proximo[size_t(x)] = alcance[size_t(x)] & fila_c[x];
+            int id = filas.busca(proximo.data());
+            if (id < 0) {
+                if (filas.cuantos() >= KovPatron::kMaxFilasDfa
+                    || double(filas.cuantos() + 1) * k > KovPatron::kMaxCeldasDfa)
                     return false;
-                estados[d].salida = h.inicio;
-                if (anterior < 0)
-                    f->inicio = d;
-                else
-                    estados[anterior].otra = d;
-                anterior = d;
-            } else if (anterior < 0) {
-                f->inicio = h.inicio;
-            } else {
-                estados[anterior].otra = h.inicio;
+                id = filas.agrega(proximo.data());
+            }
+            siguientes.push_back(id);
+            trabajo -= KovPosiciones::kTrabajoPorPalabra * 3 * w;
+        }
+        if (trabajo < 0 || double(siguientes.size()) * 4 > presupuesto->memoria)
+            return false;
+    }
+    const int n = filas.cuantos();
+    std::vector<quint8> final(size_t(n), 0);
+    final[1] = a.bits.aceptaVacio ? 1 : 0;
+    for (int f = 2; f < n; ++f) {
+        const quint64 *conjunto = filas.conjunto(f);
+        for (int x = 0; x < w && !final[size_t(f)]; ++x)
+            final[size_t(f)] = (conjunto[x] & a.bits.aceptan[size_t(x)]) ? 1 : 0;
+    }
+    // The rows that never change again go first, so that a run ends as soon as it reaches one.
+    std::vector<int> orden;
+    std::vector<int> resto;
+    for (int f = 0; f < n; ++f) {
+        bool fijo = true;
+        for (int c = 0; c < k && fijo; ++c)
+            fijo = siguientes[size_t(f) * size_t(k) + size_t(c)] == f;
+        (fijo ? orden : resto).push_back(f);
+    }
+    *limiteSumideros = qint32(orden.size()) * k;
+    orden.insert(orden.end(), resto.begin(), resto.end());
+    std::vector<int> nuevo(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i)
+        nuevo[size_t(orden[size_t(i)])] = i;
+    tabla->assign(size_t(n) * size_t(k), 0);
+    finales->assign(size_t(n), 0);
+    for (int i = 0; i < n; ++i) {
+        const int f = orden[size_t(i)];
+        (*finales)[size_t(i)] = final[size_t(f)];
+        for (int c = 0; c < k; ++c) {
+            const int destino = siguientes[size_t(f) * size_t(k) + size_t(c)];
+            (*tabla)[size_t(i) * size_t(k) + size_t(c)] = nuevo[size_t(destino)] * k;
+        }
+    }
+    *arranque = nuevo[1] * k;
+    presupuesto->trabajo = trabajo;
+    return true;
+}
+
+} // namespace
+
+struct KovPatron::Programa
+{
+    KovPosiciones::Alfabeto alfabeto;
+    // The whole DFA: rows of `nclases` entries, each the offset of the next row; the rows that never change again
+    // come first.
+    std::vector<qint32> tabla;
+    std::vector<quint8> finales;
+    qint32 arranque = 0;
+    qint32 limiteSumideros = 0;
+    bool dfa = false;
+    // Without it: the positions, and their follow sets, each distinct one once, as a span of words.
+    KovPosiciones::Bits bits;
+    std::vector<quint64> sigue;
+    std::vector<qint32> inicioSigue;
+    std::vector<qint32> primeraSigue;
+    std::vector<qint32> largoSigue;
+    std::vector<qint32> conjuntoDe;
+    double costo = 0;
+
+    bool corre(const QChar *texto, int largo, Rastro *rastro) const;
+    qint64 memoria() const;
+};
+
+KovPatron::KovPatron() = default;
+KovPatron::~KovPatron() = default;
+KovPatron::KovPatron(KovPatron &&otro) noexcept = default;
+KovPatron &KovPatron::operator=(KovPatron &&otro) noexcept = default;
+
+bool KovPatron::Programa::corre(const QChar *texto, int largo, Rastro *rastro) const
+{
+    if (dfa) {
+        const qint32 *t = tabla.data();
+        qint32 d = arranque;
+        for (int i = 0; i < largo; ++i) {
+            if (d < limiteSumideros)
+                break;
+            d = t[d + alfabeto.clase(texto[i].unicode())];
+        }
+        return finales[size_t(d / alfabeto.nclases)] != 0;
+    }
+    if (largo == 0)
+        return bits.aceptaVacio;
+    const int w = bits.palabras;
+    quint64 *activas = rastro->palabras.data();
+    quint64 *alcance = activas + w;
+    quint32 *sellos = rastro->sellos.data();
+    const quint64 *fila = bits.admite.data() + size_t(alfabeto.clase(texto[0].unicode())) * size_t(w);
+    quint64 algo = 0;
+    for (int k = 0; k < w; ++k) {
+        activas[k] = bits.iniciales[size_t(k)] & fila[k];
+        algo |= activas[k];
+    }
+    for (int i = 1; i < largo && algo; ++i) {
+        if (++rastro->paso == 0) {
+            std::fill(rastro->sellos.begin(), rastro->sellos.end(), 0);
+            rastro->paso = 1;
+        }
+        const quint32 paso = rastro->paso;
+        std::fill(alcance, alcance + w, 0);
+        for (int k = 0; k < w; ++k) {
+            for (quint64 bits = activas[k]; bits; bits &= bits - 1) {
+                const int p = k * 64 + __builtin_ctzll(bits);
+                const int s = conjuntoDe[size_t(p)];
+                if (sellos[s] == paso)
+                    continue;
+                sellos[s] = paso;
+                const quint64 *desde = sigue.data() + inicioSigue[size_t(s)];
+                quint64 *hacia = alcance + primeraSigue[size_t(s)];
+                for (int j = 0; j < largoSigue[size_t(s)]; ++j)
+                    hacia[j] |= desde[j];
             }
         }
-        return true;
+        fila = bits.admite.data() + size_t(alfabeto.clase(texto[i].unicode())) * size_t(w);
+        algo = 0;
+        for (int k = 0; k < w; ++k) {
+            activas[k] = alcance[k] & fila[k];
+            algo |= activas[k];
+        }
     }
+    if (!algo)
+        return false;
+    for (int k = 0; k < w; ++k) {
+        if (activas[k] & bits.aceptan[size_t(k)])
+            return true;
     }
     return false;
 }
 
-// One copy of the node entered from a division, whose other way is left for the caller to link.
-bool KovPatron::copiaTrasDivision(const Nodo &nodo, Fragmento *h, int *d)
+qint64 KovPatron::Programa::memoria() const
 {
-    if (!una(nodo, h))
-        return false;
-    *d = nuevo(Estado::Division);
-    if (*d < 0)
-        return false;
-    estados[*d].salida = h->inicio;
-    return true;
+    return alfabeto.bytes() + bits.bytes()
+           + qint64(sizeof(qint32)) * qint64(tabla.size() + inicioSigue.size() + primeraSigue.size()
+                                             + largoSigue.size() + conjuntoDe.size())
+           + qint64(finales.size()) + qint64(sizeof(quint64)) * qint64(sigue.size()) + qint64(sizeof(Programa));
 }
 
-// The node with its quantifier: the mandatory copies, then optional ones or a loop.
-bool KovPatron::construye(const Nodo &nodo, Fragmento *f)
+KovPatron::Resultado KovPatron::construye(const KovArbolPatron &arbol, const std::vector<int> &partes, bool cierre,
+                                          Presupuesto *presupuesto, Programa *p)
 {
-    Fragmento total;
-    bool hay = false;
-    auto junta = [&](const Fragmento &h) {
-        if (!hay) {
-            total = h;
-            hay = true;
-        } else {
-            enlaza(total, h.inicio);
-            total.salidas = h.salidas;
-            total.otras = h.otras;
-        }
-    };
-    for (int i = 0; i < nodo.minimo; ++i) {
-        Fragmento h;
-        if (!una(nodo, &h))
-            return false;
-        junta(h);
-    }
-    if (nodo.maximo < 0) {
-        Fragmento h;
-        int d = -1;
-        if (!copiaTrasDivision(nodo, &h, &d))
-            return false;
-        enlaza(h, d);
-        Fragmento bucle;
-        bucle.inicio = d;
-        bucle.otras = {d};
-        junta(bucle);
+    KovPosiciones a;
+    if (!a.construye(arbol, partes, cierre, kMaxPosiciones, &presupuesto->trabajo))
+        return Excesivo;
+    p->alfabeto = std::move(a.alfabeto);
+    // A pattern hard to determinize takes no more than a share of what is left, so that the patterns after it
+    // still have their turn.
+    Presupuesto intento{std::min(presupuesto->trabajo / 2, kTrabajoDfa), presupuesto->memoria};
+    const double antes = intento.trabajo;
+    p->dfa = dfaEntero(a, &intento, &p->tabla, &p->finales, &p->arranque, &p->limiteSumideros);
+    presupuesto->trabajo -= antes - std::max(intento.trabajo, 0.0);
+    if (p->dfa) {
+        p->costo = double(p->tabla.size()) * sizeof(qint32) > kTablaEnCache ? kPasoDfaSinCache : kPasoDfa;
     } else {
-        // Each optional copy may be skipped, and skipping one skips the rest.
-        QVector<int> saltos;
-        for (int i = nodo.minimo; i < nodo.maximo; ++i) {
-            Fragmento h;
-            int d = -1;
-            if (!copiaTrasDivision(nodo, &h, &d))
-                return false;
-            saltos.append(d);
-            Fragmento opcion;
-            opcion.inicio = d;
-            opcion.salidas = h.salidas;
-            opcion.otras = h.otras;
-            junta(opcion);
+        p->tabla.clear();
+        p->finales.clear();
+        const int w = a.bits.palabras;
+        const int n = a.bits.posiciones;
+        KovConjuntos distintos(w);
+        p->conjuntoDe.resize(size_t(n));
+        for (int i = 0; i < n; ++i) {
+            const quint64 *s = a.sigue.data() + size_t(i) * size_t(w);
+            int id = distintos.busca(s);
+            if (id < 0) {
+                id = distintos.agrega(s);
+                int desde = 0;
+                while (desde < w && !s[desde])
+                    ++desde;
+                int hasta = w;
+                while (hasta > desde && !s[hasta - 1])
+                    --hasta;
+                p->inicioSigue.push_back(qint32(p->sigue.size()));
+                p->primeraSigue.push_back(desde);
+                p->largoSigue.push_back(hasta - desde);
+                p->sigue.insert(p->sigue.end(), s + desde, s + hasta);
+            }
+            p->conjuntoDe[size_t(i)] = id;
         }
-        total.otras += saltos;
+        presupuesto->trabajo -= KovPosiciones::kTrabajoPorPalabra * 2 * double(n) * w;
+        p->bits = std::move(a.bits);
+        // The worst step: every position active, every distinct follow set added.
+        p->costo = kFijoBits + kPorPalabra * 3 * w + kPorPosicion * n
+                   + kPorPalabraSigue * double(p->sigue.size());
     }
-    if (!hay) {
-        // {0} or {0,0}: matches the empty text only.
-        const int d = nuevo(Estado::Division);
-        if (d < 0)
+    presupuesto->memoria -= double(p->memoria());
+    return presupuesto->memoria < 0 || presupuesto->trabajo < 0 ? Excesivo : Compilado;
+}
+
+KovPatron::Resultado KovPatron::condicion(const KovArbolPatron &arbol, int adelante, Presupuesto *presupuesto,
+                                          int *indice)
+{
+    const Nodo &nodo = arbol.nodo(adelante);
+    std::vector<int> partes;
+    std::vector<int> suyas;
+    if (!separa(arbol, nodo.hijos.first(), &partes, &suyas))
+        return Ajeno;
+    Programa programa;
+    const Resultado r = construye(arbol, partes, true, presupuesto, &programa);
+    if (r != Compilado)
+        return r;
+    programas.push_back(std::move(programa));
+    Condicion c;
+    c.programa = int(programas.size()) - 1;
+    c.negada = nodo.valor == 1;
+    for (const int s : suyas) {
+        int hija = -1;
+        const Resultado rs = condicion(arbol, s, presupuesto, &hija);
+        if (rs != Compilado)
+            return rs;
+        c.hijas.push_back(hija);
+    }
+    condiciones.push_back(std::move(c));
+    *indice = int(condiciones.size()) - 1;
+    return Compilado;
+}
+
+KovPatron::Resultado KovPatron::compila(const QString &patron)
+{
+    KovArbolPatron arbol;
+    if (arbol.lee(patron) != KovArbolPatron::Leido) {
+        programas.clear();
+        condiciones.clear();
+        raices.clear();
+        return Ajeno;
+    }
+    Presupuesto presupuesto;
+    return compila(arbol, &presupuesto);
+}
+
+KovPatron::Resultado KovPatron::compila(const KovArbolPatron &arbol, Presupuesto *presupuesto)
+{
+    programas.clear();
+    condiciones.clear();
+    raices.clear();
+    std::vector<int> partes;
+    std::vector<int> adelantes;
+    Resultado r = separa(arbol, arbol.raiz(), &partes, &adelantes) ? Compilado : Ajeno;
+    if (r == Compilado) {
+        Programa propio;
+        r = construye(arbol, partes, false, presupuesto, &propio);
+        programas.push_back(std::move(propio));
+    }
+    for (size_t i = 0; r == Compilado && i < adelantes.size(); ++i) {
+        int c = -1;
+        r = condicion(arbol, adelantes[i], presupuesto, &c);
+        raices.push_back(c);
+    }
+    if (r == Compilado && costoPorCaracter() > kCostoMaximo)
+        r = Excesivo;
+    if (r != Compilado) {
+        programas.clear();
+        condiciones.clear();
+        raices.clear();
+    }
+    return r;
+}
+
+bool KovPatron::cumple(int condicion, const QChar *texto, int largo, Rastro *rastro) const
+{
+    const Condicion &c = condiciones[size_t(condicion)];
+    bool si = programas[size_t(c.programa)].corre(texto, largo, rastro);
+    for (size_t i = 0; si && i < c.hijas.size(); ++i)
+        si = cumple(c.hijas[i], texto, largo, rastro);
+    return si != c.negada;
+}
+
+bool KovPatron::coincide(const QString &valor, Rastro *rastro) const
+{
+    if (programas.empty())
+        return false;
+    const QChar *texto = valor.constData();
+    const int largo = valor.size();
+    if (!programas.front().corre(texto, largo, rastro))
+        return false;
+    for (const int c : raices) {
+        if (!cumple(c, texto, largo, rastro))
             return false;
-        total.inicio = d;
-        total.salidas = {d};
-        total.otras = {d};
     }
-    *f = total;
     return true;
 }
 
-bool KovPatron::acepta(const Estado &e, QChar ch) const
+bool KovPatron::coincide(const QString &valor) const
 {
-    switch (e.tipo) {
-    case Estado::Caracter: return ch.unicode() == e.caracter;
-    case Estado::Cualquiera: return true;
-    case Estado::ConClase: return clases.at(e.clase).contiene(ch);
-    default: return false;
-    }
+    Rastro rastro;
+    preparaRastro(&rastro);
+    return coincide(valor, &rastro);
 }
 
-// The states reachable from these without reading a character, sorted, divisions left out.
-QVector<int> KovPatron::cierre(const QVector<int> &desde) const
+void KovPatron::preparaRastro(Rastro *rastro) const
 {
-    QVector<int> resultado;
-    QVector<int> pila = desde;
-    QVector<bool> visto(estados.size(), false);
-    while (!pila.isEmpty()) {
-        const int e = pila.takeLast();
-        if (e < 0 || visto.at(e))
-            continue;
-        visto[e] = true;
-        if (estados.at(e).tipo == Estado::Division) {
-            pila.append(estados.at(e).otra);
-            pila.append(estados.at(e).salida);
-        } else {
-            resultado.append(e);
+    size_t palabras = 0;
+    size_t sellos = 0;
+    for (const Programa &p : programas) {
+        if (!p.dfa) {
+            palabras = std::max(palabras, size_t(2 * p.bits.palabras));
+            sellos = std::max(sellos, p.largoSigue.size());
         }
     }
-    std::sort(resultado.begin(), resultado.end());
-    return resultado;
+    rastro->palabras.assign(palabras, 0);
+    rastro->sellos.assign(sellos, 0);
+    rastro->paso = 0;
 }
 
-int KovPatron::numeroDe(const QVector<int> &conjunto) const
+double KovPatron::costoPorCaracter() const
 {
-    if (conjunto.isEmpty())
-        return kMuerto;
-    const auto it = numeros.constFind(conjunto);
-    if (it != numeros.constEnd())
-        return it.value();
-    if (conjuntos.size() >= kMaxDfa) {
-        numeros.clear();
-        conjuntos.clear();
-        finales.clear();
-        movidas.clear();
-        dfaInicial = -1;
-        ++vaciado;
-    }
-    const int n = conjuntos.size();
-    conjuntos.append(conjunto);
-    bool final = false;
-    for (const int e : conjunto)
-        final = final || estados.at(e).tipo == Estado::Final;
-    finales.append(final);
-    movidas.resize(movidas.size() + 128);
-    std::fill(movidas.end() - 128, movidas.end(), kDesconocido);
-    numeros.insert(conjunto, n);
-    return n;
+    double costo = 0;
+    for (const Programa &p : programas)
+        costo += p.costo;
+    return costo;
 }
 
-int KovPatron::paso(int d, QChar ch) const
+qint64 KovPatron::memoria() const
 {
-    QVector<int> destinos;
-    for (const int e : conjuntos.at(d)) {
-        if (acepta(estados.at(e), ch))
-            destinos.append(estados.at(e).salida);
+    qint64 bytes = 0;
+    for (const Programa &p : programas)
+        bytes += p.memoria();
+    return bytes;
+}
+
+qint64 KovPatron::memoriaRastro() const
+{
+    Rastro rastro;
+    preparaRastro(&rastro);
+    return qint64(sizeof(Rastro)) + qint64(rastro.palabras.size() * sizeof(quint64))
+           + qint64(rastro.sellos.size() * sizeof(quint32));
+}
+
+bool KovPatron::completo() const
+{
+    for (const Programa &p : programas) {
+        if (!p.dfa)
+            return false;
     }
-    return numeroDe(cierre(destinos));
+    return !programas.empty();
 }

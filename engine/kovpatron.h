@@ -1,97 +1,104 @@
 #ifndef KOVPATRON_H
 #define KOVPATRON_H
 
-#include <QHash>
-#include <QPair>
-#include <QString>
-#include <QVector>
+#include "kovarbolpatron.h"
 
-// A compiled form of the column patterns that use only the plain part of the QRegExp syntax: literals, ".",
-// classes with ranges, \d \s \w and their negations, escaped punctuation, groups, alternatives and the quantifiers
-// ? * + {n} {n,} {n,m}. Whether a whole text belongs to such a pattern's language is all the line reader asks, and
-// a Thompson automaton answers it without QRegExp's per-match set-up. Anything else (back references, look-aheads,
-// anchors inside, escapes with letters, POSIX classes) stays with QRegExp, as do patterns that would grow large.
+#include <QString>
+#include <QtGlobal>
+
+#include <vector>
+
+// The own automaton of a column pattern: whether a whole text belongs to the pattern's language, as
+// QRegExp::exactMatch tells it, at a cost per character that is known when it is compiled and bounded whatever the
+// text. It takes every form of QRegExp's syntax but back references and look-aheads past the pattern's start: the
+// anchors ^, $, \b and \B anywhere, and the look-aheads that open the pattern (each one a second automaton run on the
+// whole text). A pattern beyond it stays with QRegExp, whose own cost is bounded elsewhere.
+//
+// A pattern is a set of automata over its positions (the characters it reads), each with an alphabet split into the
+// classes of characters every test of the pattern treats alike. Where the whole DFA fits a bound it is built at once
+// and a character costs one table step; otherwise the automaton is stepped as bit sets of positions, and its worst
+// step, read from the automaton itself, must fit the budget per character or the pattern is refused. Once compiled
+// the pattern is never written again, so every checker of a book shares it, each with a small scratch of its own.
 class KovPatron
 {
 public:
-    // False when the pattern leaves the plain part; the column then keeps its QRegExp.
-    bool compila(const QString &patron);
-    // Whether the whole text belongs to the compiled pattern's language, as QRegExp::exactMatch tells it.
+    enum Resultado {
+        Compilado,
+        // Beyond the automaton: the pattern stays with QRegExp.
+        Ajeno,
+        // The automaton takes it, but matching it would cost more per character than the budget, or compiling it more
+        // than is left: a column that cannot be built.
+        Excesivo,
+    };
+
+    // What compiling may still spend: units of work of about a nanosecond, and bytes of compiled automata.
+    struct Presupuesto
+    {
+        double trabajo = 5e7;
+        double memoria = 8.0 * 1024 * 1024;
+    };
+
+    // A checker's own scratch for the patterns it matches.
+    struct Rastro
+    {
+        std::vector<quint64> palabras;
+        std::vector<quint32> sellos;
+        quint32 paso = 0;
+    };
+
+    // The most a pattern may cost per character, in nanoseconds of this machine: every automaton it runs.
+    static constexpr double kCostoMaximo = 1000;
+    static const int kMaxPosiciones = 4096;
+    static const int kMaxFilasDfa = 4096;
+    static const int kMaxCeldasDfa = 1 << 20;
+    // What one pattern's DFA may take to build, in units of work, before it is stepped as bit sets instead.
+    static constexpr double kTrabajoDfa = 3e7;
+
+    KovPatron();
+    ~KovPatron();
+    KovPatron(KovPatron &&otro) noexcept;
+    KovPatron &operator=(KovPatron &&otro) noexcept;
+    KovPatron(const KovPatron &) = delete;
+    KovPatron &operator=(const KovPatron &) = delete;
+
+    Resultado compila(const QString &patron);
+    Resultado compila(const KovArbolPatron &arbol, Presupuesto *presupuesto);
+
+    // Whether the whole text belongs to the compiled pattern's language; `rastro` is this thread's alone.
+    bool coincide(const QString &valor, Rastro *rastro) const;
+    // The same with a scratch made for the call.
     bool coincide(const QString &valor) const;
+    void preparaRastro(Rastro *rastro) const;
+
+    // The worst cost of a character, in nanoseconds, by the model of the automata's steps.
+    double costoPorCaracter() const;
+    // Bytes of the compiled automata, and of one checker's scratch.
+    qint64 memoria() const;
+    qint64 memoriaRastro() const;
+    // Whether every automaton of the pattern is a whole DFA.
+    bool completo() const;
 
 private:
-    enum { kMaxEstados = 4000, kMaxRepeticion = 100, kMaxDfa = 512, kMuerto = -1, kDesconocido = -2 };
+    // One automaton over the text: its alphabet, and its whole DFA or its positions' bit sets.
+    struct Programa;
 
-    struct Clase
+    // A look-ahead at the start: its automaton, whether it is negative, and the look-aheads that open it in turn.
+    struct Condicion
     {
-        QVector<QPair<ushort, ushort>> rangos;
-        bool digito = false, noDigito = false, blanco = false, noBlanco = false, palabra = false,
-             noPalabra = false;
+        int programa = 0;
         bool negada = false;
-
-        bool contiene(QChar ch) const;
+        std::vector<int> hijas;
     };
 
-    struct Nodo
-    {
-        enum Tipo { Literal, Cualquiera, ConClase, Secuencia, Alternativa } tipo = Secuencia;
-        ushort caracter = 0;
-        int clase = -1;
-        int minimo = 1;
-        int maximo = 1; // -1: no upper bound
-        QVector<Nodo> hijos;
-    };
+    static Resultado construye(const KovArbolPatron &arbol, const std::vector<int> &partes, bool cierre,
+                               Presupuesto *presupuesto, Programa *programa);
+    Resultado condicion(const KovArbolPatron &arbol, int adelante, Presupuesto *presupuesto, int *indice);
+    bool cumple(int condicion, const QChar *texto, int largo, Rastro *rastro) const;
 
-    struct Estado
-    {
-        enum Tipo { Caracter, Cualquiera, ConClase, Division, Final } tipo;
-        ushort caracter;
-        int clase;
-        int salida;
-        int otra;
-    };
-
-    struct Fragmento
-    {
-        int inicio = -1;
-        QVector<int> salidas; // states whose `salida` still has to be patched
-        QVector<int> otras;   // division states whose `otra` still has to be patched
-    };
-
-    // The parser: the pattern's text into a tree of nodes.
-    bool alternativas(Nodo *nodo);
-    bool secuencia(Nodo *nodo);
-    static bool esPuntuacion(QChar ch);
-    bool claseEscapada(QChar e, Clase *clase);
-    bool unAtomo(Nodo *nodo);
-    bool unaClase(Nodo *nodo);
-    bool numeroEn(int *valor);
-    bool cuantificador(Nodo *nodo);
-
-    // The construction: the tree into automaton states.
-    int nuevo(Estado::Tipo tipo, ushort caracter = 0, int clase = -1);
-    void enlaza(const Fragmento &f, int destino);
-    bool una(const Nodo &nodo, Fragmento *f);
-    bool copiaTrasDivision(const Nodo &nodo, Fragmento *h, int *d);
-    bool construye(const Nodo &nodo, Fragmento *f);
-
-    // The run: sets of automaton states as the states of a DFA built as texts need them.
-    bool acepta(const Estado &e, QChar ch) const;
-    QVector<int> cierre(const QVector<int> &desde) const;
-    int numeroDe(const QVector<int> &conjunto) const;
-    int paso(int d, QChar ch) const;
-
-    QString texto;
-    int pos = 0;
-    QVector<Estado> estados;
-    QVector<Clase> clases;
-    int inicio = -1;
-    mutable int dfaInicial = -1;
-    mutable int vaciado = 0;
-    mutable QVector<QVector<int>> conjuntos;
-    mutable QHash<QVector<int>, int> numeros;
-    mutable QVector<bool> finales;
-    mutable QVector<int> movidas;
+    std::vector<Programa> programas;
+    std::vector<Condicion> condiciones;
+    // The conditions of the pattern itself; its own automaton is the first.
+    std::vector<int> raices;
 };
 
 #endif // KOVPATRON_H

@@ -86,13 +86,6 @@ KovRevisor::KovRevisor(std::shared_ptr<const Libro> compartido)
     const int n = libro->ncolumnas;
     memorias.assign(size_t(n) * kHuecosMemoria, Memoria());
     enColumna.fill(nullptr, n);
-    modos.fill(Ninguno, n);
-    automatas.resize(n);
-    for (int i = 0; i < n; ++i) {
-        const QString patron = columnas.at(i).getPatron();
-        if (!patron.isEmpty())
-            modos[i] = automatas[i].compila(patron) ? Compilado : ExpresionQt;
-    }
 }
 
 void KovRevisor::revisa(KovLote *lote)
@@ -110,14 +103,9 @@ void KovRevisor::revisa(KovLote *lote)
     lote->totalesEnSumas = lote->conSumas;
 }
 
-bool KovRevisor::cumplePatron(int i, const KovColumna &columna, const QString &valor) const
+bool KovRevisor::cumplePatron(int i, const QString &valor)
 {
-    switch (modos.at(i)) {
-    case Ninguno: return true;
-    case Compilado: return automatas.at(i).coincide(valor);
-    case ExpresionQt: break;
-    }
-    return columna.checkPatron();
+    return !libro->patrones || libro->patrones->coincide(i, valor, &revision);
 }
 
 // The remembered checks of column i for this raw field: a small direct-mapped table per column keyed by the
@@ -261,7 +249,7 @@ void KovRevisor::revisaLinea(KovLote *lote, int i)
                 claveFallida = claveFallida || esClave;
                 continue;
             }
-            if (!memoria.sabe(&memoria.patron, [&] { return cumplePatron(p - 1, columna, valor); })) {
+            if (!memoria.sabe(&memoria.patron, [&] { return cumplePatron(p - 1, valor); })) {
                 error(3, p);
                 claveFallida = claveFallida || esClave;
                 continue;

@@ -5,7 +5,7 @@
 #include "kovcolumna.h"
 #include "kovcolumnaext.h"
 #include "kovllave.h"
-#include "kovpatron.h"
+#include "kovpatrones.h"
 #include "kovtypes.h"
 
 #include <QList>
@@ -21,7 +21,8 @@ class KovLote;
 // The checks of a book's lines that need nothing but the line itself: field count, every column, the key's parts,
 // and the layout's own record validator, which keeps nothing between records. What a line's checks found is kept
 // in its batch for the stages after it. A book has one checker per thread that checks its batches at once, each
-// with its own column list, its own memory of recent values and its own pattern automata.
+// with its own column list and its own memory of recent values; the book's patterns are compiled once and shared,
+// each checker keeping only a small state of its own for them.
 class KovRevisor
 {
 public:
@@ -40,6 +41,8 @@ public:
         bool sumas = false;
         // Set once the book's reading stops: a check in progress ends after the line in hand.
         std::atomic<bool> alto{false};
+        // The columns' patterns, as set-up compiled them.
+        std::shared_ptr<const KovPatrones> patrones;
     };
 
     explicit KovRevisor(std::shared_ptr<const Libro> compartido);
@@ -77,20 +80,16 @@ private:
         }
     };
 
-    // How a column's pattern is tested: none, the compiled automaton, or the column's own QRegExp.
-    enum Modo { Ninguno, Compilado, ExpresionQt };
-
     void revisaLinea(KovLote *lote, int i);
     Memoria &recuerda(int i, const char *campo, int largo);
-    bool cumplePatron(int i, const KovColumna &columna, const QString &valor) const;
+    bool cumplePatron(int i, const QString &valor);
     bool tablaAdmite(int c, const KovColumna &columna, Memoria &memoria) const;
 
     // Shared with the book's other checkers, and held by each: a checker may finish its line after the job.
     std::shared_ptr<const Libro> libro;
     QList<KovColumna> columnas;
     ParametrosRegistro parametrosPropios;
-    QVector<Modo> modos;
-    QVector<KovPatron> automatas;
+    KovPatrones::Revision revision;
     KovColumnaExt extendida;
     // kHuecosMemoria slots per column, one column after the other.
     std::vector<Memoria> memorias;

@@ -12,9 +12,14 @@ KovTrabajadores &KovTrabajadores::instancia()
     return *trabajadores;
 }
 
+int KovTrabajadores::maximo()
+{
+    return qMax(2, QThread::idealThreadCount() - 2);
+}
+
 KovTrabajadores::KovTrabajadores()
 {
-    const int cuantos = qMax(2, QThread::idealThreadCount() - 2);
+    const int cuantos = maximo();
     for (int i = 0; i < cuantos; ++i) {
         pthread_t id;
         // A thread the system refuses is one worker fewer; a later stage checks what no worker takes.

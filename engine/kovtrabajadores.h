@@ -18,6 +18,8 @@ class KovTrabajadores
 {
 public:
     static KovTrabajadores &instancia();
+    // How many workers the process has at most: a job can have this many checkers at once, and one more of its own.
+    static int maximo();
 
     void encola(const std::shared_ptr<KovLote> &lote);
 

@@ -2,6 +2,9 @@
 // skips the record validator's work, would measure the wrong thing.
 #include "benchbook.h"
 #include "benchjob.h"
+#include "benchpatterns.h"
+#include "kovpatrones.h"
+#include "kovtrabajadores.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -17,6 +20,7 @@ private slots:
     void validBook_data();
     void validBook();
     void brokenBook();
+    void patternsOfTheBenchmark();
 };
 
 void TestBenchBooks::validBook_data()
@@ -86,6 +90,31 @@ void TestBenchBooks::brokenBook()
                                                             benchLayoutValidates(layout)));
         QVERIFY2(job.initError.isEmpty(), qPrintable(job.initError));
         QCOMPARE(job.errors, qint64(20));
+    }
+}
+
+// The patterns the benchmark times are what its rows say: admitted, their value matching, and where a row claims
+// the costliest admitted pattern of its shape, the next size refused.
+void TestBenchBooks::patternsOfTheBenchmark()
+{
+    for (const BenchPattern &p : benchPatterns()) {
+        KovPatrones patrones(KovTrabajadores::maximo() + 1);
+        QVERIFY2(patrones.agrega(p.patron) && patrones.termina(), qPrintable(p.name));
+        KovPatrones::Revision revision;
+        QVERIFY2(patrones.coincide(0, p.valor, &revision), qPrintable(p.name));
+        if (!p.mayor.isEmpty()) {
+            KovPatrones mayor(KovTrabajadores::maximo() + 1);
+            QVERIFY2(!mayor.agrega(p.mayor) || !mayor.termina(), qPrintable(p.mayor));
+        }
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString book = dir.filePath(QStringLiteral("patterns.txt"));
+        QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("work"))));
+        QVERIFY(benchWritePatternBook(book, p, 3) > 0);
+        const BenchJobResult job = benchRunJob(benchPatternRequest(p, book, dir.filePath(QStringLiteral("work"))));
+        QVERIFY2(job.initError.isEmpty(), qPrintable(job.initError));
+        QCOMPARE(job.errors, qint64(0));
+        QCOMPARE(job.lines, qint64(3));
     }
 }
 

@@ -7,19 +7,29 @@
 #include <QString>
 #include <QStringList>
 
-// Patterns in the plain part of the syntax, which the automaton takes over from QRegExp.
+// Patterns the own automaton takes: every form of the syntax but back references and look-aheads past the start.
 static const char *const kPatronesCompilables[] = {
     "[0-9]+", "[0-9]{2}/[0-9]{2}/[0-9]{4}", "-?[0-9]+\\.[0-9]{2}", "(0[1-9]|[12][0-9]|3[01])/(0[1-9]|1[0-2])",
     "[A-Z0-9]{4}", "(01|03|07|08)", "[^/\\\\]*", "[^a-z]+", "\\d{1,3}(,\\d{3})*", "\\w+", "\\s?x", "a|ab|abc",
     "(a|ab)(c|bcd)(d*)", ".*", ".{2,5}", "x{0}y", "(ab)?c", "((a|b)c?){2,3}", "[-a]+", "[a-]+", "[0-9.]+",
     "^[0-9]+$", "[A-Za-z ]+", "([0-9]{1,3}|[0-9]{1,3}\\.[0-9]{1,2})", "[\\d.]+", "a{2,}", "\\D\\S\\W",
     "(a*)*b", "0?[0-9]", "[0-9]{1,12}(\\.[0-9]{1,2})?", "[0-9]{0,2}\\.?", "(\\d|\\.)+", "\\.", "\\-?\\d+",
+    // Empty alternatives, open counts, classes as QRegExp reads them, escapes, groups that do not capture.
+    "(a|)b", "a{,2}", "a{,}", "[]a]", "[b-a]+", "[a-\\d]+", "\\x0041", "\\0101\\x2d", "(?:ab)+", "\\n|\\t|\\i",
+    "[^\\x007C\\x002F\\x005C]*",
+    // Anchors anywhere: a "$" before a character or a "^" after one never holds.
+    "ab$c", "a^b", "(^a|b)c", "a$|b", "(a|$)+", "x(^|y)", "\\ba", "a\\b", "a\\B", "\\b\\w+\\b( \\b\\w+\\b)*",
+    "(\\b[A-Z][a-z]{1,30}\\b ?){1,20}", "a*\\B.?",
+    // Look-aheads at the start, each run over the whole text.
+    "(?!0+$)[0-9]{1,15}", "^(?!0+$)[0-9]{1,15}$", "(?=.)(.*)", "(?=a)a", "(?!b)a", "(?=[a-z]+$)\\w{2,}",
+    "(?!(?=a)a)", "(?=a){2}\\w", "(?=a)?b", "((?=a)a)",
 };
 
-// Patterns beyond it (back references, look-aheads, word boundaries, POSIX classes, escapes with letters, anchors
-// inside, forms the automaton does not read), which stay with QRegExp.
+// Patterns that only QRegExp matches exactly (back references, look-aheads past the start), and ones it finds
+// invalid, which match no text.
 static const char *const kPatronesDeQRegExp[] = {
-    "(a|)b", "a{,2}", "[]a]", "\\x0041", "(?:ab)+", "a\\b", "\\1", "[[:digit:]]+", "a**", "ab$c",
+    "(a)\\1", "(a|b)\\1", "([0-9])-\\1", "a(?=b)b", "a(?!c)[a-z]", "(?:a|b)*(?=a)(?:a|b)",
+    "[[:digit:]]+", "a**", "(a", "a{3,2}",
 };
 
 // Patterns whose verdict turns on characters outside the BMP, which are two QChars to QRegExp, and on combining
@@ -64,6 +74,19 @@ inline QStringList valoresDePrueba(const QString &alfabeto, int largoMaximo, int
             valores.append(v);
     }
     return valores;
+}
+
+// A class of that many ranges, "a" the first of them.
+inline QString claseDeRangos(int rangos)
+{
+    QString clase = QStringLiteral("[a-a");
+    for (int i = 1; i < rangos; ++i) {
+        const int desde = 0x100 + 4 * i;
+        clase += QStringLiteral("\\x%1-\\x%2")
+                     .arg(desde, 4, 16, QLatin1Char('0'))
+                     .arg(desde + 1, 4, 16, QLatin1Char('0'));
+    }
+    return clase + QLatin1Char(']');
 }
 
 #endif // PATRONFIXTURE_H

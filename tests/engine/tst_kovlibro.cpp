@@ -1,7 +1,9 @@
 #include "abandonofixture.h"
 #include "kovberkeley.h"
 #include "kovcontrol.h"
+#include "kovexpresion.h"
 #include "kovlibro.h"
+#include "kovpatrones.h"
 #include "kovrules.h"
 #include "lecturamonto.h"
 #include "patronfixture.h"
@@ -429,6 +431,31 @@ void TestKovLibro::setUpCodes_data()
     for (int i = 0; i < 3; ++i)
         conCota[i] = columna(QStringLiteral("0"), {{"patron", QStringLiteral("(0[1-9]|1[0-2])/[0-9]{4}")}});
     QTest::newRow("ordinary patterns") << QJsonObject() << conCota << QString();
+    // What matching each pattern would cost per character is bounded, whichever engine would match it.
+    QJsonArray caroAutomata = tres;
+    caroAutomata[0] = columna(QStringLiteral("0"), {{"patron", QStringLiteral("(a|b)*a(a|b){400}")}});
+    QTest::newRow("909 too costly for the own automaton") << QJsonObject() << caroAutomata << "909";
+    QJsonArray caroQt = tres;
+    caroQt[2] = columna(QStringLiteral("0"), {{"patron", QStringLiteral("(a)") + QStringLiteral("(.*)").repeated(100)
+                                                                 + QStringLiteral("\\1")}});
+    QTest::newRow("909 too costly for QRegExp") << QJsonObject() << caroQt << "909";
+    QTest::newRow("909 too costly for QRegExp before 905") << QJsonObject{{"ncolumnas", 4}} << caroQt << "909";
+    // Only QRegExp matches these, within the budget; one it finds invalid matches no text but builds its column.
+    QJsonArray deQt = tres;
+    deQt[0] = columna(QStringLiteral("0"), {{"patron", QStringLiteral("([0-9])-\\1")}});
+    deQt[1] = columna(QStringLiteral("0"), {{"patron", QStringLiteral("a(?=b)b")}});
+    deQt[2] = columna(QStringLiteral("0"), {{"patron", QStringLiteral("a**")}});
+    QTest::newRow("patterns only QRegExp matches") << QJsonObject() << deQt << QString();
+    // Back references to ten captures each: their match states fit held once, not by every checker of the book.
+    QJsonArray muchas;
+    for (int n = 0; n < 2000; ++n) {
+        QString patron;
+        for (int i = 0, m = n; i < 10; ++i, m /= 20)
+            patron += QLatin1Char('(') + QChar(QLatin1Char('b').unicode() + ushort(m % 20)) + QLatin1Char(')');
+        muchas.append(columna(QStringLiteral("0"), {{"patron", patron + QStringLiteral("\\1")}}));
+    }
+    QTest::newRow("909 match states of every checker") << QJsonObject() << muchas << "909";
+    QTest::newRow("909 match states of every checker before 905") << QJsonObject{{"ncolumnas", 3}} << muchas << "909";
     QTest::newRow("906 missing book") << QJsonObject{{"path", "/nonexistent/book.txt"}} << tres << "906";
 }
 
@@ -443,8 +470,12 @@ void TestKovLibro::setUpCodes()
     QJsonObject peticion = caso.peticion(columnas);
     for (auto it = cambios.begin(); it != cambios.end(); ++it)
         peticion.insert(it.key(), it.value());
+    const int compiladas = KovPatrones::compilaciones() + KovExpresion::compilaciones();
     QCOMPARE(caso.libro.parse(codifica(peticion)), codigo.isEmpty());
     QCOMPARE(caso.libro.getParseError(), codigo);
+    // A refused layout was compiled nowhere in the service.
+    if (!codigo.isEmpty())
+        QCOMPARE(KovPatrones::compilaciones() + KovExpresion::compilaciones(), compiladas);
 }
 
 void TestKovLibro::setUpSpecialPaths_data()

@@ -1,0 +1,54 @@
+#include "benchpatterns.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+QList<BenchPattern> benchPatterns()
+{
+    const QString as(2000, QLatin1Char('a'));
+    return {
+        {QStringLiteral("automaton, bit sets, costliest admitted"), QStringLiteral(".*a.{277}"), as,
+         QStringLiteral(".*a.{278}")},
+        {QStringLiteral("QRegExp, costliest admitted"), QStringLiteral("(?:a(?=a{3}))*a*"), as,
+         QStringLiteral("(?:a(?=a{4}))*a*")},
+        {QStringLiteral("automaton, whole DFA, [^|]*"), QStringLiteral("[^|]*"), as, QString()},
+        {QStringLiteral("automaton, whole DFA, (?=.)((((((.*)))))) x580"),
+         QStringLiteral("(?=.)") + QStringLiteral("((((((.*))))))").repeated(580), as, QString()},
+    };
+}
+
+qint64 benchWritePatternBook(const QString &path, const BenchPattern &pattern, qint64 lines)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return -1;
+    const QByteArray line = pattern.valor.toUtf8() + "|\n";
+    for (qint64 i = 0; i < lines; ++i) {
+        if (file.write(line) != line.size())
+            return -1;
+    }
+    file.close();
+    return file.size();
+}
+
+QString benchPatternRequest(const BenchPattern &pattern, const QString &bookPath, const QString &workBase)
+{
+    QJsonObject columna;
+    columna.insert(QStringLiteral("longitud"), QStringLiteral("0"));
+    columna.insert(QStringLiteral("obligatorio"), true);
+    columna.insert(QStringLiteral("patron"), pattern.patron);
+    columna.insert(QStringLiteral("descripcion"), QStringLiteral("valor"));
+    QJsonObject request;
+    request.insert(QStringLiteral("generateDetail"), 1);
+    request.insert(QStringLiteral("pathHacolKov"), workBase);
+    request.insert(QStringLiteral("codigo"), QStringLiteral("990100"));
+    request.insert(QStringLiteral("ruc"), QStringLiteral("20100066603"));
+    request.insert(QStringLiteral("periodo"), QStringLiteral("20240100"));
+    request.insert(QStringLiteral("path"), bookPath);
+    request.insert(QStringLiteral("ncolumnas"), 1);
+    request.insert(QStringLiteral("nextendidas"), 1);
+    request.insert(QStringLiteral("columnas"), QJsonArray{columna});
+    return QString::fromLatin1(QJsonDocument(request).toJson(QJsonDocument::Compact).toBase64());
+}

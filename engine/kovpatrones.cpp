@@ -1,0 +1,186 @@
+#include "kovpatrones.h"
+
+#include "kovcostoqregexp.h"
+#include "kovcotapatron.h"
+#include "kovjuezpatron.h"
+
+#include <QAtomicInt>
+
+#include <algorithm>
+
+namespace {
+
+QAtomicInt gCompilaciones;
+
+} // namespace
+
+KovPatrones::KovPatrones(int revisores) : revisores(std::max(1, revisores))
+{
+    presupuesto.trabajo = kTrabajoMaximo;
+    presupuesto.memoria = kMemoriaMaxima;
+}
+
+bool KovPatrones::agrega(const QString &patron)
+{
+    if (patron.isEmpty()) {
+        porColumna.push_back(-1);
+        return true;
+    }
+    const auto visto = indices.constFind(patron);
+    if (visto != indices.constEnd()) {
+        porColumna.push_back(visto.value());
+        return true;
+    }
+    Patron p;
+    p.texto = patron;
+    KovArbolPatron arbol;
+    const KovArbolPatron::Lectura lectura = arbol.lee(patron);
+    KovPatron::Resultado r = KovPatron::Ajeno;
+    if (lectura == KovArbolPatron::Leido)
+        r = p.automata.compila(arbol, &presupuesto);
+    if (r == KovPatron::Excesivo)
+        return false;
+    if (r == KovPatron::Compilado) {
+        p.modo = Automata;
+        p.costo = p.automata.costoPorCaracter();
+        p.propia = double(p.automata.memoria());
+        p.porRevisor = double(p.automata.memoriaRastro());
+    } else {
+        // Only QRegExp can match it: what its matcher would cost is worked out on the pattern's tree, so that one past
+        // the budget is refused before anything compiles it. One read here as QRegExp errors is left to the judge,
+        // after every column.
+        p.modo = ExpresionQt;
+        if (lectura == KovArbolPatron::Leido) {
+            const KovCostoQRegExp::Medida m = KovCostoQRegExp::mide(arbol);
+            if (m.inseguro || !(m.porCaracter <= KovPatron::kCostoMaximo))
+                return false;
+            p.costo = m.porCaracter;
+            p.porRevisor = m.memoriaCoincidencia;
+            p.medido = true;
+        }
+    }
+    indices.insert(patron, int(patrones.size()));
+    porColumna.push_back(int(patrones.size()));
+    patrones.push_back(std::move(p));
+    return true;
+}
+
+bool KovPatrones::termina()
+{
+    QStringList pendientes;
+    std::vector<size_t> cuales;
+    for (size_t i = 0; i < patrones.size(); ++i) {
+        if (patrones[i].modo == ExpresionQt && !patrones[i].expresion) {
+            pendientes.append(patrones[i].texto);
+            cuales.push_back(i);
+        }
+    }
+    const QVector<KovJuezPatron::Veredicto> veredictos =
+        pendientes.isEmpty() ? QVector<KovJuezPatron::Veredicto>() : KovJuezPatron::juzga(pendientes);
+    if (veredictos.size() != pendientes.size())
+        return false;
+    for (int k = 0; k < veredictos.size(); ++k) {
+        Patron &p = patrones[cuales[size_t(k)]];
+        if (veredictos.at(k) == KovJuezPatron::Excesivo)
+            return false;
+        if (veredictos.at(k) == KovJuezPatron::Invalido) {
+            p.modo = Nada;
+            p.costo = 0;
+            p.porRevisor = 0;
+            continue;
+        }
+        // QRegExp takes it: what its matcher costs must have been bounded before it is compiled.
+        if (!p.medido)
+            return false;
+        p.propia = KovCotaPatron::mide(p.texto).memoriaMotor;
+    }
+    if (memoria() > kMemoriaMaxima)
+        return false;
+    for (size_t i : cuales) {
+        Patron &p = patrones[i];
+        if (p.modo == ExpresionQt) {
+            p.expresion.reset(new QRegExp(p.texto, Qt::CaseSensitive, QRegExp::RegExp));
+            gCompilaciones.fetchAndAddRelaxed(1);
+        }
+    }
+    return true;
+}
+
+int KovPatrones::compilaciones()
+{
+    return gCompilaciones.loadRelaxed();
+}
+
+double KovPatrones::memoria() const
+{
+    // A checker's automaton scratch serves every pattern in turn, so it is as large as the largest; each QRegExp is
+    // copied by every checker.
+    double propia = 0;
+    double rastro = 0;
+    double copias = 0;
+    for (const Patron &p : patrones) {
+        propia += p.propia;
+        if (p.modo == Automata)
+            rastro = std::max(rastro, p.porRevisor);
+        else if (p.modo == ExpresionQt)
+            copias += p.porRevisor;
+    }
+    return propia + double(revisores) * (rastro + copias);
+}
+
+void KovPatrones::prepara(Revision *revision) const
+{
+    size_t palabras = 0;
+    size_t sellos = 0;
+    for (const Patron &p : patrones) {
+        if (p.modo != Automata)
+            continue;
+        KovPatron::Rastro r;
+        p.automata.preparaRastro(&r);
+        palabras = std::max(palabras, r.palabras.size());
+        sellos = std::max(sellos, r.sellos.size());
+    }
+    revision->rastro.palabras.assign(palabras, 0);
+    revision->rastro.sellos.assign(sellos, 0);
+    revision->rastro.paso = 0;
+    revision->copias.clear();
+    revision->copias.resize(patrones.size());
+    revision->lista = true;
+}
+
+bool KovPatrones::coincide(int columna, const QString &valor, Revision *revision) const
+{
+    const int i = columna >= 0 && size_t(columna) < porColumna.size() ? porColumna[size_t(columna)] : -1;
+    if (i < 0)
+        return true;
+    if (!revision->lista)
+        prepara(revision);
+    const Patron &p = patrones[size_t(i)];
+    switch (p.modo) {
+    case Automata:
+        return p.automata.coincide(valor, &revision->rastro);
+    case ExpresionQt: {
+        std::unique_ptr<QRegExp> &copia = revision->copias[size_t(i)];
+        if (!copia)
+            copia.reset(new QRegExp(*p.expresion));
+        return copia->exactMatch(valor);
+    }
+    case Nada:
+        return false;
+    case Ninguno:
+        break;
+    }
+    return true;
+}
+
+KovPatrones::Modo KovPatrones::modo(int columna) const
+{
+    const int i = columna >= 0 && size_t(columna) < porColumna.size() ? porColumna[size_t(columna)] : -1;
+    return i < 0 ? Ninguno : patrones[size_t(i)].modo;
+}
+
+double KovPatrones::costo(int columna) const
+{
+    const int i = columna >= 0 && size_t(columna) < porColumna.size() ? porColumna[size_t(columna)] : -1;
+    return i < 0 ? 0 : patrones[size_t(i)].costo;
+}

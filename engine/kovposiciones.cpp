@@ -1,0 +1,645 @@
+#include "kovposiciones.h"
+
+#include "kovconjuntos.h"
+
+#include <algorithm>
+#include <map>
+#include <utility>
+
+namespace {
+
+using Nodo = KovArbolPatron::Nodo;
+
+// Sorted, disjoint, inclusive ranges of code units.
+using Intervalos = std::vector<std::pair<int, int>>;
+
+const int kUltimoCodigo = 0xffff;
+
+// Units of compiling work, of about a nanosecond each.
+const double kPorEntrada = 4;
+const double kPorPalabraTrabajo = KovPosiciones::kTrabajoPorPalabra;
+
+Intervalos normaliza(Intervalos v)
+{
+    std::sort(v.begin(), v.end());
+    Intervalos r;
+    for (const auto &i : v) {
+        if (!r.empty() && i.first <= r.back().second + 1)
+            r.back().second = std::max(r.back().second, i.second);
+        else
+            r.push_back(i);
+    }
+    return r;
+}
+
+Intervalos une(const Intervalos &a, const Intervalos &b)
+{
+    Intervalos v = a;
+    v.insert(v.end(), b.begin(), b.end());
+    return normaliza(std::move(v));
+}
+
+Intervalos niega(const Intervalos &a)
+{
+    Intervalos r;
+    int desde = 0;
+    for (const auto &i : a) {
+        if (i.first > desde)
+            r.emplace_back(desde, i.first - 1);
+        desde = i.second + 1;
+    }
+    if (desde <= kUltimoCodigo)
+        r.emplace_back(desde, kUltimoCodigo);
+    return r;
+}
+
+Intervalos interseca(const Intervalos &a, const Intervalos &b)
+{
+    Intervalos r;
+    size_t i = 0;
+    size_t j = 0;
+    while (i < a.size() && j < b.size()) {
+        const int desde = std::max(a[i].first, b[j].first);
+        const int hasta = std::min(a[i].second, b[j].second);
+        if (desde <= hasta)
+            r.emplace_back(desde, hasta);
+        if (a[i].second < b[j].second)
+            ++i;
+        else
+            ++j;
+    }
+    return r;
+}
+
+// The code units of each Unicode category, made once.
+const std::vector<Intervalos> &intervalosDeCategorias()
+{
+    static const std::vector<Intervalos> tabla = [] {
+        std::vector<Intervalos> t(32);
+        const uchar *categoria = KovArbolPatron::tablaCategorias();
+        int desde = 0;
+        for (int u = 1; u <= kUltimoCodigo + 1; ++u) {
+            if (u == kUltimoCodigo + 1 || categoria[u] != categoria[desde]) {
+                t[categoria[desde]].emplace_back(desde, u - 1);
+                desde = u;
+            }
+        }
+        return t;
+    }();
+    return tabla;
+}
+
+Intervalos deClase(const KovArbolPatron::Clase &clase)
+{
+    Intervalos r;
+    for (const auto &rango : clase.rangos)
+        r.emplace_back(rango.first, rango.second);
+    r = normaliza(std::move(r));
+    for (int c = 0; c < 32; ++c) {
+        if (clase.categorias & (1u << c))
+            r = une(r, intervalosDeCategorias()[size_t(c)]);
+    }
+    return clase.negada ? niega(r) : r;
+}
+
+// The word characters, as \w and the boundaries \b and \B tell them.
+const Intervalos &intervalosDePalabra()
+{
+    static const Intervalos palabra = [] {
+        KovArbolPatron arbol;
+        arbol.lee(QStringLiteral("\\w"));
+        return deClase(arbol.clase(0));
+    }();
+    return palabra;
+}
+
+// Anchor masks: a path through the pattern has the flags of the anchors it passes, and a set of such masks is kept as
+// 16 bits (bit m for the mask m), reduced to its least masks: a path that needs less serves wherever one needing more
+// does.
+quint16 reduce(quint16 conjunto)
+{
+    quint16 r = conjunto;
+    for (int m = 0; m < 16; ++m) {
+        if (!(conjunto & (1u << m)))
+            continue;
+        for (int s = 0; s < 16; ++s) {
+            if (s != m && (conjunto & (1u << s)) && (s & m) == s) {
+                r = quint16(r & ~(1u << m));
+                break;
+            }
+        }
+    }
+    return r;
+}
+
+quint16 combina(quint16 a, quint16 b)
+{
+    quint16 r = 0;
+    for (int m = 0; m < 16; ++m) {
+        if (!(a & (1u << m)))
+            continue;
+        for (int n = 0; n < 16; ++n) {
+            if (b & (1u << n))
+                r = quint16(r | (1u << (m | n)));
+        }
+    }
+    return reduce(r);
+}
+
+// Whether a path with these anchors holds at a point: the text's start or end, and whether the characters on
+// either side are word characters (nothing counts as none).
+bool valida(int m, bool inicio, bool fin, bool antes, bool despues)
+{
+    return (!(m & KovArbolPatron::Circunflejo) || inicio) && (!(m & KovArbolPatron::Dolar) || fin)
+           && (!(m & KovArbolPatron::Palabra) || antes != despues)
+           && (!(m & KovArbolPatron::NoPalabra) || antes == despues);
+}
+
+bool algunaValida(quint16 conjunto, bool inicio, bool fin, bool antes, bool despues)
+{
+    for (int m = 0; m < 16; ++m) {
+        if ((conjunto & (1u << m)) && valida(m, inicio, fin, antes, despues))
+            return true;
+    }
+    return false;
+}
+
+// Drops the masks no path can meet where they stand: a "^" after a character, a "$" before one, a boundary that
+// must hold and not hold.
+quint16 posibles(quint16 conjunto, bool sinCircunflejo, bool sinDolar)
+{
+    quint16 r = 0;
+    for (int m = 0; m < 16; ++m) {
+        if (!(conjunto & (1u << m)))
+            continue;
+        if ((sinCircunflejo && (m & KovArbolPatron::Circunflejo)) || (sinDolar && (m & KovArbolPatron::Dolar)))
+            continue;
+        if ((m & KovArbolPatron::Palabra) && (m & KovArbolPatron::NoPalabra))
+            continue;
+        r = quint16(r | (1u << m));
+    }
+    return r;
+}
+
+// A position of the automaton and the anchors on the way to it (or from it).
+struct Entrada
+{
+    int pos;
+    quint16 mascaras;
+};
+
+// A piece of the pattern as the position automaton sees it: the positions it may start and end with, and the anchors
+// of its ways through without a character (0: there are none).
+struct Fragmento
+{
+    std::vector<Entrada> primeros;
+    std::vector<Entrada> ultimos;
+    quint16 vacio = 0;
+};
+
+const quint16 kSinAnclas = 1;
+
+// Builds the position automaton of a pattern: a position for each character the pattern reads (two where the
+// boundaries need to tell word characters from others and the class holds both), each with the positions that may
+// follow it, as bit sets.
+class Constructor
+{
+public:
+    Constructor(const KovArbolPatron &arbol, bool limites, double *trabajo)
+        : arbol(arbol), limites(limites), trabajo(trabajo)
+    {
+    }
+
+    // Positions the parts would take; more than `tope` stops the count.
+    double cuenta(int nodo, double tope);
+    void reserva(int posiciones);
+    bool construye(int nodo, Fragmento *f);
+    // A trailing ".*", for a look-ahead: what it matched may be followed by anything.
+    void cualquierCosa(Fragmento *f);
+    void concatena(Fragmento *a, Fragmento &&b);
+    bool agotado() const { return *trabajo < 0; }
+
+    const KovArbolPatron &arbol;
+    bool limites;
+    double *trabajo;
+    int palabras = 0;
+    int posiciones = 0;
+    // Per position: its test and whether it reads word characters.
+    std::vector<int> prueba;
+    std::vector<quint8> dePalabra;
+    std::vector<quint64> sigue;
+    // The distinct tests, as the code units they admit.
+    std::vector<Intervalos> pruebas;
+
+private:
+    const std::vector<std::pair<Intervalos, bool>> &partes(int clase);
+    int nuevaPosicion(const Intervalos &admite, bool palabra);
+    void junta(const std::vector<Entrada> &ultimos, const std::vector<Entrada> &primeros);
+    void repite(const Nodo &nodo, Fragmento *f);
+
+    std::map<Intervalos, int> numeroPrueba;
+    std::map<int, std::vector<std::pair<Intervalos, bool>>> partesDeClase;
+};
+
+const std::vector<std::pair<Intervalos, bool>> &Constructor::partes(int clase)
+{
+    auto it = partesDeClase.find(clase);
+    if (it != partesDeClase.end())
+        return it->second;
+    const Intervalos todo = deClase(arbol.clase(clase));
+    std::vector<std::pair<Intervalos, bool>> r;
+    if (!limites) {
+        if (!todo.empty())
+            r.emplace_back(todo, false);
+    } else {
+        const Intervalos si = interseca(todo, intervalosDePalabra());
+        const Intervalos no = interseca(todo, niega(intervalosDePalabra()));
+        if (!si.empty())
+            r.emplace_back(si, true);
+        if (!no.empty())
+            r.emplace_back(no, false);
+    }
+    *trabajo -= kPorEntrada * double(todo.size());
+    return partesDeClase.emplace(clase, std::move(r)).first->second;
+}
+
+double Constructor::cuenta(int n, double tope)
+{
+    const Nodo &nodo = arbol.nodo(n);
+    switch (nodo.tipo) {
+    case Nodo::Caracter:
+        return double(partes(nodo.valor).size());
+    case Nodo::Grupo:
+        return cuenta(nodo.hijos.first(), tope);
+    case Nodo::Secuencia:
+    case Nodo::Alternativa: {
+        double total = 0;
+        for (const int h : nodo.hijos) {
+            total += cuenta(h, tope);
+            if (total > tope)
+                break;
+        }
+        return total;
+    }
+    case Nodo::Repeticion: {
+        if (nodo.maximo == 0)
+            return 0;
+        const double veces = nodo.maximo < 0 ? std::max(nodo.minimo, 1) : nodo.maximo;
+        const double una = cuenta(nodo.hijos.first(), tope);
+        return una * veces;
+    }
+    default:
+        return 0;
+    }
+}
+
+void Constructor::reserva(int total)
+{
+    palabras = std::max(1, (total + 63) / 64);
+    sigue.assign(size_t(total) * size_t(palabras), 0);
+    prueba.reserve(size_t(total));
+    dePalabra.reserve(size_t(total));
+}
+
+int Constructor::nuevaPosicion(const Intervalos &admite, bool palabra)
+{
+    auto it = numeroPrueba.find(admite);
+    if (it == numeroPrueba.end()) {
+        it = numeroPrueba.emplace(admite, int(pruebas.size())).first;
+        pruebas.push_back(admite);
+    }
+    prueba.push_back(it->second);
+    dePalabra.push_back(palabra ? 1 : 0);
+    return posiciones++;
+}
+
+// Every last position of one piece to every first position of the next, where the anchors between them can hold in
+// the middle of a text.
+void Constructor::junta(const std::vector<Entrada> &ultimos, const std::vector<Entrada> &primeros)
+{
+    if (ultimos.empty() || primeros.empty())
+        return;
+    // The first positions by their anchors and by whether they read word characters, each group as a bit set.
+    struct Grupo
+    {
+        quint16 mascaras;
+        bool palabra;
+        std::vector<quint64> bits;
+        int desde;
+        int hasta;
+    };
+    std::vector<Grupo> grupos;
+    for (const Entrada &e : primeros) {
+        const bool palabra = dePalabra[size_t(e.pos)] != 0;
+        auto g = std::find_if(grupos.begin(), grupos.end(),
+                              [&](const Grupo &x) { return x.mascaras == e.mascaras && x.palabra == palabra; });
+        if (g == grupos.end()) {
+            grupos.push_back(Grupo{e.mascaras, palabra, std::vector<quint64>(size_t(palabras), 0), e.pos / 64,
+                                   e.pos / 64});
+            g = grupos.end() - 1;
+        }
+        g->bits[size_t(e.pos / 64)] |= quint64(1) << (e.pos % 64);
+        g->desde = std::min(g->desde, e.pos / 64);
+        g->hasta = std::max(g->hasta, e.pos / 64);
+    }
+    *trabajo -= kPorEntrada * double(primeros.size() + ultimos.size())
+                + kPorPalabraTrabajo * double(grupos.size()) * palabras;
+    for (const Entrada &u : ultimos) {
+        const bool antes = dePalabra[size_t(u.pos)] != 0;
+        quint64 *destino = sigue.data() + size_t(u.pos) * size_t(palabras);
+        for (const Grupo &g : grupos) {
+            if (!algunaValida(combina(u.mascaras, g.mascaras), false, false, antes, g.palabra))
+                continue;
+            for (int w = g.desde; w <= g.hasta; ++w)
+                destino[w] |= g.bits[size_t(w)];
+            *trabajo -= kPorPalabraTrabajo * (g.hasta - g.desde + 1);
+        }
+    }
+}
+
+void Constructor::concatena(Fragmento *a, Fragmento &&b)
+{
+    junta(a->ultimos, b.primeros);
+    if (a->vacio) {
+        for (const Entrada &e : b.primeros) {
+            const quint16 m = posibles(combina(a->vacio, e.mascaras), false, true);
+            if (m)
+                a->primeros.push_back(Entrada{e.pos, m});
+        }
+    }
+    if (b.vacio) {
+        for (const Entrada &e : a->ultimos) {
+            const quint16 m = posibles(combina(e.mascaras, b.vacio), true, false);
+            if (m)
+                b.ultimos.push_back(Entrada{e.pos, m});
+        }
+    }
+    a->ultimos = std::move(b.ultimos);
+    a->vacio = posibles(combina(a->vacio, b.vacio), false, false);
+    *trabajo -= kPorEntrada * double(a->primeros.size() + a->ultimos.size());
+}
+
+// The copies of a counted repetition, as QRegExp lays them out: the mandatory ones, then the optional ones nested
+// (each may be skipped, and skipping one skips the rest); without an upper bound the last copy loops.
+void Constructor::repite(const Nodo &nodo, Fragmento *f)
+{
+    const int hijo = nodo.hijos.first();
+    Fragmento total;
+    total.vacio = kSinAnclas;
+    const int obligatorias = nodo.maximo < 0 ? std::max(nodo.minimo - 1, 0) : nodo.minimo;
+    for (int i = 0; i < obligatorias && !agotado(); ++i) {
+        Fragmento copia;
+        if (!construye(hijo, &copia))
+            return;
+        concatena(&total, std::move(copia));
+    }
+    if (nodo.maximo < 0) {
+        Fragmento bucle;
+        if (!construye(hijo, &bucle))
+            return;
+        junta(bucle.ultimos, bucle.primeros);
+        if (nodo.minimo == 0)
+            bucle.vacio = kSinAnclas;
+        concatena(&total, std::move(bucle));
+    } else {
+        Fragmento opcionales;
+        bool hay = false;
+        for (int i = nodo.minimo; i < nodo.maximo && !agotado(); ++i) {
+            Fragmento copia;
+            if (!construye(hijo, &copia))
+                return;
+            if (hay)
+                concatena(&copia, std::move(opcionales));
+            copia.vacio = kSinAnclas;
+            opcionales = std::move(copia);
+            hay = true;
+        }
+        if (hay)
+            concatena(&total, std::move(opcionales));
+    }
+    *f = std::move(total);
+}
+
+bool Constructor::construye(int n, Fragmento *f)
+{
+    if (agotado())
+        return false;
+    const Nodo &nodo = arbol.nodo(n);
+    switch (nodo.tipo) {
+    case Nodo::Vacio:
+        f->vacio = kSinAnclas;
+        return true;
+    case Nodo::Caracter:
+        for (const auto &parte : partes(nodo.valor)) {
+            const int p = nuevaPosicion(parte.first, parte.second);
+            f->primeros.push_back(Entrada{p, kSinAnclas});
+            f->ultimos.push_back(Entrada{p, kSinAnclas});
+        }
+        return true;
+    case Nodo::Anclaje:
+        f->vacio = quint16(1u << nodo.valor);
+        return true;
+    case Nodo::Grupo:
+        return construye(nodo.hijos.first(), f);
+    case Nodo::Secuencia: {
+        f->vacio = kSinAnclas;
+        for (const int h : nodo.hijos) {
+            Fragmento parte;
+            if (!construye(h, &parte))
+                return false;
+            concatena(f, std::move(parte));
+        }
+        return !agotado();
+    }
+    case Nodo::Alternativa:
+        for (const int h : nodo.hijos) {
+            Fragmento rama;
+            if (!construye(h, &rama))
+                return false;
+            f->primeros.insert(f->primeros.end(), rama.primeros.begin(), rama.primeros.end());
+            f->ultimos.insert(f->ultimos.end(), rama.ultimos.begin(), rama.ultimos.end());
+            f->vacio = reduce(quint16(f->vacio | rama.vacio));
+            *trabajo -= kPorEntrada * double(rama.primeros.size() + rama.ultimos.size());
+        }
+        return !agotado();
+    case Nodo::Repeticion:
+        if (nodo.maximo == 0) {
+            f->vacio = kSinAnclas;
+            return true;
+        }
+        repite(nodo, f);
+        return !agotado();
+    default:
+        return false;
+    }
+}
+
+void Constructor::cualquierCosa(Fragmento *f)
+{
+    Fragmento bucle;
+    const Intervalos todo{{0, kUltimoCodigo}};
+    if (!limites) {
+        const int p = nuevaPosicion(todo, false);
+        bucle.primeros.push_back(Entrada{p, kSinAnclas});
+    } else {
+        const int si = nuevaPosicion(intervalosDePalabra(), true);
+        const int no = nuevaPosicion(niega(intervalosDePalabra()), false);
+        bucle.primeros.push_back(Entrada{si, kSinAnclas});
+        bucle.primeros.push_back(Entrada{no, kSinAnclas});
+    }
+    bucle.ultimos = bucle.primeros;
+    junta(bucle.ultimos, bucle.primeros);
+    bucle.vacio = kSinAnclas;
+    concatena(f, std::move(bucle));
+}
+
+// The classes of the alphabet: code units that every test admits alike share one. Sweeps the tests' ranges once,
+// keeping which tests hold over each stretch.
+struct Particion
+{
+    std::vector<quint16> claseDe;
+    std::vector<std::vector<int>> pruebasDe;
+};
+
+bool divideAlfabeto(const std::vector<Intervalos> &pruebas, double *trabajo, Particion *alfabeto)
+{
+    std::vector<std::pair<int, int>> eventos;
+    for (size_t t = 0; t < pruebas.size(); ++t) {
+        for (const auto &i : pruebas[t]) {
+            eventos.emplace_back(i.first, int(t));
+            eventos.emplace_back(i.second + 1, int(t));
+        }
+    }
+    *trabajo -= kPorEntrada * 4 * double(eventos.size());
+    if (*trabajo < 0)
+        return false;
+    std::sort(eventos.begin(), eventos.end());
+    const int nPalabras = std::max(1, int((pruebas.size() + 63) / 64));
+    std::vector<quint64> activas(size_t(nPalabras), 0);
+    KovConjuntos firmas(nPalabras);
+    alfabeto->claseDe.assign(kUltimoCodigo + 1, 0);
+    size_t e = 0;
+    int desde = 0;
+    while (desde <= kUltimoCodigo) {
+        while (e < eventos.size() && eventos[e].first == desde) {
+            activas[size_t(eventos[e].second / 64)] ^= quint64(1) << (eventos[e].second % 64);
+            ++e;
+        }
+        const int hasta = e < eventos.size() ? std::min(eventos[e].first, kUltimoCodigo + 1) : kUltimoCodigo + 1;
+        int clase = firmas.busca(activas.data());
+        if (clase < 0) {
+            if (firmas.cuantos() >= 65535)
+                return false;
+            clase = firmas.agrega(activas.data());
+            std::vector<int> suyas;
+            for (int t = 0; t < int(pruebas.size()); ++t) {
+                if (activas[size_t(t / 64)] & (quint64(1) << (t % 64)))
+                    suyas.push_back(t);
+            }
+            alfabeto->pruebasDe.push_back(std::move(suyas));
+        }
+        std::fill(alfabeto->claseDe.begin() + desde, alfabeto->claseDe.begin() + hasta, quint16(clase));
+        *trabajo -= kPorPalabraTrabajo * nPalabras;
+        desde = hasta;
+    }
+    return *trabajo >= 0;
+}
+
+// The alphabet's classes as the programs look them up.
+void tablasDeClases(const std::vector<quint16> &claseDe, KovPosiciones::Alfabeto *alfabeto)
+{
+    std::vector<quint16> *bajo = &alfabeto->bajo;
+    std::vector<quint16> *bloques = &alfabeto->bloques;
+    std::vector<quint16> *altos = &alfabeto->altos;
+    bajo->assign(claseDe.begin(), claseDe.begin() + 256);
+    bloques->assign(256, 0);
+    altos->clear();
+    std::map<std::vector<quint16>, int> vistos;
+    for (int b = 0; b < 256; ++b) {
+        std::vector<quint16> bloque(claseDe.begin() + b * 256, claseDe.begin() + (b + 1) * 256);
+        auto it = vistos.find(bloque);
+        if (it == vistos.end()) {
+            it = vistos.emplace(bloque, int(altos->size())).first;
+            altos->insert(altos->end(), bloque.begin(), bloque.end());
+        }
+        (*bloques)[size_t(b)] = quint16(it->second);
+    }
+}
+
+bool algunaEnPartes(const KovArbolPatron &arbol, const std::vector<int> &partes, int ancla)
+{
+    for (const int p : partes) {
+        if (arbol.contiene(p, Nodo::Anclaje, ancla))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+bool KovPosiciones::construye(const KovArbolPatron &arbol, const std::vector<int> &partes, bool cierre,
+                              int maxPosiciones, double *trabajo)
+{
+    KovPosiciones *a = this;
+    const bool limites = algunaEnPartes(arbol, partes, KovArbolPatron::Palabra)
+                         || algunaEnPartes(arbol, partes, KovArbolPatron::NoPalabra);
+    Constructor c(arbol, limites, trabajo);
+    double total = cierre ? 2 : 0;
+    for (const int p : partes) {
+        total += c.cuenta(p, maxPosiciones);
+        if (total > maxPosiciones)
+            return false;
+    }
+    c.reserva(int(total));
+    Fragmento f;
+    f.vacio = kSinAnclas;
+    for (const int p : partes) {
+        Fragmento parte;
+        if (!c.construye(p, &parte))
+            return false;
+        c.concatena(&f, std::move(parte));
+    }
+    if (cierre)
+        c.cualquierCosa(&f);
+    if (c.agotado())
+        return false;
+
+    const int n = c.posiciones;
+    const int w = c.palabras;
+    a->bits.posiciones = n;
+    a->bits.palabras = w;
+    a->bits.iniciales.assign(size_t(w), 0);
+    a->bits.aceptan.assign(size_t(w), 0);
+    for (const Entrada &e : f.primeros) {
+        if (algunaValida(e.mascaras, true, false, false, c.dePalabra[size_t(e.pos)] != 0))
+            a->bits.iniciales[size_t(e.pos / 64)] |= quint64(1) << (e.pos % 64);
+    }
+    for (const Entrada &e : f.ultimos) {
+        if (algunaValida(e.mascaras, false, true, c.dePalabra[size_t(e.pos)] != 0, false))
+            a->bits.aceptan[size_t(e.pos / 64)] |= quint64(1) << (e.pos % 64);
+    }
+    a->bits.aceptaVacio = algunaValida(f.vacio, true, true, false, false);
+
+    Particion alfabeto;
+    if (!divideAlfabeto(c.pruebas, trabajo, &alfabeto))
+        return false;
+    a->alfabeto.nclases = int(alfabeto.pruebasDe.size());
+    tablasDeClases(alfabeto.claseDe, &a->alfabeto);
+    // The positions each class admits.
+    std::vector<quint64> dePrueba(c.pruebas.size() * size_t(w), 0);
+    for (int p = 0; p < n; ++p)
+        dePrueba[size_t(c.prueba[size_t(p)]) * size_t(w) + size_t(p / 64)] |= quint64(1) << (p % 64);
+    a->bits.admite.assign(size_t(a->alfabeto.nclases) * size_t(w), 0);
+    for (int k = 0; k < a->alfabeto.nclases; ++k) {
+        quint64 *fila = a->bits.admite.data() + size_t(k) * size_t(w);
+        for (const int t : alfabeto.pruebasDe[size_t(k)]) {
+            const quint64 *bits = dePrueba.data() + size_t(t) * size_t(w);
+            for (int j = 0; j < w; ++j)
+                fila[j] |= bits[j];
+        }
+        *trabajo -= kTrabajoPorPalabra * w * double(alfabeto.pruebasDe[size_t(k)].size() + 1);
+    }
+    a->sigue = std::move(c.sigue);
+    return *trabajo >= 0;
+}
+

@@ -1,0 +1,339 @@
+// A book's column patterns: each compiled once and shared by the book's checkers, matched at a cost per character
+// bounded at set-up whichever engine matches it, and refused, before anything compiles it, past that bound or past
+// what the book's patterns may hold with every checker it can have at once.
+#include "kovexpresion.h"
+#include "kovpatrones.h"
+#include "kovtrabajadores.h"
+#include "patronfixture.h"
+
+#include <QRegExp>
+#include <QtTest>
+
+#include <thread>
+
+namespace {
+
+QString repetido(const QString &pieza, int veces)
+{
+    return pieza.repeated(veces);
+}
+
+QString alternativas(const QString &pieza, int cuantas)
+{
+    QStringList partes;
+    for (int i = 0; i < cuantas; ++i)
+        partes << pieza;
+    return partes.join(QLatin1Char('|'));
+}
+
+// The verdicts of the book's patterns on every value, against QRegExp's.
+QString difiere(const KovPatrones &patrones, int columna, const QString &patron, const QStringList &valores)
+{
+    KovPatrones::Revision revision;
+    const QRegExp referencia(patron);
+    for (const QString &valor : valores) {
+        const bool esperado = referencia.exactMatch(valor);
+        if (patrones.coincide(columna, valor, &revision) != esperado)
+            return QStringLiteral("\"%1\": QRegExp says %2").arg(valor).arg(esperado);
+    }
+    return QString();
+}
+
+// A pattern that only QRegExp matches (a back reference), distinct for each n, whose match state is about as large
+// as the budget per character lets it be: ten captures.
+QString capturasDeQRegExp(int n)
+{
+    QString patron;
+    for (int i = 0; i < 10; ++i) {
+        patron += QLatin1Char('(') + QChar(QLatin1Char('b').unicode() + ushort(n % 20)) + QLatin1Char(')');
+        n /= 20;
+    }
+    return patron + QStringLiteral("\\1");
+}
+
+// The families of patterns only QRegExp matches, by their size.
+QString deFamilia(int familia, int k)
+{
+    switch (familia) {
+    case 0: return QStringLiteral("(a)") + repetido(QStringLiteral("(a{0,3})"), k) + QStringLiteral("\\1");
+    case 1: return repetido(QStringLiteral("x(?=.)(.{0,3})"), k);
+    case 2: return QStringLiteral("(?:a|b)*(?=a)(?:a|b){%1}").arg(k);
+    case 3: return QStringLiteral("([a-z]{1,%1})-\\1").arg(k);
+    default: return QStringLiteral("a(?=a)") + QString(k, QLatin1Char('b'));
+    }
+}
+
+} // namespace
+
+class TestKovPatrones : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void refusedBeforeAnyCompile_data();
+    void refusedBeforeAnyCompile();
+    void matchedWithinTheBudget_data();
+    void matchedWithinTheBudget();
+    void patternsOnlyQRegExpMatches_data();
+    void patternsOnlyQRegExpMatches();
+    void qregexpFamiliesEitherSideOfTheBudget_data();
+    void qregexpFamiliesEitherSideOfTheBudget();
+    void invalidPatternsMatchNoText();
+    void onePatternCompiledOncePerBook();
+    void sharedByCheckersAtOnce();
+    void memoryCountsEveryChecker();
+};
+
+void TestKovPatrones::refusedBeforeAnyCompile_data()
+{
+    QTest::addColumn<QString>("patron");
+
+    // What matching them cost per character before: the own automaton's and QRegExp's, as the issue measured them.
+    QTest::newRow("(a|b)*a((a|b){100}){13} (25 us)") << QStringLiteral("(a|b)*a((a|b){100}){13}");
+    QTest::newRow("a class of 600 ranges in a 3,900-state shift register (1.4 ms)")
+        << QStringLiteral(".*a(") + claseDeRangos(600) + QStringLiteral("{975}){4}");
+    QTest::newRow("(a)(.*) x100 \\1 (0.17 ms)")
+        << QStringLiteral("(a)") + repetido(QStringLiteral("(.*)"), 100) + QStringLiteral("\\1");
+    QTest::newRow("(((.))|... x610)* \\1")
+        << QStringLiteral("(") + alternativas(QStringLiteral("((.))"), 610) + QStringLiteral(")*\\1");
+    QTest::newRow("look-aheads past the start, x13") << repetido(QStringLiteral("x(?=.)(.{0,3})"), 13);
+    QTest::newRow("a look-ahead without a bound, past the start") << QStringLiteral("a(?=.*b)");
+    QTest::newRow("a back reference to a capture without a bound") << QStringLiteral("(a*)\\1");
+    QTest::newRow("alternations of anchors QRegExp tests as trees")
+        << QStringLiteral("(?:(?:a|\\b|^|$)(?:a|\\b|^|$)){8}(?=a)a*");
+    // What QRegExp's matcher would do with them is not defined.
+    QTest::newRow("a back reference QRegExp numbers 0, reading before its table") << QStringLiteral("(a)\\65536");
+    QTest::newRow("a look-ahead whose escapes QRegExp leaves to chance") << QStringLiteral("x(?=\\i)");
+}
+
+// Refused as its column is read, with nothing compiled in the service and nothing left to judge.
+void TestKovPatrones::refusedBeforeAnyCompile()
+{
+    QFETCH(QString, patron);
+    const int antesQt = KovPatrones::compilaciones();
+    const int antesColumnas = KovExpresion::compilaciones();
+    KovPatrones patrones(KovTrabajadores::maximo() + 1);
+    QVERIFY(patrones.agrega(QStringLiteral("[0-9]{8}")));
+    QVERIFY(!patrones.agrega(patron));
+    QCOMPARE(KovPatrones::compilaciones(), antesQt);
+    QCOMPARE(KovExpresion::compilaciones(), antesColumnas);
+}
+
+void TestKovPatrones::matchedWithinTheBudget_data()
+{
+    QTest::addColumn<QString>("patron");
+    // A smaller one of the same shape, which QRegExp matches fast enough to be held against it.
+    QTest::addColumn<QString>("menor");
+
+    // QRegExp took 2 s, 62 ms and 0.16 ms per character of these; they open with a look-ahead, and the rest is a
+    // whole DFA.
+    QTest::newRow("(?=.)(((.))|... x610)*")
+        << QStringLiteral("(?=.)(") + alternativas(QStringLiteral("((.))"), 610) + QStringLiteral(")*")
+        << QStringLiteral("(?=.)(") + alternativas(QStringLiteral("((.))"), 4) + QStringLiteral(")*");
+    QTest::newRow("(?=.)((((((.*)))))) x580")
+        << QStringLiteral("(?=.)") + repetido(QStringLiteral("((((((.*))))))"), 580)
+        << QStringLiteral("(?=.)") + repetido(QStringLiteral("((((((.*))))))"), 3);
+    QTest::newRow("(?=.)(.*) x100") << QStringLiteral("(?=.)") + repetido(QStringLiteral("(.*)"), 100)
+                                    << QStringLiteral("(?=.)") + repetido(QStringLiteral("(.*)"), 5);
+    QTest::newRow("(?!0+$)[0-9]{1,15}") << QStringLiteral("(?!0+$)[0-9]{1,15}") << QStringLiteral("(?!0+$)[0-9]{1,15}");
+}
+
+void TestKovPatrones::matchedWithinTheBudget()
+{
+    QFETCH(QString, patron);
+    QFETCH(QString, menor);
+    KovPatrones patrones(KovTrabajadores::maximo() + 1);
+    QVERIFY(patrones.agrega(patron));
+    QVERIFY(patrones.agrega(menor));
+    QVERIFY(patrones.termina());
+    QCOMPARE(patrones.modo(0), KovPatrones::Automata);
+    QVERIFY(patrones.costo(0) <= KovPatron::kCostoMaximo);
+    QStringList valores = valoresDePrueba(QStringLiteral("a0 "), 12);
+    valores << QString() << QStringLiteral("0") << QStringLiteral("000") << QStringLiteral("010");
+    const QString fallo = difiere(patrones, 1, menor, valores);
+    QVERIFY2(fallo.isEmpty(), qPrintable(fallo));
+    KovPatrones::Revision revision;
+    QVERIFY(patrones.coincide(0, QStringLiteral("1"), &revision));
+}
+
+void TestKovPatrones::patternsOnlyQRegExpMatches_data()
+{
+    QTest::addColumn<QString>("patron");
+    QTest::addColumn<QString>("alfabeto");
+
+    for (const char *patron : kPatronesDeQRegExp)
+        QTest::newRow(patron) << QString::fromLatin1(patron) << alfabetoMezcla();
+    QTest::newRow("repeated digit") << QStringLiteral("(\\d)\\1") << QStringLiteral("0123");
+    QTest::newRow("series again") << QStringLiteral("([A-Z]{3})-\\1") << QStringLiteral("AB-");
+    QTest::newRow("day again") << QStringLiteral("([0-9]{2})/([0-9]{2})/\\2") << QStringLiteral("01/");
+    QTest::newRow("digits not before a point") << QStringLiteral("[0-9]+(?!\\.)") << QStringLiteral("01.");
+    QTest::newRow("five captures") << QStringLiteral("(a)(b)(c)(d)(e)\\1") << QStringLiteral("abcde");
+}
+
+// Back references and look-aheads past the start stay with QRegExp, whose cost for them is within the budget.
+void TestKovPatrones::patternsOnlyQRegExpMatches()
+{
+    QFETCH(QString, patron);
+    QFETCH(QString, alfabeto);
+    KovPatrones patrones(KovTrabajadores::maximo() + 1);
+    QVERIFY(patrones.agrega(patron));
+    QVERIFY(patrones.termina());
+    QVERIFY(patrones.modo(0) == KovPatrones::ExpresionQt || patrones.modo(0) == KovPatrones::Nada);
+    QVERIFY(patrones.costo(0) <= KovPatron::kCostoMaximo);
+    const QString fallo = difiere(patrones, 0, patron, valoresDePrueba(alfabeto, 8));
+    QVERIFY2(fallo.isEmpty(), qPrintable(fallo));
+}
+
+void TestKovPatrones::qregexpFamiliesEitherSideOfTheBudget_data()
+{
+    QTest::addColumn<int>("familia");
+    QTest::addColumn<QList<int>>("tamanos");
+
+    QTest::newRow("(a)(a{0,3}) xk \\1") << 0 << QList<int>{1, 2, 4, 8, 16, 32, 64};
+    QTest::newRow("x(?=.)(.{0,3}) xk") << 1 << QList<int>{1, 2, 3, 5, 8, 13};
+    QTest::newRow("(?:a|b)*(?=a)(?:a|b){k}") << 2 << QList<int>{1, 2, 5, 20, 80, 300};
+    QTest::newRow("([a-z]{1,k})-\\1") << 3 << QList<int>{1, 3, 10, 30, 100, 300};
+    QTest::newRow("a(?=a) then k characters") << 4 << QList<int>{1, 10, 50, 100, 200, 1000};
+}
+
+// Families swept in size: small ones are admitted at a cost within the budget and match as QRegExp does, and from
+// some size on every one is refused.
+void TestKovPatrones::qregexpFamiliesEitherSideOfTheBudget()
+{
+    QFETCH(int, familia);
+    QFETCH(QList<int>, tamanos);
+
+    bool rechazado = false;
+    bool admitido = false;
+    for (const int k : tamanos) {
+        const QString patron = deFamilia(familia, k);
+        KovPatrones patrones(KovTrabajadores::maximo() + 1);
+        if (!patrones.agrega(patron)) {
+            rechazado = true;
+            continue;
+        }
+        QVERIFY2(!rechazado, qPrintable(patron + QStringLiteral(" admitted after a smaller one was refused")));
+        QVERIFY(patrones.termina());
+        QCOMPARE(patrones.modo(0), KovPatrones::ExpresionQt);
+        QVERIFY(patrones.costo(0) <= KovPatron::kCostoMaximo);
+        if (!admitido) {
+            const QString fallo = difiere(patrones, 0, patron, valoresDePrueba(QStringLiteral("abx-"), 10));
+            QVERIFY2(fallo.isEmpty(), qPrintable(fallo));
+        }
+        admitido = true;
+    }
+    QVERIFY(admitido);
+    QVERIFY(rechazado);
+}
+
+// A pattern QRegExp finds invalid matches no text: it is judged, never compiled in the service, and every value of
+// its column fails it.
+void TestKovPatrones::invalidPatternsMatchNoText()
+{
+    const int antes = KovPatrones::compilaciones();
+    KovPatrones patrones(KovTrabajadores::maximo() + 1);
+    for (const char *patron : {"a**", "[[:digit:]]+", "(a", "a{3,2}", "[\\b]", "x(?=y"})
+        QVERIFY(patrones.agrega(QString::fromLatin1(patron)));
+    QVERIFY(patrones.termina());
+    QCOMPARE(KovPatrones::compilaciones(), antes);
+    KovPatrones::Revision revision;
+    for (int c = 0; c < 6; ++c) {
+        QCOMPARE(patrones.modo(c), KovPatrones::Nada);
+        for (const char *valor : {"a", "aa", "1", "[[:digit:]]", "x", "xy"})
+            QVERIFY(!patrones.coincide(c, QString::fromLatin1(valor), &revision));
+    }
+}
+
+// A thousand columns of one pattern hold it once: one automaton, or one QRegExp compiled for the book.
+void TestKovPatrones::onePatternCompiledOncePerBook()
+{
+    const int antes = KovPatrones::compilaciones();
+    KovPatrones patrones(KovTrabajadores::maximo() + 1);
+    for (int i = 0; i < 1000; ++i) {
+        QVERIFY(patrones.agrega(QStringLiteral("([0-9])-\\1")));
+        QVERIFY(patrones.agrega(QStringLiteral("(0[1-9]|1[0-2])/[0-9]{4}")));
+    }
+    const double memoria = patrones.memoria();
+    QVERIFY(patrones.termina());
+    QCOMPARE(KovPatrones::compilaciones(), antes + 1);
+    QVERIFY(patrones.memoria() < 1024 * 1024);
+    QVERIFY(memoria > 0);
+    KovPatrones::Revision revision;
+    QVERIFY(patrones.coincide(1998, QStringLiteral("7-7"), &revision));
+    QVERIFY(!patrones.coincide(1998, QStringLiteral("7-8"), &revision));
+    QVERIFY(patrones.coincide(1999, QStringLiteral("12/2024"), &revision));
+}
+
+// The checkers of a book match its patterns at once, each with its own state, QRegExp's engine shared.
+void TestKovPatrones::sharedByCheckersAtOnce()
+{
+    const QStringList fuentes{QStringLiteral("(a|b)\\1[ab]*"), QStringLiteral("(a|b)*a(a|b){20}"),
+                              QStringLiteral("(?!a+$)[ab]{2,9}")};
+    KovPatrones patrones(4);
+    for (const QString &patron : fuentes)
+        QVERIFY(patrones.agrega(patron));
+    QVERIFY(patrones.termina());
+    quint32 semilla = 17;
+    QStringList valores;
+    QVector<QVector<bool>> esperados(fuentes.size());
+    for (int i = 0; i < 1500; ++i) {
+        QString v;
+        const int largo = 1 + int(siguienteAzar(&semilla) % 30);
+        for (int k = 0; k < largo; ++k)
+            v += QLatin1Char(siguienteAzar(&semilla) % 2 ? 'a' : 'b');
+        valores << v;
+        for (int c = 0; c < fuentes.size(); ++c)
+            esperados[c].append(QRegExp(fuentes.at(c)).exactMatch(v));
+    }
+    QAtomicInt fallos;
+    std::vector<std::thread> hilos;
+    for (int h = 0; h < 4; ++h) {
+        hilos.emplace_back([&] {
+            KovPatrones::Revision revision;
+            for (int vuelta = 0; vuelta < 2; ++vuelta) {
+                for (int i = 0; i < valores.size(); ++i) {
+                    for (int c = 0; c < fuentes.size(); ++c) {
+                        if (patrones.coincide(c, valores.at(i), &revision) != esperados.at(c).at(i))
+                            fallos.fetchAndAddRelaxed(1);
+                    }
+                }
+            }
+        });
+    }
+    for (std::thread &h : hilos)
+        h.join();
+    QCOMPARE(fallos.loadRelaxed(), 0);
+}
+
+// Every checker a book can have at once copies each QRegExp of the book, with match state of its own: the bound
+// counts them all. Patterns that fit held once do not fit held by the workers and the key stage together.
+void TestKovPatrones::memoryCountsEveryChecker()
+{
+    const int revisores = KovTrabajadores::maximo() + 1;
+    QVERIFY(revisores >= 3);
+    KovPatrones uno(1);
+    KovPatrones todos(revisores);
+    const int cantidad = 2000;
+    for (int i = 0; i < cantidad; ++i) {
+        QVERIFY(uno.agrega(capturasDeQRegExp(i)));
+        QVERIFY(todos.agrega(capturasDeQRegExp(i)));
+    }
+    const int antes = KovPatrones::compilaciones();
+    QVERIFY(!todos.termina());
+    QCOMPARE(KovPatrones::compilaciones(), antes);
+    QVERIFY(todos.memoria() > KovPatrones::kMemoriaMaxima);
+    QVERIFY(uno.termina());
+    QCOMPARE(KovPatrones::compilaciones(), antes + cantidad);
+    QVERIFY(uno.memoria() <= KovPatrones::kMemoriaMaxima);
+    // Each automaton's scratch counts too, once per checker; the largest serves every pattern in turn.
+    KovPatrones automatas(revisores);
+    QVERIFY(automatas.agrega(QStringLiteral("(a|b)*a(a|b){100}")));
+    const double con = automatas.memoria();
+    QVERIFY(automatas.agrega(QStringLiteral("(a|b)*a(a|b){20}")));
+    QVERIFY(automatas.termina());
+    QVERIFY(automatas.memoria() > con);
+    QVERIFY(automatas.memoria() < con + 64 * 1024);
+}
+
+QTEST_GUILESS_MAIN(TestKovPatrones)
+#include "tst_kovpatrones.moc"
