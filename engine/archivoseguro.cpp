@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <vector>
 
 #include <dirent.h>
@@ -77,6 +78,20 @@ bool cierraComprobado(QFile *archivo)
     const bool ok = archivo->flush();
     archivo->close();
     return ok && archivo->error() == QFileDevice::NoError;
+}
+
+bool escribeTodo(int fd, const char *datos, size_t largo)
+{
+    while (largo > 0) {
+        const ssize_t n = ::write(fd, datos, largo);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        datos += n;
+        largo -= size_t(n);
+    }
+    return true;
 }
 
 bool mismoArchivo(const struct stat &a, const struct stat &b)

@@ -1,12 +1,19 @@
 #include "dialog.h"
+#include "kovjuezpatron.h"
 #include "platform.h"
 
 #include <QApplication>
 #include <QSystemTrayIcon>
 #include <QTextCodec>
 
+#include <cstring>
+
 int main(int argc, char **argv)
 {
+    // A child started to judge column patterns does that alone: no application, no display, no raised limits.
+    if (argc == 2 && std::strcmp(argv[1], KovJuezPatron::argumentoHijo()) == 0)
+        return KovJuezPatron::hijo();
+
     // Every connection and job holds descriptors; the bounds on them follow the limit, so it is raised first.
     raiseOpenFileLimit();
 
@@ -19,6 +26,7 @@ int main(int argc, char **argv)
         QCoreApplication::setLibraryPaths(QStringList(plugIns));
 
     QApplication app(argc, argv);
+    KovJuezPatron::setEjecutable(QCoreApplication::applicationFilePath());
     if (!QSystemTrayIcon::isSystemTrayAvailable()) {
         showNoTrayMessage();
         return 0;
