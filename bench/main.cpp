@@ -4,6 +4,7 @@
 #include "benchbook.h"
 #include "benchjob.h"
 #include "benchpatterns.h"
+#include "kovjuezpatron.h"
 #include "kovlibro.h"
 #include "kovpatrones.h"
 #include "kovtrabajadores.h"
@@ -233,6 +234,8 @@ QList<Run> expand(const QString &layout, const QString &variant, const QString &
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    // The service's own executable judges the patterns only QRegExp can match, as it does in the service.
+    KovJuezPatron::setEjecutable(QStringLiteral(ORVANTIS_BINARY));
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Validates generated books and times them."));
     parser.addHelpOption();

@@ -114,6 +114,20 @@ bool cierraComprobado(QFile *archivo)
     return ok && archivo->error() == QFileDevice::NoError;
 }
 
+bool escribeTodo(int fd, const char *datos, size_t largo)
+{
+    while (largo > 0) {
+        const ssize_t n = ::write(fd, datos, largo);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        datos += n;
+        largo -= size_t(n);
+    }
+    return true;
+}
+
 bool mismoArchivo(const struct stat &a, const struct stat &b)
 {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;

@@ -37,6 +37,9 @@ int creaNuevoRetenido(const QString &ruta, int *cerrojo);
 // Flushes and closes the file; true only when everything written reached it.
 bool cierraComprobado(QFile *archivo);
 
+// Writes all of it, through interruptions; false once the descriptor takes no more. Safe in a signal handler.
+bool escribeTodo(int fd, const char *datos, size_t largo);
+
 // True when both describe the same file.
 bool mismoArchivo(const struct stat &a, const struct stat &b);
 // True when the name, not followed if it is a link, names the file open as `fd`.

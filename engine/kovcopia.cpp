@@ -1,5 +1,6 @@
 #include "kovcopia.h"
 
+#include "archivoseguro.h"
 #include "kovhilos.h"
 #include "kovsha1.h"
 
@@ -18,20 +19,6 @@ namespace {
 const size_t kBloqueCopia = 1024 * 1024;
 
 std::atomic<void (*)(qint64)> gVigia{nullptr};
-
-bool escribeTodo(int fd, const char *datos, size_t largo)
-{
-    while (largo > 0) {
-        const ssize_t n = ::write(fd, datos, largo);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        datos += n;
-        largo -= size_t(n);
-    }
-    return true;
-}
 
 } // namespace
 

@@ -1,10 +1,14 @@
 #include "kovcotapatron.h"
 
+#include <QAtomicInt>
+
 #include <algorithm>
 #include <cstring>
 #include <limits>
 
 namespace {
+
+QAtomicInt gMedidas;
 
 const int kFin = -1;
 // A counted repetition of QRegExp stops at this count; a written count from it on is an error, read as the default.
@@ -24,6 +28,7 @@ const double kPorUnion = 2;
 const double kPorAncla = 60;
 const double kPorRango = 4;
 const double kPorCopia = 0.25;
+const double kPorNodoAncla = 100;
 
 // Bytes of its memory.
 const double kBytesEstado = 128;
@@ -32,16 +37,25 @@ const double kBytesRango = 8;
 const double kBytesTransicion = 8;
 const double kBytesAncla = 64;
 const double kBytesAtomo = 16;
+// An alternation of anchors is a pair of integers in a vector that grows by doubling.
+const double kBytesNodoAncla = 16;
 
-// What the engine has built so far. Its lookaheads are engines of their own, counted here too.
+// Past this the figures mean only "far beyond the bound"; it keeps products of them finite.
+const double kTope = 1e18;
+
+// What the engine has built so far. Its lookaheads are engines of their own, counted here too. The measuring stops
+// once the figures pass the bound it was given.
 struct Costos
 {
+    double trabajoMaximo = KovCotaPatron::kTrabajoMaximo;
+    double memoriaMaxima = KovCotaPatron::kMemoriaMaxima;
     double estados = 0;
     double clases = 0;
     double rangos = 0;
     double transiciones = 0;
     double anclas = 0;
     double atomos = 0;
+    double nodosAncla = 0;
     double trabajo = 0;
 
     void suma(const Costos &antes, const Costos &despues, double veces)
@@ -52,18 +66,26 @@ struct Costos
         transiciones += (despues.transiciones - antes.transiciones) * veces;
         anclas += (despues.anclas - antes.anclas) * veces;
         atomos += (despues.atomos - antes.atomos) * veces;
+        nodosAncla += (despues.nodosAncla - antes.nodosAncla) * veces;
         trabajo += (despues.trabajo - antes.trabajo) * veces;
     }
 
     double memoria() const
     {
         return estados * kBytesEstado + clases * kBytesClase + rangos * kBytesRango
-               + transiciones * kBytesTransicion + anclas * kBytesAncla + atomos * kBytesAtomo;
+               + transiciones * kBytesTransicion + anclas * kBytesAncla + atomos * kBytesAtomo
+               + nodosAncla * kBytesNodoAncla;
     }
 };
 
 // A piece of the automaton as the engine's parse holds it: the sizes of its sets of first and last states and of
 // their anchor maps, whether it matches the empty text (and then with anchors), and its fixed texts' lengths.
+//
+// An anchor is either a set of conditions or an alternation of two anchors, and the engine joins two anchors by
+// distributing one over the leaves of the other, building every alternation in it anew: so each anchor is summed up
+// by its leaves, which is what joining it costs. `pesoPrimeros` and `pesoUltimos` add up the leaves of the anchors
+// of the first and last states (one for a state with none), `hojasVacia` those of the anchor met when the piece
+// matches the empty text.
 struct Caja
 {
     double primeros = 0;
@@ -73,6 +95,9 @@ struct Caja
     double anclasPrimeros = 0;
     double anclasUltimos = 0;
     bool anclaVacia = false;
+    double pesoPrimeros = 0;
+    double pesoUltimos = 0;
+    double hojasVacia = 1;
     qint64 minimo = 0;
     qint64 maximo = 0;
     qint64 fijo = 0;
@@ -138,6 +163,7 @@ private:
     void alterna(Caja *a, const Caja &b);
     void repite(Caja *caja);
     void enlaza(double pares, double salidas);
+    void alternaciones(double nodos);
     static void opcional(Caja *caja);
     void ancla(Caja *caja);
     bool pasado();
@@ -297,7 +323,7 @@ int Medidor::token()
             if (car == '\\') {
                 car = siguiente();
                 const int dentro = escape();
-                if (dentro == NoPalabra || dentro == Referencia)
+                if (dentro == Palabra || dentro == NoPalabra || dentro == Referencia)
                     conError = true;
             } else {
                 car = siguiente();
@@ -345,8 +371,7 @@ void Medidor::salta(int n)
 
 bool Medidor::pasado()
 {
-    if (!excede && (costos->trabajo > KovCotaPatron::kTrabajoMaximo
-                    || costos->memoria() > KovCotaPatron::kMemoriaMaxima))
+    if (!excede && (costos->trabajo > costos->trabajoMaximo || costos->memoria() > costos->memoriaMaxima))
         excede = true;
     return excede;
 }
@@ -367,30 +392,42 @@ void Medidor::nuevoEstado(double rangos, bool esClase)
 // none at all, dropped only once the whole pattern is parsed).
 void Medidor::concatena(Caja *a, const Caja &b)
 {
-    enlaza(a->ultimos * b.primeros, a->salidasUltimos);
+    const double pares = a->ultimos * b.primeros;
+    enlaza(pares, a->salidasUltimos);
+    // Each pair's anchor is the join of the last state's and the first state's.
+    alternaciones(a->pesoUltimos * b.pesoPrimeros - pares);
     costos->trabajo += kPorCaja;
-    a->salidasUltimos += a->ultimos * b.primeros;
+    a->salidasUltimos += pares;
     if (a->minimo == 0) {
         a->anclasPrimeros += b.anclasPrimeros;
+        double peso = b.pesoPrimeros;
         if (a->anclaVacia) {
             a->anclasPrimeros = std::min(a->primeros + b.primeros, a->anclasPrimeros + b.primeros);
             costos->trabajo += kPorAncla * b.primeros;
+            peso = std::min(kTope, b.pesoPrimeros * a->hojasVacia);
+            alternaciones(peso - b.primeros);
         }
         a->primeros += b.primeros;
+        a->pesoPrimeros = std::min(kTope, a->pesoPrimeros + peso);
         costos->trabajo += kPorUnion * (a->primeros + a->anclasPrimeros);
     }
     if (b.minimo == 0) {
         a->anclasUltimos += b.anclasUltimos;
+        double peso = a->pesoUltimos;
         if (b.anclaVacia) {
             a->anclasUltimos = std::min(a->ultimos + b.ultimos, a->anclasUltimos + a->ultimos);
             costos->trabajo += kPorAncla * a->ultimos;
+            peso = std::min(kTope, a->pesoUltimos * b.hojasVacia);
+            alternaciones(peso - a->ultimos);
         }
         a->ultimos += b.ultimos;
+        a->pesoUltimos = std::min(kTope, peso + b.pesoUltimos);
         a->salidasUltimos += b.salidasUltimos;
         costos->trabajo += kPorUnion * (a->ultimos + a->anclasUltimos);
     } else {
         a->anclasUltimos = b.anclasUltimos;
         a->ultimos = b.ultimos;
+        a->pesoUltimos = b.pesoUltimos;
         a->salidasUltimos = b.salidasUltimos;
     }
 
@@ -416,6 +453,8 @@ void Medidor::concatena(Caja *a, const Caja &b)
     a->maximo = sumaLargos(a->maximo, b.maximo);
     a->minimo = sumaLargos(a->minimo, b.minimo);
     a->anclaVacia = a->minimo == 0 && (a->anclaVacia || b.anclaVacia);
+    a->hojasVacia = a->anclaVacia ? std::min(kTope, a->hojasVacia * b.hojasVacia) : 1;
+    alternaciones(a->hojasVacia - 1);
 }
 
 void Medidor::alterna(Caja *a, const Caja &b)
@@ -425,9 +464,23 @@ void Medidor::alterna(Caja *a, const Caja &b)
     a->ultimos += b.ultimos;
     a->salidasUltimos += b.salidasUltimos;
     a->anclasUltimos += b.anclasUltimos;
+    a->pesoPrimeros = std::min(kTope, a->pesoPrimeros + b.pesoPrimeros);
+    a->pesoUltimos = std::min(kTope, a->pesoUltimos + b.pesoUltimos);
     costos->trabajo += kPorCaja + kPorUnion * (a->primeros + a->ultimos + a->anclasPrimeros + a->anclasUltimos);
-    if (b.minimo == 0)
-        a->anclaVacia = a->minimo == 0 ? (a->anclaVacia || b.anclaVacia) : b.anclaVacia;
+    if (b.minimo == 0 && a->minimo == 0) {
+        // Either anchor alone, or their alternation: an anchor of no conditions takes the place of a plain one.
+        const bool alternas = a->hojasVacia > 1 || b.hojasVacia > 1;
+        if (alternas || (a->anclaVacia && b.anclaVacia)) {
+            a->hojasVacia = std::min(kTope, a->hojasVacia + b.hojasVacia);
+            alternaciones(1);
+            a->anclaVacia = true;
+        } else {
+            a->anclaVacia = false;
+        }
+    } else if (b.minimo == 0) {
+        a->anclaVacia = b.anclaVacia;
+        a->hojasVacia = b.hojasVacia;
+    }
     a->fijo = a->fijoIzquierda = a->fijoDerecha = 0;
     a->maximo = std::max(a->maximo, b.maximo);
     a->minimo = std::min(a->minimo, b.minimo);
@@ -438,6 +491,7 @@ void Medidor::repite(Caja *caja)
 {
     const double pares = caja->ultimos * caja->primeros;
     enlaza(pares, caja->salidasUltimos);
+    alternaciones(caja->pesoUltimos * caja->pesoPrimeros - pares);
     // Then the anchors of the same pairs once more, where a capturing group also notes where the loop re-enters.
     costos->anclas += pares;
     costos->trabajo += kPorAncla * pares;
@@ -452,10 +506,20 @@ void Medidor::enlaza(double pares, double salidas)
     costos->trabajo += (kPorTransicion + kPorAncla) * pares + kPorSalida * salidas;
 }
 
+// Alternations of anchors built: an anchor of n leaves built anew is n - 1 of them.
+void Medidor::alternaciones(double nodos)
+{
+    if (nodos <= 0)
+        return;
+    costos->nodosAncla = std::min(kTope, costos->nodosAncla + nodos);
+    costos->trabajo = std::min(kTope, costos->trabajo + kPorNodoAncla * nodos);
+}
+
 void Medidor::opcional(Caja *caja)
 {
     caja->fijo = caja->fijoIzquierda = caja->fijoDerecha = 0;
     caja->anclaVacia = false;
+    caja->hojasVacia = 1;
     caja->minimo = 0;
 }
 
@@ -475,6 +539,7 @@ int Medidor::analiza()
     Caja inicial;
     nuevoEstado(0, true);
     inicial.primeros = inicial.ultimos = 1;
+    inicial.pesoPrimeros = inicial.pesoUltimos = 1;
     inicial.minimo = inicial.maximo = 1;
     Caja final = inicial;
     nuevoEstado(0, true);
@@ -582,12 +647,14 @@ void Medidor::atomo(Caja *caja)
     case Caracter:
         nuevoEstado(0, false);
         caja->primeros = caja->ultimos = 1;
+        caja->pesoPrimeros = caja->pesoUltimos = 1;
         caja->fijo = caja->fijoIzquierda = caja->fijoDerecha = 1;
         caja->minimo = caja->maximo = 1;
         break;
     case Clase:
         nuevoEstado(rangosClase, true);
         caja->primeros = caja->ultimos = 1;
+        caja->pesoPrimeros = caja->pesoUltimos = 1;
         caja->minimo = caja->maximo = 1;
         break;
     case Referencia:
@@ -596,6 +663,7 @@ void Medidor::atomo(Caja *caja)
             conError = true;
         nuevoEstado(0, false);
         caja->primeros = caja->ultimos = 1;
+        caja->pesoPrimeros = caja->pesoUltimos = 1;
         caja->anclaVacia = referencia >= 1 && referencia <= kReferenciasMaximas;
         caja->maximo = kLargoInfinito;
         caja->minimo = 0;
@@ -658,33 +726,51 @@ void Medidor::atomo(Caja *caja)
 
 KovCotaPatron::Medida KovCotaPatron::mide(const QString &patron)
 {
+    return mide(patron, kTrabajoMaximo, kMemoriaMaxima);
+}
+
+KovCotaPatron::Medida KovCotaPatron::mide(const QString &patron, double trabajoMaximo, double memoriaMaxima)
+{
+    gMedidas.fetchAndAddRelaxed(1);
     Medida medida;
     if (patron.size() > kLargoMaximo) {
         medida.excede = true;
         return medida;
     }
     Costos costos;
+    costos.trabajoMaximo = trabajoMaximo;
+    costos.memoriaMaxima = memoriaMaxima;
     Medidor medidor(patron.constData(), patron.size(), 0, &costos);
-    medidor.analiza();
+    const int leido = medidor.analiza();
     medida.excede = medidor.excede;
+    // As the engine judges it: the parse must stop at the pattern's end and meet no error on the way.
+    medida.invalido = !medida.excede && leido != patron.size();
     medida.trabajo = costos.trabajo;
     medida.memoriaMotor = costos.memoria();
     // Each holder of the pattern keeps its own match state, sized by the states and the captures.
     const double capturas = medidor.capturasParaCoincidir();
     medida.memoriaColumna = 4 * ((3 + 4 * capturas) * costos.estados + 6 * capturas
                                  + std::max<double>(double(medidor.minimo) + 1, 16));
-    medida.excede = medida.excede || medida.memoriaMotor + medida.memoriaColumna > kMemoriaMaxima;
+    medida.excede = medida.excede || medida.memoriaMotor + medida.memoriaColumna > memoriaMaxima;
     return medida;
+}
+
+int KovCotaPatron::medidas()
+{
+    return gMedidas.loadRelaxed();
 }
 
 bool KovCotaPatron::admite(const QString &patron)
 {
     if (patron.isEmpty())
         return true;
-    const Medida medida = mide(patron);
+    // A text met before in the book is measured once: a layout may repeat one long pattern in every column.
+    const auto previa = medidos.constFind(patron);
+    const bool nuevo = previa == medidos.constEnd();
+    // A new pattern is measured only as far as what the book has left of the bound.
+    const Medida medida = nuevo ? mide(patron, kTrabajoMaximo - trabajo, kMemoriaMaxima - memoria) : previa.value();
     if (medida.excede)
         return false;
-    const bool nuevo = !medidos.contains(patron);
     const double trabajoTotal = trabajo + (nuevo ? medida.trabajo : 0);
     const double memoriaTotal = memoria + (nuevo ? medida.memoriaMotor : 0) + medida.memoriaColumna;
     if (trabajoTotal > kTrabajoMaximo || memoriaTotal > kMemoriaMaxima)
@@ -692,6 +778,6 @@ bool KovCotaPatron::admite(const QString &patron)
     trabajo = trabajoTotal;
     memoria = memoriaTotal;
     if (nuevo)
-        medidos.insert(patron);
+        medidos.insert(patron, medida);
     return true;
 }

@@ -1,5 +1,6 @@
 #include "dialog.h"
 #include "kovhilos.h"
+#include "kovjuezpatron.h"
 #include "platform.h"
 
 #include <QApplication>
@@ -7,6 +8,7 @@
 #include <QTextCodec>
 
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -17,6 +19,10 @@ const int kEngineEndMs = 500;
 
 int main(int argc, char **argv)
 {
+    // A child started to judge column patterns does that alone: no application, no display, no raised limits.
+    if (argc == 2 && std::strcmp(argv[1], KovJuezPatron::argumentoHijo()) == 0)
+        return KovJuezPatron::hijo();
+
     // Every connection and job holds descriptors; the bounds on them follow the limit, so it is raised first.
     raiseOpenFileLimit();
 
@@ -29,6 +35,7 @@ int main(int argc, char **argv)
         QCoreApplication::setLibraryPaths(QStringList(plugIns));
 
     QApplication app(argc, argv);
+    KovJuezPatron::setEjecutable(QCoreApplication::applicationFilePath());
     if (!QSystemTrayIcon::isSystemTrayAvailable()) {
         showNoTrayMessage();
         return 0;

@@ -3,6 +3,7 @@
 #include "benchbook.h"
 #include "benchjob.h"
 #include "benchpatterns.h"
+#include "kovjuezpatron.h"
 #include "kovpatrones.h"
 #include "kovtrabajadores.h"
 
@@ -17,6 +18,7 @@ class TestBenchBooks : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { KovJuezPatron::setEjecutable(QStringLiteral(ORVANTIS_BINARY)); }
     void validBook_data();
     void validBook();
     void brokenBook();

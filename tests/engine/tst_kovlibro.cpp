@@ -2,6 +2,7 @@
 #include "kovberkeley.h"
 #include "kovcontrol.h"
 #include "kovexpresion.h"
+#include "kovjuezpatron.h"
 #include "kovlibro.h"
 #include "kovpatrones.h"
 #include "kovrules.h"
@@ -379,6 +380,8 @@ private slots:
 
 void TestKovLibro::initTestCase()
 {
+    // Patterns only QRegExp can match are judged by a child of the service's own executable.
+    KovJuezPatron::setEjecutable(QStringLiteral(ORVANTIS_BINARY));
     KovRules::registrarFuncionRegistroPrueba(QStringLiteral("tstTotales"), validadorTotales, 2);
     KovRules::registrarFuncionRegistroPrueba(QStringLiteral("tstPeriodos"), validadorPeriodos, 3);
     KovRules::registrarFuncionRegistroPrueba(QStringLiteral("tstAncho"), validadorTotales, 5);

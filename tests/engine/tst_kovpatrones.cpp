@@ -2,6 +2,7 @@
 // bounded at set-up whichever engine matches it, and refused, before anything compiles it, past that bound or past
 // what the book's patterns may hold with every checker it can have at once.
 #include "kovexpresion.h"
+#include "kovjuezpatron.h"
 #include "kovpatrones.h"
 #include "kovtrabajadores.h"
 #include "patronfixture.h"
@@ -70,6 +71,7 @@ class TestKovPatrones : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { KovJuezPatron::setEjecutable(QStringLiteral(ORVANTIS_BINARY)); }
     void refusedBeforeAnyCompile_data();
     void refusedBeforeAnyCompile();
     void matchedWithinTheBudget_data();
