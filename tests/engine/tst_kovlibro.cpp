@@ -8,6 +8,7 @@
 #include "kovrules.h"
 #include "lecturamonto.h"
 #include "patronfixture.h"
+#include "patronhostilfixture.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -460,6 +461,12 @@ void TestKovLibro::setUpCodes_data()
     QTest::newRow("909 match states of every checker") << QJsonObject() << muchas << "909";
     QTest::newRow("909 match states of every checker before 905") << QJsonObject{{"ncolumnas", 3}} << muchas << "909";
     QTest::newRow("906 missing book") << QJsonObject{{"path", "/nonexistent/book.txt"}} << tres << "906";
+    // Patterns whose compiling takes QRegExp seconds and gigabytes: refused before anything compiles them.
+    for (const auto &hostil : patronesHostiles()) {
+        QJsonArray hostiles = tres;
+        hostiles[1] = columna(QStringLiteral("0"), {{"patron", hostil.second}});
+        QTest::newRow(qPrintable(QStringLiteral("909 ") + hostil.first)) << QJsonObject() << hostiles << "909";
+    }
 }
 
 void TestKovLibro::setUpCodes()
