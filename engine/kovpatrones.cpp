@@ -128,6 +128,11 @@ double KovPatrones::memoria() const
     return propia + double(revisores) * (rastro + copias);
 }
 
+int KovPatrones::indice(int columna) const
+{
+    return columna >= 0 && size_t(columna) < porColumna.size() ? porColumna[size_t(columna)] : -1;
+}
+
 void KovPatrones::prepara(Revision *revision) const
 {
     size_t palabras = 0;
@@ -150,7 +155,7 @@ void KovPatrones::prepara(Revision *revision) const
 
 bool KovPatrones::coincide(int columna, const QString &valor, Revision *revision) const
 {
-    const int i = columna >= 0 && size_t(columna) < porColumna.size() ? porColumna[size_t(columna)] : -1;
+    const int i = indice(columna);
     if (i < 0)
         return true;
     if (!revision->lista)
@@ -175,12 +180,12 @@ bool KovPatrones::coincide(int columna, const QString &valor, Revision *revision
 
 KovPatrones::Modo KovPatrones::modo(int columna) const
 {
-    const int i = columna >= 0 && size_t(columna) < porColumna.size() ? porColumna[size_t(columna)] : -1;
+    const int i = indice(columna);
     return i < 0 ? Ninguno : patrones[size_t(i)].modo;
 }
 
 double KovPatrones::costo(int columna) const
 {
-    const int i = columna >= 0 && size_t(columna) < porColumna.size() ? porColumna[size_t(columna)] : -1;
+    const int i = indice(columna);
     return i < 0 ? 0 : patrones[size_t(i)].costo;
 }

@@ -87,6 +87,8 @@ private:
         double porRevisor = 0;
     };
 
+    // The pattern of column `columna`, or -1 when it has none.
+    int indice(int columna) const;
     void prepara(Revision *revision) const;
 
     int revisores;

@@ -105,7 +105,8 @@ void KovRevisor::revisa(KovLote *lote)
 
 bool KovRevisor::cumplePatron(int i, const QString &valor)
 {
-    return !libro->patrones || libro->patrones->coincide(i, valor, &revision);
+    // A book always comes with its compiled patterns; without them the column's own expression still tells.
+    return libro->patrones ? libro->patrones->coincide(i, valor, &revision) : columnas.at(i).checkPatron();
 }
 
 // The remembered checks of column i for this raw field: a small direct-mapped table per column keyed by the
