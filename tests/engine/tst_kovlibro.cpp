@@ -7,8 +7,8 @@
 #include "kovpatrones.h"
 #include "kovrules.h"
 #include "lecturamonto.h"
-#include "patronfixture.h"
-#include "patronhostilfixture.h"
+#include "../patterns/patronfixture.h"
+#include "../patterns/patronhostilfixture.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>

@@ -1,6 +1,6 @@
 // The server on the loopback with real clients: reading the request line, writing the answer, closing.
 #include "../engine/heldlines.h"
-#include "../engine/patronhostilfixture.h"
+#include "../patterns/patronhostilfixture.h"
 #include "bookfixture.h"
 #include "heldjobs.h"
 #include "kovhilos.h"

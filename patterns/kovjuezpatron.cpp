@@ -1,7 +1,5 @@
 #include "kovjuezpatron.h"
 
-#include "archivoseguro.h"
-
 #include <QAtomicInt>
 #include <QByteArray>
 #include <QCache>
@@ -108,6 +106,19 @@ qint64 memoriaDe(const char *statm, bool residente)
     if (std::sscanf(texto, "%lld %lld", &mapeadas, &residentes) != 2)
         return -1;
     return (residente ? residentes : mapeadas) * qint64(::sysconf(_SC_PAGESIZE));
+}
+
+// The child's answers are a few bytes on a pipe; a short write is only an interrupted one.
+bool escribeTodo(int fd, const char *datos, size_t largo)
+{
+    for (ssize_t n; largo > 0; datos += n, largo -= size_t(n)) {
+        n = ::write(fd, datos, largo);
+        if (n < 0 && errno == EINTR)
+            n = 0;
+        else if (n <= 0)
+            return false;
+    }
+    return true;
 }
 
 // What the child's bound on memory counts.
