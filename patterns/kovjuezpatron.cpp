@@ -58,13 +58,15 @@ size_t __sanitizer_get_allocated_size(const volatile void *p);
 
 namespace {
 
-// What the child may spend on one call's patterns, and how long its caller waits for it: a loaded machine gives
-// the child a small share of a core, and a good pattern must not turn into a refusal for it.
+// What the child may spend on one call's patterns. A loaded machine gives the child a small share of a core, and a
+// good pattern must not turn into a refusal for it: its processor time bounds what it does, and the waits in wall
+// time, for a turn among the children and for the child, are as long as a client waits for its request. A wait
+// looks every slice whether its thread is asked to end.
 const qint64 kCpuHijoUs = KovJuezPatron::kProcesadorHijoUs;
 const qint64 kMemoriaHijo = 100 * 1024 * 1024;
-const int kEsperaHijoMs = 15000;
-// The wait for a child slot when every one is taken; each frees within the wait above.
-const int kEsperaTurnoMs = 4 * kEsperaHijoMs;
+const int kEsperaHijoMs = 120000;
+const int kEsperaTurnoMs = kEsperaHijoMs;
+const int kRebanadaMs = 50;
 #ifdef KOV_CON_ASAN
 // The sanitizer's allocator cannot live under a limit of address space: the child counts what it allocates
 // instead, and its caller watches what it holds besides, with room for the sanitizer's own records.
@@ -436,12 +438,31 @@ bool leeVeredictos(const QByteArray &respuesta, int *desde, int cantidad, QVecto
     return true;
 }
 
+// A quit asks the service's threads to end: a wait of the judge gives way to it.
+bool pedidoFin()
+{
+    return QThread::currentThread()->isInterruptionRequested();
+}
+
+// A turn among the children that may run at once.
+bool tomaTurno()
+{
+    const QDeadlineTimer plazo(kEsperaTurnoMs);
+    while (!pedidoFin()) {
+        if (gTurnos.tryAcquire(1, int(qMin<qint64>(plazo.remainingTime(), kRebanadaMs))))
+            return true;
+        if (plazo.hasExpired())
+            return false;
+    }
+    return false;
+}
+
 // Runs one child on the patterns: what it reported, in their order, as far as it reported.
 QVector<Reporte> consultaHijo(const QStringList &patrones)
 {
     QVector<Reporte> reportes;
     const QString ruta = KovJuezPatron::ejecutable();
-    if (ruta.isEmpty() || !gTurnos.tryAcquire(1, kEsperaTurnoMs))
+    if (ruta.isEmpty() || !tomaTurno())
         return reportes;
     const QSemaphoreReleaser turno(&gTurnos);
 
@@ -466,8 +487,8 @@ QVector<Reporte> consultaHijo(const QStringList &patrones)
     int enviado = 0;
     bool escribe = true;
     const QDeadlineTimer plazo(kEsperaHijoMs);
-    while (reportes.size() < patrones.size()) {
-        int espera = int(plazo.remainingTime());
+    while (reportes.size() < patrones.size() && !pedidoFin()) {
+        int espera = int(qMin<qint64>(plazo.remainingTime(), kRebanadaMs));
         if (espera <= 0)
             break;
 #ifdef KOV_CON_ASAN

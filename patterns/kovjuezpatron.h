@@ -14,10 +14,13 @@
 //
 // One call starts at most one child for all the patterns it has not judged before. The child limits itself before
 // it reads them: a second of processor time for them all, 100 MB of address space beyond what it has mapped at its
-// start, no core dump; the caller kills it once 15 s have passed, reads no more than a short line per pattern from
-// it, and starts no more children at once than the machine has cores. A pattern the child did not report, for
-// whatever reason (no executable, a child that could not start, died, was killed or said something else), is
-// Excesivo for that call only; a verdict the child reported is remembered.
+// start, no core dump. Only those limits, or a child that breaks the exchange, make a pattern Excesivo: the caller
+// waits for the child as long as a client waits for its request (120 s), and for a turn as long again, since a
+// loaded machine slows the child without making its patterns costlier; a thread asked to end (a quit) gives way at
+// once. The caller reads no more than a short line per pattern from the child, and starts no more children at once
+// than the machine has cores. A pattern the child did not report, for whatever reason (no executable, a child that
+// could not start, died, was killed or said something else), is Excesivo for that call only; a verdict the child
+// reported is remembered.
 class KovJuezPatron
 {
 public:

@@ -2,20 +2,25 @@
 // of time and memory: hostile patterns are refused without this process compiling anything, and so is every attack
 // on compiling a layout's patterns unless the own automaton builds it within its budget; invalid patterns are told
 // apart from good ones, what compiling a good one cost is reported and a layout's patterns are held to it together,
-// verdicts are remembered, and a child that fails in any way refuses only what it did not judge.
+// verdicts are remembered, a child that fails in any way refuses only what it did not judge, and a child slow in
+// wall time is waited for unless its thread is asked to end.
 #include "kovexpresion.h"
 #include "kovjuezpatron.h"
 #include "kovpatrones.h"
 #include "patronfixture.h"
 #include "patronhostilfixture.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QRegExp>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
 
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -32,6 +37,9 @@ const KovJuezPatron::Veredicto E = KovJuezPatron::Excesivo;
 
 // As many checkers as a book of this machine can have at once: its workers and the job's own thread.
 const int kRevisores = qMax(2, QThread::idealThreadCount() - 2) + 1;
+
+// How long a slow child is held stopped: longer than the 15 s the judge once gave a child in all.
+const int kDetencionMs = 20000;
 
 QString servicio()
 {
@@ -71,6 +79,34 @@ QStringList unicos(const QString &prefijo, int cantidad)
     return patrones;
 }
 
+// A child that writes its process number to `archivoPid`, then does what `luego` says (`$@` being its arguments).
+QString anotado(const QTemporaryDir &carpeta, const QString &nombre, const QString &archivoPid, const QByteArray &luego)
+{
+    return impostor(carpeta, nombre, "echo $$ > '" + QFile::encodeName(archivoPid) + "'; " + luego);
+}
+
+// The process number a child wrote, once it is in the state `estado` of /proc ('T' stopped, 'S' asleep); -1 if it
+// never gets there.
+pid_t esperaHijo(const QString &archivoPid, char estado)
+{
+    QElapsedTimer reloj;
+    reloj.start();
+    while (reloj.elapsed() < 120000) {
+        QFile archivo(archivoPid);
+        bool numero = false;
+        const pid_t pid = archivo.open(QIODevice::ReadOnly) ? pid_t(archivo.readAll().trimmed().toInt(&numero)) : 0;
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (numero && pid > 0 && stat.open(QIODevice::ReadOnly)) {
+            const QByteArray texto = stat.readAll();
+            const int cierre = texto.lastIndexOf(')');
+            if (cierre > 0 && cierre + 2 < texto.size() && texto.at(cierre + 2) == estado)
+                return pid;
+        }
+        QThread::msleep(20);
+    }
+    return -1;
+}
+
 } // namespace
 
 class TestKovJuezPatron : public QObject
@@ -95,6 +131,8 @@ private slots:
     void metBeforeStartsNoChild();
     void failedChild_data();
     void failedChild();
+    void slowChildWaitedFor();
+    void quitEndsTheWait();
     void childGetsNoDescriptor();
     void concurrentCalls();
     void memoryOfVerdictsBounded();
@@ -423,8 +461,6 @@ void TestKovJuezPatron::failedChild_data()
     QTest::newRow("killed after one verdict") << cabecera + "'; kill -KILL $$" << Veredictos{V, E};
     QTest::newRow("out of time after one verdict") << cabecera + "X\\n'" << Veredictos{V, E};
     QTest::newRow("more verdicts than patterns") << cabecera + "I\\nV 1 1\\nV 1 1\\n'" << Veredictos{V, I};
-    // Killed once the wait is over, however long it would sleep.
-    QTest::newRow("blocks after its first line") << cabecera + "'; exec sleep 600" << Veredictos{V, E};
 }
 
 void TestKovJuezPatron::failedChild()
@@ -446,6 +482,71 @@ void TestKovJuezPatron::failedChild()
     std::replace(despues.begin(), despues.end(), E, V);
     QCOMPARE(juzga(patrones), despues);
     QCOMPARE(KovJuezPatron::hijosIniciados(), hijos + (veredictos.contains(E) ? 1 : 0));
+}
+
+// A child slow in wall time but within its processor limit, as on a loaded machine, is waited for: held stopped for
+// longer than the judge once gave a child in all, it is not refused for it. Meanwhile other calls go on, with a
+// child of their own or, for what is known, none.
+void TestKovJuezPatron::slowChildWaitedFor()
+{
+    const QString archivoPid = carpeta.filePath(QStringLiteral("lento.pid"));
+    KovJuezPatron::setEjecutable(anotado(carpeta, QStringLiteral("lento"), archivoPid,
+                                         "kill -STOP $$; exec '" ORVANTIS_BINARY "' \"$@\""));
+    const QStringList patrones{QStringLiteral("(a|b)\\1lento"), QStringLiteral("lento{2,1}")};
+    Veredictos obtenidos;
+    std::unique_ptr<QThread> hilo(QThread::create([&] { obtenidos = juzga(patrones); }));
+    hilo->start();
+    const pid_t hijo = esperaHijo(archivoPid, 'T');
+    const auto suelta = qScopeGuard([&] {
+        if (hijo > 0)
+            ::kill(hijo, SIGCONT);
+        else
+            hilo->requestInterruption();
+        hilo->wait();
+    });
+    QVERIFY(hijo > 0);
+    KovJuezPatron::setEjecutable(servicio());
+    QElapsedTimer detenido;
+    detenido.start();
+
+    QCOMPARE(juzga({QStringLiteral("(a|b)\\1otro"), QStringLiteral("otro{2,1}")}), (Veredictos{V, I}));
+    const int hijos = KovJuezPatron::hijosIniciados();
+    QCOMPARE(juzga({QStringLiteral("(a|b)\\1otro")}), Veredictos{V});
+    QCOMPARE(KovJuezPatron::hijosIniciados(), hijos);
+
+    while (detenido.elapsed() < kDetencionMs) {
+        QVERIFY(!hilo->isFinished());
+        QThread::msleep(100);
+    }
+    QCOMPARE(::kill(hijo, SIGCONT), 0);
+    QVERIFY(hilo->wait(600000));
+    QCOMPARE(obtenidos, (Veredictos{V, I}));
+}
+
+// A thread asked to end, as the service's quit asks its connections, stops waiting for its child at once: the child
+// is killed, and what it did not report is refused for that call only.
+void TestKovJuezPatron::quitEndsTheWait()
+{
+    const QString archivoPid = carpeta.filePath(QStringLiteral("dormido.pid"));
+    KovJuezPatron::setEjecutable(anotado(carpeta, QStringLiteral("dormido"), archivoPid, "exec sleep 600"));
+    const QStringList patrones{QStringLiteral("(a|b)\\1dormido")};
+    Veredictos obtenidos;
+    std::unique_ptr<QThread> hilo(QThread::create([&] { obtenidos = juzga(patrones); }));
+    hilo->start();
+    const auto espera = qScopeGuard([&] {
+        hilo->requestInterruption();
+        hilo->wait();
+    });
+    const pid_t hijo = esperaHijo(archivoPid, 'S');
+    QVERIFY(hijo > 0);
+    hilo->requestInterruption();
+    // Far less than the wait for a child, far more than a loaded machine takes to see the request.
+    QVERIFY(hilo->wait(60000));
+    QCOMPARE(obtenidos, Veredictos{E});
+    QVERIFY(::kill(hijo, 0) != 0 && errno == ESRCH);
+
+    KovJuezPatron::setEjecutable(servicio());
+    QCOMPARE(juzga(patrones), Veredictos{V});
 }
 
 // The child holds its standard input and output and nothing else of the process, not even a descriptor opened
