@@ -1,7 +1,6 @@
 #include "kovlibro.h"
 
 #include "archivoseguro.h"
-#include "kovcotapatron.h"
 #include "kovpatrones.h"
 #include "kovtrabajadores.h"
 
@@ -152,10 +151,9 @@ bool KovLibro::parse(const QString &request)
 
     const QJsonArray layout = raiz.value(QStringLiteral("columnas")).toArray();
     // Each distinct pattern is compiled once for the whole book, into the own automaton where it can be and into one
-    // QRegExp otherwise, and the book's checkers share it. The bound on QRegExp's compiling comes first; then what
-    // matching a pattern would cost per character, and what the patterns would hold with every checker the book can
-    // have at once: a pattern past any of them is a column that cannot be built.
-    KovCotaPatron cota;
+    // QRegExp otherwise, and the book's checkers share it. What compiling and matching a pattern would cost, and what
+    // the patterns would hold with every checker the book can have at once, are bounded: a pattern past any of them
+    // is a column that cannot be built.
     auto patrones = std::make_shared<KovPatrones>(KovTrabajadores::maximo() + 1);
     for (const QJsonValue &elemento : layout) {
         const QJsonObject objeto = elemento.toObject();
@@ -173,7 +171,7 @@ bool KovLibro::parse(const QString &request)
         columna.setKey(leeBandera(objeto, QStringLiteral("indice")));
         columna.setEnabledCorrelativo(leeBandera(objeto, QStringLiteral("correlativo")));
         const QString patron = leeTexto(objeto, QStringLiteral("patron"));
-        if (!cota.admite(patron) || !patrones->agrega(patron)) {
+        if (!patrones->agrega(patron)) {
             parseError = QStringLiteral("909");
             return false;
         }

@@ -49,7 +49,7 @@ public:
         QVector<int> hijos;
     };
 
-    static const int kProfundidadMaxima = 200;
+    static const int kProfundidadMaxima = 64;
     static const int kRepeticionMaxima = 1024;
 
     Lectura lee(const QString &patron);

@@ -1,7 +1,6 @@
 #include "kovpatrones.h"
 
 #include "kovcostoqregexp.h"
-#include "kovcotapatron.h"
 #include "kovjuezpatron.h"
 
 #include <QAtomicInt>
@@ -26,6 +25,8 @@ bool KovPatrones::agrega(const QString &patron)
         porColumna.push_back(-1);
         return true;
     }
+    if (patron.size() > kLargoMaximo)
+        return false;
     const auto visto = indices.constFind(patron);
     if (visto != indices.constEnd()) {
         porColumna.push_back(visto.value());
@@ -35,6 +36,8 @@ bool KovPatrones::agrega(const QString &patron)
     p.texto = patron;
     KovArbolPatron arbol;
     const KovArbolPatron::Lectura lectura = arbol.lee(patron);
+    if (lectura == KovArbolPatron::Profundo)
+        return false;
     KovPatron::Resultado r = KovPatron::Ajeno;
     if (lectura == KovArbolPatron::Leido)
         r = p.automata.compila(arbol, &presupuesto);
@@ -75,15 +78,19 @@ bool KovPatrones::termina()
             cuales.push_back(i);
         }
     }
-    const QVector<KovJuezPatron::Veredicto> veredictos =
-        pendientes.isEmpty() ? QVector<KovJuezPatron::Veredicto>() : KovJuezPatron::juzga(pendientes);
-    if (veredictos.size() != pendientes.size())
+    const QVector<KovJuezPatron::Juicio> juicios =
+        pendientes.isEmpty() ? QVector<KovJuezPatron::Juicio>() : KovJuezPatron::juzga(pendientes);
+    if (juicios.size() != pendientes.size())
         return false;
-    for (int k = 0; k < veredictos.size(); ++k) {
+    // Verdicts are remembered one by one: a layout of patterns each judged cheap before must not add up, compiled
+    // here, to more than one child may spend on them.
+    qint64 procesadorUs = 0;
+    for (int k = 0; k < juicios.size(); ++k) {
         Patron &p = patrones[cuales[size_t(k)]];
-        if (veredictos.at(k) == KovJuezPatron::Excesivo)
+        const KovJuezPatron::Juicio &juicio = juicios.at(k);
+        if (juicio.veredicto == KovJuezPatron::Excesivo)
             return false;
-        if (veredictos.at(k) == KovJuezPatron::Invalido) {
+        if (juicio.veredicto == KovJuezPatron::Invalido) {
             p.modo = Nada;
             p.costo = 0;
             p.porRevisor = 0;
@@ -92,9 +99,10 @@ bool KovPatrones::termina()
         // QRegExp takes it: what its matcher costs must have been bounded before it is compiled.
         if (!p.medido)
             return false;
-        p.propia = KovCotaPatron::mide(p.texto).memoriaMotor;
+        p.propia = double(juicio.memoria);
+        procesadorUs += juicio.procesadorUs;
     }
-    if (memoria() > kMemoriaMaxima)
+    if (procesadorUs > kCompilacionMaximaUs || memoria() > kMemoriaMaxima)
         return false;
     for (size_t i : cuales) {
         Patron &p = patrones[i];

@@ -2,6 +2,7 @@
 #define KOVPATRONES_H
 
 #include "kovarbolpatron.h"
+#include "kovjuezpatron.h"
 #include "kovpatron.h"
 
 #include <QHash>
@@ -33,6 +34,11 @@ public:
     // about a nanosecond.
     static constexpr double kMemoriaMaxima = 16.0 * 1024 * 1024;
     static constexpr double kTrabajoMaximo = 3e8;
+    // The most processor time compiling a book's QRegExps may take here, as the judge measured each: what one child
+    // may spend judging them.
+    static const qint64 kCompilacionMaximaUs = KovJuezPatron::kProcesadorHijoUs;
+    // The longest pattern read at all.
+    static const int kLargoMaximo = 8192;
 
     // A checker's own state for the book's patterns: its automaton scratch and its copies of the QRegExps.
     class Revision
@@ -55,7 +61,8 @@ public:
     // Takes the pattern of the next column; false when the column cannot be built.
     bool agrega(const QString &patron);
     // Once every column is in: judges the patterns only QRegExp can match, bounds what they cost, and compiles each
-    // once. False when one of them cannot be built, or the book's patterns together would hold too much.
+    // once. False when one of them cannot be built, or the book's patterns together would hold too much or take too
+    // long to compile.
     bool termina();
 
     // Whether column `columna` (from 0) admits the value: true without a pattern, as QRegExp::exactMatch tells it
@@ -82,7 +89,7 @@ private:
         // Whether what QRegExp's matcher costs for it was worked out.
         bool medido = false;
         double costo = 0;
-        // The memory of its automaton or engine, and what each checker keeps for it.
+        // The memory of its automaton or of its engine (as the judge measured it), and what each checker keeps for it.
         double propia = 0;
         double porRevisor = 0;
     };

@@ -452,7 +452,7 @@ void TestKovLibro::setUpCodes_data()
     QTest::newRow("patterns only QRegExp matches") << QJsonObject() << deQt << QString();
     // Back references to ten captures each: their match states fit held once, not by every checker of the book.
     QJsonArray muchas;
-    for (int n = 0; n < 2000; ++n) {
+    for (int n = 0; n < 1500; ++n) {
         QString patron;
         for (int i = 0, m = n; i < 10; ++i, m /= 20)
             patron += QLatin1Char('(') + QChar(QLatin1Char('b').unicode() + ushort(m % 20)) + QLatin1Char(')');

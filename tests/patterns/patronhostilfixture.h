@@ -1,8 +1,8 @@
 #ifndef PATRONHOSTILFIXTURE_H
 #define PATRONHOSTILFIXTURE_H
 
-// Column patterns that take QRegExp's compiling seconds and gigabytes, or end the process, which both the bound
-// and the judge of patterns must refuse. Each family is given at sizes well past the point where it passes a second
+// Column patterns that take QRegExp's compiling seconds and gigabytes, or end the process, which the judge of
+// patterns and a layout's set-up must refuse. Each family is given at sizes well past the point where it passes a second
 // or 100 MB (figures measured on an 8-core machine), so that no machine brings one back within the bound.
 
 #include <QPair>

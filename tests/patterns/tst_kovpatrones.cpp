@@ -317,7 +317,7 @@ void TestKovPatrones::memoryCountsEveryChecker()
     QVERIFY(revisores >= 3);
     KovPatrones uno(1);
     KovPatrones todos(revisores);
-    const int cantidad = 2000;
+    const int cantidad = 1500;
     for (int i = 0; i < cantidad; ++i) {
         QVERIFY(uno.agrega(capturasDeQRegExp(i)));
         QVERIFY(todos.agrega(capturasDeQRegExp(i)));

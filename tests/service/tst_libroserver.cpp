@@ -20,12 +20,15 @@
 #include <QJsonObject>
 #include <QMutexLocker>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSemaphore>
 #include <QSharedPointer>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
 
+#include <cerrno>
+#include <csignal>
 #include <memory>
 #include <vector>
 
@@ -184,6 +187,7 @@ private slots:
     void validationRoundTrip();
     void jobRunsWhenClientHasGone();
     void patternPastTheBound();
+    void setUpWaitingForItsJudge();
     void cancelLongJob();
     void twoJobsAtOnce();
     void shutDownCancelsRunningJob();
@@ -503,6 +507,66 @@ void TestLibroServer::patternPastTheBound()
         QCOMPARE(control.value("nerrores").toInt(), 0);
         QCOMPARE(TestClient::exchange(fixture->port, "160|" + ticket + "|#CQ#"), QByteArray("00|160"));
     }
+}
+
+// A set-up whose judge of patterns is slow in wall time, as on a loaded machine, holds no other client back: while
+// its child is stopped a 110 is answered and another layout's job runs to its end; and a stop of the server ends it
+// all the same, the waiting set-up giving way at once.
+void TestLibroServer::setUpWaitingForItsJudge()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString pidFile = dir.filePath(QStringLiteral("judge.pid"));
+    const QString judge = dir.filePath(QStringLiteral("judge"));
+    QFile script(judge);
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\necho $$ > '" + QFile::encodeName(pidFile) + "'; kill -STOP $$; exec '" ORVANTIS_BINARY
+                 "' \"$@\"\n");
+    script.close();
+    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    KovJuezPatron::setEjecutable(judge);
+    const auto restore = qScopeGuard([] { KovJuezPatron::setEjecutable(QStringLiteral(ORVANTIS_BINARY)); });
+
+    BookFixture book;
+    const QByteArray json = QByteArray::fromBase64(book.request().split('|').value(1));
+    const QByteArray slow = "130|" + withPattern(json, QStringLiteral("(2)0\\1[0-9]{5}|judged slowly")).toBase64()
+                            + "|#CQ#";
+    QByteArray slowAnswer;
+    std::unique_ptr<QThread> client(
+        QThread::create([&] { slowAnswer = TestClient::exchange(fixture->port, slow); }));
+    client->start();
+    pid_t child = 0;
+    // Should the test fail on the way, the set-up's child goes, and with it the wait.
+    const auto joined = qScopeGuard([&] {
+        if (!client->isFinished() && child > 0)
+            ::kill(child, SIGKILL);
+        client->wait();
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            QFile file(pidFile);
+            child = file.open(QIODevice::ReadOnly) ? pid_t(file.readAll().trimmed().toInt()) : 0;
+            QFile stat(QStringLiteral("/proc/%1/stat").arg(child));
+            const QByteArray text = child > 0 && stat.open(QIODevice::ReadOnly) ? stat.readAll() : QByteArray();
+            const int close = text.lastIndexOf(')');
+            return close > 0 && text.mid(close + 2, 1) == "T";
+        }(),
+        120000);
+    KovJuezPatron::setEjecutable(QStringLiteral(ORVANTIS_BINARY));
+
+    QVERIFY(TestClient::exchange(fixture->port, "110|#CQ#").startsWith("00|110|"));
+    const QByteArray ticket = ticketOf(TestClient::exchange(fixture->port, book.request()));
+    QVERIFY(!ticket.isEmpty());
+    QVERIFY(waitFinished(fixture->port, ticket));
+    QCOMPARE(progress(fixture->port, ticket).value("nregistros").toInt(), 3);
+    QVERIFY(!client->isFinished());
+
+    // The judge would wait 120 s for its child; half of that tells the two apart on any machine, and the server's
+    // own wait is longer still, so that only the set-up's giving way can meet it.
+    QVERIFY(fixture->stopsWithin(150000, 60000));
+    QVERIFY(client->wait(60000));
+    QCOMPARE(slowAnswer, QByteArray("94|130|909"));
+    QVERIFY(::kill(child, 0) != 0 && errno == ESRCH);
 }
 
 // The early reply goes to a client that has already closed: the failed write is ignored and the job still runs.
