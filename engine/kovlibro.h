@@ -87,8 +87,9 @@ public:
     // Drops the copy without waiting for the block in hand, for a job that must end whatever its book.
     void abandonaCopia();
     // Ends the copy that iniciaCopia() started, or makes one now; the copy reaches its name with the job's other
-    // result files. False, with error 999, when it could not be made whole.
-    bool copyDetail();
+    // result files. False, with error 999, when it could not be made whole, or when `basta`, asked while the copy
+    // is waited for, gave it up: nothing of it is left then.
+    bool copyDetail(const std::function<bool()> &basta = std::function<bool()>());
     void generaHash();
     void generateHashDetail();
     void createFileResumen(QList<QVariant> *lista);

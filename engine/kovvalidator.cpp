@@ -3,16 +3,40 @@
 #include "kovcontrol.h"
 #include "kovjobtable.h"
 
+#include <QDeadlineTimer>
 #include <QDebug>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QThread>
+
+#include <memory>
 
 namespace {
 
 // A cancel waits this long for the line in progress to be checked and merged, as it always takes effect after it;
 // only a line whose checks take longer is left to end by itself.
 const qint64 kCancelGraceMs = 1000;
+// What a detail copy still under way is given once the service is ending, well inside the 2 s the service waits
+// for its jobs: a copy runs beside the reading, so it is mostly done by then.
+const qint64 kQuitCopyMs = 1000;
+
+bool threadAskedToEnd()
+{
+    return QThread::currentThread()->isInterruptionRequested();
+}
+
+// Asked while a detail copy is waited for: true once the service has been ending for longer than copies are given.
+std::function<bool()> quitOutlastsCopy()
+{
+    auto since = std::make_shared<QDeadlineTimer>(QDeadlineTimer::Forever);
+    return [since] {
+        if (!threadAskedToEnd())
+            return false;
+        if (since->isForever())
+            *since = QDeadlineTimer(kQuitCopyMs);
+        return since->hasExpired();
+    };
+}
 
 } // namespace
 
@@ -71,7 +95,7 @@ bool KovValidator::stopRequested(QMutex *mutex) const
 
 bool KovValidator::quitting()
 {
-    return QThread::currentThread()->isInterruptionRequested();
+    return threadAskedToEnd();
 }
 
 void KovValidator::publish(QMutex *mutex, KovControl *control) const
@@ -117,7 +141,7 @@ void KovValidator::run(QMutex *mutex)
         progress = 100;
         book.setNumLinea(1);
         book.completaInfoPdf();
-        book.copyDetail();
+        book.copyDetail(quitOutlastsCopy());
         book.closeHandles();
     } else {
         // Copied beside the reading; the copy is kept below only for a book without errors.
@@ -146,10 +170,10 @@ void KovValidator::run(QMutex *mutex)
             publish(mutex, &control);
         }
         book.setInterrupcion(nullptr);
-        // A copy not kept is not waited for, nor is one at the service's end: it may be long, or held in a read of
-        // the book.
-        if (book.getNumErrores() < 1 && !(cancelled && quitting()))
-            book.copyDetail();
+        // A copy not kept is not waited for: it may be long, or held in a read of the book. One kept is given a
+        // moment once the service is ending, and dropped whole past it.
+        if (book.getNumErrores() < 1)
+            book.copyDetail(quitOutlastsCopy());
         else
             book.abandonaCopia();
         book.closeHandles();

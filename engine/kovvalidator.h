@@ -12,7 +12,8 @@ class KovControl;
 // One validation job, from set-up to the final status, run on the thread of the connection that started it.
 // It publishes its record into the job table under the mutex handed to run(), and never holds that mutex while
 // a line is validated or a file is written. A cancel, or a request that the thread end (the service is ending),
-// stops it at once, whatever its lines still being checked; the service's end drops its detail copy.
+// stops it at once, whatever its lines still being checked; at the service's end its detail copy is given a second
+// to finish.
 class KovValidator : public QObject
 {
     Q_OBJECT

@@ -12,7 +12,6 @@
 #include "servicelimits.h"
 #include "testclient.h"
 
-#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QHostAddress>
 #include <QJsonArray>
@@ -126,16 +125,6 @@ QByteArray heldRequest(const BookFixture &book)
     json.replace("\"descripcion\": \"glosa\"}",
                  "\"descripcion\": \"glosa\", \"funcion\": \"" + QByteArray(HeldLines::name()) + "\"}");
     return "130|" + json.toBase64() + "|#CQ#";
-}
-
-// The files below a folder, hidden ones too.
-QStringList filesUnder(const QString &folder)
-{
-    QStringList found;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        found << it.next();
-    return found;
 }
 
 bool waitFinished(quint16 port, const QByteArray &ticket, int ms = 120000)
@@ -576,36 +565,54 @@ void TestLibroServer::shutDownCancelsRunningJob()
     QVERIFY(!kovGetJob(QString::fromLatin1(ticket), nullptr));
 }
 
-// Stopping the server while two jobs' checks are held inside a line: both jobs stop at once and leave the table,
-// with no key index, no copy and no temporary file, while the lines are still held; let go, the lines end and no
-// later line of either job is checked.
+// Stopping the server while three jobs' checks are held inside a line: the jobs stop at once and leave the table,
+// with no key index and no temporary file, while the lines are still held. The two that merged no error keep their
+// detail copies, which ran beside the checks, whole; the one that merged an error keeps none. Let go, the lines end
+// and no later line of any job is checked.
 void TestLibroServer::shutDownLeavesHeldChecks()
 {
     BookFixture first;
     BookFixture second;
+    BookFixture spoiled;
+    // Its first line refused, and merged with the batch it ends before the held line is reached in the next one.
+    QByteArray lines = "20240100|M1|2024-01-05|Asiento de prueba|10.00|X|\n";
+    for (int i = 2; i < 200; ++i)
+        lines += "20240100|M" + QByteArray::number(i) + "|2024-01-05|Asiento de prueba|10.00|1|\n";
+    lines += "20240100|M200|2024-01-05|Pago de servicios|10.00|1|\n";
+    QVERIFY(spoiled.write(lines));
     HeldLines::hold(QStringLiteral("Pago de servicios"));
     const QByteArray one = ticketOf(TestClient::exchange(fixture->port, heldRequest(first)));
     const QByteArray two = ticketOf(TestClient::exchange(fixture->port, heldRequest(second)));
-    QVERIFY(!one.isEmpty() && !two.isEmpty());
-    QVERIFY(HeldLines::waitHeld(2, 30000));
-    QCOMPARE(HeldLines::checked(), 4);
+    const QByteArray three = ticketOf(TestClient::exchange(fixture->port, heldRequest(spoiled)));
+    QVERIFY(!one.isEmpty() && !two.isEmpty() && !three.isEmpty());
+    QVERIFY(HeldLines::waitHeld(3, 30000));
+    QTRY_VERIFY_WITH_TIMEOUT(progress(fixture->port, three).value("nerrores").toInt() > 0, 30000);
+    // Two lines of each small book, and the spoiled book's two batches to the held line, the first one merged.
+    QCOMPARE(HeldLines::checked(), 2 + 2 + 200);
+    QTRY_VERIFY_WITH_TIMEOUT(first.copiedWhole() && second.copiedWhole(), 30000);
 
     // The held lines would keep the end waiting for the whole shutdown wait, 30 s before; half of it tells the two
     // apart on any machine, and the wait given is longer still, so that only the jobs' own end can meet it.
     QVERIFY(fixture->stopsWithin(60000, 15000));
-    QCOMPARE(HeldLines::waiting(), 2);
-    for (const QByteArray &ticket : {one, two}) {
+    QCOMPARE(HeldLines::waiting(), 3);
+    for (const QByteArray &ticket : {one, two, three}) {
         QVERIFY(!kovGetJob(QString::fromLatin1(ticket), nullptr));
         const QRegularExpression index(QStringLiteral("^[0-9]{6}") + QString::fromLatin1(ticket)
                                        + QStringLiteral("\\.idx$"));
         QCOMPARE(QDir(QDir::tempPath()).entryList(QDir::Files | QDir::Hidden).filter(index), QStringList());
     }
-    QCOMPARE(filesUnder(first.work) + filesUnder(second.work), QStringList());
+    for (const BookFixture *book : {&first, &second}) {
+        const QStringList left = book->workFiles();
+        QCOMPARE(left.size(), 1);
+        QVERIFY2(left.first().endsWith(QStringLiteral("99.txt")), qPrintable(left.first()));
+        QVERIFY(BookFixture::contents(left.first()) == BookFixture::contents(book->book));
+    }
+    QCOMPARE(spoiled.workFiles(), QStringList());
 
     HeldLines::release();
     QVERIFY(KovHilos::esperaQuietud(30000));
     QCOMPARE(HeldLines::late(), 0);
-    QCOMPARE(HeldLines::checked(), 4);
+    QCOMPARE(HeldLines::checked(), 2 + 2 + 200);
 }
 
 // While every connection is taken the next client waits in the listen queue, unanswered; it is served as soon as
