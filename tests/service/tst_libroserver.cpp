@@ -6,6 +6,7 @@
 #include "kovhilos.h"
 #include "kovjobtable.h"
 #include "kovjuezpatron.h"
+#include "kovlibro.h"
 #include "libroserver.h"
 #include "librothread.h"
 #include "lingeringclose.h"
@@ -18,6 +19,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMutexLocker>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSemaphore>
 #include <QSharedPointer>
@@ -125,6 +127,61 @@ QByteArray heldRequest(const BookFixture &book)
     json.replace("\"descripcion\": \"glosa\"}",
                  "\"descripcion\": \"glosa\", \"funcion\": \"" + QByteArray(HeldLines::name()) + "\"}");
     return "130|" + json.toBase64() + "|#CQ#";
+}
+
+// The code the set-up gives a request, with no bound on jobs: empty for one that would start.
+QString setUpCode(const QByteArray &line)
+{
+    KovLibro book;
+    book.setTicket(QStringLiteral("sinCota"));
+    const bool ready = book.parse(QString::fromLatin1(line.split('|').value(1)));
+    book.closeHandles();
+    return ready ? QString() : book.getParseError();
+}
+
+// Requests with up to three of the faults a set-up refuses, drawn at random, each at any place the request names
+// it; those drawn with none would start. The first fault in the set-up's order decides the code.
+QList<QByteArray> faultyRequests(const BookFixture &book, const QString &emptyBook, int count, quint32 seed)
+{
+    const QJsonObject base = QJsonDocument::fromJson(QByteArray::fromBase64(book.request().split('|').value(1)))
+                                 .object();
+    QRandomGenerator random(seed);
+    QList<QByteArray> requests;
+    for (int n = 0; n < count; ++n) {
+        QJsonObject r = base;
+        QJsonArray columns = r.value(QStringLiteral("columnas")).toArray();
+        QByteArray raw;
+        const int faults = int(random.bounded(4));
+        for (int f = 0; f < faults; ++f) {
+            const int at = int(random.bounded(columns.size()));
+            QJsonObject column = columns.at(at).toObject();
+            switch (random.bounded(13)) {
+            case 0: raw = "{\"codigo\": "; break;
+            case 1: raw = "[1, 2]"; break;
+            case 2: r.remove(QStringLiteral("codigo")); break;
+            case 3: r.insert(QStringLiteral("periodo"), QString()); break;
+            case 4: r.insert(QStringLiteral("path"), QString()); break;
+            case 5: r.insert(QStringLiteral("ncolumnas"), -int(random.bounded(2))); break;
+            case 6: r.insert(QStringLiteral("ncolumnas"), 7); break;
+            case 7:
+                column.insert(QStringLiteral("longitud"), random.bounded(2) ? QString() : QStringLiteral("&x"));
+                break;
+            case 8: column.insert(QStringLiteral("patron"), patronesHostiles().value(0).second); break;
+            case 9: r.insert(QStringLiteral("path"), book.book + QStringLiteral(".missing")); break;
+            case 10:
+                r.insert(QStringLiteral("path"), QStringLiteral("/nonexistent/") + QString(250, QLatin1Char('x')));
+                break;
+            case 11: r.insert(QStringLiteral("path"), emptyBook); break;
+            case 12: r.insert(QStringLiteral("path"), book.dir.path()); break;
+            }
+            if (column != columns.at(at).toObject())
+                columns[at] = column;
+        }
+        r.insert(QStringLiteral("columnas"), columns);
+        const QByteArray json = raw.isEmpty() ? QJsonDocument(r).toJson(QJsonDocument::Compact) : raw;
+        requests.append("130|" + json.toBase64() + "|#CQ#");
+    }
+    return requests;
 }
 
 bool waitFinished(quint16 port, const QByteArray &ticket, int ms = 120000)
@@ -665,6 +722,20 @@ void TestLibroServer::jobsPastTheBound()
     BookFixture extra;
     const QByteArray refused = TestClient::exchange(fixture->port, extra.request());
     QCOMPARE(refused, QByteArray("94|130|908"));
+    // A request's own faults are answered as they would be with room, and only a request that would start is
+    // answered as past the bound; none of them holds a place or a record.
+    const QString emptyBook = extra.dir.filePath(QStringLiteral("empty.txt"));
+    QVERIFY(QFile(emptyBook).open(QIODevice::WriteOnly));
+    int wouldStart = 0;
+    for (const QByteArray &request : faultyRequests(extra, emptyBook, 80, 24)) {
+        const QString code = setUpCode(request);
+        wouldStart += code.isEmpty() ? 1 : 0;
+        const QByteArray expected = "94|130|" + (code.isEmpty() ? QByteArray("908") : code.toLatin1());
+        QCOMPARE(TestClient::exchange(fixture->port, request), expected);
+    }
+    QVERIFY2(wouldStart > 0 && wouldStart < 80, QByteArray::number(wouldStart).constData());
+    for (qint64 t = tickets.last().toLongLong() + 1; t <= tickets.last().toLongLong() + 1 + 80; ++t)
+        QVERIFY(!kovGetJob(QString::number(t), nullptr));
 
     HeldJobs::release();
     for (const QByteArray &ticket : tickets) {
@@ -675,7 +746,7 @@ void TestLibroServer::jobsPastTheBound()
     // A job's place is given back when its thread is done with it, a moment after its last status.
     QTRY_COMPARE_WITH_TIMEOUT(fixture->runningThreads(), 0, 30000);
     const QByteArray again = ticketOf(TestClient::exchange(fixture->port, extra.request()));
-    QCOMPARE(again.toLongLong(), tickets.last().toLongLong() + 2);
+    QCOMPARE(again.toLongLong(), tickets.last().toLongLong() + 2 + 80);
     QVERIFY(waitFinished(fixture->port, again));
     QCOMPARE(TestClient::exchange(fixture->port, "160|" + again + "|#CQ#"), QByteArray("00|160"));
 }
