@@ -97,7 +97,7 @@ void KovLibro::setControl(KovControl *control)
     previasPeriodos.clear();
 }
 
-bool KovLibro::parse(const QString &request)
+bool KovLibro::parse(const QString &request, const std::function<bool()> &turno)
 {
     QByteArray decodificado = QByteArray::fromBase64(request.toUtf8());
     const int nul = decodificado.indexOf('\0');
@@ -215,6 +215,11 @@ bool KovLibro::parse(const QString &request)
         return false;
     }
     tamLibro = libro.size();
+    if (turno && !turno()) {
+        libro.close();
+        parseError = QStringLiteral("908");
+        return false;
+    }
     if (!indice.open(pathIndice)) {
         libro.close();
         indice.removeFile();

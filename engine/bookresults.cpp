@@ -271,13 +271,13 @@ void KovLibro::iniciaCopia()
     copia.inicia(origen, destino, temporal);
 }
 
-bool KovLibro::copyDetail()
+bool KovLibro::copyDetail(const std::function<bool()> &basta)
 {
     if (!copiaPedida)
         iniciaCopia();
     copiaPedida = false;
     // A copy that was not made leaves no name behind: a failure is never published as a file.
-    if (!copia.termina(&hashCopia, &tamCopia)) {
+    if (!copia.termina(&hashCopia, &tamCopia, basta)) {
         nameFileDetail.clear();
         addError(999, 0, 0);
         return false;

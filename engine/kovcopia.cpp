@@ -7,6 +7,7 @@
 #include <QFile>
 
 #include <cerrno>
+#include <chrono>
 #include <memory>
 #include <vector>
 
@@ -17,6 +18,8 @@ namespace {
 
 // Large enough that the system calls cost little beside the hash, small enough to be nothing beside the job.
 const size_t kBloqueCopia = 1024 * 1024;
+// How often a wait that may give the copy up asks whether to.
+const auto kRebanada = std::chrono::milliseconds(100);
 
 std::atomic<void (*)(qint64)> gVigia{nullptr};
 
@@ -70,14 +73,14 @@ void *KovCopia::hilo(void *estado)
     return nullptr;
 }
 
-void KovCopia::copia(Estado *e)
+void KovCopia::copia(Estado *e, const std::function<bool()> *basta)
 {
     ::posix_fadvise(e->origen, 0, 0, POSIX_FADV_SEQUENTIAL);
     KovSha1 sha1;
     std::vector<char> bloque(kBloqueCopia);
     bool completa = false;
     for (;;) {
-        if (e->alto.load(std::memory_order_relaxed))
+        if (e->alto.load(std::memory_order_relaxed) || (basta && *basta && (*basta)()))
             break;
         const ssize_t n = ::read(e->origen, bloque.data(), bloque.size());
         if (n < 0 && errno == EINTR)
@@ -101,23 +104,40 @@ void KovCopia::copia(Estado *e)
     if (completa && cerrada)
         e->hash = sha1.hex();
     e->ok = !e->hash.isEmpty();
+    std::lock_guard<std::mutex> lock(e->mutex);
+    e->hecha = true;
+    e->terminada.notify_all();
 }
 
-void KovCopia::espera()
+bool KovCopia::espera(const std::function<bool()> *basta)
 {
-    if (enHilo) {
-        ::pthread_join(id, nullptr);
-        enHilo = false;
-    } else {
-        copia(estado.get());
+    if (!enHilo) {
+        copia(estado.get(), basta);
+        return true;
     }
+    if (basta && *basta) {
+        Estado &e = *estado;
+        std::unique_lock<std::mutex> lock(e.mutex);
+        while (!e.terminada.wait_for(lock, kRebanada, [&e] { return e.hecha; })) {
+            lock.unlock();
+            if ((*basta)())
+                return false;
+            lock.lock();
+        }
+    }
+    ::pthread_join(id, nullptr);
+    enHilo = false;
+    return true;
 }
 
-bool KovCopia::termina(QString *hashCopia, qint64 *tam)
+bool KovCopia::termina(QString *hashCopia, qint64 *tam, const std::function<bool()> &basta)
 {
     if (!enCurso)
         return false;
-    espera();
+    if (!espera(&basta)) {
+        abandona();
+        return false;
+    }
     enCurso = false;
     if (!estado->ok) {
         ::unlink(QFile::encodeName(temporal).constData());

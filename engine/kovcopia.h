@@ -4,7 +4,10 @@
 #include <QString>
 
 #include <atomic>
+#include <condition_variable>
+#include <functional>
 #include <memory>
+#include <mutex>
 
 #include <pthread.h>
 
@@ -25,8 +28,9 @@ public:
     bool iniciada() const;
     // Waits for the copy to reach the end of the book. True when every byte read was written and the file closed
     // cleanly: the file is then the caller's, and `hash` and `tam` are those of the bytes it holds. Otherwise the
-    // file is removed.
-    bool termina(QString *hashCopia, qint64 *tam);
+    // file is removed. While it waits it asks `basta`, when given, every tenth of a second whether to give the copy
+    // up: true drops it as abandona() does, whatever its copying side is doing, and the result is false.
+    bool termina(QString *hashCopia, qint64 *tam, const std::function<bool()> &basta = std::function<bool()>());
     // The file's name, as inicia() was given it.
     QString archivo() const;
     // Stops the copy after the block in hand, waits for it and removes the file.
@@ -50,11 +54,17 @@ private:
         bool ok = false;
         QString hash;
         qint64 copiados = 0;
+        // Set by the copying side once it has closed its files, for a wait that may give it up.
+        std::mutex mutex;
+        std::condition_variable terminada;
+        bool hecha = false;
     };
 
     static void *hilo(void *estado);
-    static void copia(Estado *estado);
-    void espera();
+    static void copia(Estado *estado, const std::function<bool()> *basta = nullptr);
+    // Waits for the copying side, or copies here when it has no thread; false, with the copy still under way, once
+    // `basta` said to give it up.
+    bool espera(const std::function<bool()> *basta = nullptr);
 
     std::shared_ptr<Estado> estado;
     QString temporal;

@@ -493,6 +493,12 @@ bool KovLibro::isInterrumpida() const
     return interrumpida;
 }
 
+// A stand-in validator is called in the merge, at its own pace.
+bool KovLibro::siguienteEnMano() const
+{
+    return lote && !lecturaTerminada && enLote < int(lote->lineas.size()) && !(funcionRegistro && !validadorPropio);
+}
+
 void KovLibro::abandonaCopia()
 {
     copia.abandona();

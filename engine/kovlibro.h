@@ -46,8 +46,10 @@ public:
     // the name parse() gives an index with a numbered ticket, regular and this user's, that no open index holds.
     // How many went.
     static int barreIndicesAbandonados(const QString &carpeta);
-    // True when the book is ready to be read; otherwise getParseError() holds "900" to "910".
-    bool parse(const QString &request);
+    // True when the book is ready to be read; otherwise getParseError() holds "900" to "910". `turno`, when given,
+    // is asked once every check before the key index has passed and the book is open: false refuses the book as
+    // one whose key index cannot be opened, with nothing left open or made.
+    bool parse(const QString &request, const std::function<bool()> &turno = std::function<bool()>());
     QString getParseError() const;
     // The job's working record; not owned. Without one the engine writes into a record of its own.
     void setControl(KovControl *control);
@@ -64,6 +66,9 @@ public:
     // default, waits for them.
     void setInterrupcion(std::function<bool(qint64)> interrumpe);
     bool isInterrumpida() const;
+    // True when the next readLine() merges a line of the batch in hand, with nothing to wait for and no check of its
+    // own to run: what the job publishes of its progress can wait for the batch's end.
+    bool siguienteEnMano() const;
     // The record validator on the column list as it stands, or an empty result when the layout has none.
     KovRespuesta checkFuncion();
     // For tests and the benchmark: every book is read on its job's thread alone, one line at a time.
@@ -87,8 +92,9 @@ public:
     // Drops the copy without waiting for the block in hand, for a job that must end whatever its book.
     void abandonaCopia();
     // Ends the copy that iniciaCopia() started, or makes one now; the copy reaches its name with the job's other
-    // result files. False, with error 999, when it could not be made whole.
-    bool copyDetail();
+    // result files. False, with error 999, when it could not be made whole, or when `basta`, asked while the copy
+    // is waited for, gave it up: nothing of it is left then.
+    bool copyDetail(const std::function<bool()> &basta = std::function<bool()>());
     void generaHash();
     void generateHashDetail();
     void createFileResumen(QList<QVariant> *lista);

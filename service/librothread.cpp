@@ -41,10 +41,6 @@ const int kMaxRequestBytes = int(LingeringClose::kDropLimitBytes);
 // UTF-16 text of its argument), so that many large requests at once cannot take more than that between them.
 const int kSmallRequestBytes = 1024 * 1024;
 const int kRequestMemoryMiB = 128;
-// The set-up error of a job that could not open its files; a job past the bound on running jobs could not count
-// on them either.
-const QString kNoRoomForJob = QStringLiteral("908");
-
 const QString kNoReturn = QStringLiteral("NO-RETURN");
 const QByteArray kMarker = QByteArrayLiteral("#CQ#");
 
@@ -365,13 +361,20 @@ QString LibroThread::txn130(QStringList fields, QTcpSocket *socket)
     if (fields.size() < 2)
         return formatResponse(QStringLiteral("95"), fields.at(0), QString());
     const QString ticket = kovNewJob();
-    if (!jobSlots().tryAcquire()) {
-        kovRemoveJob(ticket);
-        return formatResponse(QStringLiteral("94"), fields.at(0), kNoRoomForJob);
-    }
-    const QSemaphoreReleaser slot(jobSlots());
+    // Let go once the job is gone, with the descriptors it held.
+    bool slot = false;
+    const auto slotReleased = qScopeGuard([&slot] {
+        if (slot)
+            jobSlots().release();
+    });
     QScopedPointer<KovValidator> job(new KovValidator(ticket, fields.at(1)));
-    const bool ready = job->init();
+    // The request's own faults are answered first, whatever the bound: a job takes its place among the running
+    // ones only once it would otherwise start (past the bound it is answered as one that could not open its
+    // files), and its set-up, the judge of its patterns included, holds none.
+    const bool ready = job->init([&slot] {
+        slot = jobSlots().tryAcquire();
+        return slot;
+    });
     // The job keeps what it needs of the request; its decoding is over.
     releaseRequestMemory();
     if (!ready) {

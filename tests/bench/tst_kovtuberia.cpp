@@ -36,13 +36,42 @@ QString json(const QList<QVariant> &lista)
     return QString::fromUtf8(QJsonDocument(QJsonArray::fromVariantList(lista)).toJson());
 }
 
-// Everything a job leaves: its final record, as every transaction shows it, and its result files.
+// What a job published while it ran: after how many merged lines each record was, and for those asked, the record
+// as 140 and 150 answer it.
+struct Publicaciones
+{
+    QList<qint64> lineas;
+    QMap<qint64, QString> respuestas;
+    const QMap<qint64, QString> *buscadas = nullptr;
+};
+
+Publicaciones *gPublicaciones = nullptr;
+
+void anotaPublicacion(const KovControl &publicado, qint64 lineas)
+{
+    Publicaciones *p = gPublicaciones;
+    if (!p)
+        return;
+    p->lineas.append(lineas);
+    if (p->buscadas && !p->buscadas->contains(lineas))
+        return;
+    // The work folder, which the final record names, is the one difference the runs are given.
+    KovControl visto = publicado;
+    KovStatus status = visto.getStatus();
+    status.setPathWork(QString());
+    visto.setStatus(status);
+    p->respuestas.insert(lineas, visto.getStatus().toJson() + visto.toJson());
+}
+
+// Everything a job leaves: its final record, as every transaction shows it, and its result files; and how often it
+// took the table's lock.
 struct Resultado
 {
     QString initError;
     QString registro;
     QString listas;
     QMap<QString, QByteArray> archivos;
+    qint64 tomas = 0;
 };
 
 QByteArray leeArchivo(const QString &ruta)
@@ -60,10 +89,15 @@ QString cambia(const QString &peticion, const QJsonObject &cambios)
     return QString::fromLatin1(QJsonDocument(objeto).toJson(QJsonDocument::Compact).toBase64());
 }
 
-// Runs one whole job on this thread, its results under `trabajo`, read in the given way.
-Resultado corre(const QString &peticion, const QString &trabajo, bool unHilo)
+// Runs one whole job on this thread, its results under `trabajo`, read in the given way; what it publishes goes to
+// `publicaciones`, every line of it when `porLinea`.
+Resultado corre(const QString &peticion, const QString &trabajo, bool unHilo,
+                Publicaciones *publicaciones = nullptr, bool porLinea = false)
 {
     KovLibro::setLecturaEnLinea(unHilo);
+    KovValidator::setPublishEveryLine(porLinea);
+    gPublicaciones = publicaciones;
+    KovValidator::setPublishWatcher(anotaPublicacion);
     Resultado r;
     const QString ticket = kovNewJob();
     KovValidator job(ticket, cambia(peticion, {{QStringLiteral("pathHacolKov"), trabajo}}));
@@ -73,6 +107,10 @@ Resultado corre(const QString &peticion, const QString &trabajo, bool unHilo)
         return r;
     }
     job.run(&gMutex);
+    r.tomas = job.getTableTakings();
+    KovValidator::setPublishWatcher(nullptr);
+    gPublicaciones = nullptr;
+    KovValidator::setPublishEveryLine(false);
     KovControl registro;
     kovGetJob(ticket, &registro);
     kovRemoveJob(ticket);
@@ -111,6 +149,9 @@ void sinLlavesRepetidas(QtMsgType tipo, const QMessageLogContext &contexto, cons
 
 const int kWait = 20000;
 const int kLineas = 128;
+// What a batch of a book holds at most, in lines, and the bytes past which it takes no further line.
+const qint64 kLineasLote = 128;
+const qint64 kBytesLote = 256 * 1024;
 
 // Stages a test drives: the reading makes `lotes` batches of kLineas lines, and the checks stop between lines once
 // the stop is set, as the engine's do. One stage is held, until let go: the reading as it fills batch `lote`, or
@@ -215,6 +256,8 @@ private slots:
 
 private:
     void comparaLecturas(const QString &peticion, const QString &carpeta);
+    void comparaPublicaciones(const Publicaciones &publicadas, const Publicaciones &cadaLinea, qint64 tomas,
+                              qint64 tomasPorLinea, const QString &peticion);
 };
 
 void TestKovTuberia::initTestCase()
@@ -329,17 +372,53 @@ void TestKovTuberia::comparaLecturas(const QString &peticion, const QString &car
 {
     const QString unHilo = carpeta + QStringLiteral("/uno");
     const QString tuberia = carpeta + QStringLiteral("/varios");
+    const QString porLinea = carpeta + QStringLiteral("/lineas");
     QVERIFY(QDir().mkpath(unHilo));
     QVERIFY(QDir().mkpath(tuberia));
+    QVERIFY(QDir().mkpath(porLinea));
     const Resultado esperado = corre(peticion, unHilo, true);
-    const Resultado obtenido = corre(peticion, tuberia, false);
+    Publicaciones publicadas;
+    const Resultado obtenido = corre(peticion, tuberia, false, &publicadas);
+    // Again, the record published after every line: it must have shown the same at every line the run above did.
+    Publicaciones cadaLinea;
+    cadaLinea.buscadas = &publicadas.respuestas;
+    const Resultado plano = corre(peticion, porLinea, false, &cadaLinea, true);
     QVERIFY2(esperado.initError.isEmpty(), qPrintable(esperado.initError));
-    QCOMPARE(obtenido.initError, esperado.initError);
-    QCOMPARE(obtenido.registro, esperado.registro);
-    QCOMPARE(obtenido.listas, esperado.listas);
-    QCOMPARE(obtenido.archivos.keys(), esperado.archivos.keys());
-    for (const QString &archivo : esperado.archivos.keys())
-        QVERIFY2(obtenido.archivos.value(archivo) == esperado.archivos.value(archivo), qPrintable(archivo));
+    for (const Resultado *r : {&obtenido, &plano}) {
+        QCOMPARE(r->initError, esperado.initError);
+        QCOMPARE(r->registro, esperado.registro);
+        QCOMPARE(r->listas, esperado.listas);
+        QCOMPARE(r->archivos.keys(), esperado.archivos.keys());
+        for (const QString &archivo : esperado.archivos.keys())
+            QVERIFY2(r->archivos.value(archivo) == esperado.archivos.value(archivo), qPrintable(archivo));
+    }
+    comparaPublicaciones(publicadas, cadaLinea, obtenido.tomas, plano.tomas, peticion);
+}
+
+// The publications of a batch's end are those the same lines published one by one, never more than a batch apart,
+// and the lock is taken for nothing else: once at the entry and once per publication, the last included.
+void TestKovTuberia::comparaPublicaciones(const Publicaciones &publicadas, const Publicaciones &cadaLinea,
+                                          qint64 tomas, qint64 tomasPorLinea, const QString &peticion)
+{
+    QVERIFY(!publicadas.lineas.isEmpty());
+    const qint64 lineas = cadaLinea.lineas.constLast();
+    QCOMPARE(publicadas.lineas.constLast(), lineas);
+    QCOMPARE(tomasPorLinea, qint64(cadaLinea.lineas.size()) + 1);
+    QCOMPARE(tomas, qint64(publicadas.lineas.size()) + 1);
+    for (qint64 l = 1; l <= lineas; ++l)
+        QCOMPARE(cadaLinea.lineas.at(int(l - 1)), l);
+    qint64 antes = 0;
+    for (const qint64 l : publicadas.lineas) {
+        QVERIFY2(l - antes <= kLineasLote, qPrintable(QStringLiteral("%1 after %2").arg(l).arg(antes)));
+        antes = l;
+    }
+    for (auto it = publicadas.respuestas.constBegin(); it != publicadas.respuestas.constEnd(); ++it)
+        QVERIFY2(cadaLinea.respuestas.value(it.key()) == it.value(), qPrintable(QString::number(it.key())));
+    // Batches end at their lines or at their bytes.
+    const QString libro = QJsonDocument::fromJson(QByteArray::fromBase64(peticion.toLatin1()))
+                              .object().value(QStringLiteral("path")).toString();
+    const qint64 lotes = (lineas + kLineasLote - 1) / kLineasLote + QFileInfo(libro).size() / kBytesLote + 1;
+    QVERIFY2(tomas <= lotes + 2, qPrintable(QStringLiteral("%1 of %2 lines").arg(tomas).arg(lineas)));
 }
 
 void TestKovTuberia::generatedBook_data()

@@ -246,13 +246,15 @@ struct Caso
     QTemporaryDir dir;
     KovControl control;
     KovLibro libro;
+    QString ticket;
     QString base;
     QString book;
 
     Caso()
     {
         static int serie = 0;
-        libro.setTicket(QStringLiteral("t%1x%2").arg(QCoreApplication::applicationPid()).arg(++serie));
+        ticket = QStringLiteral("t%1x%2").arg(QCoreApplication::applicationPid()).arg(++serie);
+        libro.setTicket(ticket);
         base = dir.path() + QStringLiteral("/base");
         QDir().mkpath(base);
         book = dir.path() + QStringLiteral("/LE2010006660320240100080100001111.txt");
@@ -377,6 +379,10 @@ private slots:
     void indexesOfEndedJobsGo_data();
     void indexesOfEndedJobsGo();
     void utf8NamesWhateverTheLocale();
+
+private:
+    void rehusaSinLugar(Caso *caso, const QString &peticion, const QString &codigo);
+    void preparaCasoEspecial(const QString &clase, const QString &codigo, bool sinLugar);
 };
 
 void TestKovLibro::initTestCase()
@@ -475,17 +481,49 @@ void TestKovLibro::setUpCodes()
     QFETCH(QJsonArray, columnas);
     QFETCH(QString, codigo);
 
-    Caso caso;
-    caso.escribeLibro("a|b|c|\n");
-    QJsonObject peticion = caso.peticion(columnas);
-    for (auto it = cambios.begin(); it != cambios.end(); ++it)
-        peticion.insert(it.key(), it.value());
-    const int compiladas = KovPatrones::compilaciones() + KovExpresion::compilaciones();
-    QCOMPARE(caso.libro.parse(codifica(peticion)), codigo.isEmpty());
-    QCOMPARE(caso.libro.getParseError(), codigo);
-    // A refused layout was compiled nowhere in the service.
-    if (!codigo.isEmpty())
-        QCOMPARE(KovPatrones::compilaciones() + KovExpresion::compilaciones(), compiladas);
+    for (const bool sinLugar : {false, true}) {
+        Caso caso;
+        caso.escribeLibro("a|b|c|\n");
+        QJsonObject peticion = caso.peticion(columnas);
+        for (auto it = cambios.begin(); it != cambios.end(); ++it)
+            peticion.insert(it.key(), it.value());
+        if (sinLugar) {
+            rehusaSinLugar(&caso, codifica(peticion), codigo);
+            continue;
+        }
+        const int compiladas = KovPatrones::compilaciones() + KovExpresion::compilaciones();
+        QCOMPARE(caso.libro.parse(codifica(peticion)), codigo.isEmpty());
+        QCOMPARE(caso.libro.getParseError(), codigo);
+        // A refused layout was compiled nowhere in the service.
+        if (!codigo.isEmpty())
+            QCOMPARE(KovPatrones::compilaciones() + KovExpresion::compilaciones(), compiladas);
+    }
+}
+
+// The same set-up with no room for the job: a request's own faults keep their codes, room is asked for only once
+// nothing else would refuse the book, and a refusal for want of it leaves nothing open and nothing made.
+void TestKovLibro::rehusaSinLugar(Caso *caso, const QString &peticion, const QString &codigo)
+{
+    const auto abiertos = [] {
+        return QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)
+            .size();
+    };
+    const auto indices = [caso] {
+        return QDir(QDir::tempPath()).entryList(QStringList(QLatin1Char('*') + caso->ticket + QStringLiteral(".idx")),
+                                                QDir::AllEntries | QDir::System | QDir::Hidden);
+    };
+    const int antes = abiertos();
+    bool pedido = false;
+    QVERIFY(!caso->libro.parse(peticion, [&pedido] {
+        pedido = true;
+        return false;
+    }));
+    const bool llega = codigo.isEmpty() || codigo == QLatin1String("908");
+    QCOMPARE(caso->libro.getParseError(), llega ? QStringLiteral("908") : codigo);
+    QCOMPARE(pedido, llega);
+    QCOMPARE(abiertos(), antes);
+    QCOMPARE(indices(), QStringList());
+    QCOMPARE(QDir(caso->base).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
 }
 
 void TestKovLibro::setUpSpecialPaths_data()
@@ -508,7 +546,15 @@ void TestKovLibro::setUpSpecialPaths()
 {
     QFETCH(QString, clase);
     QFETCH(QString, codigo);
+    for (const bool sinLugar : {false, true}) {
+        preparaCasoEspecial(clase, codigo, sinLugar);
+        if (QTest::currentTestFailed())
+            return;
+    }
+}
 
+void TestKovLibro::preparaCasoEspecial(const QString &clase, const QString &codigo, bool sinLugar)
+{
     Caso caso;
     QString ruta = caso.book;
     QString peticion;
@@ -537,6 +583,10 @@ void TestKovLibro::setUpSpecialPaths()
     else
         peticion = codifica(caso.peticion(columnasLibres(1), QJsonObject{{"path", ruta}}));
 
+    if (sinLugar) {
+        rehusaSinLugar(&caso, peticion, codigo);
+        return;
+    }
     QVERIFY(!caso.libro.parse(peticion));
     QCOMPARE(caso.libro.getParseError(), codigo);
 }

@@ -2,8 +2,11 @@
 #define BOOKFIXTURE_H
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 // A fixture book copied into a folder of its own, with a work folder beside it, and the transaction 130
@@ -36,6 +39,38 @@ public:
             }
         }
         return file.write(text) == text.size();
+    }
+
+    // Replaces the book with the given lines.
+    bool write(const QByteArray &lines) const
+    {
+        QFile file(book);
+        return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(lines) == lines.size();
+    }
+
+    // The file's bytes as they stand, or none when it cannot be read.
+    static QByteArray contents(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    // The files below the work folder, hidden ones too.
+    QStringList workFiles() const
+    {
+        QStringList found;
+        QDirIterator it(work, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            found << it.next();
+        return found;
+    }
+
+    // A job's detail copy holds every byte of the book under its temporary name: only its closing is left.
+    bool copiedWhole() const
+    {
+        const QStringList files = workFiles();
+        return files.size() == 1 && QFileInfo(files.first()).fileName().startsWith(QLatin1String(".kov-"))
+               && QFileInfo(files.first()).size() == QFileInfo(book).size();
     }
 
     // The request names the record validator given, or none.

@@ -1,6 +1,7 @@
 #ifndef READGATE_H
 #define READGATE_H
 
+#include <QByteArray>
 #include <QFile>
 #include <QString>
 
@@ -16,13 +17,16 @@
 
 // Holds every read of one file by other processes until the test lets them go, through the kernel's permission
 // events (fanotify, which needs CAP_SYS_ADMIN). A job of the real service that reads a held book cannot finish,
-// whatever the speed of the machine, until open() is called; a service killed meanwhile simply goes.
+// whatever the speed of the machine, until open() is called; a service killed meanwhile simply goes. Given a thread
+// name, it holds only the reads of the threads of that name, past the first `passing` of theirs.
 class ReadGate
 {
 public:
-    explicit ReadGate(const QString &path)
+    explicit ReadGate(const QString &path, const QByteArray &thread = QByteArray(), int passing = 0)
+        : thread(thread), passing(passing)
     {
-        events = ::fanotify_init(FAN_CLASS_CONTENT | FAN_CLOEXEC | FAN_NONBLOCK, O_RDONLY);
+        const unsigned int byThread = thread.isEmpty() ? 0u : unsigned(FAN_REPORT_TID);
+        events = ::fanotify_init(FAN_CLASS_CONTENT | FAN_CLOEXEC | FAN_NONBLOCK | byThread, O_RDONLY);
         if (events < 0)
             return;
         if (::fanotify_mark(events, FAN_MARK_ADD, FAN_ACCESS_PERM, AT_FDCWD, QFile::encodeName(path).constData())
@@ -70,6 +74,17 @@ public:
     }
 
 private:
+    // With FAN_REPORT_TID the event names the reading thread itself.
+    bool holds(const fanotify_event_metadata *event)
+    {
+        if (thread.isEmpty())
+            return true;
+        QFile comm(QStringLiteral("/proc/%1/comm").arg(event->pid));
+        if (!comm.open(QIODevice::ReadOnly) || comm.readAll().trimmed() != thread)
+            return false;
+        return passed++ >= passing;
+    }
+
     void answer(int fd)
     {
         const fanotify_response response = {fd, FAN_ALLOW};
@@ -96,7 +111,7 @@ private:
             for (ssize_t left = n; FAN_EVENT_OK(event, left); event = FAN_EVENT_NEXT(event, left)) {
                 if (event->fd < 0)
                     continue;
-                if (opened)
+                if (opened || !holds(event))
                     answer(event->fd);
                 else
                     waiting.push_back(event->fd);
@@ -104,6 +119,9 @@ private:
         }
     }
 
+    const QByteArray thread;
+    const int passing;
+    int passed = 0;
     int events = -1;
     int wake = -1;
     std::thread server;

@@ -6,19 +6,20 @@
 #include "kovhilos.h"
 #include "kovjobtable.h"
 #include "kovjuezpatron.h"
+#include "kovlibro.h"
 #include "libroserver.h"
 #include "librothread.h"
 #include "lingeringclose.h"
 #include "servicelimits.h"
 #include "testclient.h"
 
-#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QHostAddress>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMutexLocker>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSemaphore>
@@ -131,14 +132,59 @@ QByteArray heldRequest(const BookFixture &book)
     return "130|" + json.toBase64() + "|#CQ#";
 }
 
-// The files below a folder, hidden ones too.
-QStringList filesUnder(const QString &folder)
+// The code the set-up gives a request, with no bound on jobs: empty for one that would start.
+QString setUpCode(const QByteArray &line)
 {
-    QStringList found;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        found << it.next();
-    return found;
+    KovLibro book;
+    book.setTicket(QStringLiteral("sinCota"));
+    const bool ready = book.parse(QString::fromLatin1(line.split('|').value(1)));
+    book.closeHandles();
+    return ready ? QString() : book.getParseError();
+}
+
+// Requests with up to three of the faults a set-up refuses, drawn at random, each at any place the request names
+// it; those drawn with none would start. The first fault in the set-up's order decides the code.
+QList<QByteArray> faultyRequests(const BookFixture &book, const QString &emptyBook, int count, quint32 seed)
+{
+    const QJsonObject base = QJsonDocument::fromJson(QByteArray::fromBase64(book.request().split('|').value(1)))
+                                 .object();
+    QRandomGenerator random(seed);
+    QList<QByteArray> requests;
+    for (int n = 0; n < count; ++n) {
+        QJsonObject r = base;
+        QJsonArray columns = r.value(QStringLiteral("columnas")).toArray();
+        QByteArray raw;
+        const int faults = int(random.bounded(4));
+        for (int f = 0; f < faults; ++f) {
+            const int at = int(random.bounded(columns.size()));
+            QJsonObject column = columns.at(at).toObject();
+            switch (random.bounded(13)) {
+            case 0: raw = "{\"codigo\": "; break;
+            case 1: raw = "[1, 2]"; break;
+            case 2: r.remove(QStringLiteral("codigo")); break;
+            case 3: r.insert(QStringLiteral("periodo"), QString()); break;
+            case 4: r.insert(QStringLiteral("path"), QString()); break;
+            case 5: r.insert(QStringLiteral("ncolumnas"), -int(random.bounded(2))); break;
+            case 6: r.insert(QStringLiteral("ncolumnas"), 7); break;
+            case 7:
+                column.insert(QStringLiteral("longitud"), random.bounded(2) ? QString() : QStringLiteral("&x"));
+                break;
+            case 8: column.insert(QStringLiteral("patron"), patronesHostiles().value(0).second); break;
+            case 9: r.insert(QStringLiteral("path"), book.book + QStringLiteral(".missing")); break;
+            case 10:
+                r.insert(QStringLiteral("path"), QStringLiteral("/nonexistent/") + QString(250, QLatin1Char('x')));
+                break;
+            case 11: r.insert(QStringLiteral("path"), emptyBook); break;
+            case 12: r.insert(QStringLiteral("path"), book.dir.path()); break;
+            }
+            if (column != columns.at(at).toObject())
+                columns[at] = column;
+        }
+        r.insert(QStringLiteral("columnas"), columns);
+        const QByteArray json = raw.isEmpty() ? QJsonDocument(r).toJson(QJsonDocument::Compact) : raw;
+        requests.append("130|" + json.toBase64() + "|#CQ#");
+    }
+    return requests;
 }
 
 bool waitFinished(quint16 port, const QByteArray &ticket, int ms = 120000)
@@ -640,36 +686,54 @@ void TestLibroServer::shutDownCancelsRunningJob()
     QVERIFY(!kovGetJob(QString::fromLatin1(ticket), nullptr));
 }
 
-// Stopping the server while two jobs' checks are held inside a line: both jobs stop at once and leave the table,
-// with no key index, no copy and no temporary file, while the lines are still held; let go, the lines end and no
-// later line of either job is checked.
+// Stopping the server while three jobs' checks are held inside a line: the jobs stop at once and leave the table,
+// with no key index and no temporary file, while the lines are still held. The two that merged no error keep their
+// detail copies, which ran beside the checks, whole; the one that merged an error keeps none. Let go, the lines end
+// and no later line of any job is checked.
 void TestLibroServer::shutDownLeavesHeldChecks()
 {
     BookFixture first;
     BookFixture second;
+    BookFixture spoiled;
+    // Its first line refused, and merged with the batch it ends before the held line is reached in the next one.
+    QByteArray lines = "20240100|M1|2024-01-05|Asiento de prueba|10.00|X|\n";
+    for (int i = 2; i < 200; ++i)
+        lines += "20240100|M" + QByteArray::number(i) + "|2024-01-05|Asiento de prueba|10.00|1|\n";
+    lines += "20240100|M200|2024-01-05|Pago de servicios|10.00|1|\n";
+    QVERIFY(spoiled.write(lines));
     HeldLines::hold(QStringLiteral("Pago de servicios"));
     const QByteArray one = ticketOf(TestClient::exchange(fixture->port, heldRequest(first)));
     const QByteArray two = ticketOf(TestClient::exchange(fixture->port, heldRequest(second)));
-    QVERIFY(!one.isEmpty() && !two.isEmpty());
-    QVERIFY(HeldLines::waitHeld(2, 30000));
-    QCOMPARE(HeldLines::checked(), 4);
+    const QByteArray three = ticketOf(TestClient::exchange(fixture->port, heldRequest(spoiled)));
+    QVERIFY(!one.isEmpty() && !two.isEmpty() && !three.isEmpty());
+    QVERIFY(HeldLines::waitHeld(3, 30000));
+    QTRY_VERIFY_WITH_TIMEOUT(progress(fixture->port, three).value("nerrores").toInt() > 0, 30000);
+    // Two lines of each small book, and the spoiled book's two batches to the held line, the first one merged.
+    QCOMPARE(HeldLines::checked(), 2 + 2 + 200);
+    QTRY_VERIFY_WITH_TIMEOUT(first.copiedWhole() && second.copiedWhole(), 30000);
 
     // The held lines would keep the end waiting for the whole shutdown wait, 30 s before; half of it tells the two
     // apart on any machine, and the wait given is longer still, so that only the jobs' own end can meet it.
     QVERIFY(fixture->stopsWithin(60000, 15000));
-    QCOMPARE(HeldLines::waiting(), 2);
-    for (const QByteArray &ticket : {one, two}) {
+    QCOMPARE(HeldLines::waiting(), 3);
+    for (const QByteArray &ticket : {one, two, three}) {
         QVERIFY(!kovGetJob(QString::fromLatin1(ticket), nullptr));
         const QRegularExpression index(QStringLiteral("^[0-9]{6}") + QString::fromLatin1(ticket)
                                        + QStringLiteral("\\.idx$"));
         QCOMPARE(QDir(QDir::tempPath()).entryList(QDir::Files | QDir::Hidden).filter(index), QStringList());
     }
-    QCOMPARE(filesUnder(first.work) + filesUnder(second.work), QStringList());
+    for (const BookFixture *book : {&first, &second}) {
+        const QStringList left = book->workFiles();
+        QCOMPARE(left.size(), 1);
+        QVERIFY2(left.first().endsWith(QStringLiteral("99.txt")), qPrintable(left.first()));
+        QVERIFY(BookFixture::contents(left.first()) == BookFixture::contents(book->book));
+    }
+    QCOMPARE(spoiled.workFiles(), QStringList());
 
     HeldLines::release();
     QVERIFY(KovHilos::esperaQuietud(30000));
     QCOMPARE(HeldLines::late(), 0);
-    QCOMPARE(HeldLines::checked(), 4);
+    QCOMPARE(HeldLines::checked(), 2 + 2 + 200);
 }
 
 // While every connection is taken the next client waits in the listen queue, unanswered; it is served as soon as
@@ -722,6 +786,20 @@ void TestLibroServer::jobsPastTheBound()
     BookFixture extra;
     const QByteArray refused = TestClient::exchange(fixture->port, extra.request());
     QCOMPARE(refused, QByteArray("94|130|908"));
+    // A request's own faults are answered as they would be with room, and only a request that would start is
+    // answered as past the bound; none of them holds a place or a record.
+    const QString emptyBook = extra.dir.filePath(QStringLiteral("empty.txt"));
+    QVERIFY(QFile(emptyBook).open(QIODevice::WriteOnly));
+    int wouldStart = 0;
+    for (const QByteArray &request : faultyRequests(extra, emptyBook, 80, 24)) {
+        const QString code = setUpCode(request);
+        wouldStart += code.isEmpty() ? 1 : 0;
+        const QByteArray expected = "94|130|" + (code.isEmpty() ? QByteArray("908") : code.toLatin1());
+        QCOMPARE(TestClient::exchange(fixture->port, request), expected);
+    }
+    QVERIFY2(wouldStart > 0 && wouldStart < 80, QByteArray::number(wouldStart).constData());
+    for (qint64 t = tickets.last().toLongLong() + 1; t <= tickets.last().toLongLong() + 1 + 80; ++t)
+        QVERIFY(!kovGetJob(QString::number(t), nullptr));
 
     HeldJobs::release();
     for (const QByteArray &ticket : tickets) {
@@ -732,7 +810,7 @@ void TestLibroServer::jobsPastTheBound()
     // A job's place is given back when its thread is done with it, a moment after its last status.
     QTRY_COMPARE_WITH_TIMEOUT(fixture->runningThreads(), 0, 30000);
     const QByteArray again = ticketOf(TestClient::exchange(fixture->port, extra.request()));
-    QCOMPARE(again.toLongLong(), tickets.last().toLongLong() + 2);
+    QCOMPARE(again.toLongLong(), tickets.last().toLongLong() + 2 + 80);
     QVERIFY(waitFinished(fixture->port, again));
     QCOMPARE(TestClient::exchange(fixture->port, "160|" + again + "|#CQ#"), QByteArray("00|160"));
 }

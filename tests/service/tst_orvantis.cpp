@@ -196,6 +196,19 @@ QStringList filesMatching(const QString &folder, const QString &pattern)
 const char kNoReadGate[] = "reads of a file cannot be held here (fanotify needs CAP_SYS_ADMIN)";
 const char kIndexName[] = "^[0-9]{7,}\\.idx$";
 const char kTemporaryName[] = "^\\.kov-";
+// The thread that reads a job's book into batches.
+const char kReadingThread[] = "orvantis-lee";
+
+// The book's first line gets a state its layout refuses.
+bool spoilFirstLine(const BookFixture &book)
+{
+    QByteArray text = BookFixture::contents(book.book);
+    const int end = text.indexOf("|1|\n");
+    if (end < 0)
+        return false;
+    text[end + 1] = 'X';
+    return book.write(text);
+}
 
 } // namespace
 
@@ -212,6 +225,7 @@ private slots:
     void validatesOverTheWire();
     void quitDuringJob();
     void quitWithHeldJobs();
+    void quitKeepsTheCopiesOfCleanJobs();
     void quitDuringHeldHash();
     void survivesConnectionFlood();
     void largeRequestsBoundedMemory();
@@ -371,8 +385,9 @@ void TestOrvantis::quitDuringJob()
 }
 
 // A quit while two jobs' reads of their books are held, and stay held until the service has gone: the jobs stop
-// without waiting for their reads, so the service ends at once with status 0, however long the reads would take,
-// and leaves no key index and no temporary file.
+// without waiting for their reads, so the service ends at once with status 0, however long the reads would take.
+// Their detail copies, held in a read too, are given their moment and then dropped whole: no key index, no
+// temporary file, no part of a copy is left.
 void TestOrvantis::quitWithHeldJobs()
 {
     BookFixture first;
@@ -396,7 +411,52 @@ void TestOrvantis::quitWithHeldJobs()
     // The held jobs kept the end waiting for the whole 30 s shutdown wait before; half of it tells the two apart.
     QVERIFY2(timer.elapsed() < 15000, QByteArray::number(timer.elapsed()).constData());
     QCOMPARE(filesMatching(temporary.path(), kIndexName), QStringList());
-    QCOMPARE(filesMatching(first.work, kTemporaryName) + filesMatching(second.work, kTemporaryName), QStringList());
+    QCOMPARE(first.workFiles() + second.workFiles(), QStringList());
+}
+
+// A quit while three jobs run, their readings held in a read of their books while their copies go on: the two
+// that merged no error keep their detail copies, whole, as a cancel leaves them, and the one that merged an error
+// keeps none. The service still ends with status 0, and leaves no key index and no temporary file.
+void TestOrvantis::quitKeepsTheCopiesOfCleanJobs()
+{
+    BookFixture clean[2];
+    BookFixture spoiled;
+    // More than the reading's first read, so that the spoiled book's first line is merged before its reading waits.
+    for (BookFixture *book : {&clean[0], &clean[1], &spoiled})
+        QVERIFY(book->makeLong(30000));
+    QVERIFY(spoilFirstLine(spoiled));
+    const TemporaryFolder temporary;
+    ReadGate firstGate(clean[0].book, kReadingThread);
+    ReadGate secondGate(clean[1].book, kReadingThread);
+    ReadGate spoiledGate(spoiled.book, kReadingThread, 1);
+    if (!firstGate.isValid() || !secondGate.isValid() || !spoiledGate.isValid())
+        QSKIP(kNoReadGate);
+    startService();
+    QCOMPARE(TestClient::exchange(kPort, clean[0].request()), QByteArray("00|130|1"));
+    QCOMPARE(TestClient::exchange(kPort, clean[1].request()), QByteArray("00|130|2"));
+    QCOMPARE(TestClient::exchange(kPort, spoiled.request()), QByteArray("00|130|3"));
+    QVERIFY(waitUntil([&] {
+        const QJsonObject third = QJsonDocument::fromJson(TestClient::exchange(kPort, "140|3|#CQ#").mid(7)).object();
+        return firstGate.held() > 0 && secondGate.held() > 0 && spoiledGate.held() > 0
+               && third.value("nerrores").toInt() > 0 && clean[0].copiedWhole() && clean[1].copiedWhole();
+    }, 60000));
+    for (const QByteArray ticket : {"1", "2"}) {
+        const QByteArray status = TestClient::exchange(kPort, "140|" + ticket + "|#CQ#");
+        QCOMPARE(QJsonDocument::fromJson(status.mid(7)).object().value("nregistros").toInt(), 0);
+    }
+
+    QCOMPARE(TestClient::exchange(kPort, "170|#CQ#"), QByteArray("00|170"));
+    QVERIFY(ends(&service, 60000));
+    QCOMPARE(service.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(service.exitCode(), 0);
+    for (const BookFixture &book : clean) {
+        const QStringList left = book.workFiles();
+        QCOMPARE(left.size(), 1);
+        QVERIFY2(left.first().endsWith(QStringLiteral("99.txt")), qPrintable(left.first()));
+        QVERIFY(BookFixture::contents(left.first()) == BookFixture::contents(book.book));
+    }
+    QCOMPARE(spoiled.workFiles(), QStringList());
+    QCOMPARE(filesMatching(temporary.path(), kIndexName), QStringList());
 }
 
 // A quit while a hash's read of its file is held: what no stop reaches is given 2 s, and the service then ends with
