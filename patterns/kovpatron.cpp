@@ -62,15 +62,16 @@ bool dfaEntero(const KovPosiciones &a, KovPatron::Presupuesto *presupuesto, std:
 {
     const int w = a.bits.palabras;
     const int k = a.alfabeto.nclases;
-    KovConjuntos filas(w);
-    std::vector<quint64> cero(size_t(w), 0);
-    filas.agrega(cero.data());
-    // Row 1 stands for the start, before any character: it is no set of positions, so it is never looked up.
-    std::vector<quint64> marca(size_t(w), ~quint64(0));
-    filas.agrega(marca.data());
+    // A row is its set of positions and one word more, set only for the start: before any character the automaton
+    // is in no set of positions, and every set, all of them included, is a row of its own.
+    KovConjuntos filas(w + 1);
+    std::vector<quint64> clave(size_t(w) + 1, 0);
+    filas.agrega(clave.data());
+    clave[size_t(w)] = 1;
+    filas.agrega(clave.data());
+    clave[size_t(w)] = 0;
     std::vector<qint32> siguientes;
     std::vector<quint64> alcance(static_cast<size_t>(w));
-    std::vector<quint64> proximo(static_cast<size_t>(w));
     double trabajo = presupuesto->trabajo;
     for (int fila = 0; fila < filas.cuantos(); ++fila) {
         if (fila == 0) {
@@ -92,16 +93,16 @@ bool dfaEntero(const KovPosiciones &a, KovPatron::Presupuesto *presupuesto, std:
                 }
             }
         }
-        for (int c = 0; c < k; ++c) {
+    for (int c = 0; c < k; ++c) {
             const quint64 *fila_c = a.bits.admite.data() + size_t(c) * size_t(w);
             for (int x = 0; x < w; ++x)
-                proximo[size_t(x)] = alcance[size_t(x)] & fila_c[x];
-            int id = filas.busca(proximo.data());
+                clave[size_t(x)] = alcance[size_t(x)] & fila_c[x];
+            int id = filas.busca(clave.data());
             if (id < 0) {
                 if (filas.cuantos() >= KovPatron::kMaxFilasDfa
                     || double(filas.cuantos() + 1) * k > KovPatron::kMaxCeldasDfa)
                     return false;
-                id = filas.agrega(proximo.data());
+                id = filas.agrega(clave.data());
             }
             siguientes.push_back(id);
             trabajo -= KovPosiciones::kTrabajoPorPalabra * 3 * w;
@@ -255,7 +256,7 @@ KovPatron::Resultado KovPatron::construye(const KovArbolPatron &arbol, const std
     // still have their turn.
     Presupuesto intento{std::min(presupuesto->trabajo / 2, kTrabajoDfa), presupuesto->memoria};
     const double antes = intento.trabajo;
-    p->dfa = dfaEntero(a, &intento, &p->tabla, &p->finales, &p->arranque, &p->limiteSumideros);
+    p->dfa = presupuesto->dfa && dfaEntero(a, &intento, &p->tabla, &p->finales, &p->arranque, &p->limiteSumideros);
     presupuesto->trabajo -= antes - std::max(intento.trabajo, 0.0);
     if (p->dfa) {
         p->costo = double(p->tabla.size()) * sizeof(qint32) > kTablaEnCache ? kPasoDfaSinCache : kPasoDfa;

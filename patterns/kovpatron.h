@@ -36,6 +36,9 @@ public:
     {
         double trabajo = 5e7;
         double memoria = 8.0 * 1024 * 1024;
+        // Whether a whole DFA may be built: without, every automaton is stepped as bit sets, which the tests hold
+        // to the DFA.
+        bool dfa = true;
     };
 
     // A checker's own scratch for the patterns it matches.

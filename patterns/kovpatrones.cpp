@@ -32,9 +32,9 @@ bool KovPatrones::agrega(const QString &patron)
         return true;
     }
     Patron p;
-    p.texto = patron;
     KovArbolPatron arbol;
     const KovArbolPatron::Lectura lectura = arbol.lee(patron);
+    p.texto = arbol.paraQRegExp();
     KovPatron::Resultado r = KovPatron::Ajeno;
     if (lectura == KovArbolPatron::Leido)
         r = p.automata.compila(arbol, &presupuesto);
@@ -176,6 +176,12 @@ bool KovPatrones::coincide(int columna, const QString &valor, Revision *revision
         break;
     }
     return true;
+}
+
+QString KovPatrones::paraQRegExp(int columna) const
+{
+    const int i = indice(columna);
+    return i < 0 ? QString() : patrones[size_t(i)].texto;
 }
 
 KovPatrones::Modo KovPatrones::modo(int columna) const

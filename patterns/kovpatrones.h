@@ -62,6 +62,9 @@ public:
     // otherwise. `revision` belongs to the calling thread.
     bool coincide(int columna, const QString &valor, Revision *revision) const;
 
+    // The text of column `columna`'s pattern as QRegExp is to be given it, wherever it is matched with QRegExp, so
+    // that it means there what the own automaton makes of it (see KovArbolPatron::paraQRegExp).
+    QString paraQRegExp(int columna) const;
     Modo modo(int columna) const;
     // The worst cost per character of column `columna`'s pattern, in nanoseconds.
     double costo(int columna) const;
@@ -75,6 +78,7 @@ public:
 private:
     struct Patron
     {
+        // As QRegExp is given it.
         QString texto;
         Modo modo = Ninguno;
         KovPatron automata;

@@ -196,6 +196,78 @@ QString difiere(const KovPatron &automata, const QRegExp &referencia, const QStr
     return QString();
 }
 
+// `n` copies of the piece, nested in counts QRegExp takes (at most 1,024 each).
+QString copias(const QString &pieza, int n)
+{
+    if (n <= 1000)
+        return QStringLiteral("(?:%1){%2}").arg(pieza).arg(n);
+    return QStringLiteral("(?:(?:%1){64}){%2}(?:%1){%3}").arg(pieza).arg(n / 64).arg(n % 64);
+}
+
+// A pattern of exactly `n` positions of the family, every one of them active at once on some text; and the same
+// language written plainly, which QRegExp matches fast whatever `n`.
+QString deTodasActivas(int familia, int n, QString *llano)
+{
+    const QString hasta = n <= 1000 ? QStringLiteral("{1,%1}").arg(n) : QStringLiteral("{1,1000}.{0,%1}").arg(n - 1000);
+    switch (familia) {
+    case 0:
+        *llano = QStringLiteral("a") + QString(hasta).replace(QLatin1Char('.'), QLatin1Char('a'));
+        return copias(QStringLiteral("a?"), n - 1) + QLatin1Char('a');
+    case 1:
+        *llano = QStringLiteral("b+");
+        return copias(QStringLiteral("b*"), n - 1) + QLatin1Char('b');
+    case 2:
+        *llano = QStringLiteral("[ab]") + QString(hasta).replace(QLatin1Char('.'), QStringLiteral("[ab]"));
+        return copias(QStringLiteral("[ab]?"), n - 1) + QStringLiteral("[ab]");
+    default: {
+        *llano = QStringLiteral("a+");
+        QStringList ramas;
+        for (int i = 0; i < n; ++i)
+            ramas << QStringLiteral("a");
+        return QStringLiteral("(?:") + ramas.join(QLatin1Char('|')) + QStringLiteral(")+");
+    }
+    }
+}
+
+// Texts around the pattern's size: runs of one letter as long as it has positions and either side, the same with
+// the other letter somewhere, and random ones.
+QStringList textosDeTamano(int n, quint32 semilla)
+{
+    QStringList textos{QString(), QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("aa"), QStringLiteral("bb"),
+                       QStringLiteral("ab"), QStringLiteral("c")};
+    for (const int largo : {n - 2, n - 1, n, n + 1, n + 2, 2 * n}) {
+        if (largo <= 0)
+            continue;
+        for (const QChar c : {QLatin1Char('a'), QLatin1Char('b')}) {
+            const QString t(largo, c);
+            textos << t;
+            QString otra = t;
+            otra[int(siguienteAzar(&semilla) % uint(largo))] = c == QLatin1Char('a') ? QLatin1Char('b') : QLatin1Char('a');
+            textos << otra << t + QLatin1Char('c');
+        }
+    }
+    for (int i = 0; i < 20; ++i)
+        textos << textoAzar(QStringLiteral("aab"), n + 3, &semilla);
+    return textos;
+}
+
+// Classes whose ranges touch the ends of the code units and the surrogates, in every way QRegExp reads a class.
+QString claseDeBordes(quint32 *semilla)
+{
+    static const char *const piezas[] = {"\\0-\\xffff", "\\xffff-\\0", "\\x0000-\\xffff", "\\0-\\xfffe",
+                                         "\\x0001-\\xffff", "\\xd800-\\xdfff", "\\xd800-\\xdbff",
+                                         "\\xdc00-\\xffff", "\\xffff", "\\0", "\\xfffe", "\\xd800", "a",
+                                         "-", "a-b", "\\x-\\xffff", "\\d", "\\W"};
+    const int n = int(sizeof piezas / sizeof *piezas);
+    QString r = QStringLiteral("[");
+    if (siguienteAzar(semilla) % 3 == 0)
+        r += QLatin1Char('^');
+    const int cuantas = 1 + int(siguienteAzar(semilla) % 3);
+    for (int i = 0; i < cuantas; ++i)
+        r += QString::fromLatin1(piezas[siguienteAzar(semilla) % uint(n)]);
+    return r + QLatin1Char(']');
+}
+
 QString milCodigos()
 {
     QStringList codigos;
@@ -223,6 +295,9 @@ private slots:
     void agreesWithQRegExp();
     void randomGrammarsAgreeWithQRegExp_data();
     void randomGrammarsAgreeWithQRegExp();
+    void wordSizedSetsAgreeWithQRegExp_data();
+    void wordSizedSetsAgreeWithQRegExp();
+    void classBoundsAgreeWithQRegExp();
     void leavesTheRestToQRegExp_data();
     void leavesTheRestToQRegExp();
     void ordinaryPatternsAreWholeDfas_data();
@@ -362,6 +437,111 @@ void TestKovPatron::randomGrammarsAgreeWithQRegExp()
     }
     // The grammar reaches the automaton well, not only QRegExp's errors and its look-aheads.
     QVERIFY(compilados > 80);
+}
+
+void TestKovPatron::wordSizedSetsAgreeWithQRegExp_data()
+{
+    QTest::addColumn<int>("familia");
+    QTest::newRow("(a?){n-1}a") << 0;
+    QTest::newRow("(b*){n-1}b") << 1;
+    QTest::newRow("([ab]?){n-1}[ab]") << 2;
+    QTest::newRow("(a|...|a)+ of n") << 3;
+}
+
+// Patterns of as many positions as the sets' words hold and either side of it, every position active at once, up to
+// where the whole DFA no longer fits: the DFA and the bit sets give every text QRegExp's verdict, on the pattern
+// itself where QRegExp matches it fast and on its language written plainly everywhere. A DFA state of every
+// position is a state like any other, not the start.
+void TestKovPatron::wordSizedSetsAgreeWithQRegExp()
+{
+    QFETCH(int, familia);
+    bool sinDfa = false;
+    for (int palabras = 1; !sinDfa && palabras <= KovPatron::kMaxPosiciones / 64; palabras *= 2) {
+        for (const int n : {64 * palabras - 1, 64 * palabras, 64 * palabras + 1}) {
+            QString llano;
+            const QString patron = deTodasActivas(familia, n, &llano);
+            KovArbolPatron arbol;
+            QCOMPARE(arbol.lee(patron), KovArbolPatron::Leido);
+            const QStringList textos = textosDeTamano(n, uint(n));
+            KovPatron::Presupuesto presupuesto;
+            KovPatron dfa;
+            const KovPatron::Resultado r = dfa.compila(arbol, &presupuesto);
+            if (r == KovPatron::Excesivo) {
+                sinDfa = true;
+                continue;
+            }
+            QCOMPARE(r, KovPatron::Compilado);
+            sinDfa = sinDfa || !dfa.completo();
+            KovPatron::Presupuesto soloBits;
+            soloBits.dfa = false;
+            KovPatron bits;
+            const bool conBits = bits.compila(arbol, &soloBits) == KovPatron::Compilado;
+            QVERIFY(!conBits || !bits.completo());
+            QList<QRegExp> referencias{QRegExp(llano)};
+            if (n < 200)
+                referencias << QRegExp(patron);
+            for (const QRegExp &referencia : referencias) {
+                QString fallo = difiere(dfa, referencia, textos);
+                QVERIFY2(fallo.isEmpty(), qPrintable(patron.left(60) + QStringLiteral(" on ") + fallo.left(80)));
+                fallo = conBits ? difiere(bits, referencia, textos) : QString();
+                QVERIFY2(fallo.isEmpty(),
+                         qPrintable(patron.left(60) + QStringLiteral(" as bit sets on ") + fallo.left(80)));
+            }
+        }
+    }
+    // The sweep went past where the whole DFA fits, or up to the most positions there are.
+    QVERIFY(sinDfa);
+}
+
+// Generated patterns of classes at the ends of the code units (U+0000, U+FFFF) and at the surrogates: the automaton
+// reads a range over every code unit as every character, and QRegExp, given the text it is to be given, reads it so
+// too. Any other class is given to QRegExp as written.
+void TestKovPatron::classBoundsAgreeWithQRegExp()
+{
+    const QString alfabeto = QString(QChar(0)) + QChar(1) + QChar(0xd800) + QChar(0xdbff) + QChar(0xdc00) + QChar(0xdfff)
+                             + QChar(0xfffe) + QChar(0xffff) + QStringLiteral("a-_1");
+    QStringList textos = todosLosTextos(alfabeto, 2);
+    quint32 semilla = 64;
+    for (int i = 0; i < 200; ++i)
+        textos.append(textoAzar(alfabeto, 6, &semilla));
+    int enteras = 0;
+    for (int i = 0; i < 400; ++i) {
+        QString patron = claseDeBordes(&semilla);
+        switch (siguienteAzar(&semilla) % 4) {
+        case 0: patron += QLatin1Char('*'); break;
+        case 1: patron += QStringLiteral("{1,3}") + claseDeBordes(&semilla); break;
+        case 2: patron = QStringLiteral("(?!") + patron + QStringLiteral(")") + claseDeBordes(&semilla) + QLatin1Char('+'); break;
+        default: patron += QLatin1Char('|') + claseDeBordes(&semilla); break;
+        }
+        KovArbolPatron arbol;
+        QCOMPARE(arbol.lee(patron), KovArbolPatron::Leido);
+        const QString paraQt = arbol.paraQRegExp();
+        bool entera = false;
+        for (int n = 0; n < arbol.nodosLeidos(); ++n) {
+            if (arbol.nodo(n).tipo == KovArbolPatron::Nodo::Caracter) {
+                for (const auto &r : arbol.clase(arbol.nodo(n).valor).rangos)
+                    entera = entera || (r.first == 0 && r.second == 0xffff);
+            }
+        }
+        QCOMPARE(paraQt != patron, entera);
+        enteras += entera ? 1 : 0;
+        const QRegExp referencia(paraQt);
+        QVERIFY2(referencia.isValid(), qPrintable(paraQt));
+        KovPatron automata;
+        QCOMPARE(automata.compila(patron), KovPatron::Compilado);
+        const QString fallo = difiere(automata, referencia, textos);
+        QVERIFY2(fallo.isEmpty(), qPrintable(patron + QStringLiteral(" on ") + fallo));
+    }
+    QVERIFY(enteras > 50);
+    // What the text given to QRegExp means: every character, and none.
+    for (const char *patron : {"[\\0-\\xffff]", "[^\\0-\\xffff]", "[\\0-\\xffff-a]+"}) {
+        KovArbolPatron arbol;
+        QCOMPARE(arbol.lee(QString::fromLatin1(patron)), KovArbolPatron::Leido);
+        const QRegExp qt(arbol.paraQRegExp());
+        const bool negada = patron[1] == '^';
+        for (const QChar c : alfabeto)
+            QCOMPARE(qt.exactMatch(QString(c)), !negada);
+    }
 }
 
 void TestKovPatron::leavesTheRestToQRegExp_data()

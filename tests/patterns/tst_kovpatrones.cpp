@@ -82,6 +82,7 @@ private slots:
     void patternsOnlyQRegExpMatches();
     void qregexpFamiliesEitherSideOfTheBudget_data();
     void qregexpFamiliesEitherSideOfTheBudget();
+    void wholeRangeReadAlikeByEveryRoute();
     void invalidPatternsMatchNoText();
     void onePatternCompiledOncePerBook();
     void sharedByCheckersAtOnce();
@@ -228,6 +229,50 @@ void TestKovPatrones::qregexpFamiliesEitherSideOfTheBudget()
     }
     QVERIFY(admitido);
     QVERIFY(rechazado);
+}
+
+// A class range over every code unit means every character, and its negation none, whichever engine matches it:
+// the own automaton, QRegExp judged and compiled for the book, and QRegExp given the column's text.
+void TestKovPatrones::wholeRangeReadAlikeByEveryRoute()
+{
+    struct Caso
+    {
+        const char *patron;
+        KovPatrones::Modo modo;
+        QStringList admitidos;
+        QStringList rechazados;
+    };
+    const QString u0(QChar(0));
+    const QString uf(QChar(0xffff));
+    const Caso casos[] = {
+        {"[\\0-\\xffff]+", KovPatrones::Automata, {"a", u0 + uf, uf}, {}},
+        {"[^\\0-\\xffff]|b", KovPatrones::Automata, {"b"}, {"a", uf}},
+        {"([\\0-\\xffff])\\1", KovPatrones::ExpresionQt, {"aa", uf + uf, u0 + u0}, {"ab", "a"}},
+        {"([\\xffff-\\0]-)\\1", KovPatrones::ExpresionQt, {"a-a-", "----"}, {"a-b-", "--"}},
+        {"([^\\0-\\xffff])\\1|b", KovPatrones::ExpresionQt, {"b"}, {"aa", uf + uf}},
+    };
+    KovPatrones patrones(kRevisores);
+    for (const Caso &c : casos)
+        QVERIFY(patrones.agrega(QString::fromLatin1(c.patron)));
+    QVERIFY(patrones.termina());
+    KovPatrones::Revision revision;
+    for (int i = 0; i < int(sizeof casos / sizeof *casos); ++i) {
+        const Caso &c = casos[i];
+        QCOMPARE(patrones.modo(i), c.modo);
+        const QRegExp columna(patrones.paraQRegExp(i));
+        for (const QString &v : c.admitidos) {
+            QVERIFY2(patrones.coincide(i, v, &revision), c.patron);
+            QVERIFY2(columna.exactMatch(v), c.patron);
+        }
+        for (const QString &v : c.rechazados) {
+            QVERIFY2(!patrones.coincide(i, v, &revision), c.patron);
+            QVERIFY2(!columna.exactMatch(v), c.patron);
+        }
+    }
+    // Any other pattern is given to QRegExp as written.
+    KovPatrones otros(kRevisores);
+    QVERIFY(otros.agrega(QStringLiteral("[\\0-\\xfffe](a)\\1")));
+    QCOMPARE(otros.paraQRegExp(0), QStringLiteral("[\\0-\\xfffe](a)\\1"));
 }
 
 // A pattern QRegExp finds invalid matches no text: it is judged, never compiled in the service, and every value of
