@@ -19,6 +19,35 @@ QList<BenchPattern> benchPatterns()
     };
 }
 
+QList<BenchSetup> benchSetupFamilies()
+{
+    // A character of its own for each column, so that no two patterns are alike.
+    const auto propio = [](int i) { return QString(QChar(ushort(0x100 + i))); };
+    return {
+        {QStringLiteral("[ab]*a[ab]{12}X, a DFA too large tried and given up"), 6000,
+         [=](int i) { return QStringLiteral("[ab]*a[ab]{12}") + propio(i); }},
+        {QStringLiteral("(a|b)*a(a|b){10}X, a DFA of 2,048 rows"), 6000,
+         [=](int i) { return QStringLiteral("(a|b)*a(a|b){10}") + propio(i); }},
+        {QStringLiteral("[ab]*a[ab]{100}X, bit sets"), 6000,
+         [=](int i) { return QStringLiteral("[ab]*a[ab]{100}") + propio(i); }},
+        {QStringLiteral("[0-9]{1000}X, 1,001 positions"), 6000,
+         [=](int i) { return QStringLiteral("[0-9]{1000}") + propio(i); }},
+        {QStringLiteral("X, one character"), 6000, propio},
+        {QStringLiteral("a class of 2,000 characters"), 6000,
+         [](int i) {
+             QString clase = QStringLiteral("[");
+             for (int k = 0; k < 2000; ++k)
+                 clase += QChar(ushort(0x100 + (i * 7 + k) % 4000));
+             return clase + QLatin1Char(']');
+         }},
+        {QStringLiteral("(?=[ab]*a[ab]{9})X, a look-ahead"), 6000,
+         [=](int i) { return QStringLiteral("(?=[ab]*a[ab]{9})") + propio(i); }},
+        {QStringLiteral("((?:(?:){1000}){1000}){1000}\\1X, a count of nothing (QRegExp)"), 6000,
+         [=](int i) { return QStringLiteral("((?:(?:){1000}){1000}){1000}\\1") + propio(i); }},
+        {QStringLiteral("(a)\\1X, QRegExp"), 6000, [=](int i) { return QStringLiteral("(a)\\1") + propio(i); }},
+    };
+}
+
 qint64 benchWritePatternBook(const QString &path, const BenchPattern &pattern, qint64 lines)
 {
     QFile file(path);

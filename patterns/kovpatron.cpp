@@ -21,6 +21,11 @@ const double kPorPalabra = 1.2;
 const double kPorPosicion = 2.5;
 const double kPorPalabraSigue = 1.0;
 
+// Units of compiling work, of about a nanosecond each, that the subset construction spends beyond the words of its
+// sets: per cell (its class's filter, the look-up of the set), and per new row (its copy and its place).
+const double kPorCelda = 16;
+const double kPorFilaNueva = 60;
+
 // The look-aheads that open a piece, and what follows them: at the very start of the text every zero-width piece is
 // tested at one point, so the look-aheads there can be taken out and tested on their own, each an automaton run on
 // the whole text.
@@ -100,15 +105,20 @@ bool dfaEntero(const KovPosiciones &a, KovPatron::Presupuesto *presupuesto, std:
             int id = filas.busca(clave.data());
             if (id < 0) {
                 if (filas.cuantos() >= KovPatron::kMaxFilasDfa
-                    || double(filas.cuantos() + 1) * k > KovPatron::kMaxCeldasDfa)
+                    || double(filas.cuantos() + 1) * k > KovPatron::kMaxCeldasDfa) {
+                    presupuesto->trabajo = trabajo;
                     return false;
+                }
                 id = filas.agrega(clave.data());
+                trabajo -= kPorFilaNueva + KovPosiciones::kTrabajoPorPalabra * w;
             }
             siguientes.push_back(id);
-            trabajo -= KovPosiciones::kTrabajoPorPalabra * 3 * w;
+            trabajo -= kPorCelda + KovPosiciones::kTrabajoPorPalabra * 3 * w;
         }
-        if (trabajo < 0 || double(siguientes.size()) * 4 > presupuesto->memoria)
+        if (trabajo < 0 || double(siguientes.size()) * 4 > presupuesto->memoria) {
+            presupuesto->trabajo = trabajo;
             return false;
+        }
     }
     const int n = filas.cuantos();
     std::vector<quint8> final(size_t(n), 0);

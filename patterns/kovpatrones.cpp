@@ -12,6 +12,11 @@ namespace {
 
 QAtomicInt gCompilaciones;
 
+// Units of set-up work, of about a nanosecond each, that every distinct pattern costs before its engine is built, and
+// each of its characters.
+const double kTrabajoPorPatron = 10000;
+const double kTrabajoPorCaracter = 50;
+
 } // namespace
 
 KovPatrones::KovPatrones(int revisores) : revisores(std::max(1, revisores))
@@ -31,6 +36,10 @@ bool KovPatrones::agrega(const QString &patron)
         porColumna.push_back(visto.value());
         return true;
     }
+    // Reading it into a tree, and the tables every automaton starts with, whatever becomes of it.
+    presupuesto.trabajo -= kTrabajoPorPatron + kTrabajoPorCaracter * double(patron.size());
+    if (presupuesto.trabajo < 0)
+        return false;
     Patron p;
     KovArbolPatron arbol;
     const KovArbolPatron::Lectura lectura = arbol.lee(patron);
@@ -51,8 +60,9 @@ bool KovPatrones::agrega(const QString &patron)
         // after every column.
         p.modo = ExpresionQt;
         if (lectura == KovArbolPatron::Leido) {
-            const KovCostoQRegExp::Medida m = KovCostoQRegExp::mide(arbol);
-            if (m.inseguro || !(m.porCaracter <= KovPatron::kCostoMaximo))
+            const KovCostoQRegExp::Medida m = KovCostoQRegExp::mide(arbol, presupuesto.trabajo);
+            presupuesto.trabajo -= m.trabajo;
+            if (presupuesto.trabajo < 0 || m.inseguro || !(m.porCaracter <= KovPatron::kCostoMaximo))
                 return false;
             p.costo = m.porCaracter;
             p.porRevisor = m.memoriaCoincidencia;

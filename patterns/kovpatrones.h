@@ -70,6 +70,8 @@ public:
     double costo(int columna) const;
     // What the book's patterns hold at most while it is read, in bytes, every checker counted.
     double memoria() const;
+    // The units of set-up work the book's patterns have been charged so far.
+    double trabajo() const { return kTrabajoMaximo - presupuesto.trabajo; }
 
     // How many patterns objects of this class have compiled with QRegExp in this process, for the tests that hold a
     // refused pattern to never having been compiled here.

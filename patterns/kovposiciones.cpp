@@ -16,7 +16,7 @@ using Intervalos = std::vector<std::pair<int, int>>;
 const int kUltimoCodigo = 0xffff;
 
 // Units of compiling work, of about a nanosecond each.
-const double kPorEntrada = 4;
+const double kPorEntrada = 8;
 const double kPorPalabraTrabajo = KovPosiciones::kTrabajoPorPalabra;
 
 Intervalos normaliza(Intervalos v)
@@ -494,10 +494,10 @@ void Constructor::cualquierCosa(Fragmento *f)
 }
 
 // The classes of the alphabet: code units that every test admits alike share one. Sweeps the tests' ranges once,
-// keeping which tests hold over each stretch.
+// keeping which tests hold over each stretch; a stretch runs from its first code unit to the next one's.
 struct Particion
 {
-    std::vector<quint16> claseDe;
+    std::vector<std::pair<int, quint16>> tramos;
     std::vector<std::vector<int>> pruebasDe;
 };
 
@@ -517,7 +517,6 @@ bool divideAlfabeto(const std::vector<Intervalos> &pruebas, double *trabajo, Par
     const int nPalabras = std::max(1, int((pruebas.size() + 63) / 64));
     std::vector<quint64> activas(size_t(nPalabras), 0);
     KovConjuntos firmas(nPalabras);
-    alfabeto->claseDe.assign(kUltimoCodigo + 1, 0);
     size_t e = 0;
     int desde = 0;
     while (desde <= kUltimoCodigo) {
@@ -537,33 +536,61 @@ bool divideAlfabeto(const std::vector<Intervalos> &pruebas, double *trabajo, Par
                     suyas.push_back(t);
             }
             alfabeto->pruebasDe.push_back(std::move(suyas));
+            *trabajo -= kPorEntrada * double(pruebas.size());
         }
-        std::fill(alfabeto->claseDe.begin() + desde, alfabeto->claseDe.begin() + hasta, quint16(clase));
-        *trabajo -= kPorPalabraTrabajo * nPalabras;
+        alfabeto->tramos.emplace_back(desde, quint16(clase));
+        *trabajo -= kPorEntrada + kPorPalabraTrabajo * nPalabras;
         desde = hasta;
     }
     return *trabajo >= 0;
 }
 
-// The alphabet's classes as the programs look them up.
-void tablasDeClases(const std::vector<quint16> &claseDe, KovPosiciones::Alfabeto *alfabeto)
+// The alphabet's classes as the programs look them up: a block of 256 code units that one stretch covers is that
+// class's block of one class, made once; the others are written out, each distinct one once.
+void tablasDeClases(const Particion &particion, double *trabajo, KovPosiciones::Alfabeto *alfabeto)
 {
-    std::vector<quint16> *bajo = &alfabeto->bajo;
-    std::vector<quint16> *bloques = &alfabeto->bloques;
-    std::vector<quint16> *altos = &alfabeto->altos;
-    bajo->assign(claseDe.begin(), claseDe.begin() + 256);
-    bloques->assign(256, 0);
-    altos->clear();
+    const std::vector<std::pair<int, quint16>> &tramos = particion.tramos;
+    alfabeto->bajo.assign(256, 0);
+    alfabeto->bloques.assign(256, 0);
+    alfabeto->altos.clear();
+    std::vector<int> uniforme(particion.pruebasDe.size(), -1);
     std::map<std::vector<quint16>, int> vistos;
+    std::vector<quint16> bloque(256);
+    size_t t = 0;
     for (int b = 0; b < 256; ++b) {
-        std::vector<quint16> bloque(claseDe.begin() + b * 256, claseDe.begin() + (b + 1) * 256);
-        auto it = vistos.find(bloque);
-        if (it == vistos.end()) {
-            it = vistos.emplace(bloque, int(altos->size())).first;
-            altos->insert(altos->end(), bloque.begin(), bloque.end());
+        const int inicio = b * 256;
+        const int fin = inicio + 256;
+        while (t + 1 < tramos.size() && tramos[t + 1].first <= inicio)
+            ++t;
+        const bool entero = t + 1 >= tramos.size() || tramos[t + 1].first >= fin;
+        int lugar;
+        if (entero) {
+            int &u = uniforme[tramos[t].second];
+            if (u < 0) {
+                u = int(alfabeto->altos.size());
+                alfabeto->altos.insert(alfabeto->altos.end(), 256, tramos[t].second);
+            }
+            lugar = u;
+            std::fill(bloque.begin(), bloque.end(), tramos[t].second);
+        } else {
+            for (size_t k = t; k < tramos.size() && tramos[k].first < fin; ++k) {
+                const int desde = std::max(tramos[k].first, inicio);
+                const int hasta = k + 1 < tramos.size() ? std::min(tramos[k + 1].first, fin) : fin;
+                std::fill(bloque.begin() + (desde - inicio), bloque.begin() + (hasta - inicio), tramos[k].second);
+            }
+            auto it = vistos.find(bloque);
+            if (it == vistos.end()) {
+                it = vistos.emplace(bloque, int(alfabeto->altos.size())).first;
+                alfabeto->altos.insert(alfabeto->altos.end(), bloque.begin(), bloque.end());
+            }
+            lugar = it->second;
+            *trabajo -= kPorEntrada * 256;
         }
-        (*bloques)[size_t(b)] = quint16(it->second);
+        if (b == 0)
+            alfabeto->bajo = bloque;
+        alfabeto->bloques[size_t(b)] = quint16(lugar);
     }
+    *trabajo -= kPorEntrada * 256;
 }
 
 bool algunaEnPartes(const KovArbolPatron &arbol, const std::vector<int> &partes, int ancla)
@@ -624,7 +651,7 @@ bool KovPosiciones::construye(const KovArbolPatron &arbol, const std::vector<int
     if (!divideAlfabeto(c.pruebas, trabajo, &alfabeto))
         return false;
     a->alfabeto.nclases = int(alfabeto.pruebasDe.size());
-    tablasDeClases(alfabeto.claseDe, &a->alfabeto);
+    tablasDeClases(alfabeto, trabajo, &a->alfabeto);
     // The positions each class admits.
     std::vector<quint64> dePrueba(c.pruebas.size() * size_t(w), 0);
     for (int p = 0; p < n; ++p)

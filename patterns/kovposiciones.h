@@ -44,7 +44,7 @@ public:
     };
 
     // Units of compiling work, of about a nanosecond each, for a word of a bit set.
-    static constexpr double kTrabajoPorPalabra = 1;
+    static constexpr double kTrabajoPorPalabra = 2;
 
     // Builds the automaton of the parts, one after the other, followed by ".*" when `cierre` (a look-ahead: what it
     // matched may be followed by anything). False past `maxPosiciones` positions or the work left.

@@ -83,6 +83,9 @@ private slots:
     void qregexpFamiliesEitherSideOfTheBudget_data();
     void qregexpFamiliesEitherSideOfTheBudget();
     void wholeRangeReadAlikeByEveryRoute();
+    void setUpWithinItsWork_data();
+    void setUpWithinItsWork();
+    void aFailedDfaIsCharged();
     void invalidPatternsMatchNoText();
     void onePatternCompiledOncePerBook();
     void sharedByCheckersAtOnce();
@@ -109,6 +112,8 @@ void TestKovPatrones::refusedBeforeAnyCompile_data()
     // What QRegExp's matcher would do with them is not defined.
     QTest::newRow("a back reference QRegExp numbers 0, reading before its table") << QStringLiteral("(a)\\65536");
     QTest::newRow("a look-ahead whose escapes QRegExp leaves to chance") << QStringLiteral("x(?=\\i)");
+    // Walking it would copy nothing a billion times, as QRegExp's compile would.
+    QTest::newRow("a count of nothing copied a billion times") << QStringLiteral("((?:(?:){1000}){1000}){1000}\\1");
 }
 
 // Refused as its column is read, with nothing compiled in the service and nothing left to judge.
@@ -229,6 +234,82 @@ void TestKovPatrones::qregexpFamiliesEitherSideOfTheBudget()
     }
     QVERIFY(admitido);
     QVERIFY(rechazado);
+}
+
+void TestKovPatrones::setUpWithinItsWork_data()
+{
+    QTest::addColumn<int>("familia");
+    QTest::addColumn<int>("columnas");
+    // Whether the layout is admitted whole, and whether it is refused once its work is spent (rather than for
+    // its memory, or a pattern past every budget alone).
+    QTest::addColumn<bool>("admitido");
+    QTest::addColumn<bool>("gastado");
+
+    QTest::newRow("[ab]*a[ab]{12}X, a DFA too large tried") << 0 << 4000 << false << true;
+    QTest::newRow("[ab]*a[ab]{100}X, bit sets") << 1 << 4000 << false << true;
+    QTest::newRow("X, one character each") << 2 << 4000 << true << false;
+    QTest::newRow("a class of 2,000 characters") << 3 << 4000 << false << true;
+    QTest::newRow("a count of nothing, copied a billion times (QRegExp)") << 4 << 50 << false << false;
+    QTest::newRow("(?=[ab]*a[ab]{9})X, a look-ahead") << 5 << 4000 << false << false;
+}
+
+// Layouts of thousands of distinct patterns that set-up works hard on, each a pattern of its own: what their set-up
+// does is charged as it goes, a failed whole DFA's attempt included, and the set-up stops at the work it may take.
+void TestKovPatrones::setUpWithinItsWork()
+{
+    QFETCH(int, familia);
+    QFETCH(int, columnas);
+    QFETCH(bool, admitido);
+    QFETCH(bool, gastado);
+    const auto patron = [familia](int i) {
+        const QString propio(QChar(ushort(0x100 + i)));
+        switch (familia) {
+        case 0: return QStringLiteral("[ab]*a[ab]{12}") + propio;
+        case 1: return QStringLiteral("[ab]*a[ab]{100}") + propio;
+        case 2: return propio;
+        case 3: {
+            QString clase = QStringLiteral("[");
+            for (int k = 0; k < 2000; ++k)
+                clase += QChar(ushort(0x100 + (i * 7 + k) % 4000));
+            return clase + QLatin1Char(']');
+        }
+        case 4: return QStringLiteral("((?:(?:){1000}){1000}){1000}\\1") + propio;
+        default: return QStringLiteral("(?=[ab]*a[ab]{9})") + propio;
+        }
+    };
+    KovPatrones patrones(kRevisores);
+    int c = 0;
+    double antes = 0;
+    double menor = KovPatrones::kTrabajoMaximo;
+    while (c < columnas && patrones.agrega(patron(c))) {
+        menor = std::min(menor, patrones.trabajo() - antes);
+        antes = patrones.trabajo();
+        ++c;
+    }
+    QCOMPARE(c == columnas, admitido);
+    // Each pattern was charged something, and the last one no more than what was left, give or take a row.
+    QVERIFY(menor > 0);
+    QVERIFY2(patrones.trabajo() <= KovPatrones::kTrabajoMaximo * 1.01, qPrintable(QString::number(patrones.trabajo())));
+    QCOMPARE(patrones.trabajo() > KovPatrones::kTrabajoMaximo * 0.9, gastado);
+}
+
+// What a whole DFA too large to keep spent before it was given up is charged, as much as a DFA that fits.
+void TestKovPatrones::aFailedDfaIsCharged()
+{
+    for (const char *patron : {"[ab]*a[ab]{12}X", "(a|b)*a(a|b){13}"}) {
+        KovArbolPatron arbol;
+        QCOMPARE(arbol.lee(QString::fromLatin1(patron)), KovArbolPatron::Leido);
+        KovPatron::Presupuesto conDfa;
+        KovPatron intentado;
+        QCOMPARE(intentado.compila(arbol, &conDfa), KovPatron::Compilado);
+        QVERIFY(!intentado.completo());
+        KovPatron::Presupuesto sinDfa;
+        sinDfa.dfa = false;
+        KovPatron bits;
+        QCOMPARE(bits.compila(arbol, &sinDfa), KovPatron::Compilado);
+        // Its rows were each looked up for every class before the bound on rows stopped it.
+        QVERIFY2(sinDfa.trabajo - conDfa.trabajo > 10.0 * KovPatron::kMaxFilasDfa, patron);
+    }
 }
 
 // A class range over every code unit means every character, and its negation none, whichever engine matches it:
