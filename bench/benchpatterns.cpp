@@ -5,10 +5,64 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "kovpatrones.h"
+#include "kovtrabajadores.h"
+
+namespace {
+
+// `n` look-aheads `(?=[ab]*a[ab]{9})`, at most 13 at the start of each engine as QRegExp takes them, before
+// `[ab]*`: each one a whole DFA of its own run over the field.
+QString lookAheads(int n)
+{
+    QString r;
+    const int here = qMin(13, n);
+    for (int i = 0, rest = n - here; i < here; ++i) {
+        const int share = rest / (here - i);
+        rest -= share;
+        r += QStringLiteral("(?=") + lookAheads(share) + QStringLiteral("[ab]*a[ab]{9})");
+    }
+    return r;
+}
+
+// The most of them set-up admits.
+int mostLookAheads()
+{
+    int n = 1;
+    for (;; ++n) {
+        KovPatrones patrones(KovTrabajadores::maximo() + 1);
+        if (!patrones.agrega(lookAheads(n + 1) + QStringLiteral("[ab]*")))
+            return n;
+    }
+}
+
+// A field of a's and b's that every look-ahead holds on to its end.
+QString abField(int length)
+{
+    QString v;
+    for (int i = 0; i < length; ++i)
+        v += QLatin1Char(i % 3 == 1 || i + 10 == length ? 'a' : 'b');
+    return v;
+}
+
+} // namespace
+
 QList<BenchPattern> benchPatterns()
 {
     const QString as(2000, QLatin1Char('a'));
-    return {
+    const int most = mostLookAheads();
+    const QString many = lookAheads(most) + QStringLiteral("[ab]*");
+    const QString manyMore = lookAheads(most + 1) + QStringLiteral("[ab]*");
+    QList<BenchPattern> rows;
+    for (const int length : {30, 300, 3000, 100000})
+        rows.append({QStringLiteral("automaton, %1 look-aheads (the most admitted), field of %2").arg(most).arg(length),
+                     many, abField(length), manyMore});
+    for (const int length : {1, 30})
+        rows.append({QStringLiteral("QRegExp, costliest admitted, field of %1").arg(length),
+                     QStringLiteral("(?:a(?=a{3}))*a*"), QString(length, QLatin1Char('a')),
+                     QStringLiteral("(?:a(?=a{4}))*a*")});
+    rows.append({QStringLiteral("automaton, whole DFA, [^|]*, field of 1"), QStringLiteral("[^|]*"),
+                 QStringLiteral("a"), QString()});
+    return rows + QList<BenchPattern>{
         {QStringLiteral("automaton, bit sets, costliest admitted"), QStringLiteral(".*a.{277}"), as,
          QStringLiteral(".*a.{278}")},
         {QStringLiteral("QRegExp, costliest admitted"), QStringLiteral("(?:a(?=a{3}))*a*"), as,

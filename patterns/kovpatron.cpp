@@ -13,9 +13,14 @@ using Nodo = KovArbolPatron::Nodo;
 // What each step of the model costs, in nanoseconds of this machine, as the benchmark measured them with a margin: a
 // DFA step, and one whose table is too large to stay in the cache; and for the bit sets, each word of the active set
 // (clearing, scanning, filtering), each position that may be active, each word of a follow set that may be added.
+// The programs of a pattern run one after the other over the text, so what stays in the cache is what they hold
+// together, scratch included: past a share of the cache that holds on ordinary machines, every step of every one
+// of them is taken as a miss. A program also costs its run on a text of one character, which is what a character
+// costs where the field is that short.
 const double kPasoDfa = 3;
 const double kPasoDfaSinCache = 150;
 const double kTablaEnCache = 256 * 1024;
+const double kPorPrograma = 10;
 const double kFijoBits = 6;
 const double kPorPalabra = 1.2;
 const double kPorPosicion = 2.5;
@@ -176,7 +181,9 @@ struct KovPatron::Programa
     std::vector<qint32> primeraSigue;
     std::vector<qint32> largoSigue;
     std::vector<qint32> conjuntoDe;
+    // Nanoseconds of a step at worst, and of the first character's.
     double costo = 0;
+    double primero = 0;
 
     bool corre(const QChar *texto, int largo, Rastro *rastro) const;
     qint64 memoria() const;
@@ -269,7 +276,8 @@ KovPatron::Resultado KovPatron::construye(const KovArbolPatron &arbol, const std
     p->dfa = presupuesto->dfa && dfaEntero(a, &intento, &p->tabla, &p->finales, &p->arranque, &p->limiteSumideros);
     presupuesto->trabajo -= antes - std::max(intento.trabajo, 0.0);
     if (p->dfa) {
-        p->costo = double(p->tabla.size()) * sizeof(qint32) > kTablaEnCache ? kPasoDfaSinCache : kPasoDfa;
+        p->costo = kPasoDfa;
+        p->primero = kPasoDfa;
     } else {
         p->tabla.clear();
         p->finales.clear();
@@ -300,6 +308,8 @@ KovPatron::Resultado KovPatron::construye(const KovArbolPatron &arbol, const std
         // The worst step: every position active, every distinct follow set added.
         p->costo = kFijoBits + kPorPalabra * 3 * w + kPorPosicion * n
                    + kPorPalabraSigue * double(p->sigue.size());
+        // The first character only filters the start and looks at what accepts.
+        p->primero = kFijoBits + kPorPalabra * 3 * w;
     }
     presupuesto->memoria -= double(p->memoria());
     return presupuesto->memoria < 0 || presupuesto->trabajo < 0 ? Excesivo : Compilado;
@@ -364,8 +374,21 @@ KovPatron::Resultado KovPatron::compila(const KovArbolPatron &arbol, Presupuesto
         r = condicion(arbol, adelantes[i], presupuesto, &c);
         raices.push_back(c);
     }
-    if (r == Compilado && costoPorCaracter() > kCostoMaximo)
-        r = Excesivo;
+    if (r == Compilado) {
+        // A text of n characters costs every program its run, its first character and n - 1 steps: per character,
+        // somewhere between what a text of one character costs and what a step costs, whatever n.
+        const bool enCache = double(memoria() + memoriaRastro()) <= kTablaEnCache;
+        double corto = 0;
+        double largo = 0;
+        for (const Programa &p : programas) {
+            const double paso = enCache ? p.costo : p.dfa ? kPasoDfaSinCache : 2 * p.costo + kPasoDfaSinCache;
+            corto += kPorPrograma + (enCache ? p.primero : p.dfa ? kPasoDfaSinCache : 2 * p.primero + kPasoDfaSinCache);
+            largo += paso;
+        }
+        costo = std::max(corto, largo);
+        if (costo > kCostoMaximo)
+            r = Excesivo;
+    }
     if (r != Compilado) {
         programas.clear();
         condiciones.clear();
@@ -422,10 +445,7 @@ void KovPatron::preparaRastro(Rastro *rastro) const
 
 double KovPatron::costoPorCaracter() const
 {
-    double costo = 0;
-    for (const Programa &p : programas)
-        costo += p.costo;
-    return costo;
+    return programas.empty() ? 0 : costo;
 }
 
 qint64 KovPatron::memoria() const

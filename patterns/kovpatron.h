@@ -102,6 +102,7 @@ private:
     std::vector<Condicion> condiciones;
     // The conditions of the pattern itself; its own automaton is the first.
     std::vector<int> raices;
+    double costo = 0;
 };
 
 #endif // KOVPATRON_H

@@ -89,4 +89,19 @@ inline QString claseDeRangos(int rangos)
     return clase + QLatin1Char(']');
 }
 
+// `n` look-aheads `(?=[ab]*a[ab]{9})` before `[ab]*`, at most 13 at the start of each engine as QRegExp takes them:
+// each look-ahead opens with its share of the rest.
+inline QString adelantesAnidados(int n)
+{
+    QString r;
+    const int aqui = qMin(13, n);
+    int resto = n - aqui;
+    for (int i = 0; i < aqui; ++i) {
+        const int suyos = resto / (aqui - i);
+        resto -= suyos;
+        r += QStringLiteral("(?=") + adelantesAnidados(suyos) + QStringLiteral("[ab]*a[ab]{9})");
+    }
+    return r;
+}
+
 #endif // PATRONFIXTURE_H

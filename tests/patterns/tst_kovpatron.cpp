@@ -306,6 +306,7 @@ private slots:
     void refusedForTheirCostPerCharacter();
     void familiesEitherSideOfTheBudget_data();
     void familiesEitherSideOfTheBudget();
+    void manyProgramsEitherSideOfTheBudget();
     void sharedByThreads();
     void compilingAgainForgetsThePreviousPattern();
 };
@@ -599,7 +600,8 @@ void TestKovPatron::ordinaryPatternsAreWholeDfas()
     KovPatron automata;
     QCOMPARE(automata.compila(patron), KovPatron::Compilado);
     QVERIFY(automata.completo());
-    QVERIFY(automata.costoPorCaracter() < 10);
+    // The run of each of its automata (two at most here) and one table step.
+    QVERIFY(automata.costoPorCaracter() < 30);
     QStringList textos = ejemplos + valoresDePrueba(kAlfanumerico, 14, 900, 777);
     const QString fallo = difiere(automata, QRegExp(patron), textos);
     QVERIFY2(fallo.isEmpty(), qPrintable(fallo));
@@ -691,6 +693,43 @@ void TestKovPatron::familiesEitherSideOfTheBudget()
         textos.append(textoAzar(alfabeto, 600, &semilla));
     const QString fallo = difiere(automata, QRegExp(ultimoAdmitido), textos);
     QVERIFY2(fallo.isEmpty(), qPrintable(ultimoAdmitido + QStringLiteral(" on ") + fallo));
+}
+
+// Look-aheads that each run an automaton of their own over the field, swept in number: what the pattern costs is
+// what its automata cost together, each one's run counted and their tables held as one working set; the most
+// that fit are taken, and past them every count is refused.
+void TestKovPatron::manyProgramsEitherSideOfTheBudget()
+{
+    bool rechazado = false;
+    int mayor = 0;
+    double anterior = 0;
+    for (const int n : {1, 2, 4, 6, 7, 8, 9, 10, 13, 20, 40, 100, 332}) {
+        const QString patron = adelantesAnidados(n) + QStringLiteral("[ab]*");
+        KovPatron automata;
+        const KovPatron::Resultado r = automata.compila(patron);
+        QVERIFY2(r != KovPatron::Ajeno, qPrintable(QString::number(n)));
+        if (r == KovPatron::Excesivo) {
+            rechazado = true;
+            continue;
+        }
+        QVERIFY2(!rechazado, qPrintable(QStringLiteral("%1 taken after fewer were refused").arg(n)));
+        QVERIFY(automata.completo());
+        // Each one more costs at least its run.
+        QVERIFY(automata.costoPorCaracter() >= anterior + (n - mayor));
+        QVERIFY(automata.costoPorCaracter() <= KovPatron::kCostoMaximo);
+        anterior = automata.costoPorCaracter();
+        mayor = n;
+        if (n <= 13) {
+            quint32 semilla = uint(n);
+            QStringList textos = todosLosTextos(QStringLiteral("ab"), 11);
+            for (int i = 0; i < 200; ++i)
+                textos.append(textoAzar(QStringLiteral("ab"), 40, &semilla));
+            const QString fallo = difiere(automata, QRegExp(patron), textos);
+            QVERIFY2(fallo.isEmpty(), qPrintable(patron.left(40) + QStringLiteral(" on ") + fallo));
+        }
+    }
+    QVERIFY(mayor >= 4);
+    QVERIFY(rechazado);
 }
 
 // One compiled pattern serves several threads at once, each with a scratch of its own.
