@@ -63,8 +63,15 @@ QList<BenchPattern> benchPatterns()
     rows.append({QStringLiteral("automaton, whole DFA, [^|]*, field of 1"), QStringLiteral("[^|]*"),
                  QStringLiteral("a"), QString()});
     return rows + QList<BenchPattern>{
-        {QStringLiteral("automaton, bit sets, costliest admitted"), QStringLiteral(".*a.{277}"), as,
-         QStringLiteral(".*a.{278}")},
+        {QStringLiteral("automaton, bit sets, costliest admitted"), QStringLiteral("(a|aa|aaa|b)*a(.|..){187}"), as,
+         QStringLiteral("(a|aa|aaa|b)*a(.|..){188}")},
+        {QStringLiteral("automaton, bit sets stepped as shifts"), QStringLiteral(".*a(.{64}){63}"),
+         QString(5000, QLatin1Char('a')),
+         QStringLiteral(".*a(.{64}){64}")},
+        {QStringLiteral("automaton, counted classes side by side, as shifts"),
+         QStringLiteral("[A-Z0-9]{1,200}([0-9]{4}|[A-Za-z]{1,200})_([A-Z0-9]{11}|[A-Z0-9]{4})"),
+         QString(200, QLatin1Char('A')) + QStringLiteral("B") + QString(199, QLatin1Char('c')) + QStringLiteral("_ABCD"),
+         QString()},
         {QStringLiteral("QRegExp, costliest admitted"), QStringLiteral("(?:a(?=a{3}))*a*"), as,
          QStringLiteral("(?:a(?=a{4}))*a*")},
         {QStringLiteral("automaton, whole DFA, [^|]*"), QStringLiteral("[^|]*"), as, QString()},

@@ -20,7 +20,7 @@ using Nodo = KovArbolPatron::Nodo;
 const double kPasoDfa = 3;
 const double kPasoDfaSinCache = 150;
 const double kTablaEnCache = 256 * 1024;
-const double kPorPrograma = 10;
+const double kPorPrograma = 15;
 const double kFijoBits = 6;
 const double kPorPalabra = 1.2;
 const double kPorPosicion = 2.5;
@@ -181,13 +181,107 @@ struct KovPatron::Programa
     std::vector<qint32> primeraSigue;
     std::vector<qint32> largoSigue;
     std::vector<qint32> conjuntoDe;
+    // Or, where most follow sets are the next positions and a few sets more: the distances the active positions
+    // move by, the positions that move by each, and the groups of positions that add one same set (its span in
+    // `sigue`) besides, each group as a span of words of positions.
+    std::vector<int> distancias;
+    std::vector<quint64> desplazadas;
+    struct Grupo
+    {
+        qint32 desde;
+        qint32 largo;
+        qint32 inicio;
+    };
+    std::vector<Grupo> grupos;
+    std::vector<quint64> miembros;
     // Nanoseconds of a step at worst, and of the first character's.
     double costo = 0;
     double primero = 0;
 
     bool corre(const QChar *texto, int largo, Rastro *rastro) const;
     qint64 memoria() const;
+    // Keeps a set as the span of its words that are not empty.
+    void guardaSigue(const quint64 *s, int w);
 };
+
+namespace {
+
+const double kPorGrupo = 2.5;
+const int kMaxDistancias = 3;
+const int kDistanciaMayor = 8;
+
+} // namespace
+
+// The step as shifts: most positions of a counted class or a fixed text are followed by the next ones, so that the
+// active positions move by a distance or two at once, a shift of words; what else they may be followed by is added
+// once for each group of positions that share it. False where no distance is worth it.
+bool KovPatron::desplazamientos(const KovPosiciones &a, Presupuesto *presupuesto, Programa *p)
+{
+    const int w = a.bits.palabras;
+    const int n = a.bits.posiciones;
+    const auto tiene = [&](int pos, int otra) {
+        return otra >= 0 && otra < n && (a.sigue[size_t(pos) * size_t(w) + size_t(otra / 64)] >> (otra % 64)) & 1;
+    };
+    // Either way: the optional copies of a count come after one another in the text in the opposite order to
+    // that they were made in.
+    std::vector<std::pair<int, int>> cuantas;
+    for (int d = -kDistanciaMayor; d <= kDistanciaMayor; ++d) {
+        if (d == 0)
+            continue;
+        int c = 0;
+        for (int pos = 0; pos < n; ++pos)
+            c += tiene(pos, pos + d) ? 1 : 0;
+        if (c >= 4)
+            cuantas.emplace_back(c, d);
+    }
+    presupuesto->trabajo -= KovPosiciones::kTrabajoPorPalabra * 2 * kDistanciaMayor * double(n);
+    if (cuantas.empty())
+        return false;
+    std::sort(cuantas.rbegin(), cuantas.rend());
+    if (int(cuantas.size()) > kMaxDistancias)
+        cuantas.resize(kMaxDistancias);
+    for (const auto &c : cuantas)
+        p->distancias.push_back(c.second);
+    p->desplazadas.assign(p->distancias.size() * size_t(w), 0);
+    std::vector<quint64> resto(static_cast<size_t>(w));
+    KovConjuntos distintos(w);
+    std::vector<std::vector<quint64>> miembros;
+    for (int pos = 0; pos < n; ++pos) {
+        std::copy(a.sigue.begin() + pos * w, a.sigue.begin() + (pos + 1) * w, resto.begin());
+        for (size_t d = 0; d < p->distancias.size(); ++d) {
+            const int otra = pos + p->distancias[d];
+            if (tiene(pos, otra)) {
+                p->desplazadas[d * size_t(w) + size_t(pos / 64)] |= quint64(1) << (pos % 64);
+                resto[size_t(otra / 64)] &= ~(quint64(1) << (otra % 64));
+            }
+        }
+        if (std::all_of(resto.begin(), resto.end(), [](quint64 x) { return x == 0; }))
+            continue;
+        int id = distintos.busca(resto.data());
+        if (id < 0) {
+            id = distintos.agrega(resto.data());
+            p->guardaSigue(resto.data(), w);
+            miembros.emplace_back(size_t(w), 0);
+        }
+        miembros[size_t(id)][size_t(pos / 64)] |= quint64(1) << (pos % 64);
+    }
+    presupuesto->trabajo -= KovPosiciones::kTrabajoPorPalabra * 3 * double(n) * w;
+    double costo = kFijoBits + kPorPalabra * 3 * w + kPorPalabra * 2 * w * double(p->distancias.size())
+                   + kPorPalabraSigue * double(p->sigue.size());
+    for (const std::vector<quint64> &m : miembros) {
+        int desde = 0;
+        while (!m[size_t(desde)])
+            ++desde;
+        int hasta = w;
+        while (!m[size_t(hasta - 1)])
+            --hasta;
+        p->grupos.push_back(Programa::Grupo{desde, hasta - desde, qint32(p->miembros.size())});
+        p->miembros.insert(p->miembros.end(), m.begin() + desde, m.begin() + hasta);
+        costo += kPorGrupo + kPorPalabra * (hasta - desde);
+    }
+    p->costo = costo;
+    return true;
+}
 
 KovPatron::KovPatron() = default;
 KovPatron::~KovPatron() = default;
@@ -225,7 +319,38 @@ bool KovPatron::Programa::corre(const QChar *texto, int largo, Rastro *rastro) c
         }
         const quint32 paso = rastro->paso;
         std::fill(alcance, alcance + w, 0);
-        for (int k = 0; k < w; ++k) {
+        for (size_t d = 0; d < distancias.size(); ++d) {
+            const int corre = distancias[d];
+            const quint64 *m = desplazadas.data() + d * size_t(w);
+            quint64 arrastre = 0;
+            if (corre > 0) {
+                for (int k = 0; k < w; ++k) {
+                    const quint64 v = activas[k] & m[k];
+                    alcance[k] |= (v << corre) | arrastre;
+                    arrastre = v >> (64 - corre);
+                }
+            } else {
+                for (int k = w - 1; k >= 0; --k) {
+                    const quint64 v = activas[k] & m[k];
+                    alcance[k] |= (v >> -corre) | arrastre;
+                    arrastre = v << (64 + corre);
+                }
+            }
+        }
+        for (size_t g = 0; g < grupos.size(); ++g) {
+            const Grupo &grupo = grupos[g];
+            const quint64 *m = miembros.data() + grupo.inicio;
+            quint64 alguna = 0;
+            for (int j = 0; j < grupo.largo; ++j)
+                alguna |= activas[grupo.desde + j] & m[j];
+            if (!alguna)
+                continue;
+            const quint64 *desde = sigue.data() + inicioSigue[g];
+            quint64 *hacia = alcance + primeraSigue[g];
+            for (int j = 0; j < largoSigue[g]; ++j)
+                hacia[j] |= desde[j];
+        }
+        for (int k = 0; k < w && !conjuntoDe.empty(); ++k) {
             for (quint64 bits = activas[k]; bits; bits &= bits - 1) {
                 const int p = k * 64 + __builtin_ctzll(bits);
                 const int s = conjuntoDe[size_t(p)];
@@ -254,12 +379,27 @@ bool KovPatron::Programa::corre(const QChar *texto, int largo, Rastro *rastro) c
     return false;
 }
 
+void KovPatron::Programa::guardaSigue(const quint64 *s, int w)
+{
+    int desde = 0;
+    while (desde < w && !s[desde])
+        ++desde;
+    int hasta = w;
+    while (hasta > desde && !s[hasta - 1])
+        --hasta;
+    inicioSigue.push_back(qint32(sigue.size()));
+    primeraSigue.push_back(desde);
+    largoSigue.push_back(hasta - desde);
+    sigue.insert(sigue.end(), s + desde, s + hasta);
+}
+
 qint64 KovPatron::Programa::memoria() const
 {
     return alfabeto.bytes() + bits.bytes()
            + qint64(sizeof(qint32)) * qint64(tabla.size() + inicioSigue.size() + primeraSigue.size()
                                              + largoSigue.size() + conjuntoDe.size())
-           + qint64(finales.size()) + qint64(sizeof(quint64)) * qint64(sigue.size()) + qint64(sizeof(Programa));
+           + qint64(finales.size()) + qint64(sizeof(quint64)) * qint64(sigue.size() + desplazadas.size() + miembros.size())
+           + qint64(sizeof(Grupo)) * qint64(grupos.size()) + qint64(sizeof(Programa));
 }
 
 KovPatron::Resultado KovPatron::construye(const KovArbolPatron &arbol, const std::vector<int> &partes, bool cierre,
@@ -290,24 +430,28 @@ KovPatron::Resultado KovPatron::construye(const KovArbolPatron &arbol, const std
             int id = distintos.busca(s);
             if (id < 0) {
                 id = distintos.agrega(s);
-                int desde = 0;
-                while (desde < w && !s[desde])
-                    ++desde;
-                int hasta = w;
-                while (hasta > desde && !s[hasta - 1])
-                    --hasta;
-                p->inicioSigue.push_back(qint32(p->sigue.size()));
-                p->primeraSigue.push_back(desde);
-                p->largoSigue.push_back(hasta - desde);
-                p->sigue.insert(p->sigue.end(), s + desde, s + hasta);
+                p->guardaSigue(s, w);
             }
             p->conjuntoDe[size_t(i)] = id;
         }
         presupuesto->trabajo -= KovPosiciones::kTrabajoPorPalabra * 2 * double(n) * w;
-        p->bits = std::move(a.bits);
         // The worst step: every position active, every distinct follow set added.
         p->costo = kFijoBits + kPorPalabra * 3 * w + kPorPosicion * n
                    + kPorPalabraSigue * double(p->sigue.size());
+        Programa corrido;
+        if (presupuesto->desplazamientos && desplazamientos(a, presupuesto, &corrido) && corrido.costo < p->costo) {
+            p->sigue = std::move(corrido.sigue);
+            p->inicioSigue = std::move(corrido.inicioSigue);
+            p->primeraSigue = std::move(corrido.primeraSigue);
+            p->largoSigue = std::move(corrido.largoSigue);
+            p->conjuntoDe.clear();
+            p->distancias = std::move(corrido.distancias);
+            p->desplazadas = std::move(corrido.desplazadas);
+            p->grupos = std::move(corrido.grupos);
+            p->miembros = std::move(corrido.miembros);
+            p->costo = corrido.costo;
+        }
+        p->bits = std::move(a.bits);
         // The first character only filters the start and looks at what accepts.
         p->primero = kFijoBits + kPorPalabra * 3 * w;
     }

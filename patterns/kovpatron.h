@@ -3,6 +3,8 @@
 
 #include "kovarbolpatron.h"
 
+class KovPosiciones;
+
 #include <QString>
 #include <QtGlobal>
 
@@ -39,6 +41,8 @@ public:
         // Whether a whole DFA may be built: without, every automaton is stepped as bit sets, which the tests hold
         // to the DFA.
         bool dfa = true;
+        // Whether bit sets may be stepped as shifts where that is cheaper, which the tests hold to the plain step.
+        bool desplazamientos = true;
     };
 
     // A checker's own scratch for the patterns it matches.
@@ -95,6 +99,7 @@ private:
 
     static Resultado construye(const KovArbolPatron &arbol, const std::vector<int> &partes, bool cierre,
                                Presupuesto *presupuesto, Programa *programa);
+    static bool desplazamientos(const KovPosiciones &automata, Presupuesto *presupuesto, Programa *programa);
     Resultado condicion(const KovArbolPatron &arbol, int adelante, Presupuesto *presupuesto, int *indice);
     bool cumple(int condicion, const QChar *texto, int largo, Rastro *rastro) const;
 
