@@ -56,10 +56,10 @@ QList<BenchPattern> benchPatterns()
     for (const int length : {30, 300, 3000, 100000})
         rows.append({QStringLiteral("automaton, %1 look-aheads (the most admitted), field of %2").arg(most).arg(length),
                      many, abField(length), manyMore});
-    for (const int length : {1, 30})
+    for (const int length : {2, 30})
         rows.append({QStringLiteral("QRegExp, costliest admitted, field of %1").arg(length),
-                     QStringLiteral("(?:a(?=a{3}))*a*"), QString(length, QLatin1Char('a')),
-                     QStringLiteral("(?:a(?=a{4}))*a*")});
+                     QStringLiteral("(a)\\1(?:a(?=a{2}))*a*"), QString(length, QLatin1Char('a')),
+                     QStringLiteral("(a)\\1(?:a(?=a{3}))*a*")});
     rows.append({QStringLiteral("automaton, whole DFA, [^|]*, field of 1"), QStringLiteral("[^|]*"),
                  QStringLiteral("a"), QString()});
     return rows + QList<BenchPattern>{
@@ -72,8 +72,12 @@ QList<BenchPattern> benchPatterns()
          QStringLiteral("[A-Z0-9]{1,200}([0-9]{4}|[A-Za-z]{1,200})_([A-Z0-9]{11}|[A-Z0-9]{4})"),
          QString(200, QLatin1Char('A')) + QStringLiteral("B") + QString(199, QLatin1Char('c')) + QStringLiteral("_ABCD"),
          QString()},
-        {QStringLiteral("QRegExp, costliest admitted"), QStringLiteral("(?:a(?=a{3}))*a*"), as,
-         QStringLiteral("(?:a(?=a{4}))*a*")},
+        {QStringLiteral("QRegExp, costliest admitted"), QStringLiteral("(a)\\1(?:a(?=a{2}))*a*"), as,
+         QStringLiteral("(a)\\1(?:a(?=a{3}))*a*")},
+        {QStringLiteral("automaton, a look-ahead at every point, (?:a(?=a{3}))*a*"), QStringLiteral("(?:a(?=a{3}))*a*"),
+         as, QString()},
+        {QStringLiteral("automaton, a look-ahead without a bound, a(?=.*b).*"), QStringLiteral("a(?=.*b).*"),
+         QStringLiteral("a") + QString(1998, QLatin1Char('c')) + QStringLiteral("b"), QString()},
         {QStringLiteral("automaton, whole DFA, [^|]*"), QStringLiteral("[^|]*"), as, QString()},
         {QStringLiteral("automaton, whole DFA, (?=.)((((((.*)))))) x580"),
          QStringLiteral("(?=.)") + QStringLiteral("((((((.*))))))").repeated(580), as, QString()},

@@ -54,15 +54,15 @@ QString capturasDeQRegExp(int n)
     return patron + QStringLiteral("\\1");
 }
 
-// The families of patterns only QRegExp matches, by their size.
+// The families of patterns only QRegExp matches (each holds a back reference), by their size.
 QString deFamilia(int familia, int k)
 {
     switch (familia) {
     case 0: return QStringLiteral("(a)") + repetido(QStringLiteral("(a{0,3})"), k) + QStringLiteral("\\1");
-    case 1: return repetido(QStringLiteral("x(?=.)(.{0,3})"), k);
-    case 2: return QStringLiteral("(?:a|b)*(?=a)(?:a|b){%1}").arg(k);
+    case 1: return QStringLiteral("(x)\\1") + repetido(QStringLiteral("x(?=.)(.{0,3})"), k);
+    case 2: return QStringLiteral("(a)\\1(?:a(?=a{%1}))*a*").arg(k);
     case 3: return QStringLiteral("([a-z]{1,%1})-\\1").arg(k);
-    default: return QStringLiteral("a(?=a)") + QString(k, QLatin1Char('b'));
+    default: return QStringLiteral("(a)\\1a(?=a)") + QString(k, QLatin1Char('b'));
     }
 }
 
@@ -82,6 +82,8 @@ private slots:
     void patternsOnlyQRegExpMatches();
     void qregexpFamiliesEitherSideOfTheBudget_data();
     void qregexpFamiliesEitherSideOfTheBudget();
+    void lookAheadsAnywhereByTheAutomaton_data();
+    void lookAheadsAnywhereByTheAutomaton();
     void wholeRangeReadAlikeByEveryRoute();
     void setUpWithinItsWork_data();
     void setUpWithinItsWork();
@@ -102,10 +104,10 @@ void TestKovPatrones::refusedBeforeAnyCompile_data()
     QTest::newRow("(((.))|... x610)* \\1")
         << QStringLiteral("(") + alternativas(QStringLiteral("((.))"), 610) + QStringLiteral(")*\\1");
     QTest::newRow("look-aheads past the start, x13") << repetido(QStringLiteral("x(?=.)(.{0,3})"), 13);
-    QTest::newRow("a look-ahead without a bound, past the start") << QStringLiteral("a(?=.*b)");
+    QTest::newRow("a look-ahead without a bound, beside a back reference") << QStringLiteral("(a)\\1(?=.*b)");
     QTest::newRow("a back reference to a capture without a bound") << QStringLiteral("(a*)\\1");
     QTest::newRow("alternations of anchors QRegExp tests as trees")
-        << QStringLiteral("(?:(?:a|\\b|^|$)(?:a|\\b|^|$)){8}(?=a)a*");
+        << QStringLiteral("(a)\\1(?:(?:a|\\b|^|$)(?:a|\\b|^|$)){8}(?=a)a*");
     // What QRegExp's matcher would do with them is not defined.
     QTest::newRow("a back reference QRegExp numbers 0, reading before its table") << QStringLiteral("(a)\\65536");
     QTest::newRow("a look-ahead whose escapes QRegExp leaves to chance") << QStringLiteral("x(?=\\i)");
@@ -185,7 +187,7 @@ void TestKovPatrones::patternsOnlyQRegExpMatches_data()
     QTest::newRow("repeated digit") << QStringLiteral("(\\d)\\1") << QStringLiteral("0123");
     QTest::newRow("series again") << QStringLiteral("([A-Z]{3})-\\1") << QStringLiteral("AB-");
     QTest::newRow("day again") << QStringLiteral("([0-9]{2})/([0-9]{2})/\\2") << QStringLiteral("01/");
-    QTest::newRow("digits not before a point") << QStringLiteral("[0-9]+(?!\\.)") << QStringLiteral("01.");
+    QTest::newRow("digits not before a point, again") << QStringLiteral("([0-9])\\1+(?!\\.)") << QStringLiteral("01.");
     QTest::newRow("five captures") << QStringLiteral("(a)(b)(c)(d)(e)\\1") << QStringLiteral("abcde");
 }
 
@@ -209,10 +211,10 @@ void TestKovPatrones::qregexpFamiliesEitherSideOfTheBudget_data()
     QTest::addColumn<QList<int>>("tamanos");
 
     QTest::newRow("(a)(a{0,3}) xk \\1") << 0 << QList<int>{1, 2, 4, 8, 16, 32, 64};
-    QTest::newRow("x(?=.)(.{0,3}) xk") << 1 << QList<int>{1, 2, 3, 5, 8, 13};
-    QTest::newRow("(?:a|b)*(?=a)(?:a|b){k}") << 2 << QList<int>{1, 2, 5, 20, 80, 300};
+    QTest::newRow("(x)\\1 x(?=.)(.{0,3}) xk") << 1 << QList<int>{1, 2, 3, 5, 8, 13};
+    QTest::newRow("(a)\\1(?:a(?=a{k}))*a*") << 2 << QList<int>{1, 2, 3, 5, 10};
     QTest::newRow("([a-z]{1,k})-\\1") << 3 << QList<int>{1, 3, 10, 30, 100, 300};
-    QTest::newRow("a(?=a) then k characters") << 4 << QList<int>{1, 10, 50, 100, 200, 1000};
+    QTest::newRow("(a)\\1a(?=a) then k characters") << 4 << QList<int>{1, 10, 50, 100, 200, 1000};
 }
 
 // Families swept in size: small ones are admitted at a cost within the budget and match as QRegExp does, and from
@@ -243,6 +245,41 @@ void TestKovPatrones::qregexpFamiliesEitherSideOfTheBudget()
     }
     QVERIFY(admitido);
     QVERIFY(rechazado);
+}
+
+void TestKovPatrones::lookAheadsAnywhereByTheAutomaton_data()
+{
+    QTest::addColumn<QString>("patron");
+    QTest::addColumn<QString>("alfabeto");
+    // Refused before, as QRegExp's cost for them had no bound, or the own automaton took no look-ahead past the start.
+    QTest::newRow("((?=0)|(?=1))[0-9]{1,12}") << QStringLiteral("((?=0)|(?=1))[0-9]{1,12}") << QStringLiteral("0129");
+    QTest::newRow("a(?=.*b)") << QStringLiteral("a(?=.*b)") << QStringLiteral("ab");
+    QTest::newRow("a(?=.*b).*") << QStringLiteral("a(?=.*b).*") << QStringLiteral("abc");
+    QTest::newRow("(?:(?:a|\\b|^|$)(?:a|\\b|^|$)){8}(?=a)a*")
+        << QStringLiteral("(?:(?:a|\\b|^|$)(?:a|\\b|^|$)){8}(?=a)a*") << QStringLiteral("a b");
+    // QRegExp matched these before.
+    QTest::newRow("(?:a(?=a{3}))*a*") << QStringLiteral("(?:a(?=a{3}))*a*") << QStringLiteral("ab");
+    QTest::newRow("[0-9]+(?!\\.)") << QStringLiteral("[0-9]+(?!\\.)") << QStringLiteral("01.");
+    QTest::newRow("x(?=.)(.{0,3}) x5") << repetido(QStringLiteral("x(?=.)(.{0,3})"), 5) << QStringLiteral("xa");
+}
+
+// Look-aheads past the start are the own automaton's, decided for every point of the text in one pass from its end:
+// admitted within the budget and matched as QRegExp matches them.
+void TestKovPatrones::lookAheadsAnywhereByTheAutomaton()
+{
+    QFETCH(QString, patron);
+    QFETCH(QString, alfabeto);
+    const int antes = KovPatrones::compilaciones();
+    KovPatrones patrones(kRevisores);
+    QVERIFY(patrones.agrega(patron));
+    QVERIFY(patrones.termina());
+    QCOMPARE(patrones.modo(0), KovPatrones::Automata);
+    QCOMPARE(KovPatrones::compilaciones(), antes);
+    QVERIFY(patrones.costo(0) <= KovPatron::kCostoMaximo);
+    QStringList valores = valoresDePrueba(alfabeto, 16, 3000);
+    valores << QString();
+    const QString fallo = difiere(patrones, 0, patron, valores);
+    QVERIFY2(fallo.isEmpty(), qPrintable(fallo));
 }
 
 void TestKovPatrones::setUpWithinItsWork_data()
