@@ -220,8 +220,17 @@ Vias reduceVias(Vias v)
     return r;
 }
 
+bool sinAdelantes(const Vias &v)
+{
+    return v.size() == 1 && v.front().adelantes == 0;
+}
+
 Vias combinaVias(const Vias &a, const Vias &b)
 {
+    if (sinAdelantes(a) && sinAdelantes(b)) {
+        const quint16 m = combina(a.front().mascaras, b.front().mascaras);
+        return m ? Vias{Via{0, m}} : Vias();
+    }
     Vias r;
     for (const Via &x : a) {
         for (const Via &y : b) {
@@ -454,6 +463,17 @@ void Constructor::junta(const std::vector<Entrada> &ultimos, const std::vector<E
     for (const Entrada &u : ultimos) {
         const bool antes = dePalabra[size_t(u.pos)] != 0;
         for (const Grupo &g : grupos) {
+            if (sinAdelantes(u.vias) && sinAdelantes(g.vias)) {
+                // The way of nearly every pair: no look-ahead on it, one set of anchor masks each side.
+                if (!algunaValida(combina(u.vias.front().mascaras, g.vias.front().mascaras), false, false, antes,
+                                  g.palabra))
+                    continue;
+                quint64 *destino = sigues.front().data() + size_t(u.pos) * size_t(palabras);
+                for (int w = g.desde; w <= g.hasta; ++w)
+                    destino[w] |= g.bits[size_t(w)];
+                *trabajo -= kPorPalabraTrabajo * (g.hasta - g.desde + 1);
+                continue;
+            }
             for (const quint32 t : validas(combinaVias(u.vias, g.vias), false, false, antes, g.palabra)) {
                 const int i = t ? termino(t) : 0;
                 quint64 *destino = sigues[size_t(i)].data() + size_t(u.pos) * size_t(palabras);

@@ -63,7 +63,7 @@ public:
     };
 
     // Units of compiling work, of about a nanosecond each, for a word of a bit set.
-    static constexpr double kTrabajoPorPalabra = 2;
+    static constexpr double kTrabajoPorPalabra = 3;
 
     // Builds the automaton of the parts, one after the other. False past `maxPosiciones` positions or the work left,
     // or where the parts hold a look-ahead the form does not name.
