@@ -110,8 +110,8 @@ bool satisfechos(const KovPosiciones &a, int adelantes, Satisfechos *s)
 
 // The subset construction over the classes (and, where look-aheads are tested, the sets of them that hold at each
 // point); false, building nothing, past the bounds on its rows, its cells, the work or the memory left. `puntos`
-// final states per row and column of look-aheads: one, at the text's end, or the three an automaton read from the
-// end meets.
+// final states per row and column of look-aheads: one, at the text's end, or those an automaton read from the end
+// meets (KovPosiciones::Punto).
 bool dfaEntero(const KovPosiciones &a, const Satisfechos &sat, int puntos, KovPatron::Presupuesto *presupuesto,
                std::vector<qint32> *tabla, std::vector<quint8> *finales, qint32 *arranque, qint32 *limiteSumideros)
 {
@@ -286,7 +286,7 @@ struct KovPatron::Programa
     std::vector<quint64> miembros;
     // Where it tests look-aheads: the columns of the sets of them that hold at a point (`satDe`, by the
     // look-aheads that hold there), and the place of what holds at each point in a checker's scratch. Read from the
-    // end, it tells at every point whether its look-ahead holds there: its finals are per point, of three kinds.
+    // end, it tells at every point whether its look-ahead holds there: its finals are per kind of point.
     int nsat = 1;
     std::vector<quint16> satDe;
     int marca = -1;
@@ -393,10 +393,9 @@ void KovPatron::Programa::marcaPuntos(const QChar *texto, int largo, const quint
 {
     const qint32 *t = tabla.data();
     const int columnas = alfabeto.nclases * nsat;
-    const int nf = 3 * nsat;
+    const int nf = KovPosiciones::kPuntos * nsat;
     const quint16 m = quint16(1u << bit);
-    // QRegExp matches a look-ahead on the text from its point on: the character before the point is none to it.
-    const auto punto = [](int i) { return i == 0 ? KovPosiciones::AlFinal : KovPosiciones::AnteOtro; };
+    const auto punto = [](int i) { return i == 0 ? KovPosiciones::AlFinal : KovPosiciones::EnMedio; };
     const auto sat = [&](int i) { return propias ? satDe[propias[i]] : 0; };
     qint32 d = arranque;
     for (int i = largo;; --i) {
@@ -530,7 +529,8 @@ qint64 KovPatron::Programa::memoria() const
     return alfabeto.bytes() + bits.bytes()
            + qint64(sizeof(qint32)) * qint64(tabla.size() + inicioSigue.size() + primeraSigue.size()
                                              + largoSigue.size() + conjuntoDe.size())
-           + qint64(finales.size()) + qint64(sizeof(quint64)) * qint64(sigue.size() + desplazadas.size() + miembros.size())
+           + qint64(finales.size())
+           + qint64(sizeof(quint64)) * qint64(sigue.size() + desplazadas.size() + miembros.size())
            + qint64(sizeof(Grupo)) * qint64(grupos.size()) + qint64(sizeof(quint16)) * qint64(satDe.size())
            + qint64(sizeof(Programa));
 }
@@ -558,8 +558,8 @@ KovPatron::Resultado KovPatron::construye(const KovArbolPatron &arbol, const std
     Presupuesto intento{std::min(presupuesto->trabajo / 2, kTrabajoDfa), presupuesto->memoria};
     const double antes = intento.trabajo;
     p->dfa = presupuesto->dfa
-             && dfaEntero(a, sat, invertido ? 3 : 1, &intento, &p->tabla, &p->finales, &p->arranque,
-                          &p->limiteSumideros);
+             && dfaEntero(a, sat, invertido ? KovPosiciones::kPuntos : 1, &intento, &p->tabla, &p->finales,
+                          &p->arranque, &p->limiteSumideros);
     presupuesto->trabajo -= antes - std::max(intento.trabajo, 0.0);
     if (!p->dfa && (invertido || conAdelantes)) {
         // Look-aheads are tested by whole DFAs only; past them, the pattern stays with QRegExp, as it was.

@@ -743,17 +743,6 @@ bool algunaEnPartes(const KovArbolPatron &arbol, const std::vector<int> &partes,
 
 } // namespace
 
-bool KovPosiciones::dePalabra(ushort u)
-{
-    static const std::vector<bool> tabla = [] {
-        std::vector<bool> t(kUltimoCodigo + 1, false);
-        for (const auto &i : intervalosDePalabra())
-            std::fill(t.begin() + i.first, t.begin() + i.second + 1, true);
-        return t;
-    }();
-    return tabla[u];
-}
-
 bool KovPosiciones::construye(const KovArbolPatron &arbol, const std::vector<int> &partes, const Forma &forma,
                               int maxPosiciones, double *trabajo)
 {
@@ -788,21 +777,20 @@ bool KovPosiciones::construye(const KovArbolPatron &arbol, const std::vector<int
 
     const int n = c.posiciones;
     const int w = c.palabras;
-    // Where a text may start, end, or hold no character, for each set of look-aheads that must hold there: the end
-    // as three points, the text's end and before a word character or another.
+    // Where a text may start, end, or hold no character, for each set of look-aheads that must hold there.
     std::vector<std::pair<int, int>> iniciales;
-    std::vector<std::pair<int, int>> aceptan[3];
-    std::vector<int> vacios[3];
+    std::vector<std::pair<int, int>> aceptan[kPuntos];
+    std::vector<int> vacios[kPuntos];
     for (const Entrada &e : f.primeros) {
         for (const quint32 t : validas(e.vias, true, false, false, c.dePalabra[size_t(e.pos)] != 0))
             iniciales.emplace_back(c.termino(t), e.pos);
     }
-    for (int punto = 0; punto < 3; ++punto) {
+    for (int punto = 0; punto < kPuntos; ++punto) {
         for (const Entrada &e : f.ultimos) {
-            for (const quint32 t : validas(e.vias, false, punto == 0, c.dePalabra[size_t(e.pos)] != 0, punto == 1))
+            for (const quint32 t : validas(e.vias, false, punto == AlFinal, c.dePalabra[size_t(e.pos)] != 0, false))
                 aceptan[punto].emplace_back(c.termino(t), e.pos);
         }
-        for (const quint32 t : validas(f.vacio, true, punto == 0, false, punto == 1))
+        for (const quint32 t : validas(f.vacio, true, punto == AlFinal, false, false))
             vacios[punto].push_back(c.termino(t));
     }
     const int nt = int(c.terminos.size());
@@ -810,11 +798,11 @@ bool KovPosiciones::construye(const KovArbolPatron &arbol, const std::vector<int
     a->bits.posiciones = n;
     a->bits.palabras = w;
     a->bits.iniciales.assign(size_t(nt) * size_t(w), 0);
-    a->bits.aceptan.assign(3 * size_t(nt) * size_t(w), 0);
-    a->bits.vacios.assign(3 * size_t(nt), 0);
+    a->bits.aceptan.assign(kPuntos * size_t(nt) * size_t(w), 0);
+    a->bits.vacios.assign(kPuntos * size_t(nt), 0);
     for (const auto &e : iniciales)
         a->bits.iniciales[size_t(e.first) * size_t(w) + size_t(e.second / 64)] |= quint64(1) << (e.second % 64);
-    for (int punto = 0; punto < 3; ++punto) {
+    for (int punto = 0; punto < kPuntos; ++punto) {
         for (const auto &e : aceptan[punto]) {
             a->bits.aceptan[(size_t(punto) * size_t(nt) + size_t(e.first)) * size_t(w) + size_t(e.second / 64)] |=
                 quint64(1) << (e.second % 64);

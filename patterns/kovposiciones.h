@@ -28,8 +28,8 @@ public:
     };
 
     // The positions as bit sets: those each class admits, those a text may start and end with. Each of these for
-    // every set of look-aheads (`terminos`) that must hold where it starts or ends; where it ends, at three points
-    // (see Punto); the first set of look-aheads is none, the first point the text's end.
+    // every set of look-aheads (`terminos`) that must hold where it starts or ends; where it ends, at each Punto; the
+    // first set of look-aheads is none.
     struct Bits
     {
         int posiciones = 0;
@@ -47,9 +47,9 @@ public:
         }
     };
 
-    // Where a match ends: at the text's end, or before a word character, or before another. Only an automaton read
-    // from the end meets the last two, where its text goes on before the point it reached.
-    enum Punto { AlFinal, AntePalabra, AnteOtro };
+    // Where a match ends: at the text's end, or inside the text, which only an automaton read from the end meets.
+    // As QRegExp matches a look-ahead on the text from its point on, the character before the point is none there.
+    enum Punto { AlFinal, EnMedio, kPuntos };
 
     // What is built: the parts followed by ".*" (`cierre`, a look-ahead at the start: what it matched may be followed
     // by anything), or read from the text's end, ".*" first (`invertido`, a look-ahead anywhere, decided at every
@@ -69,9 +69,6 @@ public:
     // or where the parts hold a look-ahead the form does not name.
     bool construye(const KovArbolPatron &arbol, const std::vector<int> &partes, const Forma &forma,
                    int maxPosiciones, double *trabajo);
-
-    // Whether a code unit is a word character, as \w and the boundaries tell them.
-    static bool dePalabra(ushort u);
 
     Alfabeto alfabeto;
     Bits bits;

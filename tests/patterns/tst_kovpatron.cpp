@@ -242,7 +242,8 @@ QStringList textosDeTamano(int n, quint32 semilla)
             const QString t(largo, c);
             textos << t;
             QString otra = t;
-            otra[int(siguienteAzar(&semilla) % uint(largo))] = c == QLatin1Char('a') ? QLatin1Char('b') : QLatin1Char('a');
+            const QChar otraLetra = c == QLatin1Char('a') ? QLatin1Char('b') : QLatin1Char('a');
+            otra[int(siguienteAzar(&semilla) % uint(largo))] = otraLetra;
             textos << otra << t + QLatin1Char('c');
         }
     }
@@ -495,8 +496,8 @@ void TestKovPatron::wordSizedSetsAgreeWithQRegExp()
                 QVERIFY2(fallo.isEmpty(), qPrintable(patron.left(60) + QStringLiteral(" on ") + fallo.left(80)));
                 for (int forma = 0; forma < 2; ++forma) {
                     fallo = conBits[size_t(forma)] ? difiere(bits[size_t(forma)], referencia, textos) : QString();
-                    QVERIFY2(fallo.isEmpty(), qPrintable(patron.left(60) + QStringLiteral(" as bit sets (%1) on ").arg(forma)
-                                                         + fallo.left(80)));
+                    QVERIFY2(fallo.isEmpty(), qPrintable(patron.left(60) + QStringLiteral(" as bit sets (%1) on ")
+                                                                                  .arg(forma) + fallo.left(80)));
                 }
             }
         }
@@ -510,8 +511,8 @@ void TestKovPatron::wordSizedSetsAgreeWithQRegExp()
 // too. Any other class is given to QRegExp as written.
 void TestKovPatron::classBoundsAgreeWithQRegExp()
 {
-    const QString alfabeto = QString(QChar(0)) + QChar(1) + QChar(0xd800) + QChar(0xdbff) + QChar(0xdc00) + QChar(0xdfff)
-                             + QChar(0xfffe) + QChar(0xffff) + QStringLiteral("a-_1");
+    const QString alfabeto = QString(QChar(0)) + QChar(1) + QChar(0xd800) + QChar(0xdbff) + QChar(0xdc00)
+                             + QChar(0xdfff) + QChar(0xfffe) + QChar(0xffff) + QStringLiteral("a-_1");
     QStringList textos = todosLosTextos(alfabeto, 2);
     quint32 semilla = 64;
     for (int i = 0; i < 200; ++i)
@@ -522,7 +523,9 @@ void TestKovPatron::classBoundsAgreeWithQRegExp()
         switch (siguienteAzar(&semilla) % 4) {
         case 0: patron += QLatin1Char('*'); break;
         case 1: patron += QStringLiteral("{1,3}") + claseDeBordes(&semilla); break;
-        case 2: patron = QStringLiteral("(?!") + patron + QStringLiteral(")") + claseDeBordes(&semilla) + QLatin1Char('+'); break;
+        case 2:
+            patron = QStringLiteral("(?!") + patron + QStringLiteral(")") + claseDeBordes(&semilla) + QLatin1Char('+');
+            break;
         default: patron += QLatin1Char('|') + claseDeBordes(&semilla); break;
         }
         KovArbolPatron arbol;

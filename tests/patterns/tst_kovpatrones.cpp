@@ -140,7 +140,8 @@ void TestKovPatrones::matchedWithinTheBudget_data()
     // whole DFA.
     QTest::newRow("(?=.)(((.))|... x610)*")
         << QStringLiteral("(?=.)(") + alternativas(QStringLiteral("((.))"), 610) + QStringLiteral(")*")
-        << QStringLiteral("(?=.)(") + alternativas(QStringLiteral("((.))"), 4) + QStringLiteral(")*") << QStringLiteral("1");
+        << QStringLiteral("(?=.)(") + alternativas(QStringLiteral("((.))"), 4) + QStringLiteral(")*")
+        << QStringLiteral("1");
     QTest::newRow("(?=.)((((((.*)))))) x580")
         << QStringLiteral("(?=.)") + repetido(QStringLiteral("((((((.*))))))"), 580)
         << QStringLiteral("(?=.)") + repetido(QStringLiteral("((((((.*))))))"), 3) << QStringLiteral("1");
