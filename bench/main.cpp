@@ -22,6 +22,10 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
+#include <ctime>
+#include <vector>
+
 namespace {
 
 QTextStream &out()
@@ -152,9 +156,11 @@ int runPatterns(qint64 lines, const QString &folder)
         qint64 veces = 0;
         bool coinciden = true;
         timer.start();
+        // The clock is read once in a while, so that on short fields it is not what is timed.
         do {
-            coinciden = patrones.coincide(0, p.valor, &revision) && coinciden;
-            ++veces;
+            for (int i = 0; i < 64; ++i)
+                coinciden = patrones.coincide(0, p.valor, &revision) && coinciden;
+            veces += 64;
         } while (timer.nsecsElapsed() < 500000000);
         const double sola = double(timer.nsecsElapsed()) / double(veces) / p.valor.size();
         if (benchWritePatternBook(book, p, lines) <= 0) {
@@ -170,15 +176,65 @@ int runPatterns(qint64 lines, const QString &folder)
               << " ns/char (" << job.lines << " lines of " << p.valor.size() << " characters, " << job.errors
               << " errors)\n";
         if (!p.mayor.isEmpty())
-            out() << "  one size larger, " << p.mayor << ", refused at set-up: " << (mayorRechazado ? "yes" : "no")
+            out() << "  one size larger, " << p.mayor.left(60) << (p.mayor.size() > 60 ? "..." : "")
+                  << ", refused at set-up: " << (mayorRechazado ? "yes" : "no")
                   << "\n";
         out() << "  pattern-row " << p.patron.left(30).replace(QLatin1Char(' '), QLatin1Char('_')) << ' '
-              << patrones.costo(0) << ' ' << sola << ' ' << enTrabajo << Qt::endl;
+              << p.valor.size() << ' ' << patrones.costo(0) << ' ' << sola << ' ' << enTrabajo << Qt::endl;
         if (!coinciden || job.errors != 0 || (!p.mayor.isEmpty() && !mayorRechazado))
             rc = 1;
     }
     QFile::remove(book);
     return rc;
+}
+
+double threadSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+// The set-up of layouts of many distinct patterns each: how long their patterns take to set up on the calling
+// thread, admitted or refused (median of three), against the work they were charged, and the worst of them.
+int runSetup()
+{
+    double peor = 0;
+    QString cual;
+    for (const BenchSetup &f : benchSetupFamilies()) {
+        std::vector<double> tiempos;
+        int columnas = 0;
+        bool admitido = false;
+        double trabajo = 0;
+        for (int vuelta = 0; vuelta < 3; ++vuelta) {
+            const double antes = threadSeconds();
+            KovPatrones patrones(KovTrabajadores::maximo() + 1);
+            int c = 0;
+            while (c < f.columns && patrones.agrega(f.patron(c)))
+                ++c;
+            admitido = c == f.columns && patrones.termina();
+            tiempos.push_back(threadSeconds() - antes);
+            columnas = c;
+            trabajo = patrones.trabajo();
+        }
+        std::sort(tiempos.begin(), tiempos.end());
+        const double mediana = tiempos[1];
+        out() << qSetRealNumberPrecision(4) << f.name << ": " << f.columns << " columns, "
+              << (admitido ? QStringLiteral("admitted")
+                  : columnas == f.columns ? QStringLiteral("refused once every column was in")
+                                          : QStringLiteral("refused at column %1").arg(columnas + 1))
+              << ", set-up " << mediana * 1e3 << " ms of this thread (" << tiempos.front() * 1e3 << " to "
+              << tiempos.back() * 1e3 << "), charged " << trabajo / 1e6 << " ms of "
+              << KovPatrones::kTrabajoMaximo / 1e6 << "\n"
+              << "  setup-row " << columnas << ' ' << (admitido ? "admitted" : "refused") << ' ' << mediana << ' '
+              << trabajo / 1e9 << Qt::endl;
+        if (mediana > peor) {
+            peor = mediana;
+            cual = f.name;
+        }
+    }
+    out() << "worst set-up " << peor * 1e3 << " ms: " << cual << Qt::endl;
+    return 0;
 }
 
 // The runs a choice names: `all` names every layout or variant, `both` both sides of the record validator.
@@ -260,12 +316,17 @@ int main(int argc, char *argv[])
     const QCommandLineOption patternsOption(QStringLiteral("patterns"),
         QStringLiteral("Time column patterns per character instead: each engine's costliest admitted one and "
                        "plain ones, alone and in books of --lines lines (2000 by default) read line by line."));
+    const QCommandLineOption setupOption(QStringLiteral("setup"),
+        QStringLiteral("Time the set-up of layouts of thousands of distinct patterns that set-up works hard on, "
+                       "admitted or refused, and print the worst."));
     parser.addOptions({linesOption, layoutOption, variantOption, validatorOption, dirOption, keepOption, bookOption,
-                       oneThreadOption, patternsOption});
+                       oneThreadOption, patternsOption, setupOption});
     parser.process(app);
     KovLibro::setLecturaEnLinea(parser.isSet(oneThreadOption) || parser.isSet(patternsOption));
     qInstallMessageHandler(countMessage);
 
+    if (parser.isSet(setupOption))
+        return runSetup();
     if (parser.isSet(patternsOption)) {
         bool leidas = false;
         const qint64 lineas = parser.isSet(linesOption) ? parser.value(linesOption).toLongLong(&leidas) : 2000;

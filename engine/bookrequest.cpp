@@ -175,7 +175,7 @@ bool KovLibro::parse(const QString &request, const std::function<bool()> &turno)
             parseError = QStringLiteral("909");
             return false;
         }
-        columna.setPatron(patron);
+        columna.setPatron(patrones->paraQRegExp(columnas.size()));
         columna.setParametro(leeTexto(objeto, QStringLiteral("parametro")));
         columna.setFuncion(rules.getFuncionColumna(leeTexto(objeto, QStringLiteral("funcion"))));
         columna.setDescripcion(leeTexto(objeto, QStringLiteral("descripcion")));

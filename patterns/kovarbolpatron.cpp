@@ -71,6 +71,28 @@ void KovArbolPatron::Clase::agregaRango(ushort desde, ushort hasta)
     rangos.append(qMakePair(desde, hasta));
 }
 
+int KovArbolPatron::actual() const
+{
+    return car == kFinTexto ? pos : pos - 1;
+}
+
+QString KovArbolPatron::paraQRegExp() const
+{
+    if (enteros.isEmpty())
+        return texto;
+    // QRegExp keeps a range's length in 16 bits, so the range of every code unit is one of none to it. Written as
+    // U+FFFF alone and then the rest, it leaves the class's reading after it as it was.
+    QString r;
+    int hecho = 0;
+    for (const auto &rango : enteros) {
+        r += texto.midRef(hecho, rango.first - hecho);
+        r += QLatin1String("\\xffff\\x0000-\\xfffe");
+        hecho = rango.second;
+    }
+    r += texto.midRef(hecho);
+    return r;
+}
+
 int KovArbolPatron::siguiente()
 {
     return pos == texto.size() ? kFinTexto : texto.at(pos++).unicode();
@@ -247,6 +269,7 @@ int KovArbolPatron::token()
         bool pendiente = false;
         bool rango = false;
         ushort anterior = 0;
+        int desdeAnterior = 0;
         do {
             if (car == '-' && pendiente && !rango) {
                 rango = true;
@@ -257,6 +280,7 @@ int KovArbolPatron::token()
                 claseToken.agregaRango(anterior, anterior);
                 pendiente = false;
             }
+            const int desde = actual();
             int t = Letra;
             if (car == '\\') {
                 car = siguiente();
@@ -276,10 +300,13 @@ int KovArbolPatron::token()
                 const ushort c = ushort(valorToken);
                 if (rango) {
                     claseToken.agregaRango(anterior, c);
+                    if (qMin(anterior, c) == 0 && qMax(anterior, c) == 0xffff)
+                        enteros.append(qMakePair(desdeAnterior, actual()));
                     pendiente = false;
                     rango = false;
                 } else {
                     anterior = c;
+                    desdeAnterior = desde;
                     pendiente = true;
                 }
             } else {
@@ -339,6 +366,7 @@ KovArbolPatron::Lectura KovArbolPatron::lee(const QString &patron)
     profundo = false;
     enAdelante = 0;
     alAzar = false;
+    enteros.clear();
     nodos.clear();
     clases.clear();
     car = siguiente();

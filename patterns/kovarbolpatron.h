@@ -65,6 +65,11 @@ public:
     // everywhere else in this syntax, as the letters themselves.
     bool azar() const { return alAzar; }
 
+    // The pattern's text as QRegExp must be given it to read it as this tree does: QRegExp reads a class range over
+    // every code unit, U+0000 to U+FFFF, as one over none, and the tree as one over every code unit, which is what a
+    // layout's author means by it.
+    QString paraQRegExp() const;
+
     // The Unicode category of every code unit, as QChar tells it, made once.
     static const uchar *tablaCategorias();
 
@@ -95,6 +100,8 @@ private:
     };
 
     int siguiente();
+    // Where in the text the character being read stands.
+    int actual() const;
     void falla();
     int escape(Clase *clase);
     int repeticion(int omision);
@@ -119,6 +126,8 @@ private:
     bool profundo = false;
     int enAdelante = 0;
     bool alAzar = false;
+    // Where the class ranges over every code unit stand in the text, from their first character to past their last.
+    QVector<QPair<int, int>> enteros;
     QVector<Nodo> nodos;
     QVector<Clase> clases;
     int inicio = -1;

@@ -47,7 +47,10 @@ private:
         quint64 h = 0x9E3779B97F4A7C15ull;
         for (int w = 0; w < palabras; ++w)
             h = (h ^ conjunto[w]) * 0xC2B2AE3D27D4EB4Full;
-        return size_t(h ^ (h >> 29));
+        // A product carries a bit only upwards: the high bits are folded down before the table's low bits are taken.
+        h ^= h >> 33;
+        h *= 0xFF51AFD7ED558CCDull;
+        return size_t(h ^ (h >> 33));
     }
 
     void coloca(int i)

@@ -9,8 +9,12 @@ namespace {
 using Nodo = KovArbolPatron::Nodo;
 
 const double kInfinito = std::numeric_limits<double>::infinity();
-// Beyond this many transitions the automaton is past every budget, and following it further is not worth it.
+// Beyond this many transitions the automaton is past every budget, and following it further is not worth it; nor
+// beyond this many pieces walked (a count of a piece that holds nothing copies it all the same).
 const double kTransicionesMaximas = 1e6;
+const double kPasosMaximos = 2e6;
+// Units of set-up work, of about a nanosecond each, for a piece walked or a state carried along.
+const double kTrabajoPorPaso = 30;
 
 // What the matcher spends, in nanoseconds of this machine, as the benchmark measured it with a margin: per step, per
 // current state, per transition tested, per capture copied along a transition, per atom walked; the tests of a
@@ -100,9 +104,10 @@ Caja unEstado(const Entrada &e)
 class Motor
 {
 public:
-    explicit Motor(const KovArbolPatron &arbol) : arbol(arbol) {}
+    Motor(const KovArbolPatron &arbol, double limite) : arbol(arbol), limite(limite) {}
 
     KovCostoQRegExp::Medida mide(int raiz);
+    bool agotado() const { return transiciones > kTransicionesMaximas || pasos > limite; }
     // The longest text the piece can match; infinite without a bound.
     double largoMaximo(int n) const;
 
@@ -118,6 +123,8 @@ private:
     double pesoDeLargo(int referencia) const;
 
     const KovArbolPatron &arbol;
+    // The most pieces it may walk.
+    double limite;
     double estados = 2;
     double transiciones = 0;
     double reentradas = 0;
@@ -126,6 +133,7 @@ private:
     double transicionesReferencia = 0;
     double largoReferencias = 0;
     double atomos = 1;
+    double pasos = 0;
     int profundidadAtomos = 1;
     int profundidad = 0;
     int referenciaMayor = 0;
@@ -195,6 +203,7 @@ double Motor::pesoDeLargo(int referencia) const
 void Motor::junta(const std::vector<Entrada> &derecha, const std::vector<Entrada> &izquierda, bool inicio,
                   bool reentrada)
 {
+    pasos += double(derecha.size() + izquierda.size());
     if (derecha.empty() || izquierda.empty())
         return;
     const double pares = double(derecha.size()) * double(izquierda.size());
@@ -270,7 +279,7 @@ Caja Motor::expresion(int n)
             else
                 concatena(&caja, otra);
             primero = false;
-            if (transiciones > kTransicionesMaximas)
+            if (agotado())
                 break;
         }
         return caja;
@@ -289,7 +298,8 @@ Caja Motor::expresion(int n)
         if (otra.vacia)
             caja.saltar = caja.vacia ? alterna(caja.saltar, otra.saltar) : otra.saltar;
         caja.vacia = caja.vacia || otra.vacia;
-        if (transiciones > kTransicionesMaximas)
+        pasos += double(otra.izquierda.size() + otra.derecha.size());
+        if (agotado())
             break;
     }
     return caja;
@@ -301,6 +311,7 @@ Caja Motor::factor(int n)
 {
     const Nodo &nodo = arbol.nodo(n);
     ++atomos;
+    ++pasos;
     const bool repite = nodo.tipo == Nodo::Repeticion;
     const int a = repite ? nodo.hijos.first() : n;
     ++profundidad;
@@ -321,14 +332,14 @@ Caja Motor::factor(int n)
     const int alfa = nodo.minimo == 0 ? 0 : nodo.minimo - 1;
     const int beta = infinita ? 0 : nodo.maximo - (alfa + 1);
     Caja derecha;
-    for (int i = 0; i < beta && transiciones <= kTransicionesMaximas; ++i) {
+    for (int i = 0; i < beta && !agotado(); ++i) {
         Caja izquierda = atomo(a);
         concatena(&izquierda, derecha);
         izquierda.saltar = Peso();
         izquierda.vacia = true;
         derecha = std::move(izquierda);
     }
-    for (int i = 0; i < alfa && transiciones <= kTransicionesMaximas; ++i) {
+    for (int i = 0; i < alfa && !agotado(); ++i) {
         Caja izquierda = atomo(a);
         concatena(&izquierda, derecha);
         derecha = std::move(izquierda);
@@ -341,6 +352,9 @@ Caja Motor::atomo(int n)
 {
     const Nodo &nodo = arbol.nodo(n);
     Caja caja;
+    ++pasos;
+    if (agotado())
+        return caja;
     switch (nodo.tipo) {
     case Nodo::Caracter: {
         const KovArbolPatron::Clase &clase = arbol.clase(nodo.valor);
@@ -361,9 +375,10 @@ Caja Motor::atomo(int n)
         break;
     }
     case Nodo::Adelante: {
-        Motor propio(arbol);
+        Motor propio(arbol, limite - pasos);
         const int hijo = nodo.hijos.first();
         const KovCostoQRegExp::Medida m = propio.mide(hijo);
+        pasos += propio.pasos;
         inseguro = inseguro || m.inseguro;
         const double preparar = kPreparaAdelante + kPorEstadoAdelante * m.estados * (1 + m.capturas);
         const double largo = propio.largoMaximo(hijo);
@@ -423,8 +438,9 @@ KovCostoQRegExp::Medida Motor::mide(int raiz)
     medida.porCaracter = kPorPaso + kPorEstado * estados + (kPorTransicion + porCaptura) * transiciones
                          + (kPorReentrada + kPorAtomo * atomosMotor) * reentradas + pruebas + anclas
                          + kPorDormido * dormidos;
-    if (transiciones > kTransicionesMaximas)
+    if (agotado())
         medida.porCaracter = kInfinito;
+    medida.trabajo = kTrabajoPorPaso * pasos;
     medida.estados = estados;
     medida.capturas = capturasMotor;
     medida.memoriaCoincidencia = 4 * ((3 + 4 * capturasMotor) * estados + 6 * capturasMotor + 64);
@@ -434,9 +450,9 @@ KovCostoQRegExp::Medida Motor::mide(int raiz)
 
 } // namespace
 
-KovCostoQRegExp::Medida KovCostoQRegExp::mide(const KovArbolPatron &arbol)
+KovCostoQRegExp::Medida KovCostoQRegExp::mide(const KovArbolPatron &arbol, double trabajo)
 {
-    Motor motor(arbol);
+    Motor motor(arbol, std::min(kPasosMaximos, trabajo / kTrabajoPorPaso));
     KovCostoQRegExp::Medida medida = motor.mide(arbol.raiz());
     medida.inseguro = medida.inseguro || arbol.azar();
     return medida;

@@ -3,6 +3,8 @@
 
 #include "kovarbolpatron.h"
 
+class KovPosiciones;
+
 #include <QString>
 #include <QtGlobal>
 
@@ -10,9 +12,10 @@
 
 // The own automaton of a column pattern: whether a whole text belongs to the pattern's language, as
 // QRegExp::exactMatch tells it, at a cost per character that is known when it is compiled and bounded whatever the
-// text. It takes every form of QRegExp's syntax but back references and look-aheads past the pattern's start: the
-// anchors ^, $, \b and \B anywhere, and the look-aheads that open the pattern (each one a second automaton run on the
-// whole text). A pattern beyond it stays with QRegExp, whose own cost is bounded elsewhere.
+// text. It takes every form of QRegExp's syntax but back references: the anchors ^, $, \b and \B anywhere, the
+// look-aheads that open the pattern (each one a second automaton run on the whole text), and look-aheads anywhere
+// else, each decided for every point of the text in one pass from its end before the automaton that tests it reads
+// the text (where they are whole DFAs). A pattern beyond it stays with QRegExp, whose own cost is bounded elsewhere.
 //
 // A pattern is a set of automata over its positions (the characters it reads), each with an alphabet split into the
 // classes of characters every test of the pattern treats alike. Where the whole DFA fits a bound it is built at once
@@ -36,6 +39,11 @@ public:
     {
         double trabajo = 5e7;
         double memoria = 8.0 * 1024 * 1024;
+        // Whether a whole DFA may be built: without, every automaton is stepped as bit sets, which the tests hold
+        // to the DFA.
+        bool dfa = true;
+        // Whether bit sets may be stepped as shifts where that is cheaper, which the tests hold to the plain step.
+        bool desplazamientos = true;
     };
 
     // A checker's own scratch for the patterns it matches.
@@ -44,6 +52,8 @@ public:
         std::vector<quint64> palabras;
         std::vector<quint32> sellos;
         quint32 paso = 0;
+        // The look-aheads that hold at each point of the text, for each automaton that tests some.
+        std::vector<quint16> marcas;
     };
 
     // The most a pattern may cost per character, in nanoseconds of this machine: every automaton it runs.
@@ -91,14 +101,32 @@ private:
     };
 
     static Resultado construye(const KovArbolPatron &arbol, const std::vector<int> &partes, bool cierre,
-                               Presupuesto *presupuesto, Programa *programa);
+                               bool invertido, const std::vector<int> &adelantes, Presupuesto *presupuesto,
+                               Programa *programa);
+    static bool desplazamientos(const KovPosiciones &automata, Presupuesto *presupuesto, Programa *programa);
     Resultado condicion(const KovArbolPatron &arbol, int adelante, Presupuesto *presupuesto, int *indice);
+    // The automata, read from the end, that decide the look-aheads program `duenio` tests.
+    Resultado decideAdelantes(const KovArbolPatron &arbol, const std::vector<int> &adelantes, int duenio,
+                              Presupuesto *presupuesto);
+    void limpia();
     bool cumple(int condicion, const QChar *texto, int largo, Rastro *rastro) const;
 
     std::vector<Programa> programas;
     std::vector<Condicion> condiciones;
     // The conditions of the pattern itself; its own automaton is the first.
     std::vector<int> raices;
+    // A look-ahead past the start: the automaton that decides it, read from the end, and the bit it sets in the
+    // marks of the program that tests it; inner ones before those that hold them.
+    struct Reverso
+    {
+        int programa;
+        int duenio;
+        int bit;
+        bool negada;
+    };
+    std::vector<Reverso> reversos;
+    int marcas = 0;
+    double costo = 0;
 };
 
 #endif // KOVPATRON_H

@@ -11,6 +11,11 @@ namespace {
 
 QAtomicInt gCompilaciones;
 
+// Units of set-up work, of about a nanosecond each, that every distinct pattern costs before its engine is built, and
+// each of its characters.
+const double kTrabajoPorPatron = 10000;
+const double kTrabajoPorCaracter = 50;
+
 } // namespace
 
 KovPatrones::KovPatrones(int revisores) : revisores(std::max(1, revisores))
@@ -32,12 +37,16 @@ bool KovPatrones::agrega(const QString &patron)
         porColumna.push_back(visto.value());
         return true;
     }
+    // Reading it into a tree, and the tables every automaton starts with, whatever becomes of it.
+    presupuesto.trabajo -= kTrabajoPorPatron + kTrabajoPorCaracter * double(patron.size());
+    if (presupuesto.trabajo < 0)
+        return false;
     Patron p;
-    p.texto = patron;
     KovArbolPatron arbol;
     const KovArbolPatron::Lectura lectura = arbol.lee(patron);
     if (lectura == KovArbolPatron::Profundo)
         return false;
+    p.texto = arbol.paraQRegExp();
     KovPatron::Resultado r = KovPatron::Ajeno;
     if (lectura == KovArbolPatron::Leido)
         r = p.automata.compila(arbol, &presupuesto);
@@ -54,8 +63,9 @@ bool KovPatrones::agrega(const QString &patron)
         // after every column.
         p.modo = ExpresionQt;
         if (lectura == KovArbolPatron::Leido) {
-            const KovCostoQRegExp::Medida m = KovCostoQRegExp::mide(arbol);
-            if (m.inseguro || !(m.porCaracter <= KovPatron::kCostoMaximo))
+            const KovCostoQRegExp::Medida m = KovCostoQRegExp::mide(arbol, presupuesto.trabajo);
+            presupuesto.trabajo -= m.trabajo;
+            if (presupuesto.trabajo < 0 || m.inseguro || !(m.porCaracter <= KovPatron::kCostoMaximo))
                 return false;
             p.costo = m.porCaracter;
             p.porRevisor = m.memoriaCoincidencia;
@@ -184,6 +194,12 @@ bool KovPatrones::coincide(int columna, const QString &valor, Revision *revision
         break;
     }
     return true;
+}
+
+QString KovPatrones::paraQRegExp(int columna) const
+{
+    const int i = indice(columna);
+    return i < 0 ? QString() : patrones[size_t(i)].texto;
 }
 
 KovPatrones::Modo KovPatrones::modo(int columna) const

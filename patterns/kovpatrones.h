@@ -69,11 +69,16 @@ public:
     // otherwise. `revision` belongs to the calling thread.
     bool coincide(int columna, const QString &valor, Revision *revision) const;
 
+    // The text of column `columna`'s pattern as QRegExp is to be given it, wherever it is matched with QRegExp, so
+    // that it means there what the own automaton makes of it (see KovArbolPatron::paraQRegExp).
+    QString paraQRegExp(int columna) const;
     Modo modo(int columna) const;
     // The worst cost per character of column `columna`'s pattern, in nanoseconds.
     double costo(int columna) const;
     // What the book's patterns hold at most while it is read, in bytes, every checker counted.
     double memoria() const;
+    // The units of set-up work the book's patterns have been charged so far.
+    double trabajo() const { return kTrabajoMaximo - presupuesto.trabajo; }
 
     // How many patterns objects of this class have compiled with QRegExp in this process, for the tests that hold a
     // refused pattern to never having been compiled here.
@@ -82,6 +87,7 @@ public:
 private:
     struct Patron
     {
+        // As QRegExp is given it.
         QString texto;
         Modo modo = Ninguno;
         KovPatron automata;

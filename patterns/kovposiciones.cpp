@@ -16,7 +16,7 @@ using Intervalos = std::vector<std::pair<int, int>>;
 const int kUltimoCodigo = 0xffff;
 
 // Units of compiling work, of about a nanosecond each.
-const double kPorEntrada = 4;
+const double kPorEntrada = 8;
 const double kPorPalabraTrabajo = KovPosiciones::kTrabajoPorPalabra;
 
 Intervalos normaliza(Intervalos v)
@@ -181,23 +181,118 @@ quint16 posibles(quint16 conjunto, bool sinCircunflejo, bool sinDolar)
     return r;
 }
 
-// A position of the automaton and the anchors on the way to it (or from it).
+// The ways through pieces that read no character: each with the look-aheads it passes (bits, as the automaton
+// numbers them), which only the text can tell, and the anchor masks it may take. None is needed where another
+// passes fewer look-aheads and needs no more anchors.
+struct Via
+{
+    quint32 adelantes;
+    quint16 mascaras;
+
+    bool operator==(const Via &o) const { return adelantes == o.adelantes && mascaras == o.mascaras; }
+    bool operator<(const Via &o) const
+    {
+        return adelantes != o.adelantes ? adelantes < o.adelantes : mascaras < o.mascaras;
+    }
+};
+using Vias = std::vector<Via>;
+
+Vias reduceVias(Vias v)
+{
+    std::sort(v.begin(), v.end());
+    Vias juntas;
+    for (const Via &x : v) {
+        if (!juntas.empty() && juntas.back().adelantes == x.adelantes)
+            juntas.back().mascaras = reduce(quint16(juntas.back().mascaras | x.mascaras));
+        else if (x.mascaras)
+            juntas.push_back(Via{x.adelantes, reduce(x.mascaras)});
+    }
+    Vias r;
+    for (size_t i = 0; i < juntas.size(); ++i) {
+        bool sobra = false;
+        for (size_t j = 0; j < juntas.size() && !sobra; ++j) {
+            sobra = j != i && (juntas[j].adelantes & ~juntas[i].adelantes) == 0
+                    && reduce(quint16(juntas[j].mascaras | juntas[i].mascaras)) == juntas[j].mascaras;
+        }
+        if (!sobra)
+            r.push_back(juntas[i]);
+    }
+    return r;
+}
+
+bool sinAdelantes(const Vias &v)
+{
+    return v.size() == 1 && v.front().adelantes == 0;
+}
+
+Vias combinaVias(const Vias &a, const Vias &b)
+{
+    if (sinAdelantes(a) && sinAdelantes(b)) {
+        const quint16 m = combina(a.front().mascaras, b.front().mascaras);
+        return m ? Vias{Via{0, m}} : Vias();
+    }
+    Vias r;
+    for (const Via &x : a) {
+        for (const Via &y : b) {
+            const quint16 m = combina(x.mascaras, y.mascaras);
+            if (m)
+                r.push_back(Via{x.adelantes | y.adelantes, m});
+        }
+    }
+    return reduceVias(std::move(r));
+}
+
+Vias uneVias(Vias a, const Vias &b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return reduceVias(std::move(a));
+}
+
+Vias posiblesVias(const Vias &v, bool sinCircunflejo, bool sinDolar)
+{
+    Vias r;
+    for (const Via &x : v) {
+        const quint16 m = posibles(x.mascaras, sinCircunflejo, sinDolar);
+        if (m)
+            r.push_back(Via{x.adelantes, m});
+    }
+    return r;
+}
+
+// The sets of look-aheads that must hold at a point for one of the ways to: none where one needs none.
+std::vector<quint32> validas(const Vias &v, bool inicio, bool fin, bool antes, bool despues)
+{
+    std::vector<quint32> r;
+    for (const Via &x : v) {
+        if (algunaValida(x.mascaras, inicio, fin, antes, despues))
+            r.push_back(x.adelantes);
+    }
+    std::sort(r.begin(), r.end());
+    std::vector<quint32> minimas;
+    for (const quint32 g : r) {
+        if (std::none_of(minimas.begin(), minimas.end(), [g](quint32 m) { return (m & ~g) == 0; }))
+            minimas.push_back(g);
+    }
+    return minimas;
+}
+
+// A position of the automaton and the ways on to it (or from it).
 struct Entrada
 {
     int pos;
-    quint16 mascaras;
+    Vias vias;
 };
 
-// A piece of the pattern as the position automaton sees it: the positions it may start and end with, and the anchors
-// of its ways through without a character (0: there are none).
+// A piece of the pattern as the position automaton sees it: the positions it may start and end with, and its ways
+// through without a character (none: there are none).
 struct Fragmento
 {
     std::vector<Entrada> primeros;
     std::vector<Entrada> ultimos;
-    quint16 vacio = 0;
+    Vias vacio;
 };
 
-const quint16 kSinAnclas = 1;
+const Vias kSinAnclas{Via{0, 1}};
 
 // Builds the position automaton of a pattern: a position for each character the pattern reads (two where the
 // boundaries need to tell word characters from others and the class holds both), each with the positions that may
@@ -205,8 +300,9 @@ const quint16 kSinAnclas = 1;
 class Constructor
 {
 public:
-    Constructor(const KovArbolPatron &arbol, bool limites, double *trabajo)
-        : arbol(arbol), limites(limites), trabajo(trabajo)
+    Constructor(const KovArbolPatron &arbol, bool limites, double *trabajo, const std::vector<int> &adelantes,
+                bool invertido)
+        : arbol(arbol), limites(limites), trabajo(trabajo), adelantes(adelantes), invertido(invertido)
     {
     }
 
@@ -214,8 +310,8 @@ public:
     double cuenta(int nodo, double tope);
     void reserva(int posiciones);
     bool construye(int nodo, Fragmento *f);
-    // A trailing ".*", for a look-ahead: what it matched may be followed by anything.
-    void cualquierCosa(Fragmento *f);
+    // A ".*", for a look-ahead: what it matched may be followed by anything.
+    Fragmento cualquierCosa();
     void concatena(Fragmento *a, Fragmento &&b);
     bool agotado() const { return *trabajo < 0; }
 
@@ -227,9 +323,16 @@ public:
     // Per position: its test and whether it reads word characters.
     std::vector<int> prueba;
     std::vector<quint8> dePalabra;
-    std::vector<quint64> sigue;
+    // The follow sets of every position for each set of look-aheads that must hold on the way, the first for none.
+    std::vector<std::vector<quint64>> sigues;
+    std::vector<quint32> terminos;
     // The distinct tests, as the code units they admit.
     std::vector<Intervalos> pruebas;
+    const std::vector<int> &adelantes;
+    // Read from its end: each sequence backwards, "^" and "$" each other's.
+    bool invertido;
+
+    int termino(quint32 adelantes);
 
 private:
     const std::vector<std::pair<Intervalos, bool>> &partes(int clase);
@@ -293,10 +396,23 @@ double Constructor::cuenta(int n, double tope)
     }
 }
 
+int Constructor::termino(quint32 g)
+{
+    for (size_t t = 0; t < terminos.size(); ++t) {
+        if (terminos[t] == g)
+            return int(t);
+    }
+    terminos.push_back(g);
+    sigues.emplace_back(sigues.front().size(), 0);
+    *trabajo -= kPorPalabraTrabajo * double(sigues.front().size());
+    return int(terminos.size()) - 1;
+}
+
 void Constructor::reserva(int total)
 {
     palabras = std::max(1, (total + 63) / 64);
-    sigue.assign(size_t(total) * size_t(palabras), 0);
+    sigues.assign(1, std::vector<quint64>(size_t(total) * size_t(palabras), 0));
+    terminos.assign(1, 0);
     prueba.reserve(size_t(total));
     dePalabra.reserve(size_t(total));
 }
@@ -322,7 +438,7 @@ void Constructor::junta(const std::vector<Entrada> &ultimos, const std::vector<E
     // The first positions by their anchors and by whether they read word characters, each group as a bit set.
     struct Grupo
     {
-        quint16 mascaras;
+        Vias vias;
         bool palabra;
         std::vector<quint64> bits;
         int desde;
@@ -332,9 +448,9 @@ void Constructor::junta(const std::vector<Entrada> &ultimos, const std::vector<E
     for (const Entrada &e : primeros) {
         const bool palabra = dePalabra[size_t(e.pos)] != 0;
         auto g = std::find_if(grupos.begin(), grupos.end(),
-                              [&](const Grupo &x) { return x.mascaras == e.mascaras && x.palabra == palabra; });
+                              [&](const Grupo &x) { return x.vias == e.vias && x.palabra == palabra; });
         if (g == grupos.end()) {
-            grupos.push_back(Grupo{e.mascaras, palabra, std::vector<quint64>(size_t(palabras), 0), e.pos / 64,
+            grupos.push_back(Grupo{e.vias, palabra, std::vector<quint64>(size_t(palabras), 0), e.pos / 64,
                                    e.pos / 64});
             g = grupos.end() - 1;
         }
@@ -346,13 +462,25 @@ void Constructor::junta(const std::vector<Entrada> &ultimos, const std::vector<E
                 + kPorPalabraTrabajo * double(grupos.size()) * palabras;
     for (const Entrada &u : ultimos) {
         const bool antes = dePalabra[size_t(u.pos)] != 0;
-        quint64 *destino = sigue.data() + size_t(u.pos) * size_t(palabras);
         for (const Grupo &g : grupos) {
-            if (!algunaValida(combina(u.mascaras, g.mascaras), false, false, antes, g.palabra))
+            if (sinAdelantes(u.vias) && sinAdelantes(g.vias)) {
+                // The way of nearly every pair: no look-ahead on it, one set of anchor masks each side.
+                if (!algunaValida(combina(u.vias.front().mascaras, g.vias.front().mascaras), false, false, antes,
+                                  g.palabra))
+                    continue;
+                quint64 *destino = sigues.front().data() + size_t(u.pos) * size_t(palabras);
+                for (int w = g.desde; w <= g.hasta; ++w)
+                    destino[w] |= g.bits[size_t(w)];
+                *trabajo -= kPorPalabraTrabajo * (g.hasta - g.desde + 1);
                 continue;
-            for (int w = g.desde; w <= g.hasta; ++w)
-                destino[w] |= g.bits[size_t(w)];
-            *trabajo -= kPorPalabraTrabajo * (g.hasta - g.desde + 1);
+            }
+            for (const quint32 t : validas(combinaVias(u.vias, g.vias), false, false, antes, g.palabra)) {
+                const int i = t ? termino(t) : 0;
+                quint64 *destino = sigues[size_t(i)].data() + size_t(u.pos) * size_t(palabras);
+                for (int w = g.desde; w <= g.hasta; ++w)
+                    destino[w] |= g.bits[size_t(w)];
+                *trabajo -= kPorPalabraTrabajo * (g.hasta - g.desde + 1);
+            }
         }
     }
 }
@@ -360,22 +488,22 @@ void Constructor::junta(const std::vector<Entrada> &ultimos, const std::vector<E
 void Constructor::concatena(Fragmento *a, Fragmento &&b)
 {
     junta(a->ultimos, b.primeros);
-    if (a->vacio) {
+    if (!a->vacio.empty()) {
         for (const Entrada &e : b.primeros) {
-            const quint16 m = posibles(combina(a->vacio, e.mascaras), false, true);
-            if (m)
-                a->primeros.push_back(Entrada{e.pos, m});
+            Vias m = posiblesVias(combinaVias(a->vacio, e.vias), false, true);
+            if (!m.empty())
+                a->primeros.push_back(Entrada{e.pos, std::move(m)});
         }
     }
-    if (b.vacio) {
+    if (!b.vacio.empty()) {
         for (const Entrada &e : a->ultimos) {
-            const quint16 m = posibles(combina(e.mascaras, b.vacio), true, false);
-            if (m)
-                b.ultimos.push_back(Entrada{e.pos, m});
+            Vias m = posiblesVias(combinaVias(e.vias, b.vacio), true, false);
+            if (!m.empty())
+                b.ultimos.push_back(Entrada{e.pos, std::move(m)});
         }
     }
     a->ultimos = std::move(b.ultimos);
-    a->vacio = posibles(combina(a->vacio, b.vacio), false, false);
+    a->vacio = posiblesVias(combinaVias(a->vacio, b.vacio), false, false);
     *trabajo -= kPorEntrada * double(a->primeros.size() + a->ultimos.size());
 }
 
@@ -436,16 +564,27 @@ bool Constructor::construye(int n, Fragmento *f)
             f->ultimos.push_back(Entrada{p, kSinAnclas});
         }
         return true;
-    case Nodo::Anclaje:
-        f->vacio = quint16(1u << nodo.valor);
+    case Nodo::Anclaje: {
+        int ancla = nodo.valor;
+        if (invertido && (ancla == KovArbolPatron::Circunflejo || ancla == KovArbolPatron::Dolar))
+            ancla = ancla == KovArbolPatron::Circunflejo ? KovArbolPatron::Dolar : KovArbolPatron::Circunflejo;
+        f->vacio = Vias{Via{0, quint16(1u << ancla)}};
         return true;
+    }
+    case Nodo::Adelante: {
+        const auto it = std::find(adelantes.begin(), adelantes.end(), n);
+        if (it == adelantes.end())
+            return false;
+        f->vacio = Vias{Via{quint32(1) << (it - adelantes.begin()), 1}};
+        return true;
+    }
     case Nodo::Grupo:
         return construye(nodo.hijos.first(), f);
     case Nodo::Secuencia: {
         f->vacio = kSinAnclas;
-        for (const int h : nodo.hijos) {
+        for (int i = 0; i < nodo.hijos.size(); ++i) {
             Fragmento parte;
-            if (!construye(h, &parte))
+            if (!construye(nodo.hijos.at(invertido ? nodo.hijos.size() - 1 - i : i), &parte))
                 return false;
             concatena(f, std::move(parte));
         }
@@ -458,7 +597,7 @@ bool Constructor::construye(int n, Fragmento *f)
                 return false;
             f->primeros.insert(f->primeros.end(), rama.primeros.begin(), rama.primeros.end());
             f->ultimos.insert(f->ultimos.end(), rama.ultimos.begin(), rama.ultimos.end());
-            f->vacio = reduce(quint16(f->vacio | rama.vacio));
+            f->vacio = uneVias(std::move(f->vacio), rama.vacio);
             *trabajo -= kPorEntrada * double(rama.primeros.size() + rama.ultimos.size());
         }
         return !agotado();
@@ -474,7 +613,7 @@ bool Constructor::construye(int n, Fragmento *f)
     }
 }
 
-void Constructor::cualquierCosa(Fragmento *f)
+Fragmento Constructor::cualquierCosa()
 {
     Fragmento bucle;
     const Intervalos todo{{0, kUltimoCodigo}};
@@ -490,14 +629,14 @@ void Constructor::cualquierCosa(Fragmento *f)
     bucle.ultimos = bucle.primeros;
     junta(bucle.ultimos, bucle.primeros);
     bucle.vacio = kSinAnclas;
-    concatena(f, std::move(bucle));
+    return bucle;
 }
 
 // The classes of the alphabet: code units that every test admits alike share one. Sweeps the tests' ranges once,
-// keeping which tests hold over each stretch.
+// keeping which tests hold over each stretch; a stretch runs from its first code unit to the next one's.
 struct Particion
 {
-    std::vector<quint16> claseDe;
+    std::vector<std::pair<int, quint16>> tramos;
     std::vector<std::vector<int>> pruebasDe;
 };
 
@@ -517,7 +656,6 @@ bool divideAlfabeto(const std::vector<Intervalos> &pruebas, double *trabajo, Par
     const int nPalabras = std::max(1, int((pruebas.size() + 63) / 64));
     std::vector<quint64> activas(size_t(nPalabras), 0);
     KovConjuntos firmas(nPalabras);
-    alfabeto->claseDe.assign(kUltimoCodigo + 1, 0);
     size_t e = 0;
     int desde = 0;
     while (desde <= kUltimoCodigo) {
@@ -537,33 +675,61 @@ bool divideAlfabeto(const std::vector<Intervalos> &pruebas, double *trabajo, Par
                     suyas.push_back(t);
             }
             alfabeto->pruebasDe.push_back(std::move(suyas));
+            *trabajo -= kPorEntrada * double(pruebas.size());
         }
-        std::fill(alfabeto->claseDe.begin() + desde, alfabeto->claseDe.begin() + hasta, quint16(clase));
-        *trabajo -= kPorPalabraTrabajo * nPalabras;
+        alfabeto->tramos.emplace_back(desde, quint16(clase));
+        *trabajo -= kPorEntrada + kPorPalabraTrabajo * nPalabras;
         desde = hasta;
     }
     return *trabajo >= 0;
 }
 
-// The alphabet's classes as the programs look them up.
-void tablasDeClases(const std::vector<quint16> &claseDe, KovPosiciones::Alfabeto *alfabeto)
+// The alphabet's classes as the programs look them up: a block of 256 code units that one stretch covers is that
+// class's block of one class, made once; the others are written out, each distinct one once.
+void tablasDeClases(const Particion &particion, double *trabajo, KovPosiciones::Alfabeto *alfabeto)
 {
-    std::vector<quint16> *bajo = &alfabeto->bajo;
-    std::vector<quint16> *bloques = &alfabeto->bloques;
-    std::vector<quint16> *altos = &alfabeto->altos;
-    bajo->assign(claseDe.begin(), claseDe.begin() + 256);
-    bloques->assign(256, 0);
-    altos->clear();
+    const std::vector<std::pair<int, quint16>> &tramos = particion.tramos;
+    alfabeto->bajo.assign(256, 0);
+    alfabeto->bloques.assign(256, 0);
+    alfabeto->altos.clear();
+    std::vector<int> uniforme(particion.pruebasDe.size(), -1);
     std::map<std::vector<quint16>, int> vistos;
+    std::vector<quint16> bloque(256);
+    size_t t = 0;
     for (int b = 0; b < 256; ++b) {
-        std::vector<quint16> bloque(claseDe.begin() + b * 256, claseDe.begin() + (b + 1) * 256);
-        auto it = vistos.find(bloque);
-        if (it == vistos.end()) {
-            it = vistos.emplace(bloque, int(altos->size())).first;
-            altos->insert(altos->end(), bloque.begin(), bloque.end());
+        const int inicio = b * 256;
+        const int fin = inicio + 256;
+        while (t + 1 < tramos.size() && tramos[t + 1].first <= inicio)
+            ++t;
+        const bool entero = t + 1 >= tramos.size() || tramos[t + 1].first >= fin;
+        int lugar;
+        if (entero) {
+            int &u = uniforme[tramos[t].second];
+            if (u < 0) {
+                u = int(alfabeto->altos.size());
+                alfabeto->altos.insert(alfabeto->altos.end(), 256, tramos[t].second);
+            }
+            lugar = u;
+            std::fill(bloque.begin(), bloque.end(), tramos[t].second);
+        } else {
+            for (size_t k = t; k < tramos.size() && tramos[k].first < fin; ++k) {
+                const int desde = std::max(tramos[k].first, inicio);
+                const int hasta = k + 1 < tramos.size() ? std::min(tramos[k + 1].first, fin) : fin;
+                std::fill(bloque.begin() + (desde - inicio), bloque.begin() + (hasta - inicio), tramos[k].second);
+            }
+            auto it = vistos.find(bloque);
+            if (it == vistos.end()) {
+                it = vistos.emplace(bloque, int(alfabeto->altos.size())).first;
+                alfabeto->altos.insert(alfabeto->altos.end(), bloque.begin(), bloque.end());
+            }
+            lugar = it->second;
+            *trabajo -= kPorEntrada * 256;
         }
-        (*bloques)[size_t(b)] = quint16(it->second);
+        if (b == 0)
+            alfabeto->bajo = bloque;
+        alfabeto->bloques[size_t(b)] = quint16(lugar);
     }
+    *trabajo -= kPorEntrada * 256;
 }
 
 bool algunaEnPartes(const KovArbolPatron &arbol, const std::vector<int> &partes, int ancla)
@@ -577,14 +743,14 @@ bool algunaEnPartes(const KovArbolPatron &arbol, const std::vector<int> &partes,
 
 } // namespace
 
-bool KovPosiciones::construye(const KovArbolPatron &arbol, const std::vector<int> &partes, bool cierre,
+bool KovPosiciones::construye(const KovArbolPatron &arbol, const std::vector<int> &partes, const Forma &forma,
                               int maxPosiciones, double *trabajo)
 {
     KovPosiciones *a = this;
     const bool limites = algunaEnPartes(arbol, partes, KovArbolPatron::Palabra)
                          || algunaEnPartes(arbol, partes, KovArbolPatron::NoPalabra);
-    Constructor c(arbol, limites, trabajo);
-    double total = cierre ? 2 : 0;
+    Constructor c(arbol, limites, trabajo, forma.adelantes, forma.invertido);
+    double total = forma.cierre || forma.invertido ? 2 : 0;
     for (const int p : partes) {
         total += c.cuenta(p, maxPosiciones);
         if (total > maxPosiciones)
@@ -593,38 +759,64 @@ bool KovPosiciones::construye(const KovArbolPatron &arbol, const std::vector<int
     c.reserva(int(total));
     Fragmento f;
     f.vacio = kSinAnclas;
-    for (const int p : partes) {
+    for (size_t i = 0; i < partes.size(); ++i) {
         Fragmento parte;
-        if (!c.construye(p, &parte))
+        if (!c.construye(partes[forma.invertido ? partes.size() - 1 - i : i], &parte))
             return false;
         c.concatena(&f, std::move(parte));
     }
-    if (cierre)
-        c.cualquierCosa(&f);
+    if (forma.cierre)
+        c.concatena(&f, c.cualquierCosa());
+    if (forma.invertido) {
+        Fragmento antes = c.cualquierCosa();
+        c.concatena(&antes, std::move(f));
+        f = std::move(antes);
+    }
     if (c.agotado())
         return false;
 
     const int n = c.posiciones;
     const int w = c.palabras;
+    // Where a text may start, end, or hold no character, for each set of look-aheads that must hold there.
+    std::vector<std::pair<int, int>> iniciales;
+    std::vector<std::pair<int, int>> aceptan[kPuntos];
+    std::vector<int> vacios[kPuntos];
+    for (const Entrada &e : f.primeros) {
+        for (const quint32 t : validas(e.vias, true, false, false, c.dePalabra[size_t(e.pos)] != 0))
+            iniciales.emplace_back(c.termino(t), e.pos);
+    }
+    for (int punto = 0; punto < kPuntos; ++punto) {
+        for (const Entrada &e : f.ultimos) {
+            for (const quint32 t : validas(e.vias, false, punto == AlFinal, c.dePalabra[size_t(e.pos)] != 0, false))
+                aceptan[punto].emplace_back(c.termino(t), e.pos);
+        }
+        for (const quint32 t : validas(f.vacio, true, punto == AlFinal, false, false))
+            vacios[punto].push_back(c.termino(t));
+    }
+    const int nt = int(c.terminos.size());
+    a->terminos = c.terminos;
     a->bits.posiciones = n;
     a->bits.palabras = w;
-    a->bits.iniciales.assign(size_t(w), 0);
-    a->bits.aceptan.assign(size_t(w), 0);
-    for (const Entrada &e : f.primeros) {
-        if (algunaValida(e.mascaras, true, false, false, c.dePalabra[size_t(e.pos)] != 0))
-            a->bits.iniciales[size_t(e.pos / 64)] |= quint64(1) << (e.pos % 64);
+    a->bits.iniciales.assign(size_t(nt) * size_t(w), 0);
+    a->bits.aceptan.assign(kPuntos * size_t(nt) * size_t(w), 0);
+    a->bits.vacios.assign(kPuntos * size_t(nt), 0);
+    for (const auto &e : iniciales)
+        a->bits.iniciales[size_t(e.first) * size_t(w) + size_t(e.second / 64)] |= quint64(1) << (e.second % 64);
+    for (int punto = 0; punto < kPuntos; ++punto) {
+        for (const auto &e : aceptan[punto]) {
+            a->bits.aceptan[(size_t(punto) * size_t(nt) + size_t(e.first)) * size_t(w) + size_t(e.second / 64)] |=
+                quint64(1) << (e.second % 64);
+        }
+        for (const int t : vacios[punto])
+            a->bits.vacios[size_t(punto) * size_t(nt) + size_t(t)] = 1;
     }
-    for (const Entrada &e : f.ultimos) {
-        if (algunaValida(e.mascaras, false, true, c.dePalabra[size_t(e.pos)] != 0, false))
-            a->bits.aceptan[size_t(e.pos / 64)] |= quint64(1) << (e.pos % 64);
-    }
-    a->bits.aceptaVacio = algunaValida(f.vacio, true, true, false, false);
+    a->bits.aceptaVacio = a->bits.vacios[0] != 0;
 
     Particion alfabeto;
     if (!divideAlfabeto(c.pruebas, trabajo, &alfabeto))
         return false;
     a->alfabeto.nclases = int(alfabeto.pruebasDe.size());
-    tablasDeClases(alfabeto.claseDe, &a->alfabeto);
+    tablasDeClases(alfabeto, trabajo, &a->alfabeto);
     // The positions each class admits.
     std::vector<quint64> dePrueba(c.pruebas.size() * size_t(w), 0);
     for (int p = 0; p < n; ++p)
@@ -639,7 +831,10 @@ bool KovPosiciones::construye(const KovArbolPatron &arbol, const std::vector<int
         }
         *trabajo -= kTrabajoPorPalabra * w * double(alfabeto.pruebasDe[size_t(k)].size() + 1);
     }
-    a->sigue = std::move(c.sigue);
+    // Room was made for as many positions as the parts could take; each set of look-aheads keeps those made.
+    a->sigue.clear();
+    for (const std::vector<quint64> &sigue : c.sigues)
+        a->sigue.insert(a->sigue.end(), sigue.begin(), sigue.begin() + ptrdiff_t(n) * w);
     return *trabajo >= 0;
 }
 

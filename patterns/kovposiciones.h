@@ -27,7 +27,9 @@ public:
         qint64 bytes() const { return qint64(sizeof(quint16)) * qint64(bajo.size() + bloques.size() + altos.size()); }
     };
 
-    // The positions as bit sets: those each class admits, those a text may start and end with.
+    // The positions as bit sets: those each class admits, those a text may start and end with. Each of these for
+    // every set of look-aheads (`terminos`) that must hold where it starts or ends; where it ends, at each Punto; the
+    // first set of look-aheads is none.
     struct Bits
     {
         int posiciones = 0;
@@ -36,24 +38,43 @@ public:
         std::vector<quint64> iniciales;
         std::vector<quint64> aceptan;
         bool aceptaVacio = false;
+        std::vector<quint8> vacios;
 
         qint64 bytes() const
         {
-            return qint64(sizeof(quint64)) * qint64(admite.size() + iniciales.size() + aceptan.size());
+            return qint64(sizeof(quint64)) * qint64(admite.size() + iniciales.size() + aceptan.size())
+                   + qint64(vacios.size());
         }
     };
 
-    // Units of compiling work, of about a nanosecond each, for a word of a bit set.
-    static constexpr double kTrabajoPorPalabra = 1;
+    // Where a match ends: at the text's end, or inside the text, which only an automaton read from the end meets.
+    // As QRegExp matches a look-ahead on the text from its point on, the character before the point is none there.
+    enum Punto { AlFinal, EnMedio, kPuntos };
 
-    // Builds the automaton of the parts, one after the other, followed by ".*" when `cierre` (a look-ahead: what it
-    // matched may be followed by anything). False past `maxPosiciones` positions or the work left.
-    bool construye(const KovArbolPatron &arbol, const std::vector<int> &partes, bool cierre, int maxPosiciones,
-                   double *trabajo);
+    // What is built: the parts followed by ".*" (`cierre`, a look-ahead at the start: what it matched may be followed
+    // by anything), or read from the text's end, ".*" first (`invertido`, a look-ahead anywhere, decided at every
+    // point of the text in one pass from its end). The look-aheads in the parts are told by the text: bit i of a set
+    // of look-aheads stands for adelantes[i].
+    struct Forma
+    {
+        bool cierre = false;
+        bool invertido = false;
+        std::vector<int> adelantes;
+    };
+
+    // Units of compiling work, of about a nanosecond each, for a word of a bit set.
+    static constexpr double kTrabajoPorPalabra = 3;
+
+    // Builds the automaton of the parts, one after the other. False past `maxPosiciones` positions or the work left,
+    // or where the parts hold a look-ahead the form does not name.
+    bool construye(const KovArbolPatron &arbol, const std::vector<int> &partes, const Forma &forma,
+                   int maxPosiciones, double *trabajo);
 
     Alfabeto alfabeto;
     Bits bits;
-    // The follow set of every position, one after the other, `bits.palabras` words each.
+    // The sets of look-aheads that the ways between positions need, the first none.
+    std::vector<quint32> terminos;
+    // The follow set of every position, one after the other, `bits.palabras` words each: for each of `terminos`.
     std::vector<quint64> sigue;
 };
 

@@ -7,7 +7,7 @@
 #include <QString>
 #include <QStringList>
 
-// Patterns the own automaton takes: every form of the syntax but back references and look-aheads past the start.
+// Patterns the own automaton takes: every form of the syntax but back references.
 static const char *const kPatronesCompilables[] = {
     "[0-9]+", "[0-9]{2}/[0-9]{2}/[0-9]{4}", "-?[0-9]+\\.[0-9]{2}", "(0[1-9]|[12][0-9]|3[01])/(0[1-9]|1[0-2])",
     "[A-Z0-9]{4}", "(01|03|07|08)", "[^/\\\\]*", "[^a-z]+", "\\d{1,3}(,\\d{3})*", "\\w+", "\\s?x", "a|ab|abc",
@@ -23,13 +23,16 @@ static const char *const kPatronesCompilables[] = {
     // Look-aheads at the start, each run over the whole text.
     "(?!0+$)[0-9]{1,15}", "^(?!0+$)[0-9]{1,15}$", "(?=.)(.*)", "(?=a)a", "(?!b)a", "(?=[a-z]+$)\\w{2,}",
     "(?!(?=a)a)", "(?=a){2}\\w", "(?=a)?b", "((?=a)a)",
+    // Look-aheads anywhere, each decided for every point of the text.
+    "a(?=b)b", "a(?!c)[a-z]", "(?:a|b)*(?=a)(?:a|b)", "x(?=a)", "(?:(?=a))a", "a|(?=a)", "(x(?=a))",
+    "((?=0)|(?=1))[0-9]{1,12}", "a(?=.*b).*", "[0-9]+(?!\\.)", "(\\w+(?=-)-)+\\w+", "(a(?=b|$))+b?",
+    "(?:.(?!\\b))+", "(?:\\b(?=\\w)\\w+\\b(?=\\W|$)\\W?)*", "(?=.*(?=0)0)[0-9]*",
 };
 
-// Patterns that only QRegExp matches exactly (back references, look-aheads past the start), and ones it finds
+// Patterns that only QRegExp matches exactly (back references, also inside a look-ahead), and ones it finds
 // invalid, which match no text.
 static const char *const kPatronesDeQRegExp[] = {
-    "(a)\\1", "(a|b)\\1", "([0-9])-\\1", "a(?=b)b", "a(?!c)[a-z]", "(?:a|b)*(?=a)(?:a|b)",
-    "[[:digit:]]+", "a**", "(a", "a{3,2}",
+    "(a)\\1", "(a|b)\\1", "([0-9])-\\1", "(a)\\1(?!b)[a-z]", "[[:digit:]]+", "a**", "(a", "a{3,2}",
 };
 
 // Patterns whose verdict turns on characters outside the BMP, which are two QChars to QRegExp, and on combining
@@ -87,6 +90,21 @@ inline QString claseDeRangos(int rangos)
                      .arg(desde + 1, 4, 16, QLatin1Char('0'));
     }
     return clase + QLatin1Char(']');
+}
+
+// `n` look-aheads `(?=[ab]*a[ab]{9})` before `[ab]*`, at most 13 at the start of each engine as QRegExp takes them:
+// each look-ahead opens with its share of the rest.
+inline QString adelantesAnidados(int n)
+{
+    QString r;
+    const int aqui = qMin(13, n);
+    int resto = n - aqui;
+    for (int i = 0; i < aqui; ++i) {
+        const int suyos = resto / (aqui - i);
+        resto -= suyos;
+        r += QStringLiteral("(?=") + adelantesAnidados(suyos) + QStringLiteral("[ab]*a[ab]{9})");
+    }
+    return r;
 }
 
 #endif // PATRONFIXTURE_H
