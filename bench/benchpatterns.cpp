@@ -110,6 +110,12 @@ QList<BenchSetup> benchSetupFamilies()
         {QStringLiteral("((?:(?:){1000}){1000}){1000}\\1X, a count of nothing (QRegExp)"), 6000,
          [=](int i) { return QStringLiteral("((?:(?:){1000}){1000}){1000}\\1") + propio(i); }},
         {QStringLiteral("(a)\\1X, QRegExp"), 6000, [=](int i) { return QStringLiteral("(a)\\1") + propio(i); }},
+        {QStringLiteral("a? x1,000 X, a chain of optional letters"), 6000,
+         [=](int i) { return QStringLiteral("a?").repeated(1000) + propio(i); }},
+        {QStringLiteral("(a|b)* x1,000 X, a chain of loops"), 6000,
+         [=](int i) { return QStringLiteral("(a|b)*").repeated(1000) + propio(i); }},
+        {QStringLiteral("(?:a|\\b) x1,000 X, a chain of letters or boundaries"), 6000,
+         [=](int i) { return QStringLiteral("(?:a|\\b)").repeated(1000) + propio(i); }},
     };
 }
 

@@ -17,6 +17,9 @@ const int kUltimoCodigo = 0xffff;
 
 // Units of compiling work, of about a nanosecond each.
 const double kPorEntrada = 8;
+// A way made for an entry (its list allocated), and a pair of a last position and a group of first ones tested.
+const double kPorVia = 30;
+const double kPorPar = 8;
 const double kPorPalabraTrabajo = KovPosiciones::kTrabajoPorPalabra;
 
 Intervalos normaliza(Intervalos v)
@@ -118,12 +121,15 @@ const Intervalos &intervalosDePalabra()
 // does.
 quint16 reduce(quint16 conjunto)
 {
+    // A set of at most one mask is its own least; most ways carry one.
+    if ((conjunto & (conjunto - 1)) == 0)
+        return conjunto;
     quint16 r = conjunto;
-    for (int m = 0; m < 16; ++m) {
-        if (!(conjunto & (1u << m)))
-            continue;
-        for (int s = 0; s < 16; ++s) {
-            if (s != m && (conjunto & (1u << s)) && (s & m) == s) {
+    for (quint32 x = conjunto; x; x &= x - 1) {
+        const int m = __builtin_ctz(x);
+        for (quint32 y = conjunto & ~(1u << m); y; y &= y - 1) {
+            const int s = __builtin_ctz(y);
+            if ((s & m) == s) {
                 r = quint16(r & ~(1u << m));
                 break;
             }
@@ -135,13 +141,10 @@ quint16 reduce(quint16 conjunto)
 quint16 combina(quint16 a, quint16 b)
 {
     quint16 r = 0;
-    for (int m = 0; m < 16; ++m) {
-        if (!(a & (1u << m)))
-            continue;
-        for (int n = 0; n < 16; ++n) {
-            if (b & (1u << n))
-                r = quint16(r | (1u << (m | n)));
-        }
+    for (quint32 x = a; x; x &= x - 1) {
+        const int m = __builtin_ctz(x);
+        for (quint32 y = b; y; y &= y - 1)
+            r = quint16(r | (1u << (m | __builtin_ctz(y))));
     }
     return reduce(r);
 }
@@ -157,8 +160,8 @@ bool valida(int m, bool inicio, bool fin, bool antes, bool despues)
 
 bool algunaValida(quint16 conjunto, bool inicio, bool fin, bool antes, bool despues)
 {
-    for (int m = 0; m < 16; ++m) {
-        if ((conjunto & (1u << m)) && valida(m, inicio, fin, antes, despues))
+    for (quint32 x = conjunto; x; x &= x - 1) {
+        if (valida(__builtin_ctz(x), inicio, fin, antes, despues))
             return true;
     }
     return false;
@@ -169,9 +172,8 @@ bool algunaValida(quint16 conjunto, bool inicio, bool fin, bool antes, bool desp
 quint16 posibles(quint16 conjunto, bool sinCircunflejo, bool sinDolar)
 {
     quint16 r = 0;
-    for (int m = 0; m < 16; ++m) {
-        if (!(conjunto & (1u << m)))
-            continue;
+    for (quint32 x = conjunto; x; x &= x - 1) {
+        const int m = __builtin_ctz(x);
         if ((sinCircunflejo && (m & KovArbolPatron::Circunflejo)) || (sinDolar && (m & KovArbolPatron::Dolar)))
             continue;
         if ((m & KovArbolPatron::Palabra) && (m & KovArbolPatron::NoPalabra))
@@ -257,6 +259,17 @@ Vias posiblesVias(const Vias &v, bool sinCircunflejo, bool sinDolar)
             r.push_back(Via{x.adelantes, m});
     }
     return r;
+}
+
+// The ways through two pieces one after the other that can hold where they stand. Nearly every way carries no
+// look-ahead and one set of masks, and is made without the lists between.
+Vias siguenVias(const Vias &a, const Vias &b, bool sinCircunflejo, bool sinDolar)
+{
+    if (sinAdelantes(a) && sinAdelantes(b)) {
+        const quint16 m = posibles(combina(a.front().mascaras, b.front().mascaras), sinCircunflejo, sinDolar);
+        return m ? Vias{Via{0, m}} : Vias();
+    }
+    return posiblesVias(combinaVias(a, b), sinCircunflejo, sinDolar);
 }
 
 // The sets of look-aheads that must hold at a point for one of the ways to: none where one needs none.
@@ -459,7 +472,8 @@ void Constructor::junta(const std::vector<Entrada> &ultimos, const std::vector<E
         g->hasta = std::max(g->hasta, e.pos / 64);
     }
     *trabajo -= kPorEntrada * double(primeros.size() + ultimos.size())
-                + kPorPalabraTrabajo * double(grupos.size()) * palabras;
+                + kPorPalabraTrabajo * double(grupos.size()) * palabras
+                + kPorPar * double(ultimos.size()) * double(grupos.size());
     for (const Entrada &u : ultimos) {
         const bool antes = dePalabra[size_t(u.pos)] != 0;
         for (const Grupo &g : grupos) {
@@ -490,20 +504,21 @@ void Constructor::concatena(Fragmento *a, Fragmento &&b)
     junta(a->ultimos, b.primeros);
     if (!a->vacio.empty()) {
         for (const Entrada &e : b.primeros) {
-            Vias m = posiblesVias(combinaVias(a->vacio, e.vias), false, true);
+            Vias m = siguenVias(a->vacio, e.vias, false, true);
             if (!m.empty())
                 a->primeros.push_back(Entrada{e.pos, std::move(m)});
         }
     }
     if (!b.vacio.empty()) {
         for (const Entrada &e : a->ultimos) {
-            Vias m = posiblesVias(combinaVias(e.vias, b.vacio), true, false);
+            Vias m = siguenVias(e.vias, b.vacio, true, false);
             if (!m.empty())
                 b.ultimos.push_back(Entrada{e.pos, std::move(m)});
         }
     }
+    *trabajo -= kPorVia * double((a->vacio.empty() ? 0 : b.primeros.size()) + (b.vacio.empty() ? 0 : a->ultimos.size()));
     a->ultimos = std::move(b.ultimos);
-    a->vacio = posiblesVias(combinaVias(a->vacio, b.vacio), false, false);
+    a->vacio = siguenVias(a->vacio, b.vacio, false, false);
     *trabajo -= kPorEntrada * double(a->primeros.size() + a->ultimos.size());
 }
 

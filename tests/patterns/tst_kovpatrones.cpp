@@ -298,6 +298,8 @@ void TestKovPatrones::setUpWithinItsWork_data()
     QTest::newRow("a class of 2,000 characters") << 3 << 4000 << false << true;
     QTest::newRow("a count of nothing, copied a billion times (QRegExp)") << 4 << 50 << false << false;
     QTest::newRow("(?=[ab]*a[ab]{9})X, a look-ahead") << 5 << 4000 << false << false;
+    QTest::newRow("a? x1,000 X, a chain of optional letters") << 6 << 4000 << false << true;
+    QTest::newRow("(a|b)* x1,000 X, a chain of loops") << 7 << 4000 << false << true;
 }
 
 // Layouts of thousands of distinct patterns that set-up works hard on, each a pattern of its own: what their set-up
@@ -321,6 +323,8 @@ void TestKovPatrones::setUpWithinItsWork()
             return clase + QLatin1Char(']');
         }
         case 4: return QStringLiteral("((?:(?:){1000}){1000}){1000}\\1") + propio;
+        case 6: return QStringLiteral("a?").repeated(1000) + propio;
+        case 7: return QStringLiteral("(a|b)*").repeated(1000) + propio;
         default: return QStringLiteral("(?=[ab]*a[ab]{9})") + propio;
         }
     };
