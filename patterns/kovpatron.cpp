@@ -656,6 +656,8 @@ KovPatron::Resultado KovPatron::decideAdelantes(const KovArbolPatron &arbol, con
     // What QRegExp makes of \i \c \p in a look-ahead is left to chance: nothing matches it as QRegExp would.
     if (arbol.azar())
         return Ajeno;
+    if (marcas >= kMaxMarcas)
+        return Ajeno;
     programas[size_t(duenio)].marca = marcas++;
     for (size_t bit = 0; bit < adelantes.size(); ++bit) {
         const Nodo &nodo = arbol.nodo(adelantes[bit]);

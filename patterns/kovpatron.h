@@ -61,6 +61,9 @@ public:
     static const int kMaxPosiciones = 4096;
     static const int kMaxFilasDfa = 4096;
     static const int kMaxCeldasDfa = 1 << 20;
+    // How many automata may test look-aheads decided at every point: each keeps two bytes per character of the field
+    // in its checker's scratch, and a field may be as long as a line; past this the pattern stays with QRegExp.
+    static const int kMaxMarcas = 2;
     // What one pattern's DFA may take to build, in units of work, before it is stepped as bit sets instead.
     static constexpr double kTrabajoDfa = 3e7;
 

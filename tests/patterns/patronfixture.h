@@ -27,6 +27,7 @@ static const char *const kPatronesCompilables[] = {
     "a(?=b)b", "a(?!c)[a-z]", "(?:a|b)*(?=a)(?:a|b)", "x(?=a)", "(?:(?=a))a", "a|(?=a)", "(x(?=a))",
     "((?=0)|(?=1))[0-9]{1,12}", "a(?=.*b).*", "[0-9]+(?!\\.)", "(\\w+(?=-)-)+\\w+", "(a(?=b|$))+b?",
     "(?:.(?!\\b))+", "(?:\\b(?=\\w)\\w+\\b(?=\\W|$)\\W?)*", "(?=.*(?=0)0)[0-9]*",
+    "a(?=a(?=b))[ab]*", "(?:a(?!b(?=a)))*",
 };
 
 // Patterns that only QRegExp matches exactly (back references, also inside a look-ahead), and ones it finds
