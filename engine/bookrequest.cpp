@@ -14,6 +14,7 @@
 #include <QRegularExpression>
 #include <QTime>
 
+#include <cerrno>
 #include <cmath>
 #include <new>
 #include <limits>
@@ -205,8 +206,14 @@ bool KovLibro::parse(const QString &request, const std::function<bool()> &turno)
         cache.insert(leeTexto(objeto, QStringLiteral("codigo")), leeTexto(objeto, QStringLiteral("valor")));
     }
 
+    // Only the book's own open may say it found no descriptor free.
+    errno = 0;
     if (!abreLibro()) {
-        parseError = path.size() >= kLargoRutaLarga ? QStringLiteral("910") : QStringLiteral("906");
+        // With no descriptor free the book may well be there: the job could not open its files.
+        const bool sinDescriptores = errno == EMFILE || errno == ENFILE;
+        parseError = sinDescriptores                  ? QStringLiteral("908")
+                     : path.size() >= kLargoRutaLarga ? QStringLiteral("910")
+                                                      : QStringLiteral("906");
         return false;
     }
     if (libro.size() <= 0) {

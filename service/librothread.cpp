@@ -5,8 +5,10 @@
 #include "kovsha1.h"
 #include "kovvalidator.h"
 #include "lingeringclose.h"
+#include "plaindispatcher.h"
 #include "platform.h"
 #include "requestline.h"
+#include "requestreader.h"
 #include "servicelimits.h"
 
 #include <QCoreApplication>
@@ -29,45 +31,16 @@
 
 namespace {
 
-const int kReadWaitMs = 120000;
 const int kWriteWaitMs = 20000;
 const int kCloseWaitMs = 500;
 const int kEarlyCloseWaitMs = 30000;
 // Long waits are cut into slices of this length so that a shutdown never waits on an idle client.
 const int kSliceMs = 100;
-// A request line is a few kilobytes of Base64 at most; past this the peer is not a client of ours.
-const int kMaxRequestBytes = int(LingeringClose::kDropLimitBytes);
 // A request larger than this is dispatched only once it holds a share of kRequestMemoryMiB, twice its size (the
 // UTF-16 text of its argument), so that many large requests at once cannot take more than that between them.
 const int kSmallRequestBytes = 1024 * 1024;
 const int kRequestMemoryMiB = 128;
 const QString kNoReturn = QStringLiteral("NO-RETURN");
-const QByteArray kMarker = QByteArrayLiteral("#CQ#");
-
-// How many bytes the request text is made of: those before the first NUL. Only bytes from `from` on are new.
-int textLength(const QByteArray &buffer, int *nul, int from)
-{
-    if (*nul < 0)
-        *nul = buffer.indexOf('\0', from);
-    return *nul < 0 ? buffer.size() : *nul;
-}
-
-// Appends every byte the peer has sent so far, stopping early past the request cap. False once the peer has
-// closed its side or the connection is lost.
-bool appendAvailable(int fd, QByteArray *buffer)
-{
-    char block[65536];
-    while (fd >= 0 && buffer->size() <= kMaxRequestBytes) {
-        const ssize_t n = ::recv(fd, block, sizeof block, MSG_DONTWAIT);
-        if (n > 0)
-            buffer->append(block, int(n));
-        else if (n == 0)
-            return false;
-        else if (errno != EINTR)
-            return errno == EAGAIN || errno == EWOULDBLOCK;
-    }
-    return fd >= 0;
-}
 
 QSemaphore &largeRequestMemory()
 {
@@ -148,6 +121,8 @@ void writeAnswer(QTcpSocket *socket, const QString &answer, LingeringClose *ling
 LibroThread::LibroThread(int socketDescriptor, QObject *parent)
     : QThread(parent)
     , socketDescriptor(socketDescriptor)
+    , requestGiven(false)
+    , givenEnd(ReadDone)
     , connectionEnded(false)
     , memoryShareMiB(0)
     , lingering(nullptr)
@@ -157,6 +132,24 @@ LibroThread::LibroThread(int socketDescriptor, QObject *parent)
 void LibroThread::setLingeringClose(LingeringClose *closing)
 {
     lingering = closing;
+}
+
+void LibroThread::setRequest(const QByteArray &request, bool tooLong)
+{
+    requestGiven = true;
+    givenEnd = tooLong ? ReadTooLong : ReadDone;
+    givenRequest = request;
+}
+
+bool LibroThread::startServing()
+{
+    setEventDispatcher(new PlainDispatcher);
+    start(QThread::InheritPriority);
+    if (isRunning() || isFinished())
+        return true;
+    // A thread that never ran leaves its dispatcher to whoever set it.
+    delete eventDispatcher();
+    return false;
 }
 
 void LibroThread::run()
@@ -172,16 +165,13 @@ void LibroThread::run()
         return;
     }
 
-    QByteArray buffer;
+    QByteArray request;
+    request.swap(givenRequest);
     QString reply;
-    switch (readRequest(&socket, &buffer)) {
+    switch (requestGiven ? givenEnd : readRequest(&socket, &request)) {
     case ReadDone: {
-        // The text ends at the first NUL.
-        const int nul = buffer.indexOf('\0');
-        if (nul >= 0)
-            buffer.truncate(nul);
-        RequestLine line(buffer);
-        buffer = QByteArray();
+        RequestLine line(request);
+        request = QByteArray();
         reply = dispatch(&line, &socket);
         break;
     }
@@ -200,39 +190,21 @@ void LibroThread::run()
         socket.waitForDisconnected(kCloseWaitMs);
 }
 
-LibroThread::ReadEnd LibroThread::readRequest(QTcpSocket *socket, QByteArray *buffer)
+LibroThread::ReadEnd LibroThread::readRequest(QTcpSocket *socket, QByteArray *request)
 {
     // The request is read on the descriptor itself: the socket object closes the descriptor as soon as it reads
     // the peer's end of data, and a client that half-closes after its request would never get its answer.
     const int fd = int(socket->socketDescriptor());
-    bool peerOpen = true;
-    bool stalled = false;
-    int nul = -1;
-    int previousLength = 0;
-    forever {
-        const int before = buffer->size();
-        // Once the peer has closed its side there is nothing left to wait for.
-        if (peerOpen) {
-            waitReadable(fd, kReadWaitMs);
-            peerOpen = appendAvailable(fd, buffer);
-        }
-        // Only the new bytes (and the three before them, for a marker split across pieces) need a look. A request
-        // within the cap ends at its marker, whatever the same read brought after it.
-        const int marker = stalled ? -1 : buffer->indexOf(kMarker, qMax(0, before - kMarker.size() + 1));
-        if (buffer->size() > kMaxRequestBytes && (marker < 0 || marker + kMarker.size() > kMaxRequestBytes))
-            return ReadTooLong;
-        if (buffer->isEmpty() || stalled || marker >= 0)
-            break;
-        if (isInterruptionRequested())
+    RequestReader reader;
+    while (reader.state() == RequestReader::Reading) {
+        if (reader.peerOpen())
+            waitReadable(fd, RequestReader::kWaitMs);
+        if (reader.attempt(fd) == RequestReader::Reading && isInterruptionRequested())
             return ReadInterrupted;
-        const int length = textLength(*buffer, &nul, before);
-        if (length == previousLength) {
-            qDebug() << "Ocurrio una excepcion a la regla de lectura de socket";
-            stalled = true;
-        } else {
-            previousLength = length;
-        }
     }
+    if (reader.state() == RequestReader::TooLong)
+        return ReadTooLong;
+    *request = reader.takeRequest();
     return ReadDone;
 }
 
@@ -338,7 +310,12 @@ QString LibroThread::formatResponse(QString status, QString code, QString payloa
 
 QString LibroThread::txn110(QStringList fields)
 {
-    const ChosenInterface chosen = chooseInterface(hostInterfaces());
+    bool read = false;
+    const QList<InterfaceInfo> interfaces = hostInterfaces(&read);
+    // "MAC-NOTFOUND" would be a wrong answer: out of descriptors the connection is closed unanswered instead.
+    if (!read)
+        return kNoReturn;
+    const ChosenInterface chosen = chooseInterface(interfaces);
     QVariantMap handshake;
     handshake.insert(QStringLiteral("version"), QStringLiteral("Win-4.0.0"));
     handshake.insert(QStringLiteral("macAddress"), chosen.macAddress);

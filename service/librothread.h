@@ -10,9 +10,9 @@ class LingeringClose;
 class QTcpSocket;
 class RequestLine;
 
-// Serves one connection: reads one request line and answers it; the server's closing thread then closes the
-// connection, so nothing here waits for the client. A validation started on the connection runs on this thread to
-// its end.
+// Serves one connection: answers its one request line, read before the thread starts or else by the thread itself;
+// the server's closing thread then closes the connection, so nothing here waits for the client. A validation started
+// on the connection runs on this thread to its end.
 class LibroThread : public QThread
 {
     Q_OBJECT
@@ -22,6 +22,12 @@ public:
 
     // Where answered connections go to be closed; without one a connection is closed as soon as it is answered.
     void setLingeringClose(LingeringClose *closing);
+    // The request the connection brought, read by whoever held it before: the bytes of its text, or a request past
+    // the cap.
+    void setRequest(const QByteArray &request, bool tooLong);
+    // Starts the thread without an event loop of its own, which would need a descriptor; false when the system
+    // would make no thread.
+    bool startServing();
 
     void run() override;
 
@@ -52,11 +58,14 @@ private:
     // Lets other large requests be decoded; transaction 130 calls it once its job is set up.
     void releaseRequestMemory();
 
-    ReadEnd readRequest(QTcpSocket *socket, QByteArray *buffer);
+    ReadEnd readRequest(QTcpSocket *socket, QByteArray *request);
     // Waits up to ms for the descriptor to turn readable, in short slices so that a shutdown is noticed.
     void waitReadable(int fd, int ms);
 
     int socketDescriptor;
+    bool requestGiven;
+    ReadEnd givenEnd;
+    QByteArray givenRequest;
     bool connectionEnded;
     // The share of the memory for large requests this thread's request holds, in MiB.
     int memoryShareMiB;

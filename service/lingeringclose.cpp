@@ -7,7 +7,6 @@
 #include <chrono>
 
 #include <poll.h>
-#include <sys/eventfd.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -32,15 +31,10 @@ LingeringClose::LingeringClose(int capacity, int waitMs)
     , waitMs(waitMs)
     , thread()
 {
-    wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (wakeFd < 0)
+    if (!wakeUp.isValid())
         return;
     connections.reserve(this->capacity);
     running = ::pthread_create(&thread, nullptr, &LingeringClose::run, this) == 0;
-    if (!running) {
-        ::close(wakeFd);
-        wakeFd = -1;
-    }
 }
 
 LingeringClose::~LingeringClose()
@@ -50,10 +44,9 @@ LingeringClose::~LingeringClose()
         if (!running)
             return;
         stopping = true;
-        wake();
+        wakeUp.wake();
     }
     ::pthread_join(thread, nullptr);
-    ::close(wakeFd);
 }
 
 bool LingeringClose::dropAvailable(int fd, qint64 *dropped)
@@ -88,7 +81,7 @@ void LingeringClose::takeOver(int fd, qint64 dropped)
     std::unique_lock<std::mutex> lock(mutex);
     if (running && !stopping && connections.size() >= capacity) {
         ++waiting;
-        wake();
+        wakeUp.wake();
         changed.wait(lock, [this] { return connections.size() < capacity || !running || stopping; });
         --waiting;
     }
@@ -99,7 +92,7 @@ void LingeringClose::takeOver(int fd, qint64 dropped)
     }
     const qint64 now = nowMs();
     connections.push_back({fd, dropped, now + kSliceMs, now + waitMs});
-    wake();
+    wakeUp.wake();
 }
 
 void LingeringClose::closeAll()
@@ -108,7 +101,7 @@ void LingeringClose::closeAll()
     if (!running || connections.empty())
         return;
     closeAllWanted = true;
-    wake();
+    wakeUp.wake();
     changed.wait(lock, [this] { return !closeAllWanted || !running; });
 }
 
@@ -116,14 +109,6 @@ int LingeringClose::held() const
 {
     std::lock_guard<std::mutex> lock(mutex);
     return int(connections.size());
-}
-
-void LingeringClose::wake()
-{
-    const quint64 one = 1;
-    // A counter already raised wakes the thread all the same.
-    if (::write(wakeFd, &one, sizeof one) < 0) {
-    }
 }
 
 void *LingeringClose::run(void *self)
@@ -167,7 +152,7 @@ void LingeringClose::serve()
         polled = connections;
         qint64 now = nowMs();
         int timeout = -1;
-        ready.assign(1, pollfd{wakeFd, POLLIN, 0});
+        ready.assign(1, pollfd{wakeUp.descriptor(), POLLIN, 0});
         for (const Held &held : polled) {
             ready.push_back(pollfd{held.fd, POLLIN, 0});
             const qint64 left = qMax<qint64>(0, qMin(held.quietUntil, held.endAt) - now);
@@ -175,11 +160,8 @@ void LingeringClose::serve()
         }
         lock.unlock();
         ::poll(ready.data(), nfds_t(ready.size()), timeout);
-        if (ready.at(0).revents & POLLIN) {
-            quint64 count;
-            if (::read(wakeFd, &count, sizeof count) < 0) {
-            }
-        }
+        if (ready.at(0).revents & POLLIN)
+            wakeUp.clear();
         now = nowMs();
         next.clear();
         for (size_t i = 0; i < polled.size(); ++i) {

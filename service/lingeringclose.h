@@ -1,6 +1,8 @@
 #ifndef LINGERINGCLOSE_H
 #define LINGERINGCLOSE_H
 
+#include "wakeup.h"
+
 #include <QtGlobal>
 
 #include <condition_variable>
@@ -54,7 +56,6 @@ private:
 
     static void *run(void *self);
     void serve();
-    void wake();
     static void finish(int fd);
 
     const size_t capacity;
@@ -68,7 +69,7 @@ private:
     bool closeAllWanted = false;
     bool stopping = false;
     bool running = false;
-    int wakeFd = -1;
+    WakeUp wakeUp;
     pthread_t thread;
 };
 

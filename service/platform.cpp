@@ -5,15 +5,46 @@
 #include <QNetworkInterface>
 #include <QVector>
 
+#include <cerrno>
 #include <climits>
 #include <limits>
 
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
-QList<InterfaceInfo> hostInterfaces()
+#include <linux/netlink.h>
+
+namespace {
+
+// Qt tells no failure of its own: a host always has its loopback, so an empty list means the system could not be
+// asked, for want of a descriptor if one cannot be had now.
+bool descriptorsRanOut()
+{
+    const int probe = ::socket(AF_NETLINK, SOCK_DGRAM | SOCK_CLOEXEC, NETLINK_ROUTE);
+    if (probe >= 0) {
+        ::close(probe);
+        return false;
+    }
+    return errno == EMFILE || errno == ENFILE;
+}
+
+} // namespace
+
+QList<InterfaceInfo> hostInterfaces(bool *read)
 {
     QList<InterfaceInfo> result;
-    const QList<QNetworkInterface> interfaces = QNetworkInterface::allInterfaces();
+    QList<QNetworkInterface> interfaces = QNetworkInterface::allInterfaces();
+    if (interfaces.isEmpty()) {
+        if (descriptorsRanOut()) {
+            if (read)
+                *read = false;
+            return result;
+        }
+        interfaces = QNetworkInterface::allInterfaces();
+    }
+    if (read)
+        *read = true;
     for (const QNetworkInterface &iface : interfaces) {
         InterfaceInfo info;
         info.up = iface.flags().testFlag(QNetworkInterface::IsUp);

@@ -22,8 +22,9 @@ struct ChosenInterface
     QString ipAddress;
 };
 
-// The host's interfaces in the order the system lists them.
-QList<InterfaceInfo> hostInterfaces();
+// The host's interfaces in the order the system lists them; *read is false when the system could not be asked
+// for them, for want of a descriptor.
+QList<InterfaceInfo> hostInterfaces(bool *read = nullptr);
 
 // The first interface that is up, is not a loopback and has an address; "MAC-NOTFOUND" / "0.0.0.0" otherwise.
 ChosenInterface chooseInterface(const QList<InterfaceInfo> &interfaces);

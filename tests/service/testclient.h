@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <thread>
 
 #include <arpa/inet.h>
@@ -19,13 +20,23 @@ class TestClient
 {
 public:
     explicit TestClient(quint16 port)
+        : TestClient()
     {
-        fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        connectTo(port);
+    }
+    // A socket not connected yet: it holds its descriptor already, for a test that lets descriptors run out.
+    TestClient()
+        : fd(::socket(AF_INET, SOCK_STREAM, 0))
+    {
+    }
+    bool connectTo(quint16 port)
+    {
         sockaddr_in address = {};
         address.sin_family = AF_INET;
         address.sin_port = htons(port);
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         connected = ::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+        return connected;
     }
     ~TestClient() { ::close(fd); }
     TestClient(const TestClient &) = delete;
@@ -49,6 +60,13 @@ public:
         int error = -1;
         socklen_t length = sizeof error;
         return ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 ? error : -1;
+    }
+
+    // The service has neither sent anything nor closed the connection.
+    bool untouched() const
+    {
+        pollfd readable = {fd, POLLIN, 0};
+        return ::poll(&readable, 1, 0) == 0;
     }
 
     // Everything the service sends until it closes; *closed is false when it did not close within ms.
@@ -88,6 +106,25 @@ public:
     int fd = -1;
     bool connected = false;
 };
+
+// A client connected to a listener of the test's own, and the service's end of it as accepted (-1 when none), for a
+// test of a part of the service that is handed accepted connections.
+inline int acceptedPair(std::unique_ptr<TestClient> *client)
+{
+    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    int service = -1;
+    if (::bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0 && ::listen(listener, 1) == 0
+        && ::getsockname(listener, reinterpret_cast<sockaddr *>(&address), &length) == 0) {
+        client->reset(new TestClient(ntohs(address.sin_port)));
+        service = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+    }
+    ::close(listener);
+    return service;
+}
 
 // A client that goes on sending after its request: a small piece every pauseMs, from a thread of its own, until it
 // is stopped or a send fails (the service has closed and reset the connection).

@@ -10,6 +10,7 @@
 #include "libroserver.h"
 #include "librothread.h"
 #include "lingeringclose.h"
+#include "platform.h"
 #include "servicelimits.h"
 #include "testclient.h"
 
@@ -30,10 +31,13 @@
 
 #include <cerrno>
 #include <csignal>
+#include <functional>
 #include <memory>
 #include <vector>
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 
 namespace {
@@ -56,30 +60,40 @@ public:
             Qt::BlockingQueuedConnection);
         port = server->serverPort();
     }
+    // Runs on the server's own thread, and returns once it has run there.
+    void onServer(const std::function<void()> &work)
+    {
+        QMetaObject::invokeMethod(server, work, Qt::BlockingQueuedConnection);
+    }
     void setMaxConnections(int count)
     {
-        QMetaObject::invokeMethod(server, [this, count] { server->setMaxConnections(count); },
-                                  Qt::BlockingQueuedConnection);
+        onServer([this, count] { server->setMaxConnections(count); });
     }
-    // Read where the server counts them, on its own thread.
+    void setMaxWaiting(int count)
+    {
+        onServer([this, count] { server->setMaxWaiting(count); });
+    }
     int connectionCount()
     {
         int count = 0;
-        QMetaObject::invokeMethod(server, [this, &count] { count = server->connectionCount(); },
-                                  Qt::BlockingQueuedConnection);
+        onServer([this, &count] { count = server->connectionCount(); });
+        return count;
+    }
+    // Connections held while their requests come, those come and not yet served included.
+    int waitingCount()
+    {
+        int count = 0;
+        onServer([this, &count] { count = server->waitingCount(); });
         return count;
     }
     // Connection threads still running, jobs included.
     int runningThreads()
     {
         int count = 0;
-        QMetaObject::invokeMethod(
-            server,
-            [this, &count] {
-                for (LibroThread *thread : server->findChildren<LibroThread *>())
-                    count += thread->isRunning() ? 1 : 0;
-            },
-            Qt::BlockingQueuedConnection);
+        onServer([this, &count] {
+            for (LibroThread *thread : server->findChildren<LibroThread *>())
+                count += thread->isRunning() ? 1 : 0;
+        });
         return count;
     }
     // Asks the server to stop, waiting at most waitMs for its threads, and tells whether it has stopped within ms.
@@ -187,6 +201,18 @@ QList<QByteArray> faultyRequests(const BookFixture &book, const QString &emptyBo
     return requests;
 }
 
+// A job's record whose results are far larger than the socket buffers.
+QString jobWithManyErrors()
+{
+    const QString ticket = kovNewJob();
+    QMutexLocker lock(&gMutex);
+    KovControl record = gMap.value(ticket);
+    for (int line = 1; line <= 200000; ++line)
+        record.errores.append(QVariantMap({{"cod", "003"}, {"col", 2}, {"fil", line}}));
+    gMap.insert(ticket, record);
+    return ticket;
+}
+
 bool waitFinished(quint16 port, const QByteArray &ticket, int ms = 120000)
 {
     QElapsedTimer timer;
@@ -238,7 +264,11 @@ private slots:
     void twoJobsAtOnce();
     void shutDownCancelsRunningJob();
     void shutDownLeavesHeldChecks();
-    void connectionsPastTheBoundWait();
+    void requestsPastTheBoundWait();
+    void silentClientsHoldNoSlot();
+    void generatedClients_data();
+    void generatedClients();
+    void descriptorsRunOut();
     void jobsPastTheBound();
     void keptConnectionsHoldNothing_data();
     void keptConnectionsHoldNothing();
@@ -257,6 +287,9 @@ void TestLibroServer::initTestCase()
     files.rlim_cur = qMin<rlim_t>(files.rlim_max, 256);
     QVERIFY(::setrlimit(RLIMIT_NOFILE, &files) == 0);
     QCOMPARE(ServiceLimits::current().jobs, ServiceLimits::forOpenFiles(qint64(files.rlim_cur)).jobs);
+    // The bounds stay those of the small limit; the tests' own clients, thousands at once, need more.
+    files.rlim_cur = files.rlim_max;
+    QVERIFY(::setrlimit(RLIMIT_NOFILE, &files) == 0);
     // Patterns only QRegExp can match are judged by a child of the service's own executable, as in the service.
     KovJuezPatron::setEjecutable(QStringLiteral(ORVANTIS_BINARY));
 }
@@ -392,14 +425,7 @@ void TestLibroServer::bytesAfterTheMarker()
 
 void TestLibroServer::largeAnswerToSlowReader()
 {
-    const QString ticket = kovNewJob();
-    {
-        QMutexLocker lock(&gMutex);
-        KovControl record = gMap.value(ticket);
-        for (int line = 1; line <= 200000; ++line)
-            record.errores.append(QVariantMap({{"cod", "003"}, {"col", 2}, {"fil", line}}));
-        gMap.insert(ticket, record);
-    }
+    const QString ticket = jobWithManyErrors();
     TestClient client(fixture->port);
     QVERIFY(client.connected);
     QVERIFY(client.send("150|" + ticket.toLatin1() + "|#CQ#"));
@@ -736,31 +762,301 @@ void TestLibroServer::shutDownLeavesHeldChecks()
     QCOMPARE(HeldLines::checked(), 2 + 2 + 200);
 }
 
-// While every connection is taken the next client waits in the listen queue, unanswered; it is served as soon as
-// one of them ends.
-void TestLibroServer::connectionsPastTheBoundWait()
+// While every connection thread is taken, a request that has come waits for one, read and unanswered; it is served
+// as soon as one of them ends. The threads are held by clients that read nothing of a large answer.
+void TestLibroServer::requestsPastTheBoundWait()
 {
     fixture->setMaxConnections(2);
+    const QString ticket = jobWithManyErrors();
     TestClient first(fixture->port);
     TestClient second(fixture->port);
-    QVERIFY(first.connected && second.connected);
+    for (TestClient *reader : {&first, &second})
+        QVERIFY(reader->connected && reader->send("150|" + ticket.toLatin1() + "|#CQ#"));
     QTRY_COMPARE_WITH_TIMEOUT(fixture->connectionCount(), 2, 30000);
 
     TestClient waiting(fixture->port);
     QVERIFY(waiting.connected);
     QVERIFY(waiting.send("110|#CQ#"));
+    QTRY_COMPARE_WITH_TIMEOUT(fixture->waitingCount(), 1, 30000);
     bool closed = true;
     QCOMPARE(waiting.receiveAll(500, &closed), QByteArray());
     QVERIFY(!closed);
     QCOMPARE(fixture->connectionCount(), 2);
 
-    first.halfClose();
     bool firstClosed = false;
-    QCOMPARE(first.receiveAll(30000, &firstClosed), QByteArray());
+    QVERIFY(first.receiveAll(60000, &firstClosed).endsWith("\"resumen\": [\n    ]\n}"));
     QVERIFY(firstClosed);
     QVERIFY(waiting.receiveAll(30000, &closed).startsWith("00|110|{"));
     QVERIFY(closed);
-    QVERIFY(fixture->connectionCount() <= 2);
+    QVERIFY(second.receiveAll(60000, &closed).endsWith("\"resumen\": [\n    ]\n}"));
+    QTRY_COMPARE_WITH_TIMEOUT(fixture->connectionCount(), 0, 30000);
+    kovRemoveJob(ticket);
+}
+
+// Thousands of clients that connect and send nothing, or half a request and then nothing, hold no connection thread
+// and no connection slot: with two slots, a handshake and a validation are answered while every one of them is still
+// connected and unanswered.
+void TestLibroServer::silentClientsHoldNoSlot()
+{
+    const int silent = 2000;
+    fixture->setMaxConnections(2);
+    fixture->setMaxWaiting(silent + 16);
+    std::vector<std::unique_ptr<TestClient>> clients;
+    for (int i = 0; i < silent; ++i) {
+        clients.emplace_back(new TestClient(fixture->port));
+        QVERIFY2(clients.back()->connected, QByteArray::number(i).constData());
+        if (i % 2 == 1)
+            QVERIFY(clients.back()->send(QByteArray("140|", 1 + i % 4)));
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(fixture->waitingCount(), silent, 60000);
+    QCOMPARE(fixture->connectionCount(), 0);
+    QCOMPARE(fixture->runningThreads(), 0);
+
+    QVERIFY(TestClient::exchange(fixture->port, "110|#CQ#").startsWith("00|110|{"));
+    BookFixture book;
+    const QByteArray ticket = ticketOf(TestClient::exchange(fixture->port, book.request()));
+    QVERIFY(!ticket.isEmpty());
+    QVERIFY(waitFinished(fixture->port, ticket));
+    QCOMPARE(progress(fixture->port, ticket).value("nregistros").toInt(), 3);
+    QCOMPARE(TestClient::exchange(fixture->port, "160|" + ticket + "|#CQ#"), QByteArray("00|160"));
+    for (size_t i = 0; i < clients.size(); ++i)
+        QVERIFY2(clients.at(i)->untouched(), QByteArray::number(qulonglong(i)).constData());
+    QCOMPARE(fixture->waitingCount(), silent);
+}
+
+namespace {
+
+// One generated client: when it connects, what it sends in which pieces after which pauses, whether it then closes
+// its side, and the answer it must get (none when it sends no whole request and keeps its connection).
+struct GeneratedClient
+{
+    enum Kind { Silent, HalfThenSilent, Whole, Trickling, HalfThenClosing, ClosingAtOnce };
+
+    Kind kind = Silent;
+    qint64 startMs = 0;
+    QList<QByteArray> pieces;
+    QList<int> pausesMs;
+    bool halfClose = false;
+    std::unique_ptr<TestClient> client;
+    int sent = 0;
+    qint64 nextMs = 0;
+    QByteArray answer;
+    bool closed = false;
+
+    bool answers() const { return kind == Whole || kind == Trickling || kind == HalfThenClosing; }
+};
+
+// Requests that change nothing in the service, as bytes that may run past their marker.
+QByteArray generatedRequest(QRandomGenerator *random)
+{
+    static const char *const requests[] = {"110|#CQ#", "140|%|#CQ#", "150|%|#CQ#", "120|%|#CQ#", "160|%|#CQ#",
+                                           "abc|#CQ#", "140%|#CQ#", "140|%\0x|#CQ#", " 110|#CQ#"};
+    const int which = int(random->bounded(quint32(sizeof requests / sizeof requests[0])));
+    const QByteArray shape(requests[which], which == 7 ? 13 : int(qstrlen(requests[which])));
+    QByteArray request = QByteArray(shape).replace('%', "nope" + QByteArray::number(random->bounded(1000)));
+    if (random->bounded(3) == 0)
+        request += QByteArray(int(random->bounded(2000)), 'x');
+    return request;
+}
+
+// What the dispatcher answers to the bytes, as the wire carries it; empty when nothing is written.
+QByteArray dispatched(QByteArray bytes)
+{
+    const int nul = bytes.indexOf('\0');
+    if (nul >= 0)
+        bytes.truncate(nul);
+    LibroThread thread(-1, nullptr);
+    const QString reply = thread.processRequest(QString::fromUtf8(bytes), nullptr);
+    return reply == QLatin1String("NO-RETURN") ? QByteArray() : toLatin1Wire(reply);
+}
+
+// The bytes cut at random places, each piece at least one byte.
+QList<QByteArray> cutAtRandom(const QByteArray &bytes, int most, QRandomGenerator *random)
+{
+    QList<QByteArray> pieces;
+    int at = 0;
+    while (at < bytes.size()) {
+        const int length = qMin(bytes.size() - at, 1 + int(random->bounded(quint32(most))));
+        pieces << bytes.mid(at, length);
+        at += length;
+    }
+    return pieces;
+}
+
+GeneratedClient *generatedClient(QRandomGenerator *random, qint64 startMs)
+{
+    GeneratedClient *generated = new GeneratedClient;
+    generated->kind = GeneratedClient::Kind(random->bounded(6));
+    generated->startMs = startMs;
+    const QByteArray request = generatedRequest(random);
+    const int marker = request.indexOf("#CQ#");
+    const QByteArray half = request.left(1 + int(random->bounded(quint32(marker))));
+    switch (generated->kind) {
+    case GeneratedClient::Silent:
+    case GeneratedClient::ClosingAtOnce:
+        break;
+    case GeneratedClient::HalfThenSilent:
+        generated->pieces = cutAtRandom(half, 4, random);
+        break;
+    case GeneratedClient::Whole:
+        generated->pieces << request;
+        break;
+    case GeneratedClient::Trickling:
+        generated->pieces = cutAtRandom(request.left(marker + 4), 3, random);
+        if (request.size() > marker + 4)
+            generated->pieces << request.mid(marker + 4);
+        break;
+    case GeneratedClient::HalfThenClosing:
+        generated->pieces = cutAtRandom(half, 4, random);
+        generated->halfClose = true;
+        break;
+    }
+    // Pauses well within the wait for a piece, as a slow client makes them.
+    for (int i = 0; i < generated->pieces.size(); ++i)
+        generated->pausesMs << int(random->bounded(generated->kind == GeneratedClient::Trickling ? 300 : 50));
+    if (generated->answers())
+        generated->answer = dispatched(generated->kind == GeneratedClient::HalfThenClosing ? half
+                                                                                          : request);
+    return generated;
+}
+
+} // namespace
+
+void TestLibroServer::generatedClients_data()
+{
+    QTest::addColumn<quint32>("seed");
+    QTest::addColumn<int>("capacity");
+    for (const quint32 seed : {1u, 2u, 3u}) {
+        QTest::newRow(qPrintable(QStringLiteral("room for all, seed %1").arg(seed))) << seed << 1000;
+        QTest::newRow(qPrintable(QStringLiteral("flood past the room, seed %1").arg(seed))) << seed << 12;
+    }
+}
+
+// Clients of every kind arriving over two seconds: silent ones, ones that send half a request and then nothing,
+// whole requests, requests trickled in small pieces, half requests ended by the client's close, clients that close at
+// once. With two connection threads, every whole request is answered exactly as the dispatcher answers its text, and
+// so is every half request its client closed; no thread is held by a client still sending. With room for all, every
+// silent client is still connected at the end, and every trickled request is answered. Past the room's bound the room
+// never holds more than it may, the clients silent longest are closed unanswered, and no answer is ever cut or wrong.
+void TestLibroServer::generatedClients()
+{
+    QFETCH(quint32, seed);
+    QFETCH(int, capacity);
+    const bool roomForAll = capacity >= 1000;
+    QRandomGenerator random(seed);
+    fixture->setMaxConnections(2);
+    fixture->setMaxWaiting(capacity);
+    std::vector<std::unique_ptr<GeneratedClient>> clients;
+    for (int i = 0; i < 150; ++i)
+        clients.emplace_back(generatedClient(&random, qint64(random.bounded(2000))));
+
+    QElapsedTimer clock;
+    clock.start();
+    bool busy = true;
+    while (busy) {
+        busy = false;
+        const qint64 now = clock.elapsed();
+        for (auto &generated : clients) {
+            if (!generated->client && now >= generated->startMs) {
+                generated->client.reset(new TestClient(fixture->port));
+                QVERIFY(generated->client->connected);
+                generated->nextMs = now;
+                if (generated->kind == GeneratedClient::ClosingAtOnce)
+                    ::shutdown(generated->client->fd, SHUT_RDWR);
+            }
+            if (!generated->client || generated->sent < generated->pieces.size())
+                busy = true;
+            if (!generated->client || generated->sent >= generated->pieces.size() || now < generated->nextMs)
+                continue;
+            // A client closed for want of room sees its sends fail; what it gets is looked at below.
+            generated->client->send(generated->pieces.at(generated->sent));
+            generated->nextMs = now + generated->pausesMs.at(generated->sent);
+            if (++generated->sent == generated->pieces.size() && generated->halfClose)
+                generated->client->halfClose();
+        }
+        QVERIFY(fixture->runningThreads() <= 2);
+        QVERIFY2(fixture->waitingCount() <= capacity, QByteArray::number(fixture->waitingCount()).constData());
+        QThread::msleep(5);
+    }
+
+    int answered = 0;
+    for (size_t i = 0; i < clients.size(); ++i) {
+        GeneratedClient &generated = *clients.at(i);
+        const QByteArray name = QByteArray::number(qulonglong(i)) + " kind " + QByteArray::number(generated.kind);
+        if (generated.kind == GeneratedClient::ClosingAtOnce)
+            continue;
+        if (!generated.answers()) {
+            if (roomForAll)
+                QVERIFY2(generated.client->untouched(), name.constData());
+            continue;
+        }
+        bool closed = false;
+        const QByteArray answer = generated.client->receiveAll(60000, &closed);
+        QVERIFY2(closed, name.constData());
+        // Past the room's bound a client whose request has not come whole may have been let go, unanswered.
+        if (answer.isEmpty() && !roomForAll && generated.kind != GeneratedClient::Whole)
+            continue;
+        QVERIFY2(answer == generated.answer, (name + ": " + answer.left(60)).constData());
+        answered += answer.isEmpty() ? 0 : 1;
+    }
+    QVERIFY(answered > 0);
+    QVERIFY(fixture->waitingCount() <= capacity);
+}
+
+// Out of descriptors, a client in the queue takes the place of the client silent longest; with no such client to let
+// go, the queued clients are closed at once rather than kept waiting, and a handshake that cannot ask for the host's
+// interfaces is closed unanswered rather than answered wrongly. With descriptors free again the server serves as
+// before.
+void TestLibroServer::descriptorsRunOut()
+{
+    const QByteArray handshake = TestClient::exchange(fixture->port, "110|#CQ#");
+    QVERIFY(handshake.startsWith("00|110|{"));
+    TestClient silent(fixture->port);
+    QVERIFY(silent.connected);
+    QTRY_COMPARE_WITH_TIMEOUT(fixture->waitingCount(), 1, 30000);
+    // Made before the descriptors run out: a connect takes none of the client's.
+    TestClient replacing;
+    TestClient dropped;
+    TestClient handshaking;
+
+    rlimit files;
+    QVERIFY(::getrlimit(RLIMIT_NOFILE, &files) == 0);
+    const rlim_t limit = files.rlim_cur;
+    // The lowest descriptor free, and so the soft limit below which none is.
+    const auto lowestFree = [] {
+        int fd = 0;
+        while (::fcntl(fd, F_GETFD) != -1)
+            ++fd;
+        return rlim_t(fd);
+    };
+    const auto lowerTo = [&files](rlim_t soft) {
+        files.rlim_cur = soft;
+        return ::setrlimit(RLIMIT_NOFILE, &files) == 0;
+    };
+
+    QVERIFY(lowerTo(lowestFree()));
+    QVERIFY(replacing.connectTo(fixture->port) && replacing.send("140|nope|#CQ#"));
+    bool closed = false;
+    QCOMPARE(replacing.receiveAll(30000, &closed), QByteArray("98|140"));
+    QVERIFY(closed);
+    QCOMPARE(silent.receiveAll(30000, &closed), QByteArray());
+    QVERIFY(closed);
+
+    QVERIFY(lowerTo(lowestFree()));
+    QVERIFY(dropped.connectTo(fixture->port));
+    dropped.send("140|nope|#CQ#");
+    QCOMPARE(dropped.receiveAll(30000, &closed), QByteArray());
+    QVERIFY(closed);
+
+    // One descriptor: the connection's own, and none for asking the system.
+    QVERIFY(lowerTo(lowestFree() + 1));
+    QVERIFY(handshaking.connectTo(fixture->port) && handshaking.send("110|#CQ#"));
+    QCOMPARE(handshaking.receiveAll(30000, &closed), QByteArray());
+    QVERIFY(closed);
+
+    QVERIFY(lowerTo(limit));
+    QCOMPARE(TestClient::exchange(fixture->port, "110|#CQ#"), handshake);
+    QCOMPARE(TestClient::exchange(fixture->port, "140|nope|#CQ#"), QByteArray("98|140"));
 }
 
 // Running jobs do not count as connections: with two connections at most, polls are answered while more jobs

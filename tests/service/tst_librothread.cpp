@@ -3,6 +3,7 @@
 #include "kovjobtable.h"
 #include "librothread.h"
 #include "platform.h"
+#include "testclient.h"
 
 #include <QCryptographicHash>
 #include <QJsonDocument>
@@ -11,6 +12,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <memory>
 
 #include <sys/stat.h>
 
@@ -30,6 +33,8 @@ private slots:
     void hash_data();
     void hash();
     void validationWithoutSocket();
+    void readsItsOwnRequest_data();
+    void readsItsOwnRequest();
     void descriptorNotAdopted();
 
 private:
@@ -271,6 +276,44 @@ void TestLibroThread::validationWithoutSocket()
     QCOMPARE(record.getStatus().getNerrores(), qint64(0));
     QVERIFY(!record.getStatus().isRunning());
     kovRemoveJob(ticket);
+}
+
+void TestLibroThread::readsItsOwnRequest_data()
+{
+    QTest::addColumn<QList<QByteArray>>("pieces");
+    QTest::addColumn<bool>("halfClose");
+    QTest::addColumn<QByteArray>("expected");
+
+    QTest::newRow("whole") << QList<QByteArray>{"140|7|#CQ#"} << false << QByteArray("98|140");
+    QTest::newRow("marker split across pieces") << QList<QByteArray>{"14", "0|7|#C", "Q#"} << false
+                                                << QByteArray("98|140");
+    QTest::newRow("ended by the client's close") << QList<QByteArray>{"140"} << true << QByteArray("95|140");
+    QTest::newRow("nothing, then the close") << QList<QByteArray>() << true << QByteArray();
+}
+
+// Given no request by whoever accepted the connection, the thread reads it by the same rules.
+void TestLibroThread::readsItsOwnRequest()
+{
+    QFETCH(QList<QByteArray>, pieces);
+    QFETCH(bool, halfClose);
+    QFETCH(QByteArray, expected);
+    if (halfClose && !pieces.isEmpty())
+        QTest::ignoreMessage(QtDebugMsg, "Ocurrio una excepcion a la regla de lectura de socket");
+    std::unique_ptr<TestClient> client;
+    const int fd = acceptedPair(&client);
+    QVERIFY(fd >= 0 && client->connected);
+    LibroThread thread(fd, nullptr);
+    QVERIFY(thread.startServing());
+    for (const QByteArray &piece : pieces) {
+        QVERIFY(client->send(piece));
+        QThread::msleep(100);
+    }
+    if (halfClose)
+        client->halfClose();
+    bool closed = false;
+    QCOMPARE(client->receiveAll(30000, &closed), expected);
+    QVERIFY(closed);
+    QVERIFY(thread.wait(30000));
 }
 
 void TestLibroThread::descriptorNotAdopted()

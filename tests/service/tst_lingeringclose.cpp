@@ -24,19 +24,8 @@ const int kPauseMs = LingeringClose::kSliceMs / 5;
 struct Connection
 {
     Connection()
+        : service(acceptedPair(&client))
     {
-        const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address = {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        if (::bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0
-            && ::listen(listener, 1) == 0
-            && ::getsockname(listener, reinterpret_cast<sockaddr *>(&address), &length) == 0) {
-            client.reset(new TestClient(ntohs(address.sin_port)));
-            service = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
-        }
-        ::close(listener);
         if (service >= 0) {
             const QByteArray answer("00|110");
             ok = client->connected && ::send(service, answer.constData(), size_t(answer.size()), 0) == answer.size()
@@ -52,7 +41,7 @@ struct Connection
     }
 
     std::unique_ptr<TestClient> client;
-    int service = -1;
+    int service;
     bool ok = false;
 };
 
