@@ -171,13 +171,14 @@ void WaitingConnections::serve()
         if (closeWanted > 0) {
             closedOne = !listening.empty();
             if (closedOne)
-                closeWatched(&listening.front());
+                closeWatched(longestSilent());
             closeWanted = 0;
         }
         while (!listening.empty() && listening.size() + ready.size() > capacity)
-            closeWatched(&listening.front());
+            closeWatched(longestSilent());
         resumeHeldBack(now);
         listened = int(listening.size());
+        waitingTurn = int(heldBack.size());
         changed.notify_all();
 
         const int timeout = byDeadline.empty() ? -1 : int(qBound<qint64>(0, byDeadline.front()->deadline - now,
@@ -316,6 +317,14 @@ void WaitingConnections::resumeHeldBack(qint64 now)
         heldBack.pop_front();
         watch(watched, now);
     }
+}
+
+WaitingConnections::Watched *WaitingConnections::longestSilent()
+{
+    // A client held back for its turn had bytes waiting when it was: it is still sending, and counts as heard now.
+    for (size_t looked = 0; looked < listening.size() && listening.front().heldBack; ++looked)
+        listening.splice(listening.end(), listening, listening.begin());
+    return &listening.front();
 }
 
 void WaitingConnections::closeEverything()

@@ -68,6 +68,8 @@ public:
     bool hasRoom() const;
     // Every connection held, those whose requests have come included.
     int held() const;
+    // The requests past their floors held back for a turn to be read on.
+    int heldBackCount() const { return waitingTurn.load(); }
 
 private:
     struct Watched
@@ -94,6 +96,8 @@ private:
     void leave(Watched *watched);
     void closeWatched(Watched *watched);
     void resumeHeldBack(qint64 now);
+    // The connection to close first: the one whose client has been silent longest; never empty.
+    Watched *longestSilent();
     void closeEverything();
     int heldCount() const;
 
@@ -113,6 +117,7 @@ private:
     std::atomic<int> listened{0};
     // The requests past their floors, those waiting to be taken included.
     std::atomic<int> large{0};
+    std::atomic<int> waitingTurn{0};
 
     // The room's thread alone: the connections still being read, in the order their clients were last heard from,
     // those being read in the order of their deadlines, and those waiting for room to be read.

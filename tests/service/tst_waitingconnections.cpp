@@ -73,6 +73,7 @@ class TestWaitingConnections : public QObject
 private slots:
     void longestSilentClosedFirst();
     void largeRequestsTakeTurns();
+    void heldBackIsNotSilent();
     void closeAllAtOnce();
 };
 
@@ -157,6 +158,41 @@ void TestWaitingConnections::largeRequestsTakeTurns()
 
 // A quit waits for no client: every connection held is closed before closeAll() returns, those whose requests have
 // come and not been taken too, and the room takes connections again afterwards.
+// A request held back for its turn is still being sent, though nothing of it is read: past the room's capacity a
+// client that connected after it and sent nothing is closed first, and the held request is read whole in its turn.
+void TestWaitingConnections::heldBackIsNotSilent()
+{
+    WaitingConnections room(3, nullptr, 1);
+    std::vector<std::unique_ptr<Connection>> connections;
+    const auto add = [&] {
+        connections.emplace_back(new Connection);
+        QVERIFY(connections.back()->service >= 0);
+        room.add(connections.back()->service);
+    };
+    const QList<QByteArray> requests = {"140|" + QByteArray(32 * 1024 * 1024, 'a') + "|#CQ#",
+                                        "140|" + QByteArray(32 * 1024 * 1024, 'b') + "|#CQ#"};
+    std::vector<std::thread> senders;
+    for (int i = 0; i < 2; ++i) {
+        add();
+        senders.emplace_back([&connections, &requests, i] { connections.at(size_t(i))->client->send(requests.at(i)); });
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(room.heldBackCount(), 1, 60000);
+    add();
+    add();
+    bool gone = false;
+    QCOMPARE(connections.at(2)->client->receiveAll(30000, &gone), QByteArray());
+    QVERIFY(gone);
+    QVERIFY(connections.at(3)->client->untouched());
+
+    Taken taken(&room);
+    QVERIFY(taken.waitFor(2, 60000));
+    for (std::thread &sender : senders)
+        sender.join();
+    QList<QByteArray> received = {taken.requests.at(0).request, taken.requests.at(1).request};
+    std::sort(received.begin(), received.end());
+    QCOMPARE(received, requests);
+}
+
 void TestWaitingConnections::closeAllAtOnce()
 {
     const int before = openDescriptors();
