@@ -1009,6 +1009,7 @@ void TestLibroServer::generatedClients()
 // before.
 void TestLibroServer::descriptorsRunOut()
 {
+    SKIP_UNDER_SANITIZERS_WITHOUT_DESCRIPTORS();
     const QByteArray handshake = TestClient::exchange(fixture->port, "110|#CQ#");
     QVERIFY(handshake.startsWith("00|110|{"));
     TestClient silent(fixture->port);

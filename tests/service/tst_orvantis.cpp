@@ -620,11 +620,7 @@ void TestOrvantis::silentClientsBesideServed()
 // service serves as before.
 void TestOrvantis::descriptorsRunOut()
 {
-#if defined(__SANITIZE_ADDRESS__)
-    // The undefined-behaviour sanitizer tests whether memory is readable through a pipe: with no descriptor free it
-    // reports a type check it cannot make as a fault, and ends the service.
-    QSKIP("the sanitizers need free descriptors of their own");
-#endif
+    SKIP_UNDER_SANITIZERS_WITHOUT_DESCRIPTORS();
     startService();
     const pid_t pid = servicePid(service.processId());
     QVERIFY(pid > 0);
