@@ -131,7 +131,9 @@ void WaitingConnections::setCapacity(int count)
 bool WaitingConnections::hasRoom() const
 {
     std::lock_guard<std::mutex> lock(mutex);
-    return heldCount() < int(capacity) || listened.load() > 0;
+    // Those added but not yet watched are clients still sending, as those watched are: counted as requests that had
+    // come, a burst of connections faster than this thread stopped the accepting, and no request came to resume it.
+    return ready.size() < capacity;
 }
 
 int WaitingConnections::held() const

@@ -74,6 +74,7 @@ private slots:
     void longestSilentClosedFirst();
     void largeRequestsTakeTurns();
     void heldBackIsNotSilent();
+    void roomWhileNoRequestHasCome();
     void closeAllAtOnce();
 };
 
@@ -194,6 +195,28 @@ void TestWaitingConnections::heldBackIsNotSilent()
     QVERIFY(taken.waitFor(2, 60000));
     QCOMPARE(taken.requests.at(0).request, requests.at(0));
     QCOMPARE(taken.requests.at(1).request, requests.at(1));
+}
+
+// A room full of clients that have sent nothing still takes the next one, however far its thread is behind the
+// connections added: only requests that have come whole, waiting to be taken, fill it.
+void TestWaitingConnections::roomWhileNoRequestHasCome()
+{
+    for (int round = 0; round < 50; ++round) {
+        WaitingConnections room(2, nullptr);
+        std::vector<std::unique_ptr<Connection>> connections;
+        for (int i = 0; i < 3; ++i) {
+            connections.emplace_back(new Connection);
+            QVERIFY(connections.back()->service >= 0);
+            room.add(connections.back()->service);
+            QVERIFY2(room.hasRoom(), QByteArray::number(round).constData());
+        }
+        QVERIFY(connections.at(1)->client->send("110|#CQ#") && connections.at(2)->client->send("110|#CQ#"));
+        QTRY_VERIFY_WITH_TIMEOUT(!room.hasRoom(), 30000);
+        WaitingConnections::Ready taken;
+        QVERIFY(room.takeReady(&taken));
+        ::close(taken.fd);
+        QVERIFY(room.hasRoom());
+    }
 }
 
 void TestWaitingConnections::closeAllAtOnce()
