@@ -173,11 +173,11 @@ void WaitingConnections::serve()
         if (closeWanted > 0) {
             closedOne = !listening.empty();
             if (closedOne)
-                closeWatched(longestSilent());
+                closeWatched(&listening.front());
             closeWanted = 0;
         }
         while (!listening.empty() && listening.size() + ready.size() > capacity)
-            closeWatched(longestSilent());
+            closeWatched(&listening.front());
         resumeHeldBack(now);
         listened = int(listening.size());
         waitingTurn = int(heldBack.size());
@@ -319,14 +319,6 @@ void WaitingConnections::resumeHeldBack(qint64 now)
         heldBack.pop_front();
         watch(watched, now);
     }
-}
-
-WaitingConnections::Watched *WaitingConnections::longestSilent()
-{
-    // A client held back for its turn had bytes waiting when it was: it is still sending, and counts as heard now.
-    for (size_t looked = 0; looked < listening.size() && listening.front().heldBack; ++looked)
-        listening.splice(listening.end(), listening, listening.begin());
-    return &listening.front();
 }
 
 void WaitingConnections::closeEverything()

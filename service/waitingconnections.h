@@ -96,8 +96,6 @@ private:
     void leave(Watched *watched);
     void closeWatched(Watched *watched);
     void resumeHeldBack(qint64 now);
-    // The connection to close first: the one whose client has been silent longest; never empty.
-    Watched *longestSilent();
     void closeEverything();
     int heldCount() const;
 
