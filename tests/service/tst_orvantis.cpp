@@ -86,20 +86,41 @@ QStringList serviceCommand(int openFiles = 0)
     return command << QStringLiteral(ORVANTIS_BINARY);
 }
 
-// The service's own process inside the group the test started, found by its program.
-pid_t servicePid(qint64 group)
+// The processes of the group the test started.
+QList<pid_t> groupMembers(qint64 group)
 {
-    const QFileInfo binary(QStringLiteral(ORVANTIS_BINARY));
+    QList<pid_t> members;
     const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
     for (const QString &entry : entries) {
         bool number = false;
         const pid_t pid = pid_t(entry.toInt(&number));
-        if (!number || ::getpgid(pid) != pid_t(group))
-            continue;
+        if (number && ::getpgid(pid) == pid_t(group))
+            members << pid;
+    }
+    return members;
+}
+
+// The service's own process inside the group, found by its program.
+pid_t servicePid(qint64 group)
+{
+    const QFileInfo binary(QStringLiteral(ORVANTIS_BINARY));
+    for (const pid_t pid : groupMembers(group)) {
         if (QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).canonicalFilePath() == binary.canonicalFilePath())
             return pid;
     }
     return 0;
+}
+
+// The processes of a group and what each runs, for a start that never came up.
+QByteArray groupProcesses(qint64 group)
+{
+    QByteArray listed;
+    for (const pid_t pid : groupMembers(group)) {
+        QFile command(QStringLiteral("/proc/%1/cmdline").arg(pid));
+        if (command.open(QIODevice::ReadOnly))
+            listed += QByteArray::number(pid) + ": " + command.readAll().replace('\0', ' ').trimmed() + "; ";
+    }
+    return listed;
 }
 
 // A figure of /proc/<pid>/status ("Threads", "VmHWM" in kB), or -1.
@@ -307,10 +328,18 @@ void TestOrvantis::initTestCase()
 void TestOrvantis::startService(int openFiles)
 {
     service.setProcessChannelMode(QProcess::ForwardedChannels);
-    startGroup(&service, serviceCommand(openFiles));
-    QVERIFY(service.waitForStarted(30000));
-    // A loaded machine can take a minute to bring up the display, the tray host and the service.
-    QVERIFY(waitUntil([this] { return portAnswers() || ends(&service, 0); }, 180000));
+    // A loaded machine can take a minute to bring up the display, the tray host and the service. A display or tray
+    // host that never comes up is the machine's doing, not the service's: its processes are told and the whole
+    // group is started once more.
+    for (int attempt = 1;; ++attempt) {
+        startGroup(&service, serviceCommand(openFiles));
+        QVERIFY(service.waitForStarted(30000));
+        if (waitUntil([this] { return portAnswers() || ends(&service, 0); }, 180000))
+            break;
+        qWarning() << "no answer on the port from" << groupProcesses(service.processId());
+        endGroup(&service);
+        QVERIFY2(attempt < 2, "the service never came up");
+    }
     QVERIFY2(service.state() == QProcess::Running, "the service never listened");
     // A service of some other program on the port would answer too; ours must still be alive.
     QThread::msleep(200);
