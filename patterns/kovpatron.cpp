@@ -621,16 +621,8 @@ KovPatron::Resultado KovPatron::condicion(const KovArbolPatron &arbol, int adela
     std::vector<int> suyas;
     if (!separa(arbol, nodo.hijos.first(), &partes, &suyas))
         return Ajeno;
-    std::vector<int> suyos;
-    for (const int p : partes)
-        adelantesDe(arbol, p, &suyos);
-    Programa programa;
-    Resultado r = construye(arbol, partes, true, false, suyos, presupuesto, &programa);
-    if (r != Compilado)
-        return r;
-    programas.push_back(std::move(programa));
-    const int indicePrograma = int(programas.size()) - 1;
-    r = decideAdelantes(arbol, suyos, indicePrograma, presupuesto);
+    int indicePrograma = -1;
+    const Resultado r = agregaPrograma(arbol, partes, true, false, presupuesto, &indicePrograma);
     if (r != Compilado)
         return r;
     Condicion c;
@@ -646,6 +638,21 @@ KovPatron::Resultado KovPatron::condicion(const KovArbolPatron &arbol, int adela
     condiciones.push_back(std::move(c));
     *indice = int(condiciones.size()) - 1;
     return Compilado;
+}
+
+KovPatron::Resultado KovPatron::agregaPrograma(const KovArbolPatron &arbol, const std::vector<int> &partes,
+                                               bool cierre, bool invertido, Presupuesto *presupuesto, int *indice)
+{
+    std::vector<int> adelantes;
+    for (const int p : partes)
+        adelantesDe(arbol, p, &adelantes);
+    Programa programa;
+    const Resultado r = construye(arbol, partes, cierre, invertido, adelantes, presupuesto, &programa);
+    if (r != Compilado)
+        return r;
+    programas.push_back(std::move(programa));
+    *indice = int(programas.size()) - 1;
+    return decideAdelantes(arbol, adelantes, *indice, presupuesto);
 }
 
 KovPatron::Resultado KovPatron::decideAdelantes(const KovArbolPatron &arbol, const std::vector<int> &adelantes,
@@ -664,16 +671,9 @@ KovPatron::Resultado KovPatron::decideAdelantes(const KovArbolPatron &arbol, con
         const int suyo = nodo.hijos.first();
         if (arbol.contiene(suyo, Nodo::Referencia))
             return Ajeno;
-        std::vector<int> internos;
-        adelantesDe(arbol, suyo, &internos);
-        Programa programa;
-        Resultado r = construye(arbol, {suyo}, false, true, internos, presupuesto, &programa);
-        if (r != Compilado)
-            return r;
-        programas.push_back(std::move(programa));
-        const int indice = int(programas.size()) - 1;
         // What its own look-aheads tell is known before it is read, as they are decided first.
-        r = decideAdelantes(arbol, internos, indice, presupuesto);
+        int indice = -1;
+        const Resultado r = agregaPrograma(arbol, {suyo}, false, true, presupuesto, &indice);
         if (r != Compilado)
             return r;
         reversos.push_back(Reverso{indice, duenio, int(bit), nodo.valor == 1});
@@ -707,16 +707,10 @@ KovPatron::Resultado KovPatron::compila(const KovArbolPatron &arbol, Presupuesto
     std::vector<int> partes;
     std::vector<int> adelantes;
     Resultado r = separa(arbol, arbol.raiz(), &partes, &adelantes) ? Compilado : Ajeno;
-    if (r == Compilado) {
-        std::vector<int> suyos;
-        for (const int p : partes)
-            adelantesDe(arbol, p, &suyos);
-        Programa propio;
-        r = construye(arbol, partes, false, false, suyos, presupuesto, &propio);
-        programas.push_back(std::move(propio));
-        if (r == Compilado)
-            r = decideAdelantes(arbol, suyos, 0, presupuesto);
-    }
+    // The pattern's own program is the first.
+    int propio = -1;
+    if (r == Compilado)
+        r = agregaPrograma(arbol, partes, false, false, presupuesto, &propio);
     for (size_t i = 0; r == Compilado && i < adelantes.size(); ++i) {
         int c = -1;
         r = condicion(arbol, adelantes[i], presupuesto, &c);

@@ -108,6 +108,9 @@ private:
                                Programa *programa);
     static bool desplazamientos(const KovPosiciones &automata, Presupuesto *presupuesto, Programa *programa);
     Resultado condicion(const KovArbolPatron &arbol, int adelante, Presupuesto *presupuesto, int *indice);
+    // Builds the program of `partes`, adds it (*indice is its place) and has the look-aheads it tests decided.
+    Resultado agregaPrograma(const KovArbolPatron &arbol, const std::vector<int> &partes, bool cierre, bool invertido,
+                             Presupuesto *presupuesto, int *indice);
     // The automata, read from the end, that decide the look-aheads program `duenio` tests.
     Resultado decideAdelantes(const KovArbolPatron &arbol, const std::vector<int> &adelantes, int duenio,
                               Presupuesto *presupuesto);

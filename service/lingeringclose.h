@@ -1,6 +1,7 @@
 #ifndef LINGERINGCLOSE_H
 #define LINGERINGCLOSE_H
 
+#include "requestreader.h"
 #include "wakeup.h"
 
 #include <QtGlobal>
@@ -25,7 +26,7 @@ public:
     static const int kSliceMs = 250;
     // What a client still sending may cost: the wait for an answer to leave, and a request's size in all.
     static const int kWaitMs = 20000;
-    static const qint64 kDropLimitBytes = 64 * 1024 * 1024;
+    static const qint64 kDropLimitBytes = RequestReader::kMaxBytes;
 
     explicit LingeringClose(int capacity, int waitMs = kWaitMs);
     // Closes whatever is still held.

@@ -28,6 +28,24 @@ struct Connection
     int service;
 };
 
+using Connections = std::vector<std::unique_ptr<Connection>>;
+
+// A new connection at the end of `connections`; false when the pair could not be made.
+bool openConnection(Connections *connections)
+{
+    connections->emplace_back(new Connection);
+    return connections->back()->service >= 0;
+}
+
+// A new connection whose service's end the room takes over.
+bool addConnection(WaitingConnections *room, Connections *connections)
+{
+    if (!openConnection(connections))
+        return false;
+    room->add(connections->back()->service);
+    return true;
+}
+
 int openDescriptors()
 {
     return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size());
@@ -86,18 +104,13 @@ void TestWaitingConnections::longestSilentClosedFirst()
     {
         std::atomic<int> calls{0};
         WaitingConnections room(4, [&calls] { ++calls; });
-        std::vector<std::unique_ptr<Connection>> connections;
-        const auto add = [&] {
-            connections.emplace_back(new Connection);
-            QVERIFY(connections.back()->service >= 0);
-            room.add(connections.back()->service);
-        };
+        Connections connections;
         for (int i = 0; i < 4; ++i)
-            add();
+            QVERIFY(addConnection(&room, &connections));
         QVERIFY(connections.at(0)->client->send("11"));
         QTest::qWait(200);
         for (int i = 0; i < 2; ++i)
-            add();
+            QVERIFY(addConnection(&room, &connections));
         QCOMPARE(room.held(), 4);
         for (const int closed : {1, 2}) {
             bool gone = false;
@@ -123,12 +136,10 @@ void TestWaitingConnections::longestSilentClosedFirst()
 void TestWaitingConnections::largeRequestsTakeTurns()
 {
     WaitingConnections room(8, nullptr, 1);
-    std::vector<std::unique_ptr<Connection>> connections;
+    Connections connections;
     QList<QByteArray> requests;
     for (int i = 0; i < 3; ++i) {
-        connections.emplace_back(new Connection);
-        QVERIFY(connections.back()->service >= 0);
-        room.add(connections.back()->service);
+        QVERIFY(addConnection(&room, &connections));
         // Far more than the kernel buffers between the two ends.
         requests << "140|" + QByteArray(32 * 1024 * 1024, char('a' + i)) + "|#CQ#";
     }
@@ -166,7 +177,7 @@ void TestWaitingConnections::heldBackWaitsLikeTheSilent()
 {
     std::atomic<int> calls{0};
     WaitingConnections room(2, [&calls] { ++calls; }, 1);
-    std::vector<std::unique_ptr<Connection>> connections;
+    Connections connections;
     const QList<QByteArray> requests = {"140|" + QByteArray(32 * 1024 * 1024, 'a') + "|#CQ#",
                                         "140|" + QByteArray(32 * 1024 * 1024, 'b') + "|#CQ#"};
     std::vector<std::thread> senders;
@@ -174,10 +185,8 @@ void TestWaitingConnections::heldBackWaitsLikeTheSilent()
         for (std::thread &sender : senders)
             sender.join();
     });
-    for (int i = 0; i < 3; ++i) {
-        connections.emplace_back(new Connection);
-        QVERIFY(connections.back()->service >= 0);
-    }
+    for (int i = 0; i < 3; ++i)
+        QVERIFY(openConnection(&connections));
     room.add(connections.at(0)->service);
     senders.emplace_back([&connections, &requests] { connections.at(0)->client->send(requests.at(0)); });
     QTRY_COMPARE_WITH_TIMEOUT(calls.load(), 1, 60000);
@@ -202,11 +211,9 @@ void TestWaitingConnections::roomWhileNoRequestHasCome()
 {
     for (int round = 0; round < 50; ++round) {
         WaitingConnections room(2, nullptr);
-        std::vector<std::unique_ptr<Connection>> connections;
+        Connections connections;
         for (int i = 0; i < 3; ++i) {
-            connections.emplace_back(new Connection);
-            QVERIFY(connections.back()->service >= 0);
-            room.add(connections.back()->service);
+            QVERIFY(addConnection(&room, &connections));
             QVERIFY2(room.hasRoom(), QByteArray::number(round).constData());
         }
         QVERIFY(connections.at(1)->client->send("110|#CQ#") && connections.at(2)->client->send("110|#CQ#"));
@@ -223,11 +230,9 @@ void TestWaitingConnections::closeAllAtOnce()
     const int before = openDescriptors();
     {
         WaitingConnections room(16, nullptr);
-        std::vector<std::unique_ptr<Connection>> connections;
+        Connections connections;
         for (int i = 0; i < 6; ++i) {
-            connections.emplace_back(new Connection);
-            QVERIFY(connections.back()->service >= 0);
-            room.add(connections.back()->service);
+            QVERIFY(addConnection(&room, &connections));
             if (i % 2 == 0)
                 QVERIFY(connections.back()->client->send("110|#CQ#"));
         }
